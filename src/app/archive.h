@@ -1,0 +1,177 @@
+#pragma once
+
+// The project file is an object archive. Its layout, which other installations
+// of the program read and write, is fixed byte for byte:
+//
+//   integers      little-endian; 16-bit or 32-bit as each field says.
+//   string        length prefix, then the bytes without terminator:
+//                   length < 0xFF            : u8 length
+//                   length < 0xFFFE          : u8 0xFF, u16 length
+//                   otherwise                : u8 0xFF, u16 0xFFFF, u32 length
+//   count         (of a list or map) u16 when < 0xFFFF, else u16 0xFFFF, u32 count
+//   object        a class reference, then the object's own fields:
+//                   null object              : u16 0x0000
+//                   new class                : u16 0xFFFF, u16 schema, u16 name length, name
+//                   class written before     : u16 0x8000 | index           (index < 0x7FFF)
+//                                              u16 0x7FFF, u32 0x80000000 | index
+//                   object written before    : u16 index                    (index < 0x7FFF)
+//                                              u16 0x7FFF, u32 index
+//                 A new class is followed by the object's fields; so is a
+//                 back-referenced class. Classes and objects share one index
+//                 sequence starting at 1; a class takes its index when it is
+//                 first written, an object just before its fields are written.
+//   list          count, then each element as an object.
+//   string map    count, then key and value of each entry as strings.
+//
+// The reader never trusts the file: every length and count is checked against
+// the bytes left, every back-reference against the objects read so far and
+// the class the reader expects, and nesting is bounded. Any violation throws
+// ArchiveError.
+
+#include <cstdint>
+#include <ctime>
+#include <memory>
+#include <stdexcept>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+#include <vector>
+
+namespace kestro {
+
+class Archive;
+
+class ArchiveError : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+// Base of every class stored as an object in the project file.
+class Serializable {
+public:
+    virtual ~Serializable() = default;
+    virtual const char* className() const = 0;
+    virtual std::uint16_t classSchema() const = 0;
+    virtual void serialize(Archive& ar) = 0;
+};
+
+class Archive {
+public:
+    // An archive that collects written bytes.
+    Archive();
+    // An archive that reads the given bytes.
+    explicit Archive(std::string data);
+
+    bool isStoring() const { return storing_; }
+    bool isLoading() const { return !storing_; }
+
+    const std::string& bytes() const { return data_; }
+    bool atEnd() const { return pos_ == data_.size(); }
+
+    void writeU8(std::uint8_t v);
+    void writeU16(std::uint16_t v);
+    void writeU32(std::uint32_t v);
+    void writeString(std::string_view s);
+    void writeCount(std::uint32_t count);
+
+    std::uint8_t readU8();
+    std::uint16_t readU16();
+    std::uint32_t readU32();
+    std::string readString();
+    // Reads a list or map count. Each element takes at least minElementBytes,
+    // so a count larger than the rest of the file is refused before anything
+    // is allocated for it.
+    std::uint32_t readCount(std::size_t minElementBytes);
+
+    // Both directions in one call, for layouts that are the same either way.
+    void transfer(std::uint32_t& v);
+    void transfer(std::int32_t& v);
+    void transfer(bool& v);          // stored as a 32-bit integer
+    void transferTime(std::time_t& t); // 32-bit seconds since 1970
+    void transfer(std::string& s);
+
+    // Writes an object: null tag, back-reference, or class reference and fields.
+    void writeObject(const Serializable* object);
+
+    // Reads an object that the caller will own. It must be a new object (a
+    // back-reference cannot be owned twice) of class T or derived from it;
+    // a null object is returned as null only when allowNull is set.
+    template <class T>
+    std::unique_ptr<T> readOwned(bool allowNull = false)
+    {
+        Serializable* created = readNewObject(allowNull, [](Serializable* o) {
+            return dynamic_cast<T*>(o) != nullptr;
+        });
+        return std::unique_ptr<T>(dynamic_cast<T*>(created));
+    }
+
+    // Reads a non-owning reference: null, or a back-reference to an object
+    // already read that is of class T or derived from it. A new object in
+    // this position is refused; see readReferenceOrAdopt for the one place
+    // where older files hold one.
+    template <class T>
+    T* readReference()
+    {
+        Serializable* o = readBackReference([](Serializable* s) {
+            return dynamic_cast<T*>(s) != nullptr;
+        });
+        return dynamic_cast<T*>(o);
+    }
+
+    // Like readReference, but a new object of class T is accepted and handed
+    // to adopt, which takes ownership and returns the object that later
+    // back-references to it must resolve to.
+    template <class T, class Adopt>
+    T* readReferenceOrAdopt(Adopt adopt)
+    {
+        bool isNew = false;
+        Serializable* o = readAnyObject(&isNew, [](Serializable* s) {
+            return dynamic_cast<T*>(s) != nullptr;
+        });
+        if (!isNew)
+            return dynamic_cast<T*>(o);
+        std::unique_ptr<T> owned(dynamic_cast<T*>(o));
+        T* kept = adopt(std::move(owned));
+        replaceLoaded(o, kept);
+        return kept;
+    }
+
+    // The schema stored for the class of the object being read.
+    std::uint16_t schema() const { return currentSchema_; }
+
+    [[noreturn]] void fail(const std::string& what) const;
+
+private:
+    using KindCheck = bool (*)(Serializable*);
+
+    struct Loaded {
+        bool isClass = false;
+        std::string className;     // for classes
+        std::uint16_t schema = 0;  // for classes
+        Serializable* object = nullptr;
+    };
+
+    void require(std::size_t bytes) const;
+    std::uint32_t writeClass(const Serializable* object);
+    // Reads the tag of an object; for a new object creates and fills it.
+    Serializable* readAnyObject(bool* isNew, KindCheck check);
+    Serializable* readNewObject(bool allowNull, KindCheck check);
+    Serializable* readBackReference(KindCheck check);
+    void replaceLoaded(Serializable* from, Serializable* to);
+    std::size_t readClassTag(std::uint16_t tag, std::uint32_t objectTag);
+
+    bool storing_;
+    std::string data_;
+    std::size_t pos_ = 0;
+    std::uint32_t mapCount_ = 1;
+    std::uint16_t currentSchema_ = 0;
+    int depth_ = 0;
+
+    // Writing: index of every object and class written.
+    std::unordered_map<const void*, std::uint32_t> storedObjects_;
+    std::unordered_map<std::string, std::uint32_t> storedClasses_;
+    // Reading: entry i is what index i names (entry 0 is the null object).
+    std::vector<Loaded> loaded_;
+};
+
+} // namespace kestro

@@ -1,0 +1,310 @@
+#include "app/document.h"
+
+#include "app/archive.h"
+#include "model/file_item.h"
+#include "model/options.h"
+#include "model/paths.h"
+#include "model/root_item.h"
+#include "model/string_helpers.h"
+#include "model/version_item.h"
+#include "ops/release_root.h"
+#include "sites/site_list.h"
+
+#include <QFile>
+#include <QSaveFile>
+
+#include <algorithm>
+#include <atomic>
+#include <cctype>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+
+namespace kestro {
+
+namespace {
+
+std::atomic<CKestroDoc*> currentDocument{nullptr};
+
+std::string DirectoryOf(const std::string& path)
+{
+    const std::size_t slash = path.rfind('/');
+    return slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
+}
+
+std::string TitleOf(const std::string& path)
+{
+    std::string fileName = path.substr(path.rfind('/') + 1);
+    const std::size_t dot = fileName.rfind('.');
+    if (dot != std::string::npos && dot != 0)
+        fileName.erase(dot);
+    return fileName;
+}
+
+// The program resolves RCS files and scratch files against the current
+// directory, so a project's directory is made current whenever it is opened
+// or saved.
+void EnterDirectory(const std::string& directory)
+{
+    std::error_code ignored;
+    if (!directory.empty())
+        std::filesystem::current_path(directory, ignored);
+}
+
+// A revision belongs to the file it hangs below, whatever an older or damaged
+// file says.
+void RepairFileLinks(RCSRoot& root)
+{
+    std::function<void(RCSItem&, RCSFileItem*)> walk = [&](RCSItem& item, RCSFileItem* file) {
+        for (auto& child : item.children) {
+            child->parent = &item;
+            if (auto* revision = dynamic_cast<RCSVersionItem*>(child.get()))
+                revision->file = file;
+            walk(*child, file);
+        }
+    };
+    root.parent = nullptr;
+    for (auto& child : root.children) {
+        child->parent = &root;
+        walk(*child, static_cast<RCSFileItem*>(child.get()));
+    }
+}
+
+} // namespace
+
+CKestroDoc::CKestroDoc()
+{
+    currentDocument.store(this);
+}
+
+CKestroDoc::~CKestroDoc()
+{
+    // Items refer to sites, so the trees go before the site list.
+    root.reset();
+    releaseRoot.reset();
+    siteList.reset();
+    CKestroDoc* self = this;
+    currentDocument.compare_exchange_strong(self, nullptr);
+}
+
+CKestroDoc* CKestroDoc::current()
+{
+    return currentDocument.load();
+}
+
+std::string CKestroDoc::GetTitle() const
+{
+    return pathName_.empty() ? std::string("Untitled") : TitleOf(pathName_);
+}
+
+std::string CKestroDoc::GetProjectDirectory() const
+{
+    if (!pathName_.empty())
+        return DirectoryOf(pathName_);
+    return CurrentDirectory();
+}
+
+bool CKestroDoc::SetWorkingDirectory(std::string directory, bool markModified)
+{
+    if (directory.empty())
+        directory = GetProjectDirectory();
+    if (directory.size() > 1 && directory.back() == '/')
+        directory.pop_back();
+    std::error_code error;
+    if (!std::filesystem::is_directory(directory, error))
+        return false;
+    std::string full = FullPath(directory);
+    if (full.empty() || full.back() != '/')
+        full += '/';
+    if (full != workingDirectory) {
+        workingDirectory = full;
+        if (markModified)
+            SetModifiedFlag(true);
+        if (onWorkingDirectoryChanged)
+            onWorkingDirectoryChanged(workingDirectory);
+    }
+    return true;
+}
+
+void CKestroDoc::EnsureDefaultSite()
+{
+    if (!siteList)
+        siteList = std::make_unique<SiteList>();
+    if (siteList->GetLocalSite())
+        return;
+    const RCSOptions& options = RCSOptions::instance();
+    if (!siteList->Add(options.defaultSiteName, options.defaultSiteEmail))
+        siteList->Add("Local", options.defaultSiteEmail);
+}
+
+void CKestroDoc::InsertTreesIntoView()
+{
+    InsertIntoTree(root.get());
+    InsertIntoTree(releaseRoot.get());
+}
+
+void CKestroDoc::ResetTree()
+{
+    if (!root)
+        return;
+    root->Detach();
+    InsertIntoTree(root.get());
+}
+
+bool CKestroDoc::OnNewDocument()
+{
+    DeleteContents();
+    pathName_.clear();
+    modified_ = false;
+    root = std::make_unique<RCSRoot>();
+    root->name = GetTitle();
+    releaseRoot = std::make_unique<RCSReleaseRoot>();
+    siteList = std::make_unique<SiteList>();
+    InsertTreesIntoView();
+    EnsureDefaultSite();
+    const RCSOptions& options = RCSOptions::instance();
+    fileTypes = options.defaultFileTypes;
+    releaseNameFile = options.defaultReleaseNameFile;
+    releaseNameTemplate = options.defaultBuildTemplate;
+    return true;
+}
+
+void CKestroDoc::DeleteContents()
+{
+    if (root) {
+        root->Detach();
+        root.reset();
+    }
+    if (releaseRoot) {
+        releaseRoot->Detach();
+        releaseRoot.reset();
+    }
+    siteList.reset();
+    modified_ = false;
+    SetWorkingDirectory(GetProjectDirectory(), false);
+}
+
+bool CKestroDoc::OnOpenDocument(const std::string& path, std::string& error)
+{
+    QFile file(QString::fromStdString(path));
+    if (!file.open(QIODevice::ReadOnly)) {
+        error = "Cannot open project file " + path + ": " + file.errorString().toStdString();
+        return false;
+    }
+    const QByteArray bytes = file.readAll();
+    file.close();
+
+    DeleteContents();
+    pathName_ = FullPath(path);
+    EnterDirectory(GetProjectDirectory());
+    try {
+        Archive ar(bytes.toStdString());
+        Load(ar);
+    } catch (const ArchiveError& failure) {
+        DeleteContents();
+        error = "The project file " + path + " cannot be read: " + failure.what();
+        return false;
+    }
+    return true;
+}
+
+void CKestroDoc::Load(Archive& ar)
+{
+    const std::uint32_t version = ar.readU32();
+    if (version < 1 || version > ProjectFileVersion)
+        ar.fail("unsupported project file version " + std::to_string(version));
+
+    if (version >= 4)
+        siteList = ar.readOwned<SiteList>();
+    EnsureDefaultSite();
+
+    workingDirectory = GetProjectDirectory();
+    if (version >= 5)
+        SetWorkingDirectory(ar.readString(), false);
+    else
+        SetWorkingDirectory(GetProjectDirectory(), false);
+
+    root = ar.readOwned<RCSRoot>();
+    RepairFileLinks(*root);
+    root->name = GetTitle();
+    releaseRoot = ar.readOwned<RCSReleaseRoot>();
+    releaseRoot->parent = nullptr;
+    fileTypes = ar.readString();
+    if (version >= 2) {
+        releaseNameFile = ar.readString();
+        releaseNameTemplate = ar.readString();
+    }
+    if (version == 2)
+        SetModifiedFlag(true);
+    RCSOptions::instance().serialize(ar);
+}
+
+bool CKestroDoc::OnSaveDocument(const std::string& path, std::string& error)
+{
+    if (!root || !releaseRoot || !siteList) {
+        error = "There is no project to save to " + path;
+        return false;
+    }
+    const std::string fullPath = FullPath(path);
+    const std::string oldProjectDirectory = GetProjectDirectory();
+    const std::string oldPathName = pathName_;
+    const std::string oldWorkingDirectory = workingDirectory;
+    const std::string oldRootName = root->name;
+
+    // A working directory that was the project directory moves with it.
+    if (workingDirectory == oldProjectDirectory)
+        SetWorkingDirectory(DirectoryOf(fullPath), false);
+    pathName_ = fullPath;
+    root->SetName(GetTitle());
+
+    Archive ar;
+    Store(ar);
+
+    QSaveFile file(QString::fromStdString(fullPath));
+    const QByteArray bytes = QByteArray::fromStdString(ar.bytes());
+    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit()) {
+        error = "Cannot save project file " + path + ": " + file.errorString().toStdString();
+        pathName_ = oldPathName;
+        workingDirectory = oldWorkingDirectory;
+        root->SetName(oldRootName);
+        return false;
+    }
+    EnterDirectory(GetProjectDirectory());
+    SetModifiedFlag(false);
+    return true;
+}
+
+void CKestroDoc::Store(Archive& ar)
+{
+    ar.writeU32(ProjectFileVersion);
+    ar.writeObject(siteList.get());
+    ar.writeString(workingDirectory);
+    ar.writeObject(root.get());
+    ar.writeObject(releaseRoot.get());
+    ar.writeString(fileTypes);
+    ar.writeString(releaseNameFile);
+    ar.writeString(releaseNameTemplate);
+    RCSOptions::instance().serialize(ar);
+}
+
+void CKestroDoc::WriteReleaseNameFile(const std::string& releaseName) const
+{
+    if (releaseNameFile.empty() || releaseNameTemplate.empty())
+        return;
+    std::string text = releaseNameTemplate;
+    const std::string percentMark(1, '\xFF');
+    ReplaceAll(text, "%%", percentMark);
+    const auto digit = std::find_if(releaseName.begin(), releaseName.end(),
+                                    [](unsigned char c) { return std::isdigit(c); });
+    if (digit != releaseName.end()) {
+        const auto end = std::find_if(digit, releaseName.end(),
+                                      [](unsigned char c) { return !std::isdigit(c); });
+        ReplaceAll(text, "%d", std::string(digit, end));
+    }
+    ReplaceAll(text, "%s", releaseName);
+    ReplaceAll(text, percentMark, "%");
+    std::ofstream out(NativePath(releaseNameFile), std::ios::binary | std::ios::trunc);
+    out << text;
+}
+
+} // namespace kestro

@@ -1,0 +1,76 @@
+#pragma once
+
+// The project document: the file tree, the release tree, the sites and the
+// project's own settings, and the project file they are kept in.
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+
+namespace kestro {
+
+class Archive;
+class RCSRoot;
+class RCSReleaseRoot;
+class SiteList;
+
+class CKestroDoc {
+public:
+    // The newest layout of the project file; older ones down to 1 are read.
+    static constexpr std::uint32_t ProjectFileVersion = 5;
+
+    CKestroDoc();
+    ~CKestroDoc();
+    CKestroDoc(const CKestroDoc&) = delete;
+    CKestroDoc& operator=(const CKestroDoc&) = delete;
+
+    // The one document of the process, or null.
+    static CKestroDoc* current();
+
+    std::unique_ptr<RCSRoot> root;
+    std::unique_ptr<RCSReleaseRoot> releaseRoot;
+    std::unique_ptr<SiteList> siteList;
+    std::string fileTypes;
+    std::string releaseNameFile;
+    std::string releaseNameTemplate;
+    std::string workingDirectory;  // absolute, ends in "/"
+
+    // Called whenever the working directory changes, for the status bar.
+    std::function<void(const std::string&)> onWorkingDirectoryChanged;
+
+    const std::string& GetPathName() const { return pathName_; }
+    // The project file's name without its extension; "Untitled" before the
+    // project is first saved.
+    std::string GetTitle() const;
+    bool IsModified() const { return modified_; }
+    void SetModifiedFlag(bool modified = true) { modified_ = modified; }
+
+    bool OnNewDocument();
+    void DeleteContents();
+    // Reads a project file. On failure the document is left empty and error
+    // names the file and what is wrong with it.
+    bool OnOpenDocument(const std::string& path, std::string& error);
+    // Writes the project file atomically: on failure the previous file stays.
+    bool OnSaveDocument(const std::string& path, std::string& error);
+
+    std::string GetProjectDirectory() const;
+    std::string GetWorkingDirectory() const { return workingDirectory; }
+    bool SetWorkingDirectory(std::string directory, bool markModified);
+    void WriteReleaseNameFile(const std::string& releaseName) const;
+    // Shows both trees in the view: the release tree above the file tree.
+    void InsertTreesIntoView();
+    // Removes the file tree from the view and shows it again, so that every
+    // text and sibling order is computed anew.
+    void ResetTree();
+
+private:
+    void EnsureDefaultSite();
+    void Load(Archive& ar);
+    void Store(Archive& ar);
+
+    std::string pathName_;
+    bool modified_ = false;
+};
+
+} // namespace kestro

@@ -1,0 +1,34 @@
+#include "app/user_interaction.h"
+
+#include <atomic>
+#include <cstdio>
+
+namespace kestro {
+
+namespace {
+
+class StandardErrorInteraction : public UserInteraction {
+public:
+    void ShowMessage(const std::string& text, MessageIcon) override
+    {
+        std::fprintf(stderr, "%s\n", text.c_str());
+    }
+};
+
+std::atomic<UserInteraction*> installed{nullptr};
+
+} // namespace
+
+UserInteraction& CurrentUserInteraction()
+{
+    static StandardErrorInteraction fallback;
+    UserInteraction* interaction = installed.load();
+    return interaction ? *interaction : fallback;
+}
+
+void SetUserInteraction(UserInteraction* interaction)
+{
+    installed.store(interaction);
+}
+
+} // namespace kestro

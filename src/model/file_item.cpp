@@ -1,0 +1,166 @@
+#include "model/file_item.h"
+
+#include "app/document.h"
+#include "model/options.h"
+#include "model/paths.h"
+#include "model/time_format.h"
+#include "model/version_item.h"
+
+#include <filesystem>
+#include <sys/stat.h>
+
+namespace kestro {
+
+namespace {
+
+bool FileStatus(const std::string& path, std::time_t* modified)
+{
+    struct stat info {};
+    if (::stat(path.c_str(), &info) != 0)
+        return false;
+    if (modified)
+        *modified = info.st_mtime;
+    return true;
+}
+
+std::string WorkingDirectory()
+{
+    if (CKestroDoc* doc = CKestroDoc::current())
+        return doc->GetWorkingDirectory();
+    return CurrentDirectory();
+}
+
+} // namespace
+
+RCSFileItem::RCSFileItem()
+{
+    status = NewFile;
+}
+
+RCSFileItem::RCSFileItem(const std::string& fileName, RCSItem* parentItem)
+{
+    name = fileName;
+    parent = parentItem;
+    status = NewFile;
+    if (!name.empty())
+        UpdateStatus();
+}
+
+std::string RCSFileItem::GetDisplayText() const
+{
+    std::string text = name;
+    switch (StatusCode()) {
+    case NewFile:
+        return text + " New file";
+    case MissingFile:
+        return text + " Missing file";
+    case OnlyInRcs:
+        text += " Only in RCS";
+        break;
+    case Modified:
+        text += " Modified";
+        break;
+    case CheckedIn:
+        text += " Checked in";
+        break;
+    default:
+        break;
+    }
+    if (!workingRevision.empty())
+        text += " Version " + workingRevision;
+    if (workingTime != 0)
+        text += " on " + FormatTime(workingTime, RCSOptions::instance().timeFormat);
+    return text;
+}
+
+std::string RCSFileItem::GetDescription() const
+{
+    return "File " + name;
+}
+
+void RCSFileItem::UpdateStatus()
+{
+    bool workingExists = false;
+    bool rcsExists = false;
+    if (name.empty()) {
+        workingTime = 0;
+    } else {
+        std::time_t modified = 0;
+        workingExists = GetWorkingFileStatus(&modified);
+        workingTime = workingExists ? modified : 0;
+        rcsExists = GetRcsFileStatus();
+    }
+    std::uint32_t code;
+    if (rcsExists && workingExists)
+        code = (recordedTime == 0 || recordedTime < workingTime) ? Modified : CheckedIn;
+    else if (rcsExists)
+        code = OnlyInRcs;
+    else if (workingExists)
+        code = NewFile;
+    else
+        code = MissingFile;
+    if (code != StatusCode()) {
+        SetStatusCode(code);
+        RefreshDisplay(false);
+    }
+}
+
+std::pair<std::string, std::string> RCSFileItem::SplitName() const
+{
+    const std::size_t slash = name.rfind('\\');
+    if (slash == std::string::npos)
+        return {std::string(), name};
+    return {name.substr(0, slash + 1), name.substr(slash + 1)};
+}
+
+std::string RCSFileItem::GetWorkingPath() const
+{
+    return WorkingDirectory() + NativePath(name);
+}
+
+std::string RCSFileItem::GetRcsPath() const
+{
+    const auto [directory, base] = SplitName();
+    const std::string plain = NativePath(directory) + "RCS/" + base;
+    const std::string suffixed = plain + ",v";
+    if (!FileStatus(suffixed, nullptr) && FileStatus(plain, nullptr))
+        return plain;
+    return suffixed;
+}
+
+void RCSFileItem::CreateRcsDirectory() const
+{
+    std::error_code ignored;
+    std::filesystem::create_directories(NativePath(SplitName().first) + "RCS", ignored);
+}
+
+bool RCSFileItem::GetRcsFileStatus(std::time_t* modified) const
+{
+    return FileStatus(GetRcsPath(), modified);
+}
+
+bool RCSFileItem::GetWorkingFileStatus(std::time_t* modified) const
+{
+    return FileStatus(GetWorkingPath(), modified);
+}
+
+void RCSFileItem::SerializeData(Archive& ar)
+{
+    RCSItem::SerializeData(ar);
+    if (ar.isLoading()) {
+        const auto code = StatusCode();
+        if (code == RootItem || code > CheckedIn)
+            SetStatusCode(NewFile);
+    }
+    ar.transferTime(recordedTime);
+    ar.transfer(workingRevision);
+    if (ar.isLoading())
+        UpdateStatus();
+}
+
+bool RCSFileItem::AcceptsChild(const RCSItem& child) const
+{
+    return dynamic_cast<const RCSVersionItem*>(&child) != nullptr;
+}
+
+} // namespace kestro

@@ -1,0 +1,315 @@
+#include "model/item.h"
+
+#include "app/document.h"
+#include "model/options.h"
+#include "model/string_helpers.h"
+#include "model/tree_traverser.h"
+#include "ops/release_root.h"
+
+#include <algorithm>
+
+namespace kestro {
+
+namespace {
+
+int ImageOf(const RCSItem& item)
+{
+    const std::uint32_t code = item.StatusCode();
+    return code >= PlainItem ? 0 : static_cast<int>(code);
+}
+
+// Forgets the nodes of a subtree whose nodes the view has deleted.
+void ForgetNodes(RCSItem& item)
+{
+    item.treeItem = 0;
+    for (auto& child : item.children)
+        ForgetNodes(*child);
+}
+
+class CoveredSetter : public TreeTraverser {
+public:
+    CoveredSetter() : TreeTraverser(1, Unlimited) {}
+    int Visit() override
+    {
+        current->SetCovered(false);
+        current->UpdateStatus();
+        return 0;
+    }
+};
+
+} // namespace
+
+RCSItem::RCSItem() = default;
+RCSItem::~RCSItem() = default;
+
+void RCSItem::SetName(const std::string& text)
+{
+    if (text != name) {
+        name = text;
+        RefreshDisplay(false);
+    }
+}
+
+void RCSItem::AddChild(std::unique_ptr<RCSItem> item)
+{
+    RCSItem* added = item.get();
+    added->parent = this;
+    children.push_back(std::move(item));
+    if (CurrentItemView()) {
+        InsertIntoTree(added);
+        RefreshDisplay(false);
+    }
+}
+
+std::unique_ptr<RCSItem> RCSItem::Detach()
+{
+    std::unique_ptr<RCSItem> owned;
+    if (parent) {
+        auto& siblings = parent->children;
+        const auto it = std::find_if(siblings.begin(), siblings.end(),
+                                     [this](const auto& c) { return c.get() == this; });
+        if (it != siblings.end()) {
+            owned = std::move(*it);
+            siblings.erase(it);
+        }
+        parent = nullptr;
+    }
+    if (ItemView* view = CurrentItemView(); view && treeItem) {
+        view->deleteNode(treeItem);
+        ForgetNodes(*this);
+    }
+    return owned;
+}
+
+void RCSItem::RefreshDisplay(bool recursive)
+{
+    ItemView* view = CurrentItemView();
+    if (!view)
+        return;
+    if (treeItem)
+        view->updateNode(treeItem, this, GetDisplayText(), ImageOf(*this));
+    if (recursive) {
+        for (auto& child : children)
+            child->RefreshDisplay(true);
+    }
+}
+
+void RCSItem::ClearCovered()
+{
+    CoveredSetter setter;
+    setter.Traverse(this);
+}
+
+void RCSItem::serialize(Archive& ar)
+{
+    SerializeData(ar);
+    if (ar.isStoring()) {
+        ar.writeCount(static_cast<std::uint32_t>(children.size()));
+        for (const auto& child : children)
+            ar.writeObject(child.get());
+        return;
+    }
+    const std::uint32_t count = ar.readCount(2);
+    for (std::uint32_t i = 0; i < count; ++i) {
+        std::unique_ptr<RCSItem> child = ar.readOwned<RCSItem>();
+        if (!AcceptsChild(*child))
+            ar.fail(std::string("a ") + child->className() + " cannot be stored below a " + className());
+        child->parent = this;
+        children.push_back(std::move(child));
+    }
+}
+
+void RCSItem::SerializeData(Archive& ar)
+{
+    ar.transfer(name);
+    ar.transfer(status);
+    if (ar.isStoring())
+        ar.writeObject(parent);
+    else
+        parent = ar.readReference<RCSItem>();
+}
+
+bool RCSItem::AcceptsChild(const RCSItem&) const
+{
+    return false;
+}
+
+std::string RCSItem::GetDisplayText() const
+{
+    return name;
+}
+
+std::string RCSItem::GetDescription() const
+{
+    return name;
+}
+
+bool RCSItem::IsLocked() const
+{
+    const auto code = StatusCode();
+    return code == LockedRevision || code == LockedTip;
+}
+
+int RCSItem::SortCompare(const RCSItem* other) const
+{
+    if (!other)
+        return 1;
+    return CompareNoCase(name, other->name);
+}
+
+bool RCSItem::CanFreeze()
+{
+    for (auto& child : children) {
+        if (!child->CanFreeze())
+            return false;
+    }
+    return true;
+}
+
+bool RCSItem::PrepareCheckin()
+{
+    auto& settings = RCSOptions::instance().checkin;
+    settings.item = this;
+    settings.revision.clear();
+    return true;
+}
+
+bool RCSItem::PrepareCheckout()
+{
+    auto& settings = RCSOptions::instance().checkout;
+    settings.item = this;
+    settings.revision.clear();
+    settings.targetFile.clear();
+    settings.allowTargetFile = false;
+    return true;
+}
+
+bool RCSItem::PrepareCompare()
+{
+    auto& settings = RCSOptions::instance().compare;
+    settings.item = this;
+    settings.revision1.clear();
+    return true;
+}
+
+bool RCSItem::PrepareMerge()
+{
+    auto& settings = RCSOptions::instance().merge;
+    settings.item = this;
+    settings.revision1.clear();
+    return true;
+}
+
+bool RCSItem::PrepareReport()
+{
+    auto& settings = RCSOptions::instance().report;
+    settings.item = this;
+    settings.revisions.clear();
+    return true;
+}
+
+int RCSItem::FillCombo(std::vector<ComboEntry>& combo)
+{
+    CKestroDoc* doc = CKestroDoc::current();
+    if (!doc || !doc->releaseRoot)
+        return 0;
+    int count = 0;
+    for (auto& release : doc->releaseRoot->children) {
+        combo.push_back({release->name, release.get()});
+        ++count;
+    }
+    return count;
+}
+
+int RCSItem::Checkin(Site* site)
+{
+    int result = 0;
+    for (auto& child : children)
+        result |= child->Checkin(site);
+    return result;
+}
+
+int RCSItem::Checkout()
+{
+    int result = 0;
+    for (auto& child : children)
+        result |= child->Checkout();
+    return result;
+}
+
+int RCSItem::Compare()
+{
+    int result = 0;
+    for (auto& child : children)
+        result |= child->Compare();
+    return result;
+}
+
+int RCSItem::Report()
+{
+    int result = 0;
+    for (auto& child : children)
+        result |= child->Report();
+    return result;
+}
+
+int RCSItem::Synchronise(bool top)
+{
+    int result = 0;
+    for (auto& child : children)
+        result |= child->Synchronise(top);
+    return result;
+}
+
+int RCSItem::ReadSymbolicNames(RCSReleaseItem* release)
+{
+    int result = 0;
+    for (auto& child : children)
+        result |= child->ReadSymbolicNames(release);
+    return result;
+}
+
+void InsertIntoTree(RCSItem* item)
+{
+    ItemView* view = CurrentItemView();
+    if (!view || !item)
+        return;
+    NodeId parentNode = 0;
+    if (item->parent) {
+        parentNode = item->parent->treeItem;
+        // A parent that is not shown cannot show its children either.
+        if (!parentNode)
+            return;
+    }
+    int position = 0;
+    const auto code = item->StatusCode();
+    if (code == RootItem || code == Release) {
+        position = view->childCount(parentNode);
+    } else if (item->parent) {
+        // Siblings are kept in order, so the first sibling that sorts after the
+        // new item is found by bisection; equal items go after existing ones.
+        int low = 0;
+        int high = view->childCount(parentNode);
+        while (low < high) {
+            const int mid = low + (high - low) / 2;
+            if (item->SortCompare(view->childItem(parentNode, mid)) < 0)
+                high = mid;
+            else
+                low = mid + 1;
+        }
+        position = low;
+    }
+    item->treeItem = view->insertNode(parentNode, position, item, item->GetDisplayText(), ImageOf(*item));
+    for (auto& child : item->children)
+        InsertIntoTree(child.get());
+}
+
+RCSItem* ItemFromTreeHandle(NodeId node)
+{
+    ItemView* view = CurrentItemView();
+    if (!view || !node)
+        return nullptr;
+    return view->itemOf(node);
+}
+
+} // namespace kestro

@@ -1,0 +1,28 @@
+#pragma once
+
+#include "model/item.h"
+
+namespace kestro {
+
+class RCSFileItem;
+
+// The file tree's root: the project. Its children are the project's files.
+class RCSRoot : public RCSItem {
+public:
+    RCSRoot();
+
+    const char* className() const override { return "RCSRoot"; }
+
+    bool CanDelete() const override { return false; }
+    bool CanMerge() const override { return false; }
+    int ResetDefaultBranch() override;
+    void SetOwningSite(Site* site) override;
+
+    // The direct child of that name (ignoring case) when it is a file.
+    RCSFileItem* FindFile(const std::string& fileName);
+
+protected:
+    bool AcceptsChild(const RCSItem& child) const override;
+};
+
+} // namespace kestro

@@ -1,0 +1,37 @@
+#pragma once
+
+#include "model/item.h"
+
+#include <ctime>
+
+namespace kestro {
+
+class RCSReleaseVersionItem;
+class RCSVersionItem;
+
+// A frozen release: one entry per file, each naming the file's revision.
+class RCSReleaseItem : public RCSItem {
+public:
+    RCSReleaseItem();
+    explicit RCSReleaseItem(const std::string& releaseName);
+
+    std::time_t releaseDate;
+
+    const char* className() const override { return "RCSReleaseItem"; }
+
+    std::string GetDisplayText() const override;
+    std::string GetDescription() const override;
+
+    bool CanCheckin() const override { return false; }
+
+    // The entry whose revision belongs to the named file (ignoring case).
+    RCSReleaseVersionItem* FindFileEntry(const std::string& fileName);
+    // Puts the revision into the release, replacing the entry of its file.
+    RCSReleaseVersionItem* AddRevision(RCSVersionItem* revision);
+
+protected:
+    void SerializeData(Archive& ar) override;
+    bool AcceptsChild(const RCSItem& child) const override;
+};
+
+} // namespace kestro

@@ -1,0 +1,42 @@
+#include "ops/release_root.h"
+
+#include "model/tree_traverser.h"
+#include "model/version_item.h"
+#include "ops/release_item.h"
+
+namespace kestro {
+
+RCSReleaseRoot::RCSReleaseRoot()
+{
+    name = "Releases";
+    status = ReleaseRoot;
+}
+
+RCSReleaseItem* RCSReleaseRoot::FindRelease(const std::string& releaseName)
+{
+    NameSearch search(releaseName, TreeTraverser::Unlimited);
+    return dynamic_cast<RCSReleaseItem*>(search.Find(this));
+}
+
+RCSReleaseItem* RCSReleaseRoot::FindOrCreateRelease(const std::string& releaseName,
+                                                    const RCSVersionItem* revision)
+{
+    if (RCSReleaseItem* release = FindRelease(releaseName)) {
+        if (revision && revision->date > release->releaseDate)
+            release->releaseDate = revision->date;
+        return release;
+    }
+    auto release = std::make_unique<RCSReleaseItem>(releaseName);
+    if (revision)
+        release->releaseDate = revision->date;
+    RCSReleaseItem* added = release.get();
+    AddChild(std::move(release));
+    return added;
+}
+
+bool RCSReleaseRoot::AcceptsChild(const RCSItem& child) const
+{
+    return dynamic_cast<const RCSReleaseItem*>(&child) != nullptr;
+}
+
+} // namespace kestro

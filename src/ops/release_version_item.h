@@ -1,0 +1,30 @@
+#pragma once
+
+#include "model/item.h"
+
+namespace kestro {
+
+class RCSVersionItem;
+
+// A release's entry for one file: the revision of that file in the release.
+class RCSReleaseVersionItem : public RCSItem {
+public:
+    RCSReleaseVersionItem();
+    explicit RCSReleaseVersionItem(RCSVersionItem* revision);
+
+    RCSVersionItem* revisionRef = nullptr;  // not owned; may be null
+
+    const char* className() const override { return "RCSReleaseVersionItem"; }
+
+    std::string GetDisplayText() const override;
+    std::string GetDescription() const override;
+    bool IsLocked() const override;
+    int SortCompare(const RCSItem* other) const override;
+
+    bool CanCheckin() const override { return false; }
+
+protected:
+    void SerializeData(Archive& ar) override;
+};
+
+} // namespace kestro

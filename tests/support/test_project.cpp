@@ -1,0 +1,54 @@
+#include "support/test_project.h"
+
+#include "model/item_view.h"
+
+#include <fstream>
+
+namespace kestro::test {
+
+ScratchDirectory::ScratchDirectory() : previous_(std::filesystem::current_path())
+{
+    std::filesystem::current_path(dir_.path().toStdString());
+}
+
+ScratchDirectory::~ScratchDirectory()
+{
+    std::error_code ignored;
+    std::filesystem::current_path(previous_, ignored);
+}
+
+std::string ScratchDirectory::path() const
+{
+    return std::filesystem::path(dir_.path().toStdString()).lexically_normal().string() + "/";
+}
+
+void ScratchDirectory::write(const std::string& relative, const std::string& content) const
+{
+    const std::filesystem::path target = path() + relative;
+    std::filesystem::create_directories(target.parent_path());
+    std::ofstream(target, std::ios::binary) << content;
+}
+
+void ResetOptions()
+{
+    RCSOptions& options = RCSOptions::instance();
+    options = RCSOptions();
+    options.defaultSiteName = "London";
+    options.userName = "fred";
+}
+
+ProjectFixture::ProjectFixture()
+{
+    ResetOptions();
+    SetItemView(nullptr);
+    doc = std::make_unique<CKestroDoc>();
+    doc->OnNewDocument();
+}
+
+ProjectFixture::~ProjectFixture()
+{
+    SetItemView(nullptr);
+    doc.reset();
+}
+
+} // namespace kestro::test
