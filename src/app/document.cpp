@@ -197,12 +197,34 @@ bool CKestroDoc::OnOpenDocument(const std::string& path, std::string& error)
     DeleteContents();
     pathName_ = FullPath(path);
     EnterDirectory(GetProjectDirectory());
+    std::string failure;
+    if (!ReadProject(bytes.toStdString(), failure)) {
+        error = "The project file " + path + " cannot be read: " + failure;
+        return false;
+    }
+    return true;
+}
+
+bool CKestroDoc::LoadFromBytes(const std::string& bytes, std::string& error)
+{
+    DeleteContents();
+    pathName_.clear();
+    std::string failure;
+    if (!ReadProject(bytes, failure)) {
+        error = "The project cannot be read: " + failure;
+        return false;
+    }
+    return true;
+}
+
+bool CKestroDoc::ReadProject(const std::string& bytes, std::string& failure)
+{
     try {
-        Archive ar(bytes.toStdString());
+        Archive ar(bytes);
         Load(ar);
-    } catch (const ArchiveError& failure) {
+    } catch (const ArchiveError& error) {
         DeleteContents();
-        error = "The project file " + path + " cannot be read: " + failure.what();
+        failure = error.what();
         return false;
     }
     return true;

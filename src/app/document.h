@@ -51,6 +51,9 @@ public:
     // Reads a project file. On failure the document is left empty and error
     // names the file and what is wrong with it.
     bool OnOpenDocument(const std::string& path, std::string& error);
+    // Reads a project held in memory, as OnOpenDocument reads a file. The
+    // document then has no file name; on failure it is left empty.
+    bool LoadFromBytes(const std::string& bytes, std::string& error);
     // Writes the project file atomically: on failure the previous file stays.
     bool OnSaveDocument(const std::string& path, std::string& error);
 
@@ -66,6 +69,9 @@ public:
 
 private:
     void EnsureDefaultSite();
+    // Reads the project from bytes; on failure empties the document and
+    // returns what is wrong in failure.
+    bool ReadProject(const std::string& bytes, std::string& failure);
     void Load(Archive& ar);
     void Store(Archive& ar);
 

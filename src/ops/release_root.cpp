@@ -14,7 +14,10 @@ RCSReleaseRoot::RCSReleaseRoot()
 
 RCSReleaseItem* RCSReleaseRoot::FindRelease(const std::string& releaseName)
 {
-    NameSearch search(releaseName, TreeTraverser::Unlimited);
+    // Releases are the root's children. Their entries are named with revision
+    // numbers, which never equal a release name, so a search of the children
+    // alone finds what a search of the whole tree would.
+    NameSearch search(releaseName, 0);
     return dynamic_cast<RCSReleaseItem*>(search.Find(this));
 }
 

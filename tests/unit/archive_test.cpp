@@ -1,0 +1,231 @@
+#include "app/archive.h"
+
+#include "model/root_item.h"
+#include "sites/site.h"
+#include "sites/site_list.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace kestro {
+namespace {
+
+std::string U16(std::uint16_t v)
+{
+    return {static_cast<char>(v & 0xFF), static_cast<char>(v >> 8)};
+}
+
+std::string U32(std::uint32_t v)
+{
+    return U16(static_cast<std::uint16_t>(v)) + U16(static_cast<std::uint16_t>(v >> 16));
+}
+
+std::string NewClass(const std::string& name, std::uint16_t schema)
+{
+    return U16(0xFFFF) + U16(schema) + U16(static_cast<std::uint16_t>(name.size())) + name;
+}
+
+// A short string as stored: one length byte and the characters.
+std::string Short(const std::string& s)
+{
+    return static_cast<char>(s.size()) + s;
+}
+
+struct LengthForm {
+    std::uint32_t length;
+    std::string prefix;
+};
+
+TEST(ArchiveTest, StringLengthsTakeTheirFormAtEachBoundary)
+{
+    const std::vector<LengthForm> forms = {
+        {0, std::string(1, '\0')},
+        {254, "\xFE"},
+        {255, "\xFF" + U16(255)},
+        {0xFFFD, "\xFF" + U16(0xFFFD)},
+        {0xFFFE, "\xFF" + U16(0xFFFF) + U32(0xFFFE)},
+        {0x10000, "\xFF" + U16(0xFFFF) + U32(0x10000)},
+    };
+    for (const LengthForm& form : forms) {
+        SCOPED_TRACE(form.length);
+        const std::string text(form.length, 'x');
+        Archive out;
+        out.writeString(text);
+        EXPECT_EQ(out.bytes(), form.prefix + text);
+
+        Archive in(out.bytes());
+        EXPECT_EQ(in.readString(), text);
+        EXPECT_TRUE(in.atEnd());
+    }
+}
+
+TEST(ArchiveTest, CountsSwitchToThirtyTwoBitsAtFFFF)
+{
+    const std::vector<std::pair<std::uint32_t, std::string>> forms = {
+        {0, U16(0)},
+        {0xFFFE, U16(0xFFFE)},
+        {0xFFFF, U16(0xFFFF) + U32(0xFFFF)},
+        {0x12345678, U16(0xFFFF) + U32(0x12345678)},
+    };
+    for (const auto& [count, bytes] : forms) {
+        SCOPED_TRACE(count);
+        Archive out;
+        out.writeCount(count);
+        EXPECT_EQ(out.bytes(), bytes);
+        Archive in(out.bytes());
+        EXPECT_EQ(in.readCount(0), count);
+        EXPECT_TRUE(in.atEnd());
+    }
+}
+
+TEST(ArchiveTest, LengthsAndCountsBeyondTheDataAreRefused)
+{
+    Archive longString("\xFF" + U16(0xFFFF) + U32(0xFFFFFFFF) + "abc");
+    EXPECT_THROW(longString.readString(), ArchiveError);
+    Archive shortString(std::string("\x05" "abcd"));
+    EXPECT_THROW(shortString.readString(), ArchiveError);
+
+    // Three elements of at least two bytes cannot fit in five bytes.
+    Archive count(U16(3) + "12345");
+    EXPECT_THROW(count.readCount(2), ArchiveError);
+    Archive hugeCount(U16(0xFFFF) + U32(0xFFFFFFFF) + "1234");
+    EXPECT_THROW(hugeCount.readCount(2), ArchiveError);
+    Archive fits(U16(3) + "123456");
+    EXPECT_EQ(fits.readCount(2), 3u);
+}
+
+std::unique_ptr<Site> MakeSite(const std::string& name)
+{
+    auto site = std::make_unique<Site>();
+    site->name = name;
+    return site;
+}
+
+// Classes and objects share one index sequence: SiteList class 1, the list 2,
+// Site class 3, the sites 4 and 5.
+TEST(ArchiveTest, ObjectsUseClassTagsBackReferencesAndOneIndexSequence)
+{
+    SiteList list;
+    list.sites.push_back(MakeSite("York"));
+    list.sites.push_back(MakeSite("Leeds"));
+    list.sites[0]->localToSite.Set("1.2", "1.4");
+    list.sites[0]->emailAddress = "y@example.org";
+    list.master = list.sites[1].get();
+
+    Archive out;
+    out.writeObject(&list);
+    out.writeObject(nullptr);
+    out.writeObject(list.sites[0].get());
+
+    const std::string expected =
+        NewClass("SiteList", 3) + U16(2)
+        + NewClass("Site", 3) + U16(1) + Short("1.2") + Short("1.4") + Short("York")
+        + Short("y@example.org") + Short("") + Short("")
+        + U16(0x8003) + U16(0) + Short("Leeds") + Short("") + Short("") + Short("")
+        + U16(5)   // master: the second site
+        + U16(0)   // null
+        + U16(4);  // the first site again
+    EXPECT_EQ(out.bytes(), expected);
+
+    Archive in(out.bytes());
+    const auto read = in.readOwned<SiteList>();
+    ASSERT_EQ(read->sites.size(), 2u);
+    EXPECT_EQ(read->master, read->sites[1].get());
+    EXPECT_EQ(read->sites[0]->emailAddress, "y@example.org");
+    ASSERT_NE(read->sites[0]->siteToLocal.Find("1.4"), nullptr);
+    EXPECT_EQ(*read->sites[0]->siteToLocal.Find("1.4"), "1.2");
+    EXPECT_EQ(in.readReference<Site>(), nullptr);
+    EXPECT_EQ(in.readReference<Site>(), read->sites[0].get());
+    EXPECT_TRUE(in.atEnd());
+}
+
+TEST(ArchiveTest, ObjectsAreReadOnlyAsTheClassTheReaderExpects)
+{
+    SiteList list;
+    list.sites.push_back(MakeSite("York"));
+    list.master = list.sites[0].get();
+    Archive out;
+    out.writeObject(&list);
+    out.writeObject(list.sites[0].get());
+    out.writeObject(&list);
+
+    Archive in(out.bytes());
+    const auto read = in.readOwned<SiteList>();
+    EXPECT_THROW(in.readReference<SiteList>(), ArchiveError);
+
+    Archive asRoot(out.bytes());
+    EXPECT_THROW(asRoot.readOwned<RCSRoot>(), ArchiveError);
+    // An object already read cannot be owned a second time.
+    Archive twice(out.bytes());
+    const auto first = twice.readOwned<SiteList>();
+    twice.readReference<Site>();
+    EXPECT_THROW(twice.readOwned<SiteList>(), ArchiveError);
+}
+
+struct LargeIndexCase {
+    std::uint32_t siteCount;
+    std::string masterTag;     // back-reference to the last site
+    std::string rootClassTag;  // back-reference to the class RCSRoot
+    std::string rootTag;       // back-reference to the first root
+};
+
+class ArchiveLargeIndexTest : public testing::TestWithParam<LargeIndexCase> {};
+
+// With n sites the last site has index n + 3, the class RCSRoot n + 4 and the
+// first root n + 5; from 0x7FFF on each needs the escaped form.
+TEST_P(ArchiveLargeIndexTest, IndicesFrom7FFFAreEscaped)
+{
+    const LargeIndexCase& c = GetParam();
+    SiteList list;
+    for (std::uint32_t i = 0; i < c.siteCount; ++i)
+        list.sites.push_back(std::make_unique<Site>());
+    list.master = list.sites.back().get();
+    RCSRoot first;
+    RCSRoot second;
+    first.name = "a";
+    second.name = "b";
+
+    Archive out;
+    out.writeObject(&list);
+    const std::size_t listEnd = out.bytes().size();
+    out.writeObject(&first);
+    out.writeObject(&second);
+    out.writeObject(&first);
+
+    const std::string emptySite = U16(0x8003) + U16(0) + std::string(4, '\0');
+    EXPECT_EQ(out.bytes().substr(listEnd - emptySite.size() - c.masterTag.size()),
+              emptySite + c.masterTag
+                  + NewClass("RCSRoot", 4) + Short("a") + U32(RootItem) + U16(0) + U16(0)
+                  + c.rootClassTag + Short("b") + U32(RootItem) + U16(0) + U16(0)
+                  + c.rootTag);
+
+    Archive in(out.bytes());
+    const auto list2 = in.readOwned<SiteList>();
+    ASSERT_EQ(list2->sites.size(), c.siteCount);
+    EXPECT_EQ(list2->master, list2->sites.back().get());
+    const auto first2 = in.readOwned<RCSRoot>();
+    const auto second2 = in.readOwned<RCSRoot>();
+    EXPECT_EQ(first2->name, "a");
+    EXPECT_EQ(second2->name, "b");
+    EXPECT_EQ(in.readReference<RCSRoot>(), first2.get());
+    EXPECT_TRUE(in.atEnd());
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Boundaries, ArchiveLargeIndexTest,
+    testing::Values(
+        // site 0x7FFD, class 0x7FFE, root 0x7FFF
+        LargeIndexCase{0x7FFA, U16(0x7FFD), U16(0xFFFE), U16(0x7FFF) + U32(0x7FFF)},
+        // site 0x7FFE, class 0x7FFF, root 0x8000
+        LargeIndexCase{0x7FFB, U16(0x7FFE), U16(0x7FFF) + U32(0x80007FFF),
+                       U16(0x7FFF) + U32(0x8000)},
+        // site 0x7FFF, class 0x8000, root 0x8001
+        LargeIndexCase{0x7FFC, U16(0x7FFF) + U32(0x7FFF), U16(0x7FFF) + U32(0x80008000),
+                       U16(0x7FFF) + U32(0x8001)}));
+
+} // namespace
+} // namespace kestro

@@ -1,0 +1,100 @@
+#include "model/file_item.h"
+#include "model/root_item.h"
+#include "support/test_project.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <sys/stat.h>
+#include <utime.h>
+
+namespace kestro {
+namespace {
+
+using test::ProjectFixture;
+
+void SetModificationTime(const std::string& path, std::time_t time)
+{
+    utimbuf times{time, time};
+    ASSERT_EQ(utime(path.c_str(), &times), 0);
+}
+
+TEST(FileStatus, PathsFollowTheWorkingDirectoryAndTheRcsSubdirectory)
+{
+    ProjectFixture project;
+    RCSFileItem file("src\\main.c", nullptr);
+    EXPECT_EQ(file.SplitName(), std::make_pair(std::string("src\\"), std::string("main.c")));
+    EXPECT_EQ(file.GetWorkingPath(), project.scratch.path() + "src/main.c");
+    EXPECT_EQ(file.GetRcsPath(), "src/RCS/main.c,v");
+    // Looking at a file's status makes no directories.
+    EXPECT_FALSE(std::filesystem::exists("src/RCS"));
+
+    project.scratch.write("src/RCS/main.c", "plain RCS file");
+    EXPECT_EQ(file.GetRcsPath(), "src/RCS/main.c");
+    project.scratch.write("src/RCS/main.c,v", "suffixed RCS file");
+    EXPECT_EQ(file.GetRcsPath(), "src/RCS/main.c,v");
+
+    RCSFileItem topLevel("readme.txt", nullptr);
+    EXPECT_EQ(topLevel.GetRcsPath(), "RCS/readme.txt,v");
+    topLevel.CreateRcsDirectory();
+    EXPECT_TRUE(std::filesystem::is_directory("RCS"));
+}
+
+TEST(FileStatus, StatusComesFromTheWorkingFileTheRcsFileAndTheRecordedTime)
+{
+    ProjectFixture project;
+    RCSFileItem file("a.c", nullptr);
+    EXPECT_EQ(file.StatusCode(), MissingFile);
+
+    project.scratch.write("a.c", "text");
+    file.UpdateStatus();
+    EXPECT_EQ(file.StatusCode(), NewFile);
+    EXPECT_NE(file.workingTime, 0);
+
+    project.scratch.write("RCS/a.c,v", "history");
+    file.UpdateStatus();
+    EXPECT_EQ(file.StatusCode(), Modified) << "never checked in or out";
+
+    SetModificationTime("a.c", 1000000);
+    file.recordedTime = 1000000;
+    file.UpdateStatus();
+    EXPECT_EQ(file.StatusCode(), CheckedIn);
+
+    SetModificationTime("a.c", 1000001);
+    file.UpdateStatus();
+    EXPECT_EQ(file.StatusCode(), Modified) << "working file newer than recorded";
+
+    SetModificationTime("a.c", 999999);
+    file.UpdateStatus();
+    EXPECT_EQ(file.StatusCode(), CheckedIn) << "touched back to an older time";
+
+    std::filesystem::remove("a.c");
+    file.UpdateStatus();
+    EXPECT_EQ(file.StatusCode(), OnlyInRcs);
+    EXPECT_EQ(file.workingTime, 0);
+}
+
+TEST(FileStatus, WorkingFilesAreLookedForInTheWorkingDirectory)
+{
+    ProjectFixture project;
+    project.scratch.write("work/a.c", "text");
+    ASSERT_TRUE(project.doc->SetWorkingDirectory(project.scratch.path() + "work", false));
+    RCSFileItem file("a.c", nullptr);
+    EXPECT_EQ(file.GetWorkingPath(), project.scratch.path() + "work/a.c");
+    EXPECT_EQ(file.StatusCode(), NewFile);
+    // RCS files stay relative to the project directory.
+    EXPECT_EQ(file.GetRcsPath(), "RCS/a.c,v");
+}
+
+TEST(FileStatus, OtherStatusBitsSurviveAStatusChange)
+{
+    ProjectFixture project;
+    RCSFileItem file("a.c", nullptr);
+    file.status = MissingFile | CoveredFlag | 0x100;
+    project.scratch.write("a.c", "text");
+    file.UpdateStatus();
+    EXPECT_EQ(file.status, NewFile | CoveredFlag | 0x100);
+}
+
+} // namespace
+} // namespace kestro

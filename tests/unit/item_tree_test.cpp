@@ -1,0 +1,347 @@
+#include "app/text_tree_view.h"
+#include "model/file_item.h"
+#include "model/root_item.h"
+#include "model/tree_traverser.h"
+#include "model/version_item.h"
+#include "ops/release_item.h"
+#include "ops/release_root.h"
+#include "ops/release_version_item.h"
+#include "sites/site_list.h"
+#include "support/test_project.h"
+
+#include <gtest/gtest.h>
+
+#include <vector>
+
+namespace kestro {
+namespace {
+
+using test::ProjectFixture;
+
+RCSFileItem* AddFileItem(RCSRoot& root, const std::string& name)
+{
+    auto file = std::make_unique<RCSFileItem>(name, &root);
+    RCSFileItem* added = file.get();
+    root.AddChild(std::move(file));
+    return added;
+}
+
+RCSVersionItem* AddRevisionItem(RCSItem& parent, RCSFileItem* file, const std::string& number)
+{
+    auto revision = std::make_unique<RCSVersionItem>();
+    revision->name = number;
+    revision->file = file;
+    revision->date = 0;
+    RCSVersionItem* added = revision.get();
+    parent.AddChild(std::move(revision));
+    return added;
+}
+
+// The texts of a node's children, in the order the view shows them.
+std::vector<std::string> ChildTexts(const TextTreeView& view, const RCSItem& item)
+{
+    std::vector<std::string> texts;
+    for (NodeId id : view.node(item.treeItem)->children)
+        texts.push_back(view.node(id)->text);
+    return texts;
+}
+
+class Collector : public TreeTraverser {
+public:
+    Collector(std::int16_t startDepth, std::uint16_t walkFlags) : TreeTraverser(startDepth, walkFlags) {}
+    int Visit() override
+    {
+        visited.push_back(current->name);
+        return current->name == stopAt ? 1 : 0;
+    }
+    std::vector<std::string> visited;
+    std::string stopAt;
+};
+
+struct ItemTreeTest : ProjectFixture {
+    ItemTreeTest()
+    {
+        RCSOptions::instance().timeFormat = "%Y-%m-%d";
+        SetItemView(&view);
+        doc->InsertTreesIntoView();
+    }
+    TextTreeView view;
+};
+
+TEST(ItemTree, ReleaseRootIsShownAboveTheProjectRoot)
+{
+    ProjectFixture project;
+    TextTreeView view;
+    SetItemView(&view);
+    project.doc->InsertTreesIntoView();
+    EXPECT_EQ(view.Render(true), "[12] Releases\n[0] Untitled\n");
+}
+
+TEST(ItemTree, SiblingsAreSortedIgnoringCaseAndEqualItemsGoLast)
+{
+    ItemTreeTest t;
+    RCSRoot& root = *t.doc->root;
+    AddFileItem(root, "b.c");
+    AddFileItem(root, "A.c");
+    AddFileItem(root, "src\\main.c");
+    AddFileItem(root, "a.C");
+    AddFileItem(root, "c.c");
+    EXPECT_EQ(ChildTexts(t.view, root),
+              (std::vector<std::string>{"A.c Missing file", "a.C Missing file", "b.c Missing file",
+                                        "c.c Missing file", "src\\main.c Missing file"}));
+    // The children list keeps the order of adding; only the view is sorted.
+    EXPECT_EQ(root.children.front()->name, "b.c");
+}
+
+TEST(ItemTree, RevisionsFollowTheRevisionOrderOption)
+{
+    for (const bool highestFirst : {true, false}) {
+        ItemTreeTest t;
+        RCSOptions::instance().sortHighestFirst = highestFirst;
+        RCSFileItem* file = AddFileItem(*t.doc->root, "a.c");
+        for (const char* number : {"1.2", "1.10", "1.1", "1.9"})
+            AddRevisionItem(*file, file, number);
+        std::vector<std::string> expected{"1.1 1970-01-01 ", "1.2 1970-01-01 ", "1.9 1970-01-01 ",
+                                          "1.10 1970-01-01 "};
+        if (highestFirst)
+            std::reverse(expected.begin(), expected.end());
+        EXPECT_EQ(ChildTexts(t.view, *file), expected);
+    }
+}
+
+TEST(ItemTree, RevisionTextShowsLockerAndForeignOwners)
+{
+    ItemTreeTest t;
+    RCSOptions::instance().timeFormat = "%d %b %y %H:%M:%S";
+    SiteList& sites = *t.doc->siteList;
+    Site* paris = sites.Add("Paris", "");
+    Site* rome = sites.Add("Rome", "");
+    sites.SetMaster(rome);
+    RCSFileItem* file = AddFileItem(*t.doc->root, "a.c");
+    RCSVersionItem* revision = AddRevisionItem(*file, file, "1.3");
+    revision->date = 887274000;  // 12 Feb 98 09:00:00 UTC
+    revision->message = "Fixed the parser.";
+    EXPECT_EQ(revision->GetDisplayText(), "1.3 12 Feb 98 09:00:00 Fixed the parser.");
+    revision->locker = "fred";
+    revision->owningSite = paris;
+    EXPECT_EQ(revision->GetDisplayText(), "1.3 (fred) [Paris] 12 Feb 98 09:00:00 Fixed the parser.");
+    revision->owningSite = rome;
+    EXPECT_EQ(revision->GetDisplayText(), "1.3 (fred) {Rome} 12 Feb 98 09:00:00 Fixed the parser.");
+    EXPECT_EQ(revision->GetDescription(), "a.c Version 1.3");
+}
+
+TEST(ItemTree, FileTextDependsOnStatus)
+{
+    ItemTreeTest t;
+    RCSFileItem file("src\\main.c", nullptr);
+    file.workingRevision = "1.4";
+    file.workingTime = 889006500;  // 04 Mar 98 10:15:00 UTC
+    RCSOptions::instance().timeFormat = "%d %b %y %H:%M:%S";
+    const std::vector<std::pair<std::uint32_t, std::string>> cases{
+        {NewFile, "src\\main.c New file"},
+        {MissingFile, "src\\main.c Missing file"},
+        {OnlyInRcs, "src\\main.c Only in RCS Version 1.4 on 04 Mar 98 10:15:00"},
+        {Modified, "src\\main.c Modified Version 1.4 on 04 Mar 98 10:15:00"},
+        {CheckedIn, "src\\main.c Checked in Version 1.4 on 04 Mar 98 10:15:00"},
+        {Tip, "src\\main.c Version 1.4 on 04 Mar 98 10:15:00"},
+    };
+    for (const auto& [code, text] : cases) {
+        file.SetStatusCode(code);
+        EXPECT_EQ(file.GetDisplayText(), text);
+    }
+    file.SetStatusCode(CheckedIn);
+    file.workingRevision.clear();
+    file.workingTime = 0;
+    EXPECT_EQ(file.GetDisplayText(), "src\\main.c Checked in");
+    EXPECT_EQ(file.GetDescription(), "File src\\main.c");
+}
+
+TEST(ItemTree, AddChildDetachAndRefreshKeepTheViewInStep)
+{
+    ItemTreeTest t;
+    RCSFileItem* file = AddFileItem(*t.doc->root, "a.c");
+    RCSVersionItem* revision = AddRevisionItem(*file, file, "1.1");
+    AddRevisionItem(*revision, file, "1.1.1.1");
+    ASSERT_NE(revision->treeItem, 0u);
+    EXPECT_EQ(t.view.itemOf(revision->treeItem), revision);
+
+    revision->SetMessage("first");
+    EXPECT_EQ(t.view.node(revision->treeItem)->text, "1.1 1970-01-01 first");
+
+    std::unique_ptr<RCSItem> detached = revision->Detach();
+    ASSERT_EQ(detached.get(), revision);
+    EXPECT_EQ(revision->parent, nullptr);
+    EXPECT_TRUE(file->children.empty());
+    EXPECT_TRUE(t.view.node(file->treeItem)->children.empty());
+    EXPECT_EQ(t.view.Render(false), "Releases\nUntitled\n  a.c Missing file\n");
+}
+
+TEST(ItemTree, WithoutAViewOnlyTheItemsChange)
+{
+    ProjectFixture project;
+    RCSFileItem* file = AddFileItem(*project.doc->root, "a.c");
+    RCSVersionItem* revision = AddRevisionItem(*file, file, "1.1");
+    revision->SetName("1.2");
+    EXPECT_EQ(revision->treeItem, 0u);
+    EXPECT_EQ(revision->name, "1.2");
+    EXPECT_NE(revision->Detach(), nullptr);
+}
+
+TEST(ItemTree, ChildOfAnUnshownParentIsNotShownAtTheTopLevel)
+{
+    ItemTreeTest t;
+    RCSFileItem orphan("loose.c", nullptr);
+    AddRevisionItem(orphan, &orphan, "1.1");
+    EXPECT_EQ(t.view.Render(false), "Releases\nUntitled\n");
+}
+
+TEST(ItemTree, RevisionSortsAfterItemsOfOtherKinds)
+{
+    RCSVersionItem revision;
+    revision.name = "1.1";
+    RCSFileItem file;
+    EXPECT_EQ(revision.SortCompare(&file), 1);
+    EXPECT_EQ(revision.SortCompare(nullptr), 1);
+    RCSItem plain;
+    EXPECT_EQ(plain.SortCompare(nullptr), 1);
+}
+
+TEST(ItemTree, TraverseHonoursDepthAndFlags)
+{
+    ProjectFixture project;
+    RCSRoot& root = *project.doc->root;
+    root.name = "root";
+    RCSFileItem* a = AddFileItem(root, "a");
+    RCSVersionItem* a11 = AddRevisionItem(*a, a, "1.1");
+    AddRevisionItem(*a11, a, "1.1.1.1");
+    AddRevisionItem(*a, a, "1.2");
+    AddFileItem(root, "b");
+
+    const auto walk = [&](std::int16_t depth, std::uint16_t flags) {
+        Collector collector(depth, flags);
+        collector.Traverse(&root);
+        return collector.visited;
+    };
+    using V = std::vector<std::string>;
+    EXPECT_EQ(walk(1, 0), (V{"a", "b"}));
+    EXPECT_EQ(walk(1, TreeTraverser::Unlimited), (V{"a", "1.1", "1.1.1.1", "1.2", "b"}));
+    EXPECT_EQ(walk(2, TreeTraverser::Unlimited), (V{"1.1", "1.1.1.1", "1.2"}));
+    EXPECT_EQ(walk(0, 0), (V{"root"}));
+    EXPECT_EQ(walk(1, TreeTraverser::VisitAllLevels), (V{"root", "a", "b"}));
+    EXPECT_EQ(walk(-1, TreeTraverser::PostOrder), (V{"1.1.1.1", "1.1", "1.2", "a", "b", "root"}));
+    EXPECT_EQ(walk(1, TreeTraverser::Unlimited | TreeTraverser::PostOrder),
+              (V{"1.1.1.1", "1.1", "1.2", "a", "b"}));
+
+    Collector stopper(1, TreeTraverser::Unlimited);
+    stopper.stopAt = "1.1.1.1";
+    EXPECT_EQ(stopper.Traverse(&root), 1);
+    EXPECT_EQ(stopper.current->name, "1.1.1.1");
+    EXPECT_EQ(stopper.visited, (V{"a", "1.1", "1.1.1.1"}));
+}
+
+TEST(ItemTree, PostOrderVisitMayRemoveTheVisitedItem)
+{
+    ProjectFixture project;
+    RCSFileItem* file = AddFileItem(*project.doc->root, "a");
+    for (const char* number : {"1.1", "1.2", "1.3", "1.4"})
+        AddRevisionItem(*file, file, number);
+
+    class Remover : public TreeTraverser {
+    public:
+        Remover() : TreeTraverser(1, Unlimited | PostOrder) {}
+        int Visit() override
+        {
+            seen.push_back(current->name);
+            if (current->name != "1.3")
+                current->Detach();
+            return 0;
+        }
+        std::vector<std::string> seen;
+    } remover;
+    remover.Traverse(file);
+    EXPECT_EQ(remover.seen, (std::vector<std::string>{"1.1", "1.2", "1.3", "1.4"}));
+    ASSERT_EQ(file->children.size(), 1u);
+    EXPECT_EQ(file->children.front()->name, "1.3");
+}
+
+TEST(ItemTree, NameSearchIgnoresCase)
+{
+    ProjectFixture project;
+    RCSRoot& root = *project.doc->root;
+    RCSFileItem* file = AddFileItem(root, "Src\\Main.c");
+    AddRevisionItem(*file, file, "1.1");
+    EXPECT_EQ(root.FindFile("src\\main.C"), file);
+    EXPECT_EQ(root.FindFile("1.1"), nullptr);
+    NameSearch deep("1.1", TreeTraverser::Unlimited);
+    EXPECT_NE(deep.Find(&root), nullptr);
+}
+
+TEST(ItemTree, CanQueriesByClass)
+{
+    RCSRoot root;
+    RCSFileItem file;
+    RCSVersionItem revision;
+    RCSReleaseRoot releases;
+    RCSReleaseItem release;
+    RCSReleaseVersionItem entry;
+    struct Row {
+        const RCSItem* item;
+        bool del, checkin, checkout, compare, merge, sync, isRevision;
+    };
+    const Row rows[] = {
+        {&root, false, true, true, true, false, true, false},
+        {&file, true, true, true, true, true, true, false},
+        {&revision, true, true, true, true, true, true, true},
+        {&releases, false, false, false, false, false, true, false},
+        {&release, true, false, true, true, true, true, false},
+        {&entry, true, false, true, true, true, true, false},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.item->className());
+        EXPECT_EQ(row.item->CanDelete(), row.del);
+        EXPECT_EQ(row.item->CanCheckin(), row.checkin);
+        EXPECT_EQ(row.item->CanCheckout(), row.checkout);
+        EXPECT_EQ(row.item->CanCompare(), row.compare);
+        EXPECT_EQ(row.item->CanMerge(), row.merge);
+        EXPECT_EQ(row.item->CanSynchronise(), row.sync);
+        EXPECT_EQ(row.item->IsRevision(), row.isRevision);
+    }
+}
+
+TEST(ItemTree, RevisionPrepareFillsTheCommandSettings)
+{
+    ProjectFixture project;
+    RCSFileItem* file = AddFileItem(*project.doc->root, "a.c");
+    RCSVersionItem* revision = AddRevisionItem(*file, file, "1.2.1.3");
+    RCSOptions& options = RCSOptions::instance();
+    options.checkout.targetFile = "elsewhere.c";
+    options.checkout.allowTargetFile = true;
+
+    ASSERT_TRUE(revision->PrepareCheckin());
+    EXPECT_EQ(options.checkin.item, file);
+    EXPECT_EQ(options.checkin.revision, "1.2.1");
+    ASSERT_TRUE(revision->PrepareCheckout());
+    EXPECT_EQ(options.checkout.revision, "1.2.1.3");
+    EXPECT_TRUE(options.checkout.targetFile.empty());
+    EXPECT_FALSE(options.checkout.allowTargetFile);
+    ASSERT_TRUE(revision->PrepareCompare());
+    EXPECT_EQ(options.compare.revision1, "1.2.1.3");
+    ASSERT_TRUE(revision->PrepareReport());
+    EXPECT_EQ(options.report.revisions, "1.2.1.3");
+}
+
+TEST(ItemTree, CoveredFlagIsClearedOnDescendantsOnly)
+{
+    ProjectFixture project;
+    RCSFileItem* file = AddFileItem(*project.doc->root, "a.c");
+    RCSVersionItem* revision = AddRevisionItem(*file, file, "1.1");
+    file->SetCovered(true);
+    revision->SetCovered(true);
+    file->ClearCovered();
+    EXPECT_TRUE(file->IsCovered());
+    EXPECT_FALSE(revision->IsCovered());
+    EXPECT_EQ(revision->StatusCode(), Revision);
+}
+
+} // namespace
+} // namespace kestro
