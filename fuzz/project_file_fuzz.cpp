@@ -2,8 +2,9 @@
 // then touches every link of what was read so that a dangling one shows.
 
 #include "app/document.h"
-#include "model/item.h"
 #include "model/options.h"
+#include "model/root_item.h"
+#include "ops/release_root.h"
 
 #include <cstddef>
 #include <cstdint>

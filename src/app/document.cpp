@@ -1,6 +1,8 @@
 #include "app/document.h"
 
 #include "app/archive.h"
+#include "app/user_interaction.h"
+#include "model/rlog_batch.h"
 #include "model/file_item.h"
 #include "model/options.h"
 #include "model/paths.h"
@@ -256,9 +258,13 @@ void CKestroDoc::Load(Archive& ar)
         releaseNameFile = ar.readString();
         releaseNameTemplate = ar.readString();
     }
-    if (version == 2)
-        SetModifiedFlag(true);
     RCSOptions::instance().serialize(ar);
+    // Projects of that version did not keep their revisions up to date. The
+    // histories are read only once the whole file has proved readable.
+    if (version == 2) {
+        root->Synchronise(false);
+        SetModifiedFlag(true);
+    }
 }
 
 bool CKestroDoc::OnSaveDocument(const std::string& path, std::string& error)
@@ -307,6 +313,67 @@ void CKestroDoc::Store(Archive& ar)
     ar.writeString(releaseNameFile);
     ar.writeString(releaseNameTemplate);
     RCSOptions::instance().serialize(ar);
+}
+
+RCSFileItem* CKestroDoc::AddFile(const std::string& path)
+{
+    const std::vector<RCSFileItem*> added = AddFiles({path});
+    return added.empty() ? nullptr : added.front();
+}
+
+std::vector<RCSFileItem*> CKestroDoc::AddFiles(const std::vector<std::string>& paths)
+{
+    std::vector<RCSFileItem*> items;
+    if (!root)
+        return items;
+    const std::string projectDirectory = GetProjectDirectory();
+    for (const std::string& path : paths) {
+        std::string fullPath, directory, fileName, extension;
+        if (SplitPath(path, fullPath, directory, fileName, extension) != 1)
+            continue;
+        if (directory.size() < projectDirectory.size()
+            || !EqualsNoCase(directory.substr(0, projectDirectory.size()), projectDirectory)) {
+            CurrentUserInteraction().ShowMessage("Cannot add file " + fullPath + " \r\nas it is not in a subdirectory of "
+                                                     + projectDirectory,
+                                                 MessageIcon::None);
+            continue;
+        }
+        if (fullPath.find('\\') != std::string::npos) {
+            CurrentUserInteraction().ShowMessage("Cannot add file " + fullPath
+                                                     + " \r\nas names holding \"\\\" cannot be kept in a project",
+                                                 MessageIcon::None);
+            continue;
+        }
+        std::string relative = directory.substr(projectDirectory.size());
+        // Naming the RCS file adds the working file beside its RCS directory.
+        if (relative == "RCS/" || (relative.size() > 5 && relative.ends_with("/RCS/"))) {
+            relative.erase(relative.size() - 4);
+            if (fileName.size() > 2 && fileName.ends_with(",v"))
+                fileName.erase(fileName.size() - 2);
+        }
+        const std::string itemName = ModelName(relative + fileName);
+        RCSFileItem* item = root->FindFile(itemName);
+        if (!item) {
+            auto created = std::make_unique<RCSFileItem>(itemName, root.get());
+            item = created.get();
+            root->AddChild(std::move(created));
+        }
+        if (std::find(items.begin(), items.end(), item) == items.end())
+            items.push_back(item);
+    }
+    if (items.empty())
+        return items;
+    for (RCSFileItem* item : items) {
+        item->ClearCovered();
+        if (!item->GetRcsFileStatus())
+            item->FinishSynchronise(true, false, 0, std::string());
+    }
+    RunRlogForFiles(items, {}, [](RCSFileItem* file, int result, const std::string& output) {
+        file->FinishSynchronise(true, true, result, output);
+    });
+    root->RefreshDisplay(false);
+    SetModifiedFlag(true);
+    return items;
 }
 
 void CKestroDoc::WriteReleaseNameFile(const std::string& releaseName) const

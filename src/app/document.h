@@ -7,10 +7,12 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 namespace kestro {
 
 class Archive;
+class RCSFileItem;
 class RCSRoot;
 class RCSReleaseRoot;
 class SiteList;
@@ -56,6 +58,14 @@ public:
     bool LoadFromBytes(const std::string& bytes, std::string& error);
     // Writes the project file atomically: on failure the previous file stays.
     bool OnSaveDocument(const std::string& path, std::string& error);
+
+    // Adds a working file, or the working file of an RCS file named inside an
+    // RCS subdirectory, and reads its history. A file already in the project
+    // is only synchronised. Null when the path is not a file of the project.
+    RCSFileItem* AddFile(const std::string& path);
+    // The same for many files, reading their histories in as few rlog runs
+    // as possible. Returns the items added or found, in order.
+    std::vector<RCSFileItem*> AddFiles(const std::vector<std::string>& paths);
 
     std::string GetProjectDirectory() const;
     std::string GetWorkingDirectory() const { return workingDirectory; }

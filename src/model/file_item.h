@@ -7,6 +7,7 @@
 
 namespace kestro {
 
+class RCSReleaseItem;
 class RCSVersionItem;
 
 // A working file of the project and, below it, its revisions. Its name is
@@ -39,6 +40,30 @@ public:
     void CreateRcsDirectory() const;
     bool GetRcsFileStatus(std::time_t* modified = nullptr) const;
     bool GetWorkingFileStatus(std::time_t* modified = nullptr) const;
+
+    int Synchronise(bool top) override;
+    int ReadSymbolicNames(RCSReleaseItem* release) override;
+    bool IsInRelease() const override;
+    int FillCombo(std::vector<ComboEntry>& combo) override;
+
+    // The revision of that number, made (with any missing branch points)
+    // when the file has none, and moved below its proper parent.
+    RCSVersionItem* FindOrAddRevision(const std::string& number, const std::string& message, std::time_t date);
+    RCSVersionItem* FindRevision(const std::string& number);
+    RCSVersionItem* FindDefaultBranchTip();
+    // Counts the revisions locked by the current user; first is the locked
+    // tip of the default branch when that is one of them, else the first found.
+    int FindLockedByUser(RCSVersionItem*& first);
+    // Turns the revision text given for a check-in into the revision to
+    // create and finds its neighbours: 1 to go on, 0 when a higher revision
+    // exists, -1 when the branch point does not exist.
+    int ResolveCheckinRevision(std::string& requested, RCSVersionItem*& lower, RCSVersionItem*& higher);
+    // The end of a synchronisation, once rlog has run (or not, without an RCS
+    // file): applies its output, removes what RCS no longer has when top, and
+    // updates the status. A failed rlog changes no revision and gives 1.
+    int FinishSynchronise(bool top, bool rcsFileExists, int rlogResult, const std::string& rlogOutput);
+    // Applies one rlog run's output; release: only that release's symbol is read.
+    void ParseRlog(const std::string& text, bool headerOnly, RCSReleaseItem* release);
 
 protected:
     void SerializeData(Archive& ar) override;

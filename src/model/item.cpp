@@ -123,10 +123,15 @@ void RCSItem::SerializeData(Archive& ar)
 {
     ar.transfer(name);
     ar.transfer(status);
-    if (ar.isStoring())
+    if (ar.isStoring()) {
         ar.writeObject(parent);
-    else
-        parent = ar.readReference<RCSItem>();
+        return;
+    }
+    parent = ar.readReference<RCSItem>();
+    // Loading walks up stored parents (an old revision looks for its file);
+    // every other stored parent was read earlier, so only this makes a loop.
+    if (parent == this)
+        ar.fail(std::string("a ") + className() + " is stored as its own parent");
 }
 
 bool RCSItem::AcceptsChild(const RCSItem&) const

@@ -22,12 +22,12 @@ std::uint32_t transferVersion(Archive& ar, const char* block, std::uint32_t olde
     return version;
 }
 
-// A stored choice indexes fixed tables in the commands, so a value outside
-// them is refused like any other damage to the file.
-void checkRange(const Archive& ar, const char* what, std::int64_t value, int highest)
+// A stored choice indexes fixed tables in the commands. A value outside them
+// (from a damaged or foreign file) falls back to the first choice rather than
+// making the whole project unreadable.
+int ChoiceOrFirst(std::int64_t value, int highest)
 {
-    if (value < 0 || value > highest)
-        ar.fail(std::string(what) + " " + std::to_string(value) + " out of range");
+    return value < 0 || value > highest ? 0 : static_cast<int>(value);
 }
 
 }  // namespace
@@ -83,8 +83,7 @@ void ReportSettings::serialize(Archive& ar)
         ar.transfer(symbolicNames);
         const std::int64_t c = ar.readU32();
         ar.transfer(users);
-        checkRange(ar, "Report information", a + b + c, 5);
-        information = static_cast<int>(a + b + c);
+        information = ChoiceOrFirst(a + b + c, 5);
         return;
     }
     ar.transfer(revisions);
@@ -95,7 +94,7 @@ void ReportSettings::serialize(Archive& ar)
     ar.transfer(symbolicNames);
     ar.transfer(information);
     if (ar.isLoading())
-        checkRange(ar, "Report information", information, 5);
+        information = ChoiceOrFirst(information, 5);
 }
 
 void SendSettings::serialize(Archive& ar)
@@ -108,7 +107,7 @@ void SendSettings::serialize(Archive& ar)
     ar.transfer(originalRelease);
     ar.transfer(sendChoice);
     if (ar.isLoading())
-        checkRange(ar, "Send choice", sendChoice, 2);
+        sendChoice = ChoiceOrFirst(sendChoice, 2);
 }
 
 void ImportSettings::serialize(Archive& ar)

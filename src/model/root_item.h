@@ -16,6 +16,10 @@ public:
     bool CanDelete() const override { return false; }
     bool CanMerge() const override { return false; }
     int ResetDefaultBranch() override;
+    // Reads every file's history, with as few rlog runs as the command line
+    // allows; with top, also drops the releases whose symbols are gone.
+    int Synchronise(bool top) override;
+    int ReadSymbolicNames(RCSReleaseItem* release) override;
     void SetOwningSite(Site* site) override;
 
     // The direct child of that name (ignoring case) when it is a file.

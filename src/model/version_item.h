@@ -41,6 +41,12 @@ public:
     int Synchronise(bool top) override;
     void SetOwningSite(Site* site) override;
 
+    bool IsInRelease() const override;
+    // The branch number for check-ins of the site that start from this
+    // revision: the branch already holding one of its revisions here, else
+    // the next free one.
+    std::string NewBranchName(const Site* site);
+
     void SetDate(std::time_t newDate);
     void SetMessage(const std::string& text);
 

@@ -23,6 +23,7 @@ public:
     std::string GetDescription() const override;
 
     bool CanCheckin() const override { return false; }
+    int Synchronise(bool top) override;
 
     // The entry whose revision belongs to the named file (ignoring case).
     RCSReleaseVersionItem* FindFileEntry(const std::string& fileName);

@@ -17,6 +17,7 @@ public:
 
     bool CanDelete() const override { return false; }
     bool CanCheckin() const override { return false; }
+    int Synchronise(bool top) override;
     bool CanCheckout() const override { return false; }
     bool CanCompare() const override { return false; }
     bool CanMerge() const override { return false; }

@@ -22,6 +22,7 @@ public:
     int SortCompare(const RCSItem* other) const override;
 
     bool CanCheckin() const override { return false; }
+    int Synchronise(bool top) override;
 
 protected:
     void SerializeData(Archive& ar) override;

@@ -3,6 +3,8 @@
 #include "model/item_view.h"
 
 #include <fstream>
+#include <pwd.h>
+#include <unistd.h>
 
 namespace kestro::test {
 
@@ -27,6 +29,12 @@ void ScratchDirectory::write(const std::string& relative, const std::string& con
     const std::filesystem::path target = path() + relative;
     std::filesystem::create_directories(target.parent_path());
     std::ofstream(target, std::ios::binary) << content;
+}
+
+std::string LoginName()
+{
+    const passwd* entry = getpwuid(geteuid());
+    return entry ? entry->pw_name : std::string();
 }
 
 void ResetOptions()

@@ -29,6 +29,9 @@ private:
     std::filesystem::path previous_;
 };
 
+// The login name of the user running the tests, as RCS records it.
+std::string LoginName();
+
 // Options back at their defaults with a known site name, user and format.
 void ResetOptions();
 

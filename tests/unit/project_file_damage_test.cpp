@@ -24,6 +24,7 @@
 #include <fstream>
 #include <iterator>
 #include <map>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -262,7 +263,6 @@ std::string DamagedProject(Damage d)
         p.Item("RCSReleaseVersionItem", "1.1", ReleaseRevision, release);
         p.Reference(d == Damage::FileAsReleaseRevision ? file : revision);
         p.ar.writeCount(0);
-        p.ar.writeCount(0);
     }
 
     std::string options = OptionsBlock();
@@ -303,6 +303,11 @@ struct DamageCase {
     Damage damage;
     const char* reason;  // part of the message
 };
+
+void PrintTo(const DamageCase& c, std::ostream* out)
+{
+    *out << c.name;
+}
 
 const DamageCase damageCases[] = {
     {"Version0", Damage::Version0, "version 0"},
@@ -382,7 +387,7 @@ TEST_P(ProjectFileDamageCaseTest, IsRefusedAndLeavesTheDocumentEmpty)
 }
 
 INSTANTIATE_TEST_SUITE_P(Cases, ProjectFileDamageCaseTest, testing::ValuesIn(damageCases),
-                         [](const testing::TestParamInfo<DamageCase>& info) { return info.param.name; });
+                         [](const testing::TestParamInfo<DamageCase>& c) { return c.param.name; });
 
 TEST_F(ProjectFileDamageTest, NestingIsBounded)
 {

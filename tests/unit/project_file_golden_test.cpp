@@ -134,10 +134,11 @@ std::string HexAround(const std::string& bytes, std::size_t at)
     const std::size_t length = std::min(expected.size(), actual.size());
     const auto differ = std::mismatch(expected.begin(), expected.begin() + length, actual.begin());
     const std::size_t at = static_cast<std::size_t>(differ.first - expected.begin());
-    return ::testing::AssertionFailure()
-           << "bytes differ at offset " << at << " (0x" << std::hex << at << std::dec
-           << "); expected " << expected.size() << " bytes, got " << actual.size()
-           << "\n  expected:" << HexAround(expected, at) << "\n  actual:  " << HexAround(actual, at);
+    std::ostringstream message;
+    message << "bytes differ at offset " << at << " (0x" << std::hex << at << std::dec
+            << "); expected " << expected.size() << " bytes, got " << actual.size()
+            << "\n  expected:" << HexAround(expected, at) << "\n  actual:  " << HexAround(actual, at);
+    return ::testing::AssertionFailure() << message.str();
 }
 
 std::string ReadBytes(const std::string& path)

@@ -1,23 +1,15 @@
 #include "app/command_results.h"
-#include "app/user_interaction.h"
 #include "model/file_item.h"
 #include "model/root_item.h"
 #include "model/version_item.h"
 #include "sites/site_list.h"
+#include "support/recording_interaction.h"
 #include "support/test_project.h"
 
 #include <gtest/gtest.h>
 
 namespace kestro {
 namespace {
-
-class RecordingInteraction : public UserInteraction {
-public:
-    RecordingInteraction() { SetUserInteraction(this); }
-    ~RecordingInteraction() override { SetUserInteraction(nullptr); }
-    void ShowMessage(const std::string& text, MessageIcon) override { messages.push_back(text); }
-    std::vector<std::string> messages;
-};
 
 struct SiteListTest : test::ProjectFixture {
     SiteList& sites() { return *doc->siteList; }
@@ -67,7 +59,7 @@ TEST(SiteList, NamesThatCouldLeaveTheSendAreaAreRefused)
 TEST(SiteList, RemoveRefusesASiteThatOwnsARevision)
 {
     SiteListTest t;
-    RecordingInteraction interaction;
+    test::RecordingInteraction interaction;
     Site* paris = t.sites().Add("Paris", "");
     Site* rome = t.sites().Add("Rome", "");
     auto file = std::make_unique<RCSFileItem>("a.c", t.doc->root.get());

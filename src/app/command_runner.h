@@ -1,0 +1,39 @@
+#pragma once
+
+// Runs an outside program to completion on the calling thread. Its standard
+// input comes from the scratch file "Kestro.IN" and its standard error (and
+// standard output, unless redirected to a file) goes to "Kestro.OUT", both in
+// the current directory, which is the project directory.
+//
+// The command line is split into arguments by SplitCommandLine, the inverse
+// of AppendArgument, and the program is started directly, found on PATH:
+// never through a shell, so no file, site or release name can run a command.
+// The child alone gets TZ (the options' childTimeZone) and LC_ALL=C, so that
+// its output reads the same everywhere; this process's environment is left
+// alone.
+
+#include <string>
+
+namespace kestro {
+
+// Returns the program's exit code, or -1 when the command line is empty, a
+// scratch file or the redirection file cannot be created or the program
+// cannot be started. A program ended by a signal gives 128 + the signal
+// number. output receives the whole of "Kestro.OUT" after the program has
+// ended (empty when it did not run). Runs never overlap: a second caller
+// waits for the first. With echo, the command line (with " >", or " >>" when
+// appending, + the redirection file when there is one) and then
+// the output, each followed by "\r\n", go into the command results. A
+// redirection file must not exist yet ("Cannot create " + name in the
+// results when it does); with append it is opened at its end instead.
+int RunCommand(std::string& output, const std::string& commandLine, const std::string& input, bool echo,
+               const std::string& redirectFile = std::string(), bool append = false);
+
+// Ends the program that RunCommand is waiting for, if any; RunCommand then
+// returns as for any program ended by a signal. The program gets SIGTERM, so
+// that it can clean up (the RCS programs remove their lock files), and
+// SIGKILL when it has not ended two seconds later; the call returns when the
+// program has ended or been killed. Safe from any thread.
+void StopRunningProgram();
+
+} // namespace kestro

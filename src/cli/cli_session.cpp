@@ -1,0 +1,40 @@
+#include "cli/cli_session.h"
+
+#include "app/command_results.h"
+
+#include <iostream>
+
+namespace kestro::cli {
+
+int Fail(const std::string& message)
+{
+    std::cerr << "kestro-cli: " << message << "\n";
+    return 1;
+}
+
+bool Session::Open(const std::string& projectPath)
+{
+    path_ = projectPath;
+    std::string error;
+    if (!doc.OnOpenDocument(projectPath, error)) {
+        Fail(error);
+        return false;
+    }
+    CommandResults::instance().ClearResults();
+    return true;
+}
+
+int Session::Finish(int result)
+{
+    const std::string results = CommandResults::instance().Text();
+    std::cout << results;
+    if (doc.IsModified()) {
+        std::string error;
+        if (!doc.OnSaveDocument(path_, error))
+            return Fail(error);
+    }
+    // Exit statuses are a byte: any failure must stay non-zero.
+    return result == 0 ? 0 : ((result & 0xFF) != 0 ? (result & 0xFF) : 1);
+}
+
+} // namespace kestro::cli

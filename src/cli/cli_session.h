@@ -1,0 +1,37 @@
+#pragma once
+
+// One command's run over a project: opens the project file, and at the end
+// prints the command results and saves the project when it changed.
+
+#include "app/document.h"
+#include "cli/cli_arguments.h"
+
+#include <string>
+
+namespace kestro::cli {
+
+class Session {
+public:
+    // Opens the project; false (after telling why on standard error) when
+    // it cannot be read.
+    bool Open(const std::string& projectPath);
+    // Prints the command results, saves a modified project and returns the
+    // exit status for the operation's result.
+    int Finish(int result);
+
+    CKestroDoc doc;
+
+private:
+    std::string path_;
+};
+
+int Fail(const std::string& message);
+
+// Every command: takes the parsed arguments, returns the exit status.
+int CommandNew(const Arguments& args);
+int CommandShow(const Arguments& args);
+int CommandAdd(const Arguments& args);
+int CommandSync(const Arguments& args);
+int CommandDemo(const Arguments& args);
+
+} // namespace kestro::cli

@@ -1,0 +1,63 @@
+#include "cli/item_lookup.h"
+
+#include "app/document.h"
+#include "model/file_item.h"
+#include "model/paths.h"
+#include "model/root_item.h"
+#include "model/version_item.h"
+#include "ops/release_item.h"
+#include "ops/release_root.h"
+#include "ops/release_version_item.h"
+
+namespace kestro::cli {
+
+namespace {
+
+constexpr std::string_view ReleasePrefix = "release:";
+
+RCSFileItem* FindFileItem(CKestroDoc& doc, const std::string& name, std::string& error)
+{
+    RCSFileItem* file = doc.root->FindFile(ModelName(name));
+    if (!file)
+        error = "No file " + name + " in the project";
+    return file;
+}
+
+} // namespace
+
+RCSItem* FindItem(CKestroDoc& doc, const std::string& argument, std::string& error)
+{
+    if (argument.empty())
+        return doc.root.get();
+    if (argument.starts_with(ReleasePrefix)) {
+        const std::string rest = argument.substr(ReleasePrefix.size());
+        const std::size_t slash = rest.find('/');
+        const std::string releaseName = rest.substr(0, slash);
+        RCSReleaseItem* release = doc.releaseRoot->FindRelease(releaseName);
+        if (!release) {
+            error = "No release " + releaseName + " in the project";
+            return nullptr;
+        }
+        if (slash == std::string::npos)
+            return release;
+        const std::string fileName = rest.substr(slash + 1);
+        RCSReleaseVersionItem* entry = release->FindFileEntry(ModelName(fileName));
+        if (!entry)
+            error = "Release " + releaseName + " has no entry for " + fileName;
+        return entry;
+    }
+    const std::size_t at = argument.rfind('@');
+    if (at != std::string::npos) {
+        RCSFileItem* file = FindFileItem(doc, argument.substr(0, at), error);
+        if (!file)
+            return nullptr;
+        const std::string number = argument.substr(at + 1);
+        RCSVersionItem* revision = file->FindRevision(number);
+        if (!revision)
+            error = file->name + " has no revision " + number;
+        return revision;
+    }
+    return FindFileItem(doc, argument, error);
+}
+
+} // namespace kestro::cli

@@ -1,0 +1,82 @@
+// The commands on the project as a whole: new, show, add, sync and demo.
+
+#include "app/demo_project.h"
+#include "app/text_tree_view.h"
+#include "cli/cli_session.h"
+#include "cli/item_lookup.h"
+#include "model/item.h"
+
+#include <filesystem>
+#include <iostream>
+
+namespace kestro::cli {
+
+int CommandNew(const Arguments& args)
+{
+    std::error_code error;
+    if (std::filesystem::exists(args.project, error))
+        return Fail(args.project + " already exists");
+    CKestroDoc doc;
+    doc.OnNewDocument();
+    std::string message;
+    if (!doc.OnSaveDocument(args.project, message))
+        return Fail(message);
+    return 0;
+}
+
+int CommandShow(const Arguments& args)
+{
+    TextTreeView view;
+    SetItemView(&view);
+    Session session;
+    const bool opened = session.Open(args.project);
+    if (opened)
+        session.doc.InsertTreesIntoView();
+    SetItemView(nullptr);
+    if (!opened)
+        return 1;
+    std::cout << view.Render(args.flags.count("--codes") > 0);
+    return 0;
+}
+
+int CommandAdd(const Arguments& args)
+{
+    if (args.items.empty())
+        return Fail("add needs the files to add");
+    Session session;
+    if (!session.Open(args.project))
+        return 1;
+    const std::vector<RCSFileItem*> added = session.doc.AddFiles(args.items);
+    return session.Finish(added.size() == args.items.size() ? 0 : 1);
+}
+
+int CommandSync(const Arguments& args)
+{
+    if (args.items.size() > 1)
+        return Fail("sync takes one item");
+    Session session;
+    if (!session.Open(args.project))
+        return 1;
+    std::string error;
+    RCSItem* item = FindItem(session.doc, args.items.empty() ? std::string() : args.items.front(), error);
+    if (!item)
+        return Fail(error);
+    const int result = item->Synchronise(true);
+    session.doc.SetModifiedFlag(true);
+    return session.Finish(result);
+}
+
+int CommandDemo(const Arguments& args)
+{
+    // The one command without a project file: its argument is the directory.
+    const std::string directory = args.project;
+    CKestroDoc doc;
+    std::string projectPath;
+    std::string error;
+    if (!BuildDemoProject(doc, directory, projectPath, error))
+        return Fail(error);
+    std::cout << projectPath << "\n";
+    return 0;
+}
+
+} // namespace kestro::cli

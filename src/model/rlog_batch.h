@@ -1,0 +1,29 @@
+#pragma once
+
+// Runs rlog over many files at once. Starting one program per file costs far
+// more than reading the files, so files are passed in batches as long as the
+// command line allows, and each file's part of the output is handed back as
+// if rlog had run on that file alone.
+
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace kestro {
+
+class RCSFileItem;
+
+// Calls apply(file, result, output) once per file that has an RCS file, in
+// order; result is rlog's exit code for that file (or -1 when it could not
+// be started). Options are added before the file names ("-h" for headers).
+// A batch whose run fails, or whose output cannot be split with certainty,
+// is run again one file at a time, so a damaged file never hides the others.
+void RunRlogForFiles(const std::vector<RCSFileItem*>& files, const std::vector<std::string>& options,
+                     const std::function<void(RCSFileItem*, int, const std::string&)>& apply);
+
+// Splits the output of one rlog run over the given RCS paths into one part
+// per path. False when the parts cannot be told apart.
+bool SplitRlogOutput(const std::string& output, const std::vector<std::string>& rcsPaths,
+                     std::vector<std::string>& parts);
+
+} // namespace kestro

@@ -1,0 +1,271 @@
+#include "app/command_results.h"
+#include "app/command_runner.h"
+#include "model/options.h"
+#include "model/string_helpers.h"
+#include "support/test_project.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <future>
+#include <sstream>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include <signal.h>
+
+namespace kestro {
+namespace {
+
+using namespace std::chrono_literals;
+
+// A command line for the fake program, each argument added as the commands
+// add theirs.
+std::string Fake(const std::vector<std::string>& arguments)
+{
+    std::string line;
+    AppendArgument(line, KESTRO_FAKE_PROGRAM);
+    for (const std::string& argument : arguments)
+        AppendArgument(line, argument);
+    return line;
+}
+
+std::string ReadFile(const std::string& name)
+{
+    std::ifstream file(name, std::ios::binary);
+    std::stringstream text;
+    text << file.rdbuf();
+    return text.str();
+}
+
+// Polls until the condition holds; gives up after a minute.
+bool WaitUntil(const std::function<bool()>& condition)
+{
+    const auto deadline = std::chrono::steady_clock::now() + 60s;
+    while (!condition()) {
+        if (std::chrono::steady_clock::now() > deadline)
+            return false;
+        std::this_thread::sleep_for(10ms);
+    }
+    return true;
+}
+
+class CommandRunnerTest : public testing::Test {
+protected:
+    void SetUp() override
+    {
+        test::ResetOptions();
+        CommandResults::instance().ClearResults();
+    }
+
+    std::string Results() const { return CommandResults::instance().Text(); }
+
+    test::ScratchDirectory scratch;
+    std::string output;
+};
+
+TEST_F(CommandRunnerTest, ReturnsOutputAndExitCodeFromFreshScratchFiles)
+{
+    EXPECT_EQ(RunCommand(output, Fake({"huge", "1000"}), "", false), 0);
+    EXPECT_EQ(output.size(), 1000u);
+
+    // The second run must not see what the first left in the scratch file.
+    EXPECT_EQ(RunCommand(output, Fake({"echo-args", "one", "two"}), "", false), 0);
+    EXPECT_EQ(output, "[one]\n[two]\n");
+    EXPECT_EQ(ReadFile("Kestro.OUT"), output);
+
+    EXPECT_EQ(RunCommand(output, Fake({"exit", "3"}), "", false), 3);
+    EXPECT_EQ(output, "");
+    EXPECT_EQ(RunCommand(output, "", "", false), -1);
+}
+
+TEST_F(CommandRunnerTest, StandardInputReachesTheProgram)
+{
+    EXPECT_EQ(RunCommand(output, Fake({"stdin"}), "first line\nsecond line\n", false), 0);
+    EXPECT_EQ(output, "first line\nsecond line\n");
+    EXPECT_EQ(RunCommand(output, Fake({"stdin"}), "y\n", false), 0);
+    EXPECT_EQ(output, "y\n");
+    EXPECT_EQ(RunCommand(output, Fake({"stdin"}), "", false), 0);
+    EXPECT_EQ(output, "");
+}
+
+TEST_F(CommandRunnerTest, RedirectionKeepsOnlyStandardErrorInTheOutput)
+{
+    EXPECT_EQ(RunCommand(output, Fake({"stderr", "error text", "normal text"}), "", false), 0);
+    EXPECT_EQ(output, "error textnormal text");
+
+    const std::string line = Fake({"stderr", "error text", "normal text"});
+    EXPECT_EQ(RunCommand(output, line, "", true, "saved.txt"), 0);
+    EXPECT_EQ(output, "error text");
+    EXPECT_EQ(ReadFile("saved.txt"), "normal text");
+    EXPECT_EQ(Results(), line + " >saved.txt\r\nerror text\r\n");
+
+    CommandResults::instance().ClearResults();
+    EXPECT_EQ(RunCommand(output, line, "", true, "saved.txt", true), 0);
+    EXPECT_EQ(ReadFile("saved.txt"), "normal textnormal text");
+    EXPECT_EQ(Results(), line + " >>saved.txt\r\nerror text\r\n");
+}
+
+TEST_F(CommandRunnerTest, ExistingRedirectionFileIsRefusedAndNothingRuns)
+{
+    scratch.write("existing.txt", "keep me");
+    const std::string line = Fake({"stderr", "ran", "overwritten"});
+    EXPECT_EQ(RunCommand(output, line, "", true, "existing.txt"), -1);
+    EXPECT_EQ(Results(), line + " >existing.txt\r\nCannot create existing.txt\r\n");
+    EXPECT_EQ(ReadFile("existing.txt"), "keep me");
+    EXPECT_EQ(ReadFile("Kestro.OUT"), "");  // the program would have written "ran" here
+    EXPECT_EQ(output, "");
+}
+
+TEST_F(CommandRunnerTest, EchoesCommandLineThenOutput)
+{
+    const std::string hello = Fake({"echo-args", "hello"});
+    EXPECT_EQ(RunCommand(output, hello, "", true), 0);
+    EXPECT_EQ(Results(), hello + "\r\n[hello]\n\r\n");
+
+    const std::string silent = Fake({"exit", "0"});
+    EXPECT_EQ(RunCommand(output, silent, "", true), 0);
+    EXPECT_EQ(Results(), hello + "\r\n[hello]\n\r\n" + silent + "\r\n\r\n");
+
+    // A program that cannot be started leaves only its command line.
+    CommandResults::instance().ClearResults();
+    const std::string missing = "kestro-no-such-program -r1.1 file.c";
+    EXPECT_EQ(RunCommand(output, missing, "", true), -1);
+    EXPECT_EQ(Results(), missing + "\r\n");
+    EXPECT_EQ(output, "");
+
+    EXPECT_EQ(RunCommand(output, hello, "", false), 0);
+    EXPECT_EQ(Results(), missing + "\r\n");
+}
+
+TEST_F(CommandRunnerTest, EveryArgumentArrivesWholeAndNoShellRuns)
+{
+    const std::vector<std::string> arguments = {
+        "two words", "say \"hi\"", "a;b", "p|q", "$(touch pwned)", "`touch pwned`",
+        "-rf", "", "tab\there", "&", "<in", ">out", "*", "\"",
+    };
+    std::vector<std::string> line = {"echo-args"};
+    line.insert(line.end(), arguments.begin(), arguments.end());
+    std::string expected;
+    for (const std::string& argument : arguments)
+        expected += "[" + argument + "]\n";
+
+    EXPECT_EQ(RunCommand(output, Fake(line), "", false), 0);
+    EXPECT_EQ(output, expected);
+    EXPECT_FALSE(std::filesystem::exists("pwned"));
+    EXPECT_FALSE(std::filesystem::exists("out"));
+}
+
+TEST_F(CommandRunnerTest, ChildAloneGetsTimeZoneAndLocale)
+{
+    const std::string ownTimeZone = std::getenv("TZ") != nullptr ? std::getenv("TZ") : "<unset>";
+
+    RCSOptions::instance().childTimeZone = "EST5";
+    EXPECT_EQ(RunCommand(output, Fake({"env", "TZ"}), "", false), 0);
+    EXPECT_EQ(output, "EST5\n");
+    EXPECT_EQ(RunCommand(output, Fake({"env", "LC_ALL"}), "", false), 0);
+    EXPECT_EQ(output, "C\n");
+
+    // Without a value of its own the child keeps this process's.
+    RCSOptions::instance().childTimeZone.clear();
+    EXPECT_EQ(RunCommand(output, Fake({"env", "TZ"}), "", false), 0);
+    EXPECT_EQ(output, ownTimeZone + "\n");
+
+    const char* timeZone = std::getenv("TZ");
+    EXPECT_EQ(timeZone != nullptr ? timeZone : "<unset>", ownTimeZone);
+}
+
+TEST_F(CommandRunnerTest, CrashGivesSignalResult)
+{
+    EXPECT_EQ(RunCommand(output, Fake({"crash"}), "", false), 128 + SIGSEGV);
+}
+
+TEST_F(CommandRunnerTest, HugeOutputComesBackWhole)
+{
+    const std::size_t size = 20 * 1024 * 1024;
+    EXPECT_EQ(RunCommand(output, Fake({"huge", std::to_string(size)}), "", false), 0);
+    ASSERT_EQ(output.size(), size);
+    std::string expected(size, '\0');
+    for (std::size_t i = 0; i < size; ++i)
+        expected[i] = static_cast<char>('a' + i % 26);
+    EXPECT_TRUE(output == expected);
+}
+
+// Runs a hanging program on another thread, stops it once it runs, and
+// returns RunCommand's result.
+int RunAndStop(const std::vector<std::string>& hangArguments)
+{
+    std::string output;
+    auto running = std::async(std::launch::async,
+                              [&] { return RunCommand(output, Fake(hangArguments), "", false); });
+    EXPECT_TRUE(WaitUntil([] { return std::filesystem::exists("running.pid"); }));
+    StopRunningProgram();
+    if (running.wait_for(60s) != std::future_status::ready) {
+        ADD_FAILURE() << "the program did not stop";
+        ::kill(std::stoi(ReadFile("running.pid")), SIGKILL);  // so the test ends
+    }
+    return running.get();
+}
+
+TEST_F(CommandRunnerTest, StopEndsHangingProgram)
+{
+    EXPECT_EQ(RunAndStop({"hang", "running.pid"}), 128 + SIGTERM);
+    std::filesystem::remove("running.pid");
+    EXPECT_EQ(RunAndStop({"hang", "running.pid", "ignore-term"}), 128 + SIGKILL);
+
+    // Nothing runs now: a stop does nothing, and the next run is unharmed.
+    StopRunningProgram();
+    EXPECT_EQ(RunCommand(output, Fake({"exit", "0"}), "", false), 0);
+}
+
+TEST_F(CommandRunnerTest, RunsTheRcsPrograms)
+{
+    std::filesystem::create_directory("RCS");
+    scratch.write("a.c", "int main() { return 0; }\n");
+    std::string checkin = "ci";
+    for (const char* argument : {"-i", "-t-desc", "-mfirst", "a.c"})
+        AppendArgument(checkin, argument);
+    ASSERT_EQ(RunCommand(output, checkin, "", false), 0) << output;
+
+    EXPECT_EQ(RunCommand(output, "rlog a.c", "", false), 0) << output;
+    EXPECT_NE(output.find("head: 1.1\n"), std::string::npos) << output;
+}
+
+TEST_F(CommandRunnerTest, RunsFromTwoThreadsDoNotMix)
+{
+    std::vector<std::string> blocks[2];
+    auto work = [&](int thread) {
+        bool allRight = true;
+        for (int i = 0; i < 10; ++i) {
+            const std::string id = std::to_string(thread) + "." + std::to_string(i);
+            const std::string line = Fake({"echo-args", id});
+            std::string text;
+            allRight = RunCommand(text, line, "", true) == 0 && text == "[" + id + "]\n" && allRight;
+            blocks[thread].push_back(line + "\r\n" + text + "\r\n");
+        }
+        return allRight;
+    };
+    auto first = std::async(std::launch::async, work, 0);
+    auto second = std::async(std::launch::async, work, 1);
+    EXPECT_TRUE(first.get());
+    EXPECT_TRUE(second.get());
+
+    // Each command line is followed by its own output.
+    const std::string results = Results();
+    std::size_t total = 0;
+    for (const auto& thread : blocks) {
+        for (const std::string& block : thread) {
+            EXPECT_NE(results.find(block), std::string::npos) << block;
+            total += block.size();
+        }
+    }
+    EXPECT_EQ(results.size(), total);
+}
+
+} // namespace
+} // namespace kestro

@@ -1,0 +1,245 @@
+#include "app/command_results.h"
+#include "model/file_item.h"
+#include "model/root_item.h"
+#include "model/version_item.h"
+#include "ops/release_item.h"
+#include "ops/release_root.h"
+#include "ops/release_version_item.h"
+#include "support/rcs_history.h"
+#include "support/test_project.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <sstream>
+
+namespace kestro {
+namespace {
+
+using test::CheckIn;
+using test::RunProgram;
+
+struct SynchroniseTest : test::ProjectFixture {
+    RCSFileItem* Add(const std::string& path)
+    {
+        RCSFileItem* file = doc->AddFile(path);
+        EXPECT_NE(file, nullptr) << path;
+        return file;
+    }
+    RCSRoot& root() { return *doc->root; }
+    RCSReleaseRoot& releases() { return *doc->releaseRoot; }
+};
+
+// Every revision of a file: number -> (status code, locker, message).
+std::map<std::string, std::tuple<int, std::string, std::string>> Revisions(RCSFileItem& file)
+{
+    std::map<std::string, std::tuple<int, std::string, std::string>> found;
+    std::function<void(RCSItem&)> walk = [&](RCSItem& item) {
+        for (auto& child : item.children) {
+            auto* revision = static_cast<RCSVersionItem*>(child.get());
+            found[revision->name] = {static_cast<int>(revision->StatusCode()), revision->locker, revision->message};
+            walk(*revision);
+        }
+    };
+    walk(file);
+    return found;
+}
+
+std::string ReleaseNames(RCSReleaseRoot& releases)
+{
+    std::string names;
+    for (auto& release : releases.children)
+        names += release->name + ";";
+    return names;
+}
+
+TEST(Synchronise, RevisionsLocksTipsAndReleasesComeFromRlog)
+{
+    SynchroniseTest t;
+    CheckIn("src/main.c", "one\n", "First version", {"-l", "-d2026/01/05 10:00:00"});
+    CheckIn("src/main.c", "two\n", "Second version\nwith a second line", {"-l", "-d2026/01/06 10:00:00"});
+    CheckIn("src/main.c", "three\n", "Third", {"-l", "-d2026/01/07 10:00:00"});
+    ASSERT_EQ(RunProgram({"co", "-f", "-l1.2", "src/main.c"}), 0);
+    CheckIn("src/main.c", "branch\n", "On a branch", {"-l", "-r1.2.1", "-d2026/01/08 10:00:00"});
+    CheckIn("src/main.c", "deeper\n", "", {"-u", "-r1.2.1.1.1", "-d2026/01/09 10:00:00"});
+    ASSERT_EQ(RunProgram({"rcs", "-q", "-NBeta_2:1.2", "-NGamma:1.2", "src/main.c"}), 0);
+
+    RCSFileItem* file = t.Add("src/main.c");
+    ASSERT_NE(file, nullptr);
+    using Row = std::tuple<int, std::string, std::string>;
+    const std::map<std::string, Row> expected{
+        {"1.1", Row{Revision, "", "First version"}},
+        {"1.2", Row{Revision, "", "Second version"}},
+        {"1.3", Row{LockedTip, test::LoginName(), "Third"}},
+        {"1.2.1.1", Row{Revision, "", "On a branch"}},
+        {"1.2.1.1.1.1", Row{Revision, "", "*** empty log message ***"}},
+    };
+    EXPECT_EQ(Revisions(*file), expected);
+    EXPECT_EQ(file->FindRevision("1.2.1.1")->parent, file->FindRevision("1.2"));
+    EXPECT_EQ(file->FindRevision("1.2.1.1.1.1")->parent, file->FindRevision("1.2.1.1"));
+
+    std::tm expectedDate{};
+    expectedDate.tm_year = 126;
+    expectedDate.tm_mon = 0;
+    expectedDate.tm_mday = 7;
+    expectedDate.tm_hour = 10;
+    expectedDate.tm_isdst = -1;
+    EXPECT_EQ(file->FindRevision("1.3")->date, std::mktime(&expectedDate));
+
+    // Several symbols on one revision, blanks read back from "_"; rlog lists
+    // the newest symbol first.
+    EXPECT_EQ(ReleaseNames(t.releases()), "Gamma;Beta 2;");
+    RCSReleaseItem* beta = t.releases().FindRelease("Beta 2");
+    ASSERT_EQ(beta->children.size(), 1u);
+    EXPECT_EQ(static_cast<RCSReleaseVersionItem*>(beta->children[0].get())->revisionRef, file->FindRevision("1.2"));
+
+    // The default branch decides the tip.
+    ASSERT_EQ(RunProgram({"rcs", "-q", "-b1.2.1", "src/main.c"}), 0);
+    file->Synchronise(true);
+    EXPECT_EQ(file->FindRevision("1.3")->StatusCode(), LockedRevision);
+    EXPECT_EQ(file->FindRevision("1.2.1.1")->StatusCode(), Tip);
+}
+
+TEST(Synchronise, TipMatchesWholeRevisionFields)
+{
+    SynchroniseTest t;
+    CheckIn("a.c", "1\n", "one", {"-l"});
+    CheckIn("a.c", "2\n", "two", {"-l"});
+    for (int branch = 1; branch <= 11; ++branch) {
+        const std::string branchNumber = "1.1." + std::to_string(branch);
+        ASSERT_EQ(RunProgram({"co", "-f", "-l1.1", "a.c"}), 0);
+        CheckIn("a.c", branchNumber + "\n", "branch " + std::to_string(branch), {"-u", "-r" + branchNumber});
+    }
+    ASSERT_EQ(RunProgram({"rcs", "-q", "-b1.1.1", "a.c"}), 0);
+    RCSFileItem* file = t.Add("a.c");
+    EXPECT_EQ(file->FindRevision("1.1.1.1")->StatusCode(), Tip);
+    EXPECT_EQ(file->FindRevision("1.1.11.1")->StatusCode(), Revision) << "1.1.11 is not the branch 1.1.1";
+    EXPECT_EQ(file->FindDefaultBranchTip(), file->FindRevision("1.1.1.1"));
+}
+
+TEST(Synchronise, OutdatedRevisionGoesUnlessAReleaseNeedsIt)
+{
+    SynchroniseTest t;
+    for (const char* text : {"1\n", "2\n", "3\n", "4\n"})
+        CheckIn("a.c", text, std::string("version ") + text, {"-l"});
+    ASSERT_EQ(RunProgram({"rcs", "-q", "-NKeep:1.2", "a.c"}), 0);
+    RCSFileItem* file = t.Add("a.c");
+    ASSERT_NE(file->FindRevision("1.2"), nullptr);
+    ASSERT_EQ(t.releases().children.size(), 1u);
+
+    ASSERT_EQ(RunProgram({"rcs", "-q", "-o1.2:1.3", "a.c"}), 0);
+    file->Synchronise(false);
+    EXPECT_NE(file->FindRevision("1.3"), nullptr) << "without top nothing is removed";
+
+    file->Synchronise(true);
+    EXPECT_EQ(file->FindRevision("1.3"), nullptr);
+    ASSERT_NE(file->FindRevision("1.2"), nullptr);
+    EXPECT_EQ(file->FindRevision("1.2")->message, "** Missing from RCS **");
+    EXPECT_EQ(file->FindRevision("1.4")->message, "version 4");
+}
+
+TEST(Synchronise, ReleasesDisappearOnlyWithARootSynchronisation)
+{
+    SynchroniseTest t;
+    CheckIn("a.c", "a\n", "a");
+    CheckIn("b.c", "b\n", "b");
+    for (const char* name : {"a.c", "b.c"})
+        ASSERT_EQ(RunProgram({"rcs", "-q", "-NOld:1.1", "-NKept:1.1", name}), 0);
+    t.Add("a.c");
+    t.Add("b.c");
+    ASSERT_EQ(ReleaseNames(t.releases()), "Kept;Old;");
+
+    for (const char* name : {"a.c", "b.c"})
+        ASSERT_EQ(RunProgram({"rcs", "-q", "-NOld", name}), 0);
+    t.root().children[0]->Synchronise(true);
+    EXPECT_EQ(ReleaseNames(t.releases()), "Kept;Old;") << "a single file leaves the release tree alone";
+    EXPECT_EQ(t.root().Synchronise(true), 0);
+    EXPECT_EQ(ReleaseNames(t.releases()), "Kept;");
+    EXPECT_EQ(t.releases().children[0]->children.size(), 2u);
+}
+
+TEST(Synchronise, UnreadableHistoryLeavesTheModelAlone)
+{
+    SynchroniseTest t;
+    CheckIn("a.c", "a\n", "a");
+    CheckIn("b.c", "b\n", "b");
+    for (const char* name : {"a.c", "b.c"})
+        ASSERT_EQ(RunProgram({"rcs", "-q", "-NR1:1.1", name}), 0);
+    RCSFileItem* a = t.Add("a.c");
+    t.Add("b.c");
+    ASSERT_EQ(t.releases().children.size(), 1u);
+
+    std::filesystem::permissions("RCS/a.c,v", std::filesystem::perms::owner_write, std::filesystem::perm_options::add);
+    test::WriteText("RCS/a.c,v", "this is not an RCS file\n");
+    CommandResults::instance().ClearResults();
+    EXPECT_NE(t.root().Synchronise(true), 0);
+    EXPECT_NE(a->FindRevision("1.1"), nullptr) << "revisions stay when rlog fails";
+    EXPECT_EQ(a->FindRevision("1.1")->message, "a");
+    EXPECT_EQ(t.releases().children.size(), 1u) << "releases stay when any file failed";
+    EXPECT_NE(CommandResults::instance().Text().find("a.c : the history could not be read"), std::string::npos)
+        << CommandResults::instance().Text();
+}
+
+TEST(Synchronise, DeletedRcsFileTakesTheRevisionsAlong)
+{
+    SynchroniseTest t;
+    CheckIn("a.c", "a\n", "a");
+    RCSFileItem* file = t.Add("a.c");
+    ASSERT_EQ(file->StatusCode(), Modified);
+    std::filesystem::remove("RCS/a.c,v");
+    file->Synchronise(true);
+    EXPECT_TRUE(file->children.empty());
+    EXPECT_EQ(file->StatusCode(), NewFile);
+}
+
+TEST(Synchronise, RcsFilesWithoutSuffixAndLocksOfOtherUsers)
+{
+    SynchroniseTest t;
+    CheckIn("a.c", "a\n", "a", {"-l"});
+    CheckIn("a.c", "b\n", "b", {"-l"});
+    // An RCS file written by another tool: no ",v" suffix, and a lock held by
+    // someone else.
+    std::ifstream in("RCS/a.c,v");
+    std::stringstream text;
+    text << in.rdbuf();
+    std::string rcs = text.str();
+    const std::size_t locks = rcs.find("locks");
+    const std::size_t end = rcs.find(';', locks);
+    rcs.replace(locks, end - locks, "locks\n\tjim:1.2");
+    std::filesystem::remove("RCS/a.c,v");
+    test::WriteText("RCS/a.c", rcs);
+
+    RCSFileItem* file = t.Add("a.c");
+    EXPECT_EQ(file->GetRcsPath(), "RCS/a.c");
+    EXPECT_EQ(file->FindRevision("1.2")->locker, "jim");
+    EXPECT_EQ(file->FindRevision("1.2")->StatusCode(), LockedTip);
+    RCSVersionItem* mine = nullptr;
+    EXPECT_EQ(file->FindLockedByUser(mine), 0);
+}
+
+TEST(Synchronise, ManyFilesInOneRunMatchOneRunEach)
+{
+    SynchroniseTest t;
+    std::vector<std::string> names;
+    for (int i = 0; i < 30; ++i) {
+        const std::string name = "dir" + std::to_string(i % 3) + "/file " + std::to_string(i) + ".c";
+        CheckIn(name, "text\n", "first of " + std::to_string(i), {"-l"});
+        if (i % 2)
+            CheckIn(name, "more\n", "second of " + std::to_string(i), {"-l"});
+        names.push_back(name);
+    }
+    const std::vector<RCSFileItem*> files = t.doc->AddFiles(names);
+    ASSERT_EQ(files.size(), names.size());
+    for (std::size_t i = 0; i < files.size(); ++i) {
+        SCOPED_TRACE(names[i]);
+        const auto batched = Revisions(*files[i]);
+        EXPECT_EQ(batched.size(), i % 2 ? 2u : 1u);
+        files[i]->Synchronise(true);
+        EXPECT_EQ(Revisions(*files[i]), batched);
+    }
+}
+
+} // namespace
+} // namespace kestro

@@ -1,0 +1,27 @@
+#pragma once
+
+// Builds RCS histories for tests with the real programs, in the current
+// (scratch) directory.
+
+#include <ctime>
+#include <string>
+#include <vector>
+
+namespace kestro::test {
+
+// Runs a program with the given arguments (each quoted as the program
+// expects) and returns its exit code; output receives what it printed.
+int RunProgram(const std::vector<std::string>& arguments, std::string* output = nullptr);
+
+// Writes a working file and checks it in with the given extra options
+// ("-l", "-r1.2.1", a date as "-d..."); the working file stays (unlocked
+// unless "-l" is given). Fails the test on an error.
+void CheckIn(const std::string& path, const std::string& text, const std::string& message,
+             const std::vector<std::string>& options = {});
+
+// The output of rlog for a file, for comparing with the model.
+std::string Rlog(const std::string& path);
+
+void WriteText(const std::string& path, const std::string& text);
+
+} // namespace kestro::test

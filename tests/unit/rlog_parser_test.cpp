@@ -1,0 +1,483 @@
+#include "model/file_item.h"
+#include "model/revision_numbers.h"
+#include "model/root_item.h"
+#include "model/string_helpers.h"
+#include "model/version_item.h"
+#include "ops/release_item.h"
+#include "ops/release_root.h"
+#include "ops/release_version_item.h"
+#include "support/test_project.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <map>
+#include <string>
+#include <vector>
+
+namespace kestro {
+namespace {
+
+// rlog a.c from GNU RCS 5.10: trunk 1.1 to 1.4, branches 1.2.1 (two
+// revisions, one locked by another user), 1.2.1.1.1 and 1.2.11 below 1.2,
+// one log message over two lines, an empty one, and one that starts like
+// rlog's branch list.
+const std::string FullHistory = R"(
+RCS file: RCS/a.c,v
+Working file: a.c
+head: 1.4
+branch:
+locks: strict
+	fred: 1.4
+	jim: 1.2.1.2
+access list:
+symbolic names:
+	site_b: 1.2.1
+	Beta_1: 1.2.1.1
+	Release_2: 1.2
+keyword substitution: kv
+total revisions: 8;	selected revisions: 8
+description:
+Parser sources
+----------------------------
+revision 1.4	locked by: fred;
+date: 1998/02/16 08:00:00;  author: fred;  state: Exp;  lines: +1 -0
+*** empty log message ***
+----------------------------
+revision 1.3
+date: 1998/02/12 09:00:00;  author: fred;  state: Exp;  lines: +1 -0
+Fixed the parser
+----------------------------
+revision 1.2
+date: 1998/02/10 17:30:00;  author: fred;  state: Exp;  lines: +1 -0
+branches:  1.2.1;  1.2.11;
+Added options
+Also a second line
+----------------------------
+revision 1.1
+date: 1998/02/01 10:00:00;  author: fred;  state: Exp;
+Initial revision
+----------------------------
+revision 1.2.11.1
+date: 1998/02/15 08:00:00;  author: fred;  state: Exp;  lines: +1 -0
+Eleventh branch
+----------------------------
+revision 1.2.1.2	locked by: jim;
+date: 1998/02/13 08:00:00;  author: fred;  state: Exp;  lines: +1 -0
+branches: are mentioned first
+----------------------------
+revision 1.2.1.1
+date: 1998/02/11 08:00:00;  author: fred;  state: Exp;  lines: +1 -0
+branches:  1.2.1.1.1;
+Patch for site B
+----------------------------
+revision 1.2.1.1.1.1
+date: 1998/02/14 08:00:00;  author: fred;  state: Exp;  lines: +1 -0
+Deep branch
+=============================================================================
+)";
+
+// An excerpt of rlog output: header lines elided with "...", and the closing
+// row of "=" cut short.
+const std::string Excerpt = R"(
+head: 1.3
+branch:
+...
+symbolic names:
+	Release_2: 1.2
+keyword substitution: kv
+...
+----------------------------
+revision 1.3	locked by: fred;
+date: 1998/02/12 09:00:00;  author: fred;  state: Exp;  lines: +3 -1
+Fixed the parser
+----------------------------
+revision 1.2
+date: 1998/02/10 17:30:00;  author: jim;  state: Exp;  lines: +10 -2
+branches:  1.2.1;
+Added options
+----------------------------
+revision 1.2.1.1
+date: 1998/02/11 08:00:00;  author: jim;  state: Exp;  lines: +1 -1
+Patch for site B
+====...
+)";
+
+std::string WithCrLf(std::string text)
+{
+    ReplaceAll(text, "\n", "\r\n");
+    return text;
+}
+
+// rcs -b changes nothing in rlog's output but the branch line.
+std::string WithBranchLine(std::string text, const std::string& branch)
+{
+    ReplaceAll(text, "\nbranch:\n", "\nbranch: " + branch + "\n");
+    return text;
+}
+
+std::string Without(std::string text, const std::string& part)
+{
+    ReplaceAll(text, part, "");
+    return text;
+}
+
+void Collect(RCSItem& item, std::map<std::string, RCSVersionItem*>& found)
+{
+    for (auto& child : item.children) {
+        if (auto* revision = dynamic_cast<RCSVersionItem*>(child.get()))
+            found[revision->name] = revision;
+        Collect(*child, found);
+    }
+}
+
+struct ParserTest : test::ProjectFixture {
+    ParserTest()
+    {
+        auto added = std::make_unique<RCSFileItem>("a.c", doc->root.get());
+        file = added.get();
+        doc->root->AddChild(std::move(added));
+    }
+    std::map<std::string, RCSVersionItem*> Revisions()
+    {
+        std::map<std::string, RCSVersionItem*> found;
+        Collect(*file, found);
+        return found;
+    }
+    // The revision of that number, or the file for an empty number.
+    RCSItem* Item(const std::map<std::string, RCSVersionItem*>& revisions, const std::string& number)
+    {
+        if (number.empty())
+            return file;
+        return revisions.count(number) ? revisions.at(number) : nullptr;
+    }
+    std::vector<std::string> Tips()
+    {
+        std::vector<std::string> tips;
+        for (const auto& [number, revision] : Revisions()) {
+            if (revision->StatusCode() == Tip || revision->StatusCode() == LockedTip)
+                tips.push_back(number);
+        }
+        return tips;
+    }
+    RCSVersionItem* Existing(const std::string& number, RCSItem* parentItem, std::time_t date,
+                             const std::string& message)
+    {
+        auto revision = std::make_unique<RCSVersionItem>();
+        revision->name = number;
+        revision->file = file;
+        revision->date = date;
+        revision->message = message;
+        RCSVersionItem* added = revision.get();
+        parentItem->AddChild(std::move(revision));
+        return added;
+    }
+    // "release: revision" for every release entry.
+    std::vector<std::string> ReleaseEntries()
+    {
+        std::vector<std::string> entries;
+        for (auto& release : doc->releaseRoot->children) {
+            for (auto& child : release->children) {
+                auto* entry = static_cast<RCSReleaseVersionItem*>(child.get());
+                entries.push_back(release->name + ": " + entry->revisionRef->name);
+                EXPECT_TRUE(entry->IsCovered()) << entries.back();
+            }
+        }
+        return entries;
+    }
+    RCSFileItem* file = nullptr;
+};
+
+struct Expected {
+    std::string parent;  // empty: the file
+    ItemStatus code;
+    std::string locker;
+    std::string message;
+    std::time_t date;
+};
+
+const std::map<std::string, Expected> FullHistoryRevisions = {
+    {"1.4", {"", LockedTip, "fred", "*** empty log message ***", 887616000}},
+    {"1.3", {"", Revision, "", "Fixed the parser", 887274000}},
+    {"1.2", {"", Revision, "", "Added options", 887131800}},
+    {"1.1", {"", Revision, "", "Initial revision", 886327200}},
+    {"1.2.11.1", {"1.2", Revision, "", "Eleventh branch", 887529600}},
+    // Only rlog's own list of branches is passed over, not a message that
+    // starts the same way.
+    {"1.2.1.2", {"1.2", LockedRevision, "jim", "branches: are mentioned first", 887356800}},
+    {"1.2.1.1", {"1.2", Revision, "", "Patch for site B", 887184000}},
+    {"1.2.1.1.1.1", {"1.2.1.1", Revision, "", "Deep branch", 887443200}},
+};
+
+TEST(RlogParser, ReadsAWholeHistoryWithEitherLineEnd)
+{
+    for (const std::string& text : {FullHistory, WithCrLf(FullHistory)}) {
+        ParserTest t;
+        t.file->ParseRlog(text, false, nullptr);
+        const auto revisions = t.Revisions();
+        ASSERT_EQ(revisions.size(), FullHistoryRevisions.size());
+        for (const auto& [number, e] : FullHistoryRevisions) {
+            SCOPED_TRACE(number);
+            ASSERT_TRUE(revisions.count(number));
+            const RCSVersionItem* revision = revisions.at(number);
+            EXPECT_EQ(revision->parent, t.Item(revisions, e.parent));
+            EXPECT_EQ(revision->file, t.file);
+            EXPECT_EQ(revision->StatusCode(), e.code);
+            EXPECT_TRUE(revision->IsCovered());
+            EXPECT_EQ(revision->locker, e.locker);
+            EXPECT_EQ(revision->message, e.message);
+            EXPECT_EQ(revision->date, e.date);
+        }
+        // The first reading already records the releases; site_b names a
+        // branch, not a revision, and is passed over.
+        EXPECT_EQ(t.ReleaseEntries(), (std::vector<std::string>{"Beta 1: 1.2.1.1", "Release 2: 1.2"}));
+        for (auto& release : t.doc->releaseRoot->children)
+            EXPECT_TRUE(release->IsCovered());
+    }
+}
+
+TEST(RlogParser, MarksTheNewestRevisionOfTheDefaultBranchOnly)
+{
+    struct Case {
+        std::string branch;  // empty: no branch set, the head decides
+        std::string tip;     // empty: none
+    };
+    // One file read again and again, as synchronisations after each
+    // rcs -b would: every reading sets every code anew.
+    const std::vector<Case> cases = {
+        {"", "1.4"},
+        {"1.2.1", "1.2.1.2"},  // not 1.2.11.1, which is listed first
+        {"1", "1.4"},
+        {"1.2.11", "1.2.11.1"},
+        {"1.2", "1.2"},        // a revision number names that revision
+        {"1.2.1.1.1", "1.2.1.1.1.1"},
+        {"1.2.7", ""},         // a branch without revisions
+        {"1.2.1", "1.2.1.2"},
+    };
+    ParserTest t;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.branch);
+        const std::string text = c.branch.empty() ? FullHistory : WithBranchLine(FullHistory, c.branch);
+        t.file->ParseRlog(WithCrLf(text), false, nullptr);
+        EXPECT_EQ(t.Tips(), c.tip.empty() ? std::vector<std::string>{} : std::vector<std::string>{c.tip});
+        const auto revisions = t.Revisions();
+        EXPECT_TRUE(revisions.at("1.4")->IsLocked());
+        EXPECT_TRUE(revisions.at("1.2.1.2")->IsLocked());
+        EXPECT_FALSE(revisions.at("1.3")->IsLocked());
+    }
+    // A lock that is gone is dropped on the next reading.
+    t.file->ParseRlog(Without(FullHistory, "\tlocked by: jim;"), false, nullptr);
+    EXPECT_EQ(t.Revisions().at("1.2.1.2")->locker, "");
+    EXPECT_EQ(t.Revisions().at("1.2.1.2")->StatusCode(), Revision);
+}
+
+TEST(RlogParser, ReadsTheExcerpt)
+{
+    ParserTest t;
+    t.file->ParseRlog(Excerpt, false, nullptr);
+    const auto revisions = t.Revisions();
+    ASSERT_EQ(revisions.size(), 3u);
+    EXPECT_EQ(revisions.at("1.3")->StatusCode(), LockedTip);
+    EXPECT_EQ(revisions.at("1.3")->locker, "fred");
+    EXPECT_EQ(revisions.at("1.3")->message, "Fixed the parser");
+    EXPECT_EQ(revisions.at("1.2")->StatusCode(), Revision);
+    EXPECT_EQ(revisions.at("1.2")->message, "Added options");
+    EXPECT_EQ(revisions.at("1.2.1.1")->parent, revisions.at("1.2"));
+    EXPECT_EQ(revisions.at("1.2.1.1")->message, "Patch for site B");
+    EXPECT_EQ(t.ReleaseEntries(), std::vector<std::string>{"Release 2: 1.2"});
+}
+
+TEST(RlogParser, SymbolicNamesBecomeReleases)
+{
+    struct Case {
+        std::string release;  // the release given; empty: none
+        bool headerOnly;
+        std::vector<std::string> entries;
+        std::size_t releases;
+    };
+    const std::vector<Case> cases = {
+        {"", true, {"Beta 1: 1.2.1.1", "Release 2: 1.2"}, 2},
+        {"", false, {"Beta 1: 1.2.1.1", "Release 2: 1.2"}, 2},
+        {"Beta 1", true, {"Beta 1: 1.2.1.1"}, 1},
+        {"  Beta 1 ", false, {"  Beta 1 : 1.2.1.1"}, 1},  // trimmed before comparing
+        {"beta 1", true, {}, 1},                          // the symbol is compared exactly
+        {"site b", false, {}, 1},                         // names a branch
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.release + (c.headerOnly ? " header" : " full"));
+        ParserTest t;
+        RCSVersionItem* r12 = t.Existing("1.2", t.file, 1000, "old");
+        RCSVersionItem* r1211 = t.Existing("1.2.1.1", r12, 2000, "old");
+        r1211->SetStatusCode(LockedRevision);
+        r1211->locker = "someone";
+        // Without a release given, an existing release is reused.
+        RCSReleaseItem* release = t.doc->releaseRoot->FindOrCreateRelease(
+            c.release.empty() ? std::string("Beta 1") : c.release, nullptr);
+        if (c.release.empty())
+            release = nullptr;
+
+        t.file->ParseRlog(FullHistory, c.headerOnly, release);
+        EXPECT_EQ(t.ReleaseEntries(), c.entries);
+        EXPECT_EQ(t.doc->releaseRoot->children.size(), c.releases);
+        if (c.headerOnly) {
+            EXPECT_EQ(t.Revisions().size(), 2u) << "no revision is made";
+            EXPECT_EQ(r1211->StatusCode(), LockedRevision);
+            EXPECT_EQ(r1211->locker, "someone");
+            EXPECT_EQ(r1211->message, "old");
+            EXPECT_FALSE(r1211->IsCovered());
+        }
+    }
+}
+
+TEST(RlogParser, DatesAndMessages)
+{
+    struct Case {
+        std::string dateLine;   // after "date: "
+        std::time_t date;       // 1234: the old date stays
+    };
+    const std::vector<Case> cases = {
+        {"1998/02/16 08:00:00;  author: fred", 887616000},
+        {"1998/2/16 8:0:0", 887616000},
+        {"1969/07/20 20:17:40;", -14182940},  // before 1970
+        {"1998/13/01 00:00:00;", 915148800},  // the calendar carries the month over
+        {"1998/02/16;  author: fred", 1234},  // three numbers only
+        {"1998-02-16 08:00:00", 1234},
+        {"yesterday", 1234},
+        {"99999999999/01/01 00:00:00", 1234},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.dateLine);
+        ParserTest t;
+        RCSVersionItem* existing = t.Existing("1.1", t.file, 1234, "old message");
+        t.file->ParseRlog("\nhead: 1.1\nbranch:\n----------------------------\nrevision 1.1\ndate: " + c.dateLine
+                              + "\nNew message\n==========",
+                          false, nullptr);
+        EXPECT_EQ(t.Revisions().size(), 1u);
+        EXPECT_EQ(existing->date, c.date);
+        EXPECT_EQ(existing->message, "New message");
+        EXPECT_EQ(existing->StatusCode(), Tip);
+    }
+    // Without a date line neither the date nor the message changes.
+    ParserTest t;
+    RCSVersionItem* existing = t.Existing("1.1", t.file, 1234, "old message");
+    t.file->ParseRlog("\nhead: 1.1\nbranch:\n----------------------------\nrevision 1.1\nNew message\n", false, nullptr);
+    EXPECT_EQ(existing->date, 1234);
+    EXPECT_EQ(existing->message, "old message");
+    EXPECT_EQ(existing->StatusCode(), Tip);
+}
+
+TEST(RlogParser, ReusesAndReplacesExistingRevisions)
+{
+    ParserTest t;
+    RCSVersionItem* r12 = t.Existing("1.2", t.file, 1, "");
+    // Hung in the wrong place, as a damaged project could have it.
+    RCSVersionItem* r1211 = t.Existing("1.2.1.1", t.file, 1, "");
+    t.file->ParseRlog(FullHistory, false, nullptr);
+    const auto revisions = t.Revisions();
+    EXPECT_EQ(revisions.size(), 8u);
+    EXPECT_EQ(revisions.at("1.2"), r12);
+    EXPECT_EQ(revisions.at("1.2.1.1"), r1211);
+    EXPECT_EQ(r1211->parent, r12);
+    EXPECT_EQ(revisions.at("1.2.1.1.1.1")->parent, r1211);
+    EXPECT_EQ(r1211->message, "Patch for site B");
+}
+
+TEST(RlogParser, DamagedOutputGivesFewerUpdates)
+{
+    struct Case {
+        std::string name;
+        std::string text;
+        std::vector<std::string> revisions;
+        std::vector<std::string> tips;
+        std::size_t releases;
+    };
+    const std::vector<std::string> all = {"1.1", "1.2", "1.2.1.1", "1.2.1.1.1.1", "1.2.1.2",
+                                          "1.2.11.1", "1.3", "1.4"};
+    const std::vector<Case> cases = {
+        // Without a head line nothing after it is found.
+        {"no head", Without(FullHistory, "head: 1.4\n"), {}, {}, 0},
+        {"empty", "", {}, {}, 0},
+        {"garbage between blocks",
+         [] {
+             std::string text = FullHistory;
+             ReplaceAll(text, "Fixed the parser\n", "Fixed the parser\n\t\tnoise: ;;\n---\nrevision\n----------------------------\nnot a block\n");
+             return text;
+         }(),
+         all, {"1.4"}, 2},
+        // A blank after the number: the later revisions are read all the same.
+        {"blank after a number", [] {
+             std::string text = Without(FullHistory, "\tlocked by: jim;");
+             ReplaceAll(text, "revision 1.3\n", "revision 1.3 \n");
+             return text;
+         }(), all, {"1.4"}, 2},
+        {"a separator without a revision", [] {
+             std::string text = FullHistory;
+             ReplaceAll(text, "revision 1.1\n", "");
+             return text;
+         }(), {"1.2", "1.2.1.1", "1.2.1.1.1.1", "1.2.1.2", "1.2.11.1", "1.3", "1.4"}, {"1.4"}, 2},
+        {"symbols without revisions",
+         [] {
+             std::string text = FullHistory;
+             ReplaceAll(text, "\tsite_b: 1.2.1\n", "\tnothing\n\tempty: \n\t: 1.2\n\tgone: 9.9\n");
+             return text;
+         }(),
+         all, {"1.4"}, 2},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        ParserTest t;
+        t.file->ParseRlog(c.text, false, nullptr);
+        std::vector<std::string> numbers;
+        for (const auto& entry : t.Revisions())
+            numbers.push_back(entry.first);
+        EXPECT_EQ(numbers, c.revisions);
+        EXPECT_EQ(t.Tips(), c.tips);
+        EXPECT_EQ(t.doc->releaseRoot->children.size(), c.releases);
+    }
+}
+
+TEST(RlogParser, DamagedOutputCannotNestRevisionsWithoutEnd)
+{
+    // Each revision branches from the one before: 1.1, 1.1.1.1, 1.1.1.1.1.1...
+    std::string text = "\nhead: 1.1\nbranch:\n";
+    std::string number = "1.1";
+    for (int i = 0; i < 150; ++i, number += ".1.1")
+        text += "----------------------------\nrevision " + number + "\ndate: 1998/02/16 08:00:00;\nx\n";
+    ParserTest t;
+    t.file->ParseRlog(text, false, nullptr);
+    int deepest = 0;
+    for (const auto& entry : t.Revisions())
+        deepest = std::max(deepest, CountRevisionFields(entry.first));
+    EXPECT_EQ(deepest, 200);
+}
+
+TEST(RlogParser, OutputCutShortLeavesNothingHalfRead)
+{
+    const std::time_t started = std::time(nullptr);
+    for (const std::string& full : {FullHistory, WithCrLf(FullHistory)}) {
+        ParserTest t;
+        for (std::size_t length = 0; length <= full.size(); ++length) {
+            SCOPED_TRACE("cut at " + std::to_string(length));
+            t.doc->releaseRoot->children.clear();
+            t.file->children.clear();
+            t.file->ParseRlog(full.substr(0, length), false, nullptr);
+            const auto revisions = t.Revisions();
+            for (const auto& [number, revision] : revisions) {
+                ASSERT_TRUE(FullHistoryRevisions.count(number)) << number;
+                const Expected& e = FullHistoryRevisions.at(number);
+                EXPECT_EQ(revision->parent, t.Item(revisions, e.parent));
+                // Not read yet, or read whole.
+                EXPECT_TRUE(revision->message.empty() || revision->message == e.message) << revision->message;
+                EXPECT_TRUE(revision->locker.empty() || revision->locker == e.locker) << revision->locker;
+                EXPECT_TRUE(revision->date >= started || revision->date == e.date) << number;
+            }
+            const auto tips = t.Tips();
+            EXPECT_TRUE(tips.empty() || tips == std::vector<std::string>{"1.4"});
+            for (const std::string& entry : t.ReleaseEntries())
+                EXPECT_TRUE(entry == "Beta 1: 1.2.1.1" || entry == "Release 2: 1.2") << entry;
+        }
+    }
+}
+
+} // namespace
+} // namespace kestro
