@@ -53,7 +53,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::string output(reinterpret_cast<const char*>(data), size);
     project.file->ParseRlog(output, false, nullptr);
     project.file->ParseRlog(output, true, release);
-    project.file->ParseRlog(output, false, release);
+    project.file->ParseRlog(output, false, release, false);
     Walk(*project.doc.root);
     Walk(*project.doc.releaseRoot);
     return 0;

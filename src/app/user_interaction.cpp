@@ -13,6 +13,8 @@ public:
     {
         std::fprintf(stderr, "%s\n", text.c_str());
     }
+    // Without anyone to ask, nothing is ever deleted.
+    unsigned ConfirmDelete(const std::string&, unsigned) override { return 0; }
 };
 
 std::atomic<UserInteraction*> installed{nullptr};

@@ -6,6 +6,28 @@
 
 namespace kestro::cli {
 
+CommandLineInteraction& CommandLineInteraction::instance()
+{
+    static CommandLineInteraction interaction;
+    return interaction;
+}
+
+void CommandLineInteraction::ShowMessage(const std::string& text, MessageIcon)
+{
+    std::string shown = text;
+    // Message boxes break lines with CR LF; a terminal wants LF alone.
+    for (std::size_t at = shown.find("\r\n"); at != std::string::npos; at = shown.find("\r\n", at))
+        shown.erase(at, 1);
+    std::cerr << shown << "\n";
+}
+
+unsigned CommandLineInteraction::ConfirmDelete(const std::string&, unsigned availability)
+{
+    if (!(deleteAnswer & 1))
+        return 0;
+    return 1 | (deleteAnswer & availability & 6u);
+}
+
 int Fail(const std::string& message)
 {
     std::cerr << "kestro-cli: " << message << "\n";

@@ -4,11 +4,22 @@
 // prints the command results and saves the project when it changed.
 
 #include "app/document.h"
+#include "app/user_interaction.h"
 #include "cli/cli_arguments.h"
 
 #include <string>
 
 namespace kestro::cli {
+
+// Messages go to standard error; a deletion is answered with what the
+// command's options asked for.
+class CommandLineInteraction : public UserInteraction {
+public:
+    static CommandLineInteraction& instance();
+    void ShowMessage(const std::string& text, MessageIcon icon) override;
+    unsigned ConfirmDelete(const std::string& description, unsigned availability) override;
+    unsigned deleteAnswer = 0;
+};
 
 class Session {
 public:
@@ -33,5 +44,17 @@ int CommandShow(const Arguments& args);
 int CommandAdd(const Arguments& args);
 int CommandSync(const Arguments& args);
 int CommandDemo(const Arguments& args);
+int CommandCheckin(const Arguments& args);
+int CommandCheckout(const Arguments& args);
+int CommandCompare(const Arguments& args);
+int CommandMerge(const Arguments& args);
+int CommandReport(const Arguments& args);
+int CommandFreeze(const Arguments& args);
+int CommandDelete(const Arguments& args);
+int CommandLock(const Arguments& args);
+int CommandSetDefaultBranch(const Arguments& args);
+int CommandResetDefaultBranch(const Arguments& args);
+int CommandOwner(const Arguments& args);
+int CommandWorkdir(const Arguments& args);
 
 } // namespace kestro::cli

@@ -21,9 +21,9 @@ const char* const usage =
     "a release as release:NAME, a release entry as release:NAME/FILE; no item\n"
     "means the project root.\n"
     "\n"
-    "Commands:\n"
+    "Project:\n"
     "  demo DIR                    build the demo project (real RCS history) in the\n"
-    "                              empty or new directory DIR and print its project\n"
+    "                              empty or new directory DIR; prints the project\n"
     "                              file's path\n"
     "  new PROJECT.rcs             create an empty project (refuses an existing file)\n"
     "  show PROJECT.rcs [--codes]  print the release tree and the file tree, one node\n"
@@ -32,9 +32,52 @@ const char* const usage =
     "  add PROJECT.rcs FILE...     add working files (or RCS files inside an RCS\n"
     "                              directory) below the project directory\n"
     "  sync PROJECT.rcs [ITEM]     read the item's history again from RCS\n"
+    "  workdir PROJECT.rcs DIR     change the working directory\n"
     "\n"
-    "The command results are printed on standard output; the project is saved\n"
-    "when the command changed it.\n"
+    "Files and revisions:\n"
+    "  checkin PROJECT.rcs [ITEM...] [-m MESSAGE] [-r REVISION] [--force]\n"
+    "          [--keep-time] [--no-lock] [--determine-revision]\n"
+    "      check in (locked unless --no-lock); without -r the revision follows\n"
+    "      your lock\n"
+    "  checkout PROJECT.rcs [ITEM...] [-r REVISION] [--force] [--no-lock]\n"
+    "          [--keep-time] [-d DATE] [--no-keywords] [--to FILE]\n"
+    "          [--determine-revision]\n"
+    "      check out (locked unless --no-lock); a working file changed since its\n"
+    "      last check-in or check-out is replaced only with --force; --to writes\n"
+    "      the revision to another, new file\n"
+    "  compare PROJECT.rcs [ITEM] [-1 REVISION] [-2 REVISION] [--ignore-case]\n"
+    "          [--ignore-white-space] [--ignore-blank-space] [--ignore-blank-lines]\n"
+    "          [--context] [--show-c-function] [--no-keywords]\n"
+    "      compare revision 1 (default: head) with revision 2 (default: the\n"
+    "      working file); exits 1 when they differ\n"
+    "  merge PROJECT.rcs [ITEM] -1 REVISION [-2 REVISION] [--ignore-keywords]\n"
+    "      merge the differences between two revisions into the working file\n"
+    "  report PROJECT.rcs [ITEM...] [-r REVISIONS] [--dates DATES] [--users USERS]\n"
+    "          [--states STATES] [--locked-only] [--no-symbolic-names]\n"
+    "          [--information all|name|header|header-text|log|unique]\n"
+    "          [--after-revision]\n"
+    "      report the history; log and unique list log messages only\n"
+    "  lock PROJECT.rcs NAME@REVISION       lock a revision\n"
+    "  unlock PROJECT.rcs NAME@REVISION     unlock it\n"
+    "  set-default-branch PROJECT.rcs NAME@REVISION\n"
+    "      make the revision's branch the file's default branch\n"
+    "  reset-default-branch PROJECT.rcs [ITEM...]\n"
+    "      back to the trunk (the root: every file)\n"
+    "  owner PROJECT.rcs NAME@REVISION SITE  change the site owning a revision\n"
+    "\n"
+    "Releases:\n"
+    "  freeze PROJECT.rcs NAME     freeze every file's checked-in revision as a\n"
+    "                              release (every file must be checked in)\n"
+    "  checkout PROJECT.rcs release:NAME ...  check a release out\n"
+    "\n"
+    "Deleting:\n"
+    "  delete PROJECT.rcs ITEM [--from-rcs] [--working-file]\n"
+    "      the item always leaves the project; --from-rcs also deletes the RCS\n"
+    "      file, outdates the revisions or removes the release's symbols;\n"
+    "      --working-file also deletes a file's working file\n"
+    "\n"
+    "The command results are printed on standard output, messages on standard\n"
+    "error; the project is saved when the command changed it.\n"
     "Exit status: 0 on success, the failing operation's result (1 when it was\n"
     "refused) otherwise, 2 for a usage error.\n";
 
@@ -58,7 +101,8 @@ int main(int argc, char** argv)
     }
     Arguments args;
     std::string error;
-    if (!ParseArguments(arguments, {}, args, error))
+    if (!ParseArguments(arguments, {"-m", "-r", "-d", "-1", "-2", "--to", "--dates", "--users", "--states", "--information"},
+                        args, error))
         return UsageError(error);
     if (args.command.empty())
         return UsageError("no command given");
@@ -66,12 +110,29 @@ int main(int argc, char** argv)
         return UsageError(args.command == "demo" ? "no directory given" : "no project file given");
 
     const std::map<std::string, int (*)(const Arguments&)> commands{
-        {"demo", &CommandDemo}, {"new", &CommandNew}, {"show", &CommandShow},
-        {"add", &CommandAdd},   {"sync", &CommandSync},
+        {"demo", &CommandDemo},
+        {"new", &CommandNew},
+        {"show", &CommandShow},
+        {"add", &CommandAdd},
+        {"sync", &CommandSync},
+        {"checkin", &CommandCheckin},
+        {"checkout", &CommandCheckout},
+        {"compare", &CommandCompare},
+        {"merge", &CommandMerge},
+        {"report", &CommandReport},
+        {"freeze", &CommandFreeze},
+        {"delete", &CommandDelete},
+        {"lock", &CommandLock},
+        {"unlock", &CommandLock},
+        {"set-default-branch", &CommandSetDefaultBranch},
+        {"reset-default-branch", &CommandResetDefaultBranch},
+        {"owner", &CommandOwner},
+        {"workdir", &CommandWorkdir},
     };
     const auto command = commands.find(args.command);
     if (command == commands.end())
         return UsageError("unknown command " + args.command);
     kestro::RCSOptions::instance().LoadOptions();
+    kestro::SetUserInteraction(&CommandLineInteraction::instance());
     return command->second(args);
 }

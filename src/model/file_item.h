@@ -41,6 +41,22 @@ public:
     bool GetRcsFileStatus(std::time_t* modified = nullptr) const;
     bool GetWorkingFileStatus(std::time_t* modified = nullptr) const;
 
+    bool PrepareCheckin() override;
+    bool PrepareCheckout() override;
+    int Checkin(Site* site) override;
+    int Checkout() override;
+    int Compare() override;
+    int Merge() override;
+    int Report() override;
+    bool CanFreeze() override;
+    unsigned ConfirmDelete() override;
+    int Delete(unsigned flags) override;
+    int ResetDefaultBranch() override;
+    void SetOwningSite(Site* site) override;
+    // Sets the release's symbol on the revision the working file came from
+    // and records it in the release.
+    void FreezeFile(RCSReleaseItem* release);
+
     int Synchronise(bool top) override;
     int ReadSymbolicNames(RCSReleaseItem* release) override;
     bool IsInRelease() const override;
@@ -63,7 +79,9 @@ public:
     // updates the status. A failed rlog changes no revision and gives 1.
     int FinishSynchronise(bool top, bool rcsFileExists, int rlogResult, const std::string& rlogOutput);
     // Applies one rlog run's output; release: only that release's symbol is read.
-    void ParseRlog(const std::string& text, bool headerOnly, RCSReleaseItem* release);
+    // markTip false leaves the tip marks alone, for output that lists only
+    // some revisions.
+    void ParseRlog(const std::string& text, bool headerOnly, RCSReleaseItem* release, bool markTip = true);
 
 protected:
     void SerializeData(Archive& ar) override;

@@ -12,6 +12,11 @@ namespace kestro {
 // Number of "." characters + 1; 0 for the empty string.
 int CountRevisionFields(std::string_view number);
 
+// Revision items nest one level per two fields. RCS never goes anywhere near
+// this many; numbers with more come from damaged input and are ignored, so
+// that it cannot nest items without end.
+constexpr int MaxRevisionFields = 200;
+
 // The text before the n-th "."; the whole number when it has n fields or
 // fewer; empty when the number is empty or n <= 0.
 std::string LeadingRevisionFields(std::string_view number, int n);

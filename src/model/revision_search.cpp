@@ -14,11 +14,6 @@ namespace kestro {
 
 namespace {
 
-// Revision numbers nest one item level per two fields; RCS never goes
-// anywhere near this deep, and the bound keeps damaged input from
-// recursing without end.
-constexpr int MaxRevisionFields = 200;
-
 // Above every field RCS produces, so that a level or branch followed by it
 // lies above each of its revisions.
 constexpr const char* Sentinel = ".32767";

@@ -27,9 +27,6 @@ namespace {
 constexpr std::string_view Separator = "\n----------------------------";
 constexpr std::string_view FieldDelimiters = ";\r\n\t ";
 constexpr std::string_view LineEnd = "\r\n";
-// The deepest revision number that FindOrAddRevision makes, so that damaged
-// output cannot nest items without end.
-constexpr int MaxRevisionFields = 200;
 
 std::string LowerCase(std::string_view text)
 {
@@ -251,7 +248,7 @@ void ApplySymbolicNames(const std::vector<SymbolicName>& names, const RevisionIn
 
 } // namespace
 
-void RCSFileItem::ParseRlog(const std::string& output, bool headerOnly, RCSReleaseItem* release)
+void RCSFileItem::ParseRlog(const std::string& output, bool headerOnly, RCSReleaseItem* release, bool markTip)
 {
     // Only complete lines are read, so that a run cut short leaves no
     // revision number, lock holder, date or message cut in the middle.
@@ -298,8 +295,11 @@ void RCSFileItem::ParseRlog(const std::string& output, bool headerOnly, RCSRelea
         if (!revision)
             continue;
         std::uint32_t code = locker.empty() ? Revision : LockedRevision;
-        // rlog lists the newest revision of each branch first.
-        if (tipPending && OnDefaultBranch(number, defaultBranch)) {
+        if (!markTip) {
+            if (revision->StatusCode() == Tip || revision->StatusCode() == LockedTip)
+                code += 2;
+        } else if (tipPending && OnDefaultBranch(number, defaultBranch)) {
+            // rlog lists the newest revision of each branch first.
             code += 2;
             tipPending = false;
         }

@@ -20,6 +20,8 @@ public:
     // allows; with top, also drops the releases whose symbols are gone.
     int Synchronise(bool top) override;
     int ReadSymbolicNames(RCSReleaseItem* release) override;
+    // Freezes every file into the release, then writes the release name file.
+    int FreezeRelease(RCSReleaseItem* release);
     void SetOwningSite(Site* site) override;
 
     // The direct child of that name (ignoring case) when it is a file.

@@ -40,6 +40,11 @@ public:
     int Report() override;
     int Synchronise(bool top) override;
     void SetOwningSite(Site* site) override;
+    unsigned ConfirmDelete() override;
+    // Outdates this revision and every revision below it, children first.
+    int Delete(unsigned flags) override;
+    int SetLocked(bool locked) override;
+    int SetDefaultBranch() override;
 
     bool IsInRelease() const override;
     // The branch number for check-ins of the site that start from this

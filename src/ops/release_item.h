@@ -24,6 +24,14 @@ public:
 
     bool CanCheckin() const override { return false; }
     int Synchronise(bool top) override;
+    bool PrepareCheckout() override;
+    bool PrepareCompare() override;
+    bool PrepareMerge() override;
+    bool PrepareReport() override;
+    // Every entry; the release name file is written when all succeeded.
+    int Checkout() override;
+    unsigned ConfirmDelete() override;
+    int Delete(unsigned flags) override;
 
     // The entry whose revision belongs to the named file (ignoring case).
     RCSReleaseVersionItem* FindFileEntry(const std::string& fileName);

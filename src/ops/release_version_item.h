@@ -23,6 +23,17 @@ public:
 
     bool CanCheckin() const override { return false; }
     int Synchronise(bool top) override;
+    bool PrepareCheckout() override;
+    bool PrepareCompare() override;
+    bool PrepareMerge() override;
+    bool PrepareReport() override;
+    int Checkout() override;
+    int Compare() override;
+    int Merge() override;
+    int Report() override;
+    unsigned ConfirmDelete() override;
+    // With flags bit 2, removes the release's symbol from the file.
+    int Delete(unsigned flags) override;
 
 protected:
     void SerializeData(Archive& ar) override;

@@ -13,7 +13,16 @@ public:
     RecordingInteraction() { SetUserInteraction(this); }
     ~RecordingInteraction() override { SetUserInteraction(nullptr); }
     void ShowMessage(const std::string& text, MessageIcon) override { messages.push_back(text); }
+    unsigned ConfirmDelete(const std::string& description, unsigned availability) override
+    {
+        confirmations.push_back(description);
+        offered.push_back(availability);
+        return deleteAnswer;
+    }
     std::vector<std::string> messages;
+    std::vector<std::string> confirmations;
+    std::vector<unsigned> offered;
+    unsigned deleteAnswer = 0;  // what ConfirmDelete answers
 };
 
 } // namespace kestro::test

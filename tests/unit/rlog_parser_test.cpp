@@ -116,9 +116,9 @@ std::string WithBranchLine(std::string text, const std::string& branch)
     return text;
 }
 
-std::string Without(std::string text, const std::string& part)
+std::string Replaced(std::string text, const std::string& part, const std::string& replacement = "")
 {
-    ReplaceAll(text, part, "");
+    ReplaceAll(text, part, replacement);
     return text;
 }
 
@@ -266,12 +266,27 @@ TEST(RlogParser, MarksTheNewestRevisionOfTheDefaultBranchOnly)
         EXPECT_FALSE(revisions.at("1.3")->IsLocked());
     }
     // A lock that is gone is dropped on the next reading.
-    t.file->ParseRlog(Without(FullHistory, "\tlocked by: jim;"), false, nullptr);
+    t.file->ParseRlog(Replaced(FullHistory, "\tlocked by: jim;"), false, nullptr);
     EXPECT_EQ(t.Revisions().at("1.2.1.2")->locker, "");
     EXPECT_EQ(t.Revisions().at("1.2.1.2")->StatusCode(), Revision);
 }
 
-TEST(RlogParser, ReadsTheExcerpt)
+TEST(RlogParser, OutputOfSomeRevisionsLeavesTheTipAlone)
+{
+    ParserTest t;
+    t.file->ParseRlog(WithBranchLine(FullHistory, "1"), false, nullptr);
+    // As rlog -r1.1:1.3 prints it: the newest trunk revision listed is 1.3.
+    const std::string newestCut = Replaced(FullHistory, "revision 1.4\tlocked by: fred;\n");
+    t.file->ParseRlog(WithBranchLine(newestCut, "1"), false, nullptr, false);
+    EXPECT_EQ(t.Tips(), std::vector<std::string>{"1.4"});
+    EXPECT_EQ(t.Revisions().at("1.4")->StatusCode(), LockedTip);
+    // A tip that is listed keeps its mark while its lock follows RCS.
+    t.file->ParseRlog(WithBranchLine(Replaced(FullHistory, "\tlocked by: fred;"), "1.2.1"), false, nullptr, false);
+    EXPECT_EQ(t.Tips(), std::vector<std::string>{"1.4"});
+    EXPECT_EQ(t.Revisions().at("1.4")->StatusCode(), Tip);
+}
+
+TEST(RlogParser, ReadsAnExcerpt)
 {
     ParserTest t;
     t.file->ParseRlog(Excerpt, false, nullptr);
@@ -395,33 +410,19 @@ TEST(RlogParser, DamagedOutputGivesFewerUpdates)
                                           "1.2.11.1", "1.3", "1.4"};
     const std::vector<Case> cases = {
         // Without a head line nothing after it is found.
-        {"no head", Without(FullHistory, "head: 1.4\n"), {}, {}, 0},
+        {"no head", Replaced(FullHistory, "head: 1.4\n"), {}, {}, 0},
         {"empty", "", {}, {}, 0},
         {"garbage between blocks",
-         [] {
-             std::string text = FullHistory;
-             ReplaceAll(text, "Fixed the parser\n", "Fixed the parser\n\t\tnoise: ;;\n---\nrevision\n----------------------------\nnot a block\n");
-             return text;
-         }(),
+         Replaced(FullHistory, "Fixed the parser\n",
+                  "Fixed the parser\n\t\tnoise: ;;\n---\nrevision\n----------------------------\nnot a block\n"),
          all, {"1.4"}, 2},
         // A blank after the number: the later revisions are read all the same.
-        {"blank after a number", [] {
-             std::string text = Without(FullHistory, "\tlocked by: jim;");
-             ReplaceAll(text, "revision 1.3\n", "revision 1.3 \n");
-             return text;
-         }(), all, {"1.4"}, 2},
-        {"a separator without a revision", [] {
-             std::string text = FullHistory;
-             ReplaceAll(text, "revision 1.1\n", "");
-             return text;
-         }(), {"1.2", "1.2.1.1", "1.2.1.1.1.1", "1.2.1.2", "1.2.11.1", "1.3", "1.4"}, {"1.4"}, 2},
+        {"blank after a number",
+         Replaced(Replaced(FullHistory, "\tlocked by: jim;"), "revision 1.3\n", "revision 1.3 \n"), all, {"1.4"}, 2},
+        {"a separator without a revision", Replaced(FullHistory, "revision 1.1\n"),
+         {"1.2", "1.2.1.1", "1.2.1.1.1.1", "1.2.1.2", "1.2.11.1", "1.3", "1.4"}, {"1.4"}, 2},
         {"symbols without revisions",
-         [] {
-             std::string text = FullHistory;
-             ReplaceAll(text, "\tsite_b: 1.2.1\n", "\tnothing\n\tempty: \n\t: 1.2\n\tgone: 9.9\n");
-             return text;
-         }(),
-         all, {"1.4"}, 2},
+         Replaced(FullHistory, "\tsite_b: 1.2.1\n", "\tnothing\n\tempty: \n\t: 1.2\n\tgone: 9.9\n"), all, {"1.4"}, 2},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);

@@ -1,0 +1,292 @@
+// The commands on files, revisions and releases. Each fills the command's
+// settings from the options as the window's dialog would, runs the item's
+// operation and marks the project modified where the window does.
+
+#include "app/document.h"
+#include "cli/cli_session.h"
+#include "cli/item_lookup.h"
+#include "model/item.h"
+#include "model/options.h"
+#include "model/root_item.h"
+#include "model/version_item.h"
+#include "ops/commands.h"
+#include "sites/site_list.h"
+
+#include <functional>
+
+namespace kestro::cli {
+
+namespace {
+
+bool Has(const Arguments& args, const char* flag)
+{
+    return args.flags.count(flag) > 0;
+}
+
+std::string Value(const Arguments& args, const char* option, const std::string& otherwise = std::string())
+{
+    const auto it = args.values.find(option);
+    return it == args.values.end() ? otherwise : it->second;
+}
+
+// The items named on the command line, or the project root when none is.
+bool ResolveItems(Session& session, const Arguments& args, std::vector<RCSItem*>& items)
+{
+    std::vector<std::string> names = args.items;
+    if (names.empty())
+        names.push_back(std::string());
+    for (const std::string& name : names) {
+        std::string error;
+        RCSItem* item = FindItem(session.doc, name, error);
+        if (!item) {
+            Fail(error);
+            return false;
+        }
+        items.push_back(item);
+    }
+    return true;
+}
+
+// Runs one command on every item: prepare, apply the options, run.
+// A command without settings passes no prepare step.
+int RunOnItems(const Arguments& args, bool marksModified, bool (RCSItem::*prepare)(),
+               const std::function<void(RCSItem*)>& applyOptions, int (*run)(RCSItem*),
+               bool (RCSItem::*can)() const = nullptr)
+{
+    Session session;
+    if (!session.Open(args.project))
+        return 1;
+    std::vector<RCSItem*> items;
+    if (!ResolveItems(session, args, items))
+        return 1;
+    int result = 0;
+    for (RCSItem* item : items) {
+        if ((can && !(item->*can)()) || (prepare && !(item->*prepare)())) {
+            Fail(args.command + " does not apply to " + item->GetDescription());
+            result |= 1;
+            continue;
+        }
+        applyOptions(item);
+        result |= run(item);
+    }
+    if (marksModified)
+        session.doc.SetModifiedFlag(true);
+    return session.Finish(result);
+}
+
+// One revision named as NAME@REVISION.
+RCSVersionItem* OneRevision(Session& session, const Arguments& args)
+{
+    if (args.items.size() != 1) {
+        Fail(args.command + " needs one revision as NAME@REVISION");
+        return nullptr;
+    }
+    std::string error;
+    RCSItem* item = FindItem(session.doc, args.items.front(), error);
+    auto* revision = dynamic_cast<RCSVersionItem*>(item);
+    if (!revision)
+        Fail(item ? args.items.front() + " is not a revision" : error);
+    return revision;
+}
+
+int InformationMode(const std::string& name)
+{
+    static const char* const modes[] = {"all", "name", "header", "header-text", "log", "unique"};
+    for (int i = 0; i < 6; ++i) {
+        if (name == modes[i])
+            return i;
+    }
+    return -1;
+}
+
+} // namespace
+
+int CommandCheckin(const Arguments& args)
+{
+    RCSOptions::instance().checkin.logMessage.clear();
+    return RunOnItems(
+        args, true, &RCSItem::PrepareCheckin,
+        [&](RCSItem*) {
+            CheckinSettings& settings = RCSOptions::instance().checkin;
+            if (args.values.count("-r"))
+                settings.revision = Value(args, "-r");
+            if (args.values.count("-m"))
+                settings.logMessage = Value(args, "-m");
+            settings.lock = !Has(args, "--no-lock");
+            settings.force = Has(args, "--force");
+            settings.keepTime = Has(args, "--keep-time");
+            settings.determineRevision = Has(args, "--determine-revision");
+        },
+        [](RCSItem* item) { return item->Checkin(nullptr); }, &RCSItem::CanCheckin);
+}
+
+int CommandCheckout(const Arguments& args)
+{
+    return RunOnItems(
+        args, true, &RCSItem::PrepareCheckout,
+        [&](RCSItem*) {
+            CheckoutSettings& settings = RCSOptions::instance().checkout;
+            if (args.values.count("-r"))
+                settings.revision = Value(args, "-r");
+            settings.lock = !Has(args, "--no-lock");
+            settings.force = Has(args, "--force");
+            settings.keepTime = Has(args, "--keep-time");
+            settings.determineRevision = Has(args, "--determine-revision");
+            settings.noKeywords = Has(args, "--no-keywords");
+            settings.checkoutDate = Value(args, "-d");
+            // Only a file can be checked out to another file.
+            settings.targetFile = settings.allowTargetFile ? Value(args, "--to") : std::string();
+        },
+        [](RCSItem* item) { return item->Checkout(); }, &RCSItem::CanCheckout);
+}
+
+int CommandCompare(const Arguments& args)
+{
+    return RunOnItems(
+        args, false, &RCSItem::PrepareCompare,
+        [&](RCSItem*) {
+            CompareSettings& settings = RCSOptions::instance().compare;
+            if (args.values.count("-1"))
+                settings.revision1 = Value(args, "-1");
+            settings.revision2 = Value(args, "-2");
+            settings.ignoreCase = Has(args, "--ignore-case");
+            settings.ignoreWhiteSpace = Has(args, "--ignore-white-space");
+            settings.ignoreBlankSpace = Has(args, "--ignore-blank-space");
+            settings.ignoreBlankLines = Has(args, "--ignore-blank-lines");
+            settings.contextDiff = Has(args, "--context");
+            settings.showCFunction = Has(args, "--show-c-function");
+            settings.noKeywords = Has(args, "--no-keywords");
+        },
+        [](RCSItem* item) { return item->Compare(); }, &RCSItem::CanCompare);
+}
+
+int CommandMerge(const Arguments& args)
+{
+    return RunOnItems(
+        args, false, &RCSItem::PrepareMerge,
+        [&](RCSItem*) {
+            MergeSettings& settings = RCSOptions::instance().merge;
+            if (args.values.count("-1"))
+                settings.revision1 = Value(args, "-1");
+            settings.revision2 = Value(args, "-2");
+            settings.ignoreKeywords = Has(args, "--ignore-keywords");
+        },
+        [](RCSItem* item) {
+            if (RCSOptions::instance().merge.revision1.empty()) {
+                Fail("Revision 1 must be filled in");
+                return 1;
+            }
+            return item->Merge();
+        },
+        &RCSItem::CanMerge);
+}
+
+int CommandReport(const Arguments& args)
+{
+    const int information = InformationMode(Value(args, "--information", "all"));
+    if (information < 0)
+        return Fail("--information takes all, name, header, header-text, log or unique");
+    return RunOnItems(
+        args, true, &RCSItem::PrepareReport,
+        [&](RCSItem*) {
+            ReportSettings& settings = RCSOptions::instance().report;
+            if (args.values.count("-r"))
+                settings.revisions = Value(args, "-r");
+            settings.dates = Value(args, "--dates");
+            settings.users = Value(args, "--users");
+            settings.states = Value(args, "--states");
+            settings.lockedOnly = Has(args, "--locked-only");
+            settings.symbolicNames = !Has(args, "--no-symbolic-names");
+            settings.information = information;
+            settings.afterRevision = Has(args, "--after-revision");
+        },
+        [](RCSItem* item) { return item->Report(); });
+}
+
+int CommandFreeze(const Arguments& args)
+{
+    if (args.items.size() != 1)
+        return Fail("freeze needs the release name");
+    Session session;
+    if (!session.Open(args.project))
+        return 1;
+    return session.Finish(FreezeProject(session.doc, args.items.front()) ? 0 : 1);
+}
+
+int CommandDelete(const Arguments& args)
+{
+    if (args.items.size() != 1)
+        return Fail("delete needs one item");
+    Session session;
+    if (!session.Open(args.project))
+        return 1;
+    std::string error;
+    RCSItem* item = FindItem(session.doc, args.items.front(), error);
+    if (!item)
+        return Fail(error);
+    if (!item->CanDelete())
+        return Fail(item->GetDescription() + " cannot be deleted");
+    // The item always leaves the project; the options choose what else goes.
+    CommandLineInteraction::instance().deleteAnswer =
+        1 | (Has(args, "--from-rcs") ? 2u : 0u) | (Has(args, "--working-file") ? 4u : 0u);
+    return session.Finish(DeleteItem(session.doc, item));
+}
+
+int CommandLock(const Arguments& args)
+{
+    Session session;
+    if (!session.Open(args.project))
+        return 1;
+    RCSVersionItem* revision = OneRevision(session, args);
+    if (!revision)
+        return 1;
+    const int result = revision->SetLocked(args.command == "lock");
+    session.doc.SetModifiedFlag(true);
+    return session.Finish(result);
+}
+
+int CommandSetDefaultBranch(const Arguments& args)
+{
+    Session session;
+    if (!session.Open(args.project))
+        return 1;
+    RCSVersionItem* revision = OneRevision(session, args);
+    if (!revision)
+        return 1;
+    const int result = revision->SetDefaultBranch();
+    session.doc.SetModifiedFlag(true);
+    return session.Finish(result);
+}
+
+int CommandResetDefaultBranch(const Arguments& args)
+{
+    return RunOnItems(
+        args, true, nullptr, [](RCSItem*) {}, [](RCSItem* item) { return item->ResetDefaultBranch(); });
+}
+
+int CommandOwner(const Arguments& args)
+{
+    if (args.items.size() != 2)
+        return Fail("owner needs NAME@REVISION and the site's name");
+    Session session;
+    if (!session.Open(args.project))
+        return 1;
+    Arguments revisionOnly = args;
+    revisionOnly.items.resize(1);
+    RCSVersionItem* revision = OneRevision(session, revisionOnly);
+    if (!revision)
+        return 1;
+    return session.Finish(ChangeOwningSite(session.doc, revision, args.items[1]) ? 0 : 1);
+}
+
+int CommandWorkdir(const Arguments& args)
+{
+    if (args.items.size() != 1)
+        return Fail("workdir needs the new working directory");
+    Session session;
+    if (!session.Open(args.project))
+        return 1;
+    return session.Finish(ChangeWorkingDirectory(session.doc, args.items.front()) ? 0 : 1);
+}
+
+} // namespace kestro::cli

@@ -1,0 +1,207 @@
+// Checking a working file in as a new revision with ci, on the branch that
+// belongs to the site doing the check-in.
+
+#include "app/command_results.h"
+#include "app/command_runner.h"
+#include "app/document.h"
+#include "model/file_item.h"
+#include "model/options.h"
+#include "model/revision_numbers.h"
+#include "model/rlog_scanner.h"
+#include "model/string_helpers.h"
+#include "model/version_item.h"
+#include "ops/commands.h"
+#include "sites/site_list.h"
+
+#include <fcntl.h>
+#include <filesystem>
+#include <sys/stat.h>
+
+namespace kestro {
+
+namespace {
+
+constexpr std::string_view RevisionDelimiters = ";\r\n\t ";
+
+SiteList* CurrentSiteList()
+{
+    CKestroDoc* doc = CKestroDoc::current();
+    return doc ? doc->siteList.get() : nullptr;
+}
+
+// The number after a token that starts a line of ci's output. Only line
+// starts count: ci also echoes the file names, which may hold any text.
+std::string RevisionAfter(const std::string& output, const std::string& token)
+{
+    std::size_t position = 0;
+    return ExtractField(position, "\n" + output, "\n" + token, RevisionDelimiters, true, false);
+}
+
+std::string NewRevisionFrom(const std::string& output)
+{
+    std::string revision = RevisionAfter(output, "new revision:");
+    if (revision.empty())
+        revision = RevisionAfter(output, "initial revision:");
+    if (revision.empty())
+        revision = RevisionAfter(output, "file is unchanged; reverting to previous revision");
+    return revision;
+}
+
+// Sets a file's modification time back. A read-only file is made writable
+// for the moment, since file systems shared with other systems refuse to
+// change a read-only file's times. Errors are ignored: ci has already run.
+void RestoreModificationTime(const std::string& path, std::time_t time)
+{
+    namespace fs = std::filesystem;
+    std::error_code error;
+    const fs::perms original = fs::status(path, error).permissions();
+    if (error)
+        return;
+    const bool readOnly = (original & fs::perms::owner_write) == fs::perms::none;
+    if (readOnly)
+        fs::permissions(path, fs::perms::owner_write, fs::perm_options::add, error);
+    const timespec times[2] = {{0, UTIME_OMIT}, {time, 0}};
+    ::utimensat(AT_FDCWD, path.c_str(), times, 0);
+    if (readOnly)
+        fs::permissions(path, original, fs::perm_options::replace, error);
+}
+
+} // namespace
+
+std::string EscapeLogMessage(const std::string& text)
+{
+    // ci reads lines ended by "\n"; a carriage return would be stored.
+    std::string message = text;
+    ReplaceAll(message, "\r\n", "\n");
+    ReplaceAll(message, "\r", "\n");
+
+    // A line holding a lone "." would end the message early, so each such
+    // line (the last one too) goes as " .".
+    std::string escaped;
+    escaped.reserve(message.size() + 8);
+    std::size_t start = 0;
+    for (;;) {
+        const std::size_t end = message.find('\n', start);
+        const std::string_view line =
+            std::string_view(message).substr(start, end == std::string::npos ? std::string::npos : end - start);
+        escaped += line == "." ? " ." : line;
+        if (end == std::string::npos)
+            break;
+        escaped += '\n';
+        start = end + 1;
+    }
+    return escaped + "\n.\n";
+}
+
+bool RCSFileItem::PrepareCheckin()
+{
+    RCSItem::PrepareCheckin();
+    if (!GetRcsFileStatus())
+        RCSOptions::instance().checkin.logMessage = name + " - Initial checkin";
+    return true;
+}
+
+int RCSFileItem::Checkin(Site* site)
+{
+    const RCSOptions& options = RCSOptions::instance();
+    const CheckinSettings& settings = options.checkin;
+    const std::string& user = options.userName;
+    CommandResults& results = CommandResults::instance();
+    SiteList* sites = CurrentSiteList();
+
+    std::string command = "ci";
+    if (settings.force)
+        AppendArgument(command, "-f");
+    if (settings.determineRevision)
+        AppendArgument(command, "-k");
+    if (settings.keepTime)
+        AppendArgument(command, "-M");
+    const std::string lockOption = settings.lock ? "-l" : "-u";
+
+    std::string revision = settings.revision;
+    Site* ownerSite = site;
+    if (!GetRcsFileStatus()) {
+        ownerSite = sites ? sites->master : nullptr;
+        CreateRcsDirectory();
+    } else {
+        Site* currentSite = site ? site : (sites ? sites->GetLocalSite() : nullptr);
+        RCSVersionItem* found = nullptr;
+        if (revision.empty()) {
+            RCSVersionItem* preferred = nullptr;
+            const int locked = FindLockedByUser(preferred);
+            if (locked == 0) {
+                results.AppendResults(name + " : no revisions locked by " + user + "\r\n");
+                return 1;
+            }
+            found = preferred;
+            if (locked > 1) {
+                const auto code = preferred->StatusCode();
+                if (code != LockedTip && code != Tip) {
+                    results.AppendResults(name + " : multiple revisions locked by " + user
+                                          + " - please specify one\r\n");
+                    return 1;
+                }
+                revision = BranchOf(preferred->name);
+            }
+        }
+        if (!revision.empty()) {
+            const std::string entered = revision;
+            RCSVersionItem* above = nullptr;
+            const int resolved = ResolveCheckinRevision(revision, found, above);
+            if (resolved < 0) {
+                results.AppendResults(name + " : cannot checkin " + entered + " - parent revision doesn't exist\r\n");
+                return 1;
+            }
+            if (resolved == 0) {
+                results.AppendResults(name + " : cannot checkin " + revision + " - must be greater than "
+                                      + above->name + "\r\n");
+                return 1;
+            }
+            if (found && found->name == revision) {
+                results.AppendResults(name + " : cannot checkin " + revision + " - it already exists\r\n");
+                return 1;
+            }
+            // A release import checks in on top of the sender's revision,
+            // which nobody here has locked.
+            if (site && found && !found->IsLocked())
+                found->SetLocked(true);
+        }
+        // Another site's revision is not extended directly: the new revision
+        // goes on this site's branch from it.
+        if (found && found->owningSite != currentSite)
+            revision = found->NewBranchName(currentSite);
+    }
+
+    AppendArgument(command, lockOption + MakeSymbolName(revision));
+    AppendArgument(command, GetWorkingPath());
+    AppendArgument(command, GetRcsPath());
+
+    UpdateStatus();
+    const std::time_t savedTime = workingTime;
+    std::string output;
+    const int result = RunCommand(output, command, EscapeLogMessage(settings.logMessage), true);
+
+    // ci -M, and a ci that failed halfway, may leave the working file with
+    // another time; the file keeps the time it had.
+    if ((result != 0 || settings.keepTime) && GetWorkingFileStatus())
+        RestoreModificationTime(GetWorkingPath(), savedTime);
+
+    const std::string newRevision = NewRevisionFrom(output);
+    if (!newRevision.empty()) {
+        UpdateStatus();
+        recordedTime = workingTime;
+        workingRevision = newRevision;
+        UpdateStatus();
+        RefreshDisplay(false);
+    }
+    if (result == 0) {
+        Synchronise(true);
+        if (ownerSite && !newRevision.empty()) {
+            if (RCSVersionItem* created = FindRevision(newRevision))
+                created->SetOwningSite(ownerSite);
+        }
+    }
+    return result;
+}
+
+} // namespace kestro

@@ -1,0 +1,47 @@
+#pragma once
+
+// The commands that act on the selected item as a whole, shared by the
+// window and the command line: each checks what the command requires, asks
+// the user through the core's interaction interface, and changes the project.
+
+#include <string>
+
+namespace kestro {
+
+class CKestroDoc;
+class RCSItem;
+class RCSReleaseItem;
+class RCSVersionItem;
+class Site;
+
+// "Characters '$,.:; and @ are not allowed in a release name" or "Release
+// name must start with a letter" as a message; true when the name may be used.
+bool IsValidReleaseName(const std::string& name);
+
+// Freezes the project as a new release of that name: refused (with the
+// offending file selected) unless every file is checked in at a revision RCS
+// still has. Null when refused or the name is invalid.
+RCSReleaseItem* FreezeProject(CKestroDoc& doc, const std::string& releaseName);
+
+// Deletes an item after asking for confirmation: refused when a release uses
+// it; the item leaves the project once confirmed and its deletion succeeded.
+// Returns 0 on success (or when cancelled), else the failing result.
+int DeleteItem(CKestroDoc& doc, RCSItem* item);
+
+// Makes the named site (found ignoring case, or created) the revision's
+// owner. False when the name cannot name a site.
+bool ChangeOwningSite(CKestroDoc& doc, RCSVersionItem* revision, const std::string& ownerName);
+
+// Sets a new working directory; false (after the message "Cannot change
+// directory to " + directory) when it does not exist.
+bool ChangeWorkingDirectory(CKestroDoc& doc, const std::string& directory);
+
+// Removes a file, making it writable first; 0 when removed or absent, -1
+// (after "File not found") when it could not be removed.
+int DeleteFile(const std::string& path);
+
+// A log message as ci reads it from standard input: a line holding a lone
+// "." is sent as " .", and a final "." line ends the message.
+std::string EscapeLogMessage(const std::string& text);
+
+} // namespace kestro

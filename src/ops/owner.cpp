@@ -1,0 +1,34 @@
+// Changing the site that owns a revision. Ownership is Kestro's own record;
+// RCS knows nothing of it.
+
+#include "app/document.h"
+#include "model/file_item.h"
+#include "model/version_item.h"
+#include "ops/commands.h"
+#include "sites/site.h"
+#include "sites/site_list.h"
+
+namespace kestro {
+
+void RCSFileItem::SetOwningSite(Site* site)
+{
+    for (auto& child : children)
+        child->SetOwningSite(site);
+}
+
+bool ChangeOwningSite(CKestroDoc& doc, RCSVersionItem* revision, const std::string& ownerName)
+{
+    if (!revision || !doc.siteList)
+        return false;
+    const std::string current = revision->owningSite ? revision->owningSite->name : std::string();
+    if (ownerName == current)
+        return true;
+    Site* site = doc.siteList->FindOrCreate(ownerName);
+    if (!site)
+        return false;
+    revision->SetOwningSite(site);
+    doc.SetModifiedFlag(true);
+    return true;
+}
+
+} // namespace kestro

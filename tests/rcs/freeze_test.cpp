@@ -1,0 +1,212 @@
+#include "app/command_results.h"
+#include "app/text_tree_view.h"
+#include "model/file_item.h"
+#include "model/root_item.h"
+#include "model/version_item.h"
+#include "ops/commands.h"
+#include "ops/release_item.h"
+#include "ops/release_root.h"
+#include "ops/release_version_item.h"
+#include "support/rcs_history.h"
+#include "support/recording_interaction.h"
+#include "support/test_project.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+namespace kestro {
+namespace {
+
+using test::CheckIn;
+using test::Rlog;
+
+struct FreezeTest : test::ProjectFixture {
+    FreezeTest()
+    {
+        SetItemView(&view);
+        doc->InsertTreesIntoView();
+    }
+    // Adds a file whose working file is the given revision, as a check-out
+    // leaves it.
+    RCSFileItem* AddCheckedIn(const std::string& path, const std::string& revision)
+    {
+        RCSFileItem* file = doc->AddFile(path);
+        EXPECT_NE(file, nullptr) << path;
+        file->workingRevision = revision;
+        file->GetWorkingFileStatus(&file->recordedTime);
+        file->UpdateStatus();
+        EXPECT_EQ(file->StatusCode(), CheckedIn);
+        return file;
+    }
+    RCSReleaseRoot& releases() { return *doc->releaseRoot; }
+    TextTreeView view;
+    test::RecordingInteraction interaction;
+};
+
+std::string ReadFile(const std::string& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    std::stringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+bool HasSymbol(const std::string& rlog, const std::string& symbol)
+{
+    return rlog.find("\t" + symbol + "\n") != std::string::npos;
+}
+
+TEST(Freeze, ReleaseNamesMustSuitRcsSymbols)
+{
+    test::RecordingInteraction interaction;
+    const std::string characters = "Characters '$,.:; and @ are not allowed in a release name";
+    const std::string letter = "Release name must start with a letter";
+    for (const std::string name : {"R1.0", "R:1", "Release;2", "a$b", "x@y", "a,b"}) {
+        interaction.messages.clear();
+        EXPECT_FALSE(IsValidReleaseName(name)) << name;
+        EXPECT_EQ(interaction.messages, std::vector<std::string>{characters}) << name;
+    }
+    for (const std::string name : {"1st", "", " Beta", "_x"}) {
+        interaction.messages.clear();
+        EXPECT_FALSE(IsValidReleaseName(name)) << name;
+        EXPECT_EQ(interaction.messages, std::vector<std::string>{letter}) << name;
+    }
+    interaction.messages.clear();
+    EXPECT_TRUE(IsValidReleaseName("Beta 2"));
+    EXPECT_TRUE(IsValidReleaseName("z"));
+    EXPECT_TRUE(interaction.messages.empty());
+}
+
+TEST(Freeze, SetsTheSymbolOnEveryWorkingRevisionAndReadsItBack)
+{
+    FreezeTest t;
+    CheckIn("a.c", "1\n", "one", {"-l"});
+    CheckIn("a.c", "2\n", "two");
+    // A name that starts with "-" must reach rcs as a path, not an option.
+    CheckIn("./-x.c", "x\n", "x");
+    t.AddCheckedIn("a.c", "1.1");
+    t.AddCheckedIn("-x.c", "1.1");
+    t.doc->releaseNameFile = "release.h";
+    t.doc->releaseNameTemplate = "#define RELEASE \"%s\"\n";
+    t.doc->SetModifiedFlag(false);
+    CommandResults::instance().ClearResults();
+
+    RCSReleaseItem* release = FreezeProject(*t.doc, "Beta 2");
+    ASSERT_NE(release, nullptr);
+    EXPECT_TRUE(t.interaction.messages.empty());
+    EXPECT_TRUE(t.doc->IsModified());
+    ASSERT_EQ(t.releases().children.size(), 1u);
+    EXPECT_EQ(t.releases().children[0].get(), release);
+    EXPECT_EQ(release->name, "Beta 2");
+    ASSERT_EQ(release->children.size(), 2u);
+    EXPECT_NE(release->FindFileEntry("-x.c"), nullptr);
+    EXPECT_EQ(release->FindFileEntry("a.c")->revisionRef->name, "1.1") << "the working revision, not the tip";
+    EXPECT_NE(release->treeItem, 0u) << "the release is shown";
+
+    const std::string results = CommandResults::instance().Text();
+    EXPECT_NE(results.find("rcs -NBeta_2:1.1 RCS/a.c,v\r\n"), std::string::npos) << results;
+    EXPECT_NE(results.find("rcs -NBeta_2:1.1 RCS/-x.c,v\r\n"), std::string::npos) << results;
+    EXPECT_NE(Rlog("a.c").find("\tBeta_2: 1.1\n"), std::string::npos);
+    EXPECT_NE(Rlog("RCS/-x.c,v").find("\tBeta_2: 1.1\n"), std::string::npos);
+    EXPECT_EQ(ReadFile("release.h"), "#define RELEASE \"Beta 2\"\n");
+
+    // Forgotten by the project, the release comes back from the symbols.
+    release->Detach();
+    ASSERT_EQ(t.doc->root->Synchronise(true), 0);
+    RCSReleaseItem* readBack = t.releases().FindRelease("Beta 2");
+    ASSERT_NE(readBack, nullptr);
+    EXPECT_EQ(readBack->children.size(), 2u);
+}
+
+TEST(Freeze, RefusedUnlessEveryFileIsCheckedInAtAnExistingRevision)
+{
+    FreezeTest t;
+    CheckIn("a.c", "a\n", "a");
+    CheckIn("b.c", "b\n", "b");
+    t.AddCheckedIn("a.c", "1.1");
+    RCSFileItem* b = t.doc->AddFile("b.c");
+    ASSERT_EQ(b->StatusCode(), Modified);
+    t.doc->SetModifiedFlag(false);
+
+    EXPECT_EQ(FreezeProject(*t.doc, "R1"), nullptr);
+    EXPECT_EQ(t.interaction.messages, std::vector<std::string>{"b.c is not checked in"});
+    EXPECT_EQ(t.view.selected(), b->treeItem);
+    EXPECT_TRUE(t.releases().children.empty());
+    EXPECT_FALSE(HasSymbol(Rlog("a.c"), "R1: 1.1"));
+    EXPECT_FALSE(t.doc->IsModified());
+
+    // Checked in, but at a revision RCS no longer has.
+    b->workingRevision = "1.7";
+    b->GetWorkingFileStatus(&b->recordedTime);
+    b->UpdateStatus();
+    t.interaction.messages.clear();
+    EXPECT_EQ(FreezeProject(*t.doc, "R1"), nullptr);
+    EXPECT_EQ(t.interaction.messages, std::vector<std::string>{"b.c version 1.7 has been deleted from RCS"});
+    EXPECT_TRUE(t.releases().children.empty());
+
+    // An invalid name is refused after the files are checked.
+    b->workingRevision = "1.1";
+    t.interaction.messages.clear();
+    EXPECT_EQ(FreezeProject(*t.doc, "1st"), nullptr);
+    EXPECT_EQ(t.interaction.messages, std::vector<std::string>{"Release name must start with a letter"});
+    EXPECT_TRUE(t.releases().children.empty());
+}
+
+TEST(Freeze, FreezingANameAgainMovesTheSymbols)
+{
+    FreezeTest t;
+    CheckIn("a.c", "1\n", "one", {"-l"});
+    RCSFileItem* a = t.AddCheckedIn("a.c", "1.1");
+    ASSERT_NE(FreezeProject(*t.doc, "R1"), nullptr);
+
+    CheckIn("a.c", "2\n", "two");
+    a->Synchronise(false);
+    a->workingRevision = "1.2";
+    a->GetWorkingFileStatus(&a->recordedTime);
+    a->UpdateStatus();
+    RCSReleaseItem* second = FreezeProject(*t.doc, "R1");
+    ASSERT_NE(second, nullptr);
+
+    EXPECT_EQ(t.releases().children.size(), 2u);
+    EXPECT_EQ(second->FindFileEntry("a.c")->revisionRef, a->FindRevision("1.2"));
+    const std::string rlog = Rlog("a.c");
+    EXPECT_TRUE(HasSymbol(rlog, "R1: 1.2")) << rlog;
+    EXPECT_FALSE(HasSymbol(rlog, "R1: 1.1")) << rlog;
+}
+
+TEST(Freeze, DeletingAReleaseFromRcsRemovesEverySymbol)
+{
+    FreezeTest t;
+    CheckIn("a.c", "a\n", "a");
+    CheckIn("src/b.c", "b\n", "b");
+    t.AddCheckedIn("a.c", "1.1");
+    t.AddCheckedIn("src/b.c", "1.1");
+    ASSERT_NE(FreezeProject(*t.doc, "Beta 2"), nullptr);
+    ASSERT_NE(FreezeProject(*t.doc, "Keep"), nullptr);
+    RCSReleaseItem* release = t.releases().FindRelease("Beta 2");
+    RCSOptions::instance().report.item = release->children[0].get();
+    t.doc->SetModifiedFlag(false);
+
+    t.interaction.deleteAnswer = 3;
+    EXPECT_EQ(DeleteItem(*t.doc, release), 0);
+    EXPECT_EQ(t.interaction.confirmations, std::vector<std::string>{"Release Beta 2"});
+    EXPECT_EQ(t.interaction.offered, std::vector<unsigned>{2});
+
+    const std::string results = CommandResults::instance().Text();
+    EXPECT_NE(results.find("rcs -NBeta_2 RCS/a.c,v\r\n"), std::string::npos) << results;
+    EXPECT_NE(results.find("rcs -NBeta_2 src/RCS/b.c,v\r\n"), std::string::npos) << results;
+    EXPECT_EQ(t.releases().FindRelease("Beta 2"), nullptr);
+    EXPECT_EQ(RCSOptions::instance().report.item, nullptr) << "no setting keeps the destroyed entry";
+    EXPECT_TRUE(t.doc->IsModified());
+    for (const char* path : {"a.c", "src/b.c"}) {
+        const std::string rlog = Rlog(path);
+        EXPECT_FALSE(HasSymbol(rlog, "Beta_2: 1.1")) << rlog;
+        EXPECT_TRUE(HasSymbol(rlog, "Keep: 1.1")) << rlog;
+    }
+}
+
+} // namespace
+} // namespace kestro

@@ -1,0 +1,374 @@
+#include "app/command_results.h"
+#include "app/text_tree_view.h"
+#include "model/file_item.h"
+#include "model/options.h"
+#include "model/root_item.h"
+#include "model/version_item.h"
+#include "ops/commands.h"
+#include "ops/release_item.h"
+#include "ops/release_root.h"
+#include "sites/site.h"
+#include "sites/site_list.h"
+#include "support/rcs_history.h"
+#include "support/recording_interaction.h"
+#include "support/test_project.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+namespace fs = std::filesystem;
+
+namespace kestro {
+namespace {
+
+using test::CheckIn;
+using test::Rlog;
+using test::RunProgram;
+
+struct RevisionCommandsTest : test::ProjectFixture {
+    RevisionCommandsTest()
+    {
+        RCSOptions::instance().userName = test::LoginName();
+        SetItemView(&view);
+        doc->InsertTreesIntoView();
+        CommandResults::instance().ClearResults();
+    }
+    RCSFileItem* Add(const std::string& path)
+    {
+        RCSFileItem* file = doc->AddFile(path);
+        EXPECT_NE(file, nullptr) << path;
+        return file;
+    }
+    static std::string Results() { return CommandResults::instance().Text(); }
+    TextTreeView view;
+    test::RecordingInteraction interaction;
+};
+
+bool Contains(const std::string& text, const std::string& part)
+{
+    return text.find(part) != std::string::npos;
+}
+
+// Trunk 1.1-1.3 with the branches 1.2.1 (two revisions) and 1.2.2 below 1.2.
+void BranchedHistory()
+{
+    CheckIn("a.c", "1\n", "one", {"-l"});
+    CheckIn("a.c", "2\n", "two", {"-l"});
+    CheckIn("a.c", "3\n", "three");
+    ASSERT_EQ(RunProgram({"co", "-f", "-l1.2", "a.c"}), 0);
+    CheckIn("a.c", "b1\n", "b1", {"-l", "-r1.2.1"});
+    CheckIn("a.c", "b2\n", "b2", {"-u", "-r1.2.1"});
+    ASSERT_EQ(RunProgram({"co", "-f", "-l1.2", "a.c"}), 0);
+    CheckIn("a.c", "c1\n", "c1", {"-u", "-r1.2.2"});
+}
+
+TEST(DeleteCommand, FileWithoutBoxesOnlyLeavesTheProject)
+{
+    RevisionCommandsTest t;
+    CheckIn("a.c", "a\n", "a");
+    RCSFileItem* file = t.Add("a.c");
+    RCSOptions::instance().compare.item = file->FindRevision("1.1");
+    RCSItem* root = t.doc->root.get();
+    RCSOptions::instance().merge.item = root;
+    t.doc->SetModifiedFlag(false);
+
+    t.interaction.deleteAnswer = 1;
+    EXPECT_EQ(DeleteItem(*t.doc, file), 0);
+    EXPECT_EQ(t.interaction.confirmations, std::vector<std::string>{"File a.c"});
+    EXPECT_EQ(t.interaction.offered, std::vector<unsigned>{6});
+    EXPECT_TRUE(t.doc->root->children.empty());
+    EXPECT_TRUE(t.doc->IsModified());
+    EXPECT_TRUE(fs::exists("a.c"));
+    EXPECT_TRUE(fs::exists("RCS/a.c,v"));
+    EXPECT_EQ(RCSOptions::instance().compare.item, nullptr) << "the destroyed revision is forgotten";
+    EXPECT_EQ(RCSOptions::instance().merge.item, root) << "other items stay remembered";
+}
+
+TEST(DeleteCommand, FileWithBothBoxesRemovesBothFiles)
+{
+    RevisionCommandsTest t;
+    CheckIn("src/a.c", "a\n", "a");
+    ASSERT_EQ(fs::status("src/a.c").permissions() & fs::perms::owner_write, fs::perms::none);
+    RCSFileItem* file = t.Add("src/a.c");
+    CommandResults::instance().AppendResults("left from before\r\n");
+
+    t.interaction.deleteAnswer = 7;
+    EXPECT_EQ(DeleteItem(*t.doc, file), 0);
+    EXPECT_FALSE(fs::exists("src/a.c"));
+    EXPECT_FALSE(fs::exists("src/RCS/a.c,v"));
+    EXPECT_EQ(t.Results(), "del src/RCS/a.c,v\r\ndel " + t.scratch.path() + "src/a.c\r\n");
+    EXPECT_TRUE(t.doc->root->children.empty());
+}
+
+TEST(DeleteCommand, OnlyExistingFilesAreOffered)
+{
+    RevisionCommandsTest t;
+    CheckIn("a.c", "a\n", "a");
+    fs::remove("a.c");
+    RCSFileItem* file = t.Add("RCS/a.c,v");
+    t.interaction.deleteAnswer = 0;
+    EXPECT_EQ(DeleteItem(*t.doc, file), 0);
+    EXPECT_EQ(t.interaction.offered, std::vector<unsigned>{2});
+    EXPECT_EQ(t.doc->root->children.size(), 1u) << "cancelled";
+    EXPECT_TRUE(fs::exists("RCS/a.c,v"));
+}
+
+TEST(DeleteCommand, DeleteFileReportsWhatItCannotRemove)
+{
+    RevisionCommandsTest t;
+    EXPECT_EQ(DeleteFile("absent.c"), 0);
+    EXPECT_EQ(t.Results(), "");
+
+    fs::create_directory("dir.c");
+    EXPECT_EQ(DeleteFile("dir.c"), -1);
+    EXPECT_EQ(t.Results(), "del dir.c\r\nFile not found\r\n");
+    EXPECT_TRUE(fs::is_directory("dir.c"));
+}
+
+TEST(DeleteCommand, FileThatCannotBeRemovedKeepsItsItem)
+{
+    RevisionCommandsTest t;
+    test::WriteText("a.c", "a\n");
+    RCSFileItem* file = t.Add("a.c");
+    fs::remove("a.c");
+    fs::create_directory("a.c");
+
+    t.interaction.deleteAnswer = 5;
+    EXPECT_EQ(DeleteItem(*t.doc, file), -1);
+    ASSERT_EQ(t.doc->root->children.size(), 1u);
+    EXPECT_TRUE(Contains(t.Results(), "File not found\r\n"));
+}
+
+TEST(DeleteCommand, ItemsThatAReleaseUsesAreRefused)
+{
+    RevisionCommandsTest t;
+    BranchedHistory();
+    ASSERT_EQ(RunProgram({"rcs", "-q", "-NR1:1.2.1.1", "a.c"}), 0);
+    RCSFileItem* file = t.Add("a.c");
+    ASSERT_EQ(t.doc->releaseRoot->children.size(), 1u);
+    t.interaction.deleteAnswer = 7;
+
+    for (RCSItem* item : {static_cast<RCSItem*>(file), static_cast<RCSItem*>(file->FindRevision("1.2")),
+                          static_cast<RCSItem*>(file->FindRevision("1.2.1.1"))}) {
+        t.interaction.messages.clear();
+        EXPECT_NE(DeleteItem(*t.doc, item), 0);
+        EXPECT_EQ(t.interaction.messages,
+                  std::vector<std::string>{item->GetDescription() + "\r\nis in use in one or more releases"});
+    }
+    EXPECT_TRUE(t.interaction.confirmations.empty()) << "refused before asking";
+    EXPECT_EQ(t.Results(), "");
+    EXPECT_TRUE(fs::exists("a.c"));
+    EXPECT_NE(file->FindRevision("1.2.1.1"), nullptr);
+
+    // Revisions outside the release can go.
+    t.interaction.deleteAnswer = 3;
+    EXPECT_EQ(DeleteItem(*t.doc, file->FindRevision("1.2.2.1")), 0);
+    EXPECT_EQ(file->FindRevision("1.2.2.1"), nullptr);
+}
+
+TEST(DeleteCommand, RevisionGoesAfterTheBranchesThatSproutFromIt)
+{
+    RevisionCommandsTest t;
+    BranchedHistory();
+    ASSERT_EQ(RunProgram({"rcs", "-q", "-l1.2.1.2", "a.c"}), 0);
+    RCSFileItem* file = t.Add("a.c");
+    ASSERT_TRUE(file->FindRevision("1.2.1.2")->IsLocked());
+
+    t.interaction.deleteAnswer = 3;
+    EXPECT_EQ(DeleteItem(*t.doc, file->FindRevision("1.2")), 0);
+    EXPECT_EQ(t.interaction.confirmations, std::vector<std::string>{"a.c Version 1.2"});
+
+    const std::string results = t.Results();
+    const std::size_t unlock = results.find("rcs -u1.2.1.2 RCS/a.c,v\r\n");
+    const std::size_t branchTip = results.find("rcs -o1.2.1.2 RCS/a.c,v\r\n");
+    const std::size_t branchStart = results.find("rcs -o1.2.1.1 RCS/a.c,v\r\n");
+    const std::size_t otherBranch = results.find("rcs -o1.2.2.1 RCS/a.c,v\r\n");
+    const std::size_t revision = results.find("rcs -o1.2 RCS/a.c,v\r\n");
+    ASSERT_NE(revision, std::string::npos) << results;
+    EXPECT_LT(unlock, branchTip) << results;
+    EXPECT_LT(branchTip, branchStart) << results;
+    EXPECT_LT(branchStart, revision) << results;
+    EXPECT_LT(otherBranch, revision) << results;
+
+    const std::string rlog = Rlog("a.c");
+    for (const char* gone : {"revision 1.2\n", "revision 1.2.1.1", "revision 1.2.1.2", "revision 1.2.2.1"})
+        EXPECT_FALSE(Contains(rlog, gone)) << gone << "\n" << rlog;
+    EXPECT_TRUE(Contains(rlog, "revision 1.3"));
+    EXPECT_EQ(file->FindRevision("1.2"), nullptr);
+    EXPECT_EQ(file->FindRevision("1.2.1.1"), nullptr);
+    EXPECT_NE(file->FindRevision("1.1"), nullptr);
+    EXPECT_EQ(file->FindRevision("1.3")->StatusCode(), Tip);
+}
+
+TEST(DeleteCommand, FailingOutdateStopsTheWalkAndKeepsTheRevision)
+{
+    RevisionCommandsTest t;
+    BranchedHistory();
+    RCSFileItem* file = t.Add("a.c");
+    RCSVersionItem* revision = file->FindRevision("1.2");
+    // The model knows a branch that RCS does not, so outdating it fails.
+    ASSERT_NE(file->FindOrAddRevision("1.2.3.1", "not in RCS", 0), nullptr);
+    ASSERT_EQ(revision->children.back()->name, "1.2.3.1") << "visited after the real branches";
+    RCSOptions::instance().checkin.item = file->FindRevision("1.2.1.2");
+
+    t.interaction.deleteAnswer = 3;
+    EXPECT_NE(DeleteItem(*t.doc, revision), 0);
+    const std::string results = t.Results();
+    EXPECT_TRUE(Contains(results, "rcs -o1.2.1.1 RCS/a.c,v\r\n")) << results;
+    EXPECT_TRUE(Contains(results, "rcs -o1.2.2.1 RCS/a.c,v\r\n")) << results;
+    EXPECT_TRUE(Contains(results, "rcs -o1.2.3.1 RCS/a.c,v\r\n")) << results;
+    EXPECT_FALSE(Contains(results, "rcs -o1.2 RCS/a.c,v\r\n")) << results;
+
+    const std::string rlog = Rlog("a.c");
+    EXPECT_TRUE(Contains(rlog, "revision 1.2\n")) << rlog;
+    EXPECT_FALSE(Contains(rlog, "revision 1.2.1.1")) << rlog;
+    EXPECT_FALSE(Contains(rlog, "revision 1.2.2.1")) << rlog;
+    EXPECT_EQ(file->FindRevision("1.2"), revision) << "the item stays";
+    EXPECT_EQ(file->FindRevision("1.2.1.1"), nullptr) << "what RCS outdated leaves the tree";
+    EXPECT_EQ(file->FindRevision("1.2.1.2"), nullptr);
+    EXPECT_EQ(file->FindRevision("1.2.2.1"), nullptr);
+    EXPECT_EQ(RCSOptions::instance().checkin.item, nullptr);
+}
+
+TEST(LockCommand, LockAndUnlockFollowRcs)
+{
+    RevisionCommandsTest t;
+    CheckIn("a.c", "1\n", "one", {"-l"});
+    CheckIn("a.c", "2\n", "two");
+    RCSFileItem* file = t.Add("a.c");
+    RCSVersionItem* tip = file->FindRevision("1.2");
+    RCSVersionItem* older = file->FindRevision("1.1");
+    ASSERT_EQ(tip->StatusCode(), Tip);
+
+    EXPECT_EQ(tip->SetLocked(true), 0);
+    EXPECT_EQ(tip->StatusCode(), LockedTip);
+    EXPECT_EQ(tip->locker, test::LoginName());
+    EXPECT_TRUE(Contains(t.view.node(tip->treeItem)->text, "(" + test::LoginName() + ")"));
+    EXPECT_TRUE(Contains(t.Results(), "rcs -l1.2 RCS/a.c,v\r\n"));
+    EXPECT_TRUE(Contains(Rlog("a.c"), "\t" + test::LoginName() + ": 1.2\n"));
+
+    EXPECT_EQ(tip->SetLocked(false), 0);
+    EXPECT_EQ(tip->StatusCode(), Tip);
+    EXPECT_EQ(tip->locker, "");
+    EXPECT_FALSE(Contains(Rlog("a.c"), "\t" + test::LoginName() + ": 1.2\n"));
+
+    EXPECT_EQ(older->SetLocked(true), 0);
+    EXPECT_EQ(older->StatusCode(), LockedRevision);
+    EXPECT_EQ(older->SetLocked(false), 0);
+    EXPECT_EQ(older->StatusCode(), Revision);
+
+    // A failed rcs run changes nothing.
+    RCSVersionItem* unknown = file->FindOrAddRevision("1.9", "not in RCS", 0);
+    EXPECT_NE(unknown->SetLocked(true), 0);
+    EXPECT_EQ(unknown->StatusCode(), Revision);
+    EXPECT_EQ(unknown->locker, "");
+}
+
+TEST(DefaultBranch, SetAndResetMoveTheTip)
+{
+    RevisionCommandsTest t;
+    BranchedHistory();
+    ASSERT_EQ(RunProgram({"co", "-f", "-l1.2.1.2", "a.c"}), 0);
+    CheckIn("a.c", "b3\n", "b3", {"-u", "-r1.2.1"});
+    RCSFileItem* file = t.Add("a.c");
+    ASSERT_EQ(file->FindRevision("1.3")->StatusCode(), Tip);
+
+    EXPECT_EQ(file->FindRevision("1.2.1.1")->SetDefaultBranch(), 0);
+    EXPECT_TRUE(Contains(t.Results(), "rcs -b1.2.1 RCS/a.c,v\r\n")) << t.Results();
+    EXPECT_TRUE(Contains(Rlog("a.c"), "branch: 1.2.1\n"));
+    EXPECT_EQ(file->FindRevision("1.2.1.3")->StatusCode(), Tip);
+    EXPECT_EQ(file->FindRevision("1.3")->StatusCode(), Revision);
+
+    EXPECT_EQ(file->FindRevision("1.2")->SetDefaultBranch(), 0);
+    EXPECT_TRUE(Contains(t.Results(), "rcs -b1 RCS/a.c,v\r\n"));
+    EXPECT_EQ(file->FindRevision("1.3")->StatusCode(), Tip);
+
+    ASSERT_EQ(file->FindRevision("1.2.2.1")->SetDefaultBranch(), 0);
+    EXPECT_EQ(t.doc->root->ResetDefaultBranch(), 0);
+    EXPECT_TRUE(Contains(t.Results(), "rcs -b RCS/a.c,v\r\n"));
+    EXPECT_TRUE(Contains(Rlog("a.c"), "branch:\n"));
+    EXPECT_EQ(file->FindRevision("1.3")->StatusCode(), Tip);
+    EXPECT_EQ(file->FindRevision("1.2.2.1")->StatusCode(), Revision);
+}
+
+TEST(OwnerCommand, FindsCreatesOrRefusesTheSite)
+{
+    RevisionCommandsTest t;
+    CheckIn("a.c", "1\n", "one", {"-l"});
+    CheckIn("a.c", "2\n", "two");
+    RCSFileItem* file = t.Add("a.c");
+    RCSVersionItem* revision = file->FindRevision("1.1");
+    SiteList& sites = *t.doc->siteList;
+    Site* paris = sites.Add("Paris", "paris@example.org");
+    ASSERT_NE(paris, nullptr);
+    const std::size_t known = sites.sites.size();
+    t.doc->SetModifiedFlag(false);
+
+    EXPECT_TRUE(ChangeOwningSite(*t.doc, revision, "PARIS"));
+    EXPECT_EQ(revision->owningSite, paris);
+    EXPECT_EQ(sites.sites.size(), known);
+    EXPECT_TRUE(t.doc->IsModified());
+    EXPECT_TRUE(Contains(t.view.node(revision->treeItem)->text, "[Paris]"));
+
+    t.doc->SetModifiedFlag(false);
+    EXPECT_TRUE(ChangeOwningSite(*t.doc, revision, "Paris"));
+    EXPECT_FALSE(t.doc->IsModified()) << "the current owner changes nothing";
+
+    EXPECT_TRUE(ChangeOwningSite(*t.doc, revision, "Tokyo"));
+    ASSERT_EQ(sites.sites.size(), known + 1);
+    EXPECT_EQ(revision->owningSite, sites.Find("Tokyo"));
+
+    t.doc->SetModifiedFlag(false);
+    EXPECT_FALSE(ChangeOwningSite(*t.doc, revision, " "));
+    EXPECT_EQ(revision->owningSite->name, "Tokyo");
+    EXPECT_EQ(t.Results(), "Cannot create site (blank name)\r\n");
+    EXPECT_FALSE(t.doc->IsModified());
+
+    // A file hands a new owner to its revisions.
+    file->SetOwningSite(paris);
+    EXPECT_EQ(file->FindRevision("1.1")->owningSite, paris);
+    EXPECT_EQ(file->FindRevision("1.2")->owningSite, paris);
+}
+
+TEST(WorkingDirectory, RefusedForAMissingDirectory)
+{
+    RevisionCommandsTest t;
+    const std::string before = t.doc->GetWorkingDirectory();
+    t.doc->SetModifiedFlag(false);
+    EXPECT_FALSE(ChangeWorkingDirectory(*t.doc, t.scratch.path() + "missing"));
+    EXPECT_EQ(t.interaction.messages, std::vector<std::string>{"Cannot change directory to " + t.scratch.path() + "missing"});
+    EXPECT_EQ(t.doc->GetWorkingDirectory(), before);
+    EXPECT_FALSE(t.doc->IsModified());
+}
+
+TEST(WorkingDirectory, ANewDirectoryForgetsTheRecordedTimes)
+{
+    RevisionCommandsTest t;
+    CheckIn("a.c", "a\n", "a");
+    RCSFileItem* file = t.Add("a.c");
+    file->workingRevision = "1.1";
+    file->GetWorkingFileStatus(&file->recordedTime);
+    file->UpdateStatus();
+    ASSERT_EQ(file->StatusCode(), CheckedIn);
+    const std::time_t recorded = file->recordedTime;
+
+    // Naming the same directory again changes nothing.
+    EXPECT_TRUE(ChangeWorkingDirectory(*t.doc, t.scratch.path()));
+    EXPECT_EQ(file->recordedTime, recorded);
+
+    // A copy elsewhere with the same time is not the file that was checked in.
+    fs::create_directory("other");
+    fs::copy_file("a.c", "other/a.c");
+    fs::last_write_time("other/a.c", fs::last_write_time("a.c"));
+    t.doc->SetModifiedFlag(false);
+    EXPECT_TRUE(ChangeWorkingDirectory(*t.doc, t.scratch.path() + "other"));
+    EXPECT_EQ(t.doc->GetWorkingDirectory(), t.scratch.path() + "other/");
+    EXPECT_TRUE(t.doc->IsModified());
+    EXPECT_EQ(file->recordedTime, 0);
+    EXPECT_EQ(file->StatusCode(), Modified);
+    EXPECT_TRUE(t.interaction.messages.empty());
+}
+
+} // namespace
+} // namespace kestro
