@@ -5,6 +5,7 @@
 #include "cli/cli_session.h"
 #include "cli/item_lookup.h"
 #include "model/item.h"
+#include "model/paths.h"
 
 #include <filesystem>
 #include <iostream>
@@ -46,7 +47,11 @@ int CommandAdd(const Arguments& args)
     Session session;
     if (!session.Open(args.project))
         return 1;
-    const std::vector<RCSFileItem*> added = session.doc.AddFiles(args.items);
+    // Paths may be written with either separator.
+    std::vector<std::string> paths;
+    for (const std::string& item : args.items)
+        paths.push_back(NativePath(item));
+    const std::vector<RCSFileItem*> added = session.doc.AddFiles(paths);
     return session.Finish(added.size() == args.items.size() ? 0 : 1);
 }
 

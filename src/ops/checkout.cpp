@@ -65,8 +65,8 @@ int RCSFileItem::Checkout()
     // check-in or check-out is replaced only with Force.
     bool overwrite = settings.force;
     if (toWorkingFile && !overwrite) {
-        std::time_t modified = 0;
-        if (GetWorkingFileStatus(&modified) && recordedTime < modified) {
+        UpdateStatus();
+        if (workingTime != 0 && recordedTime < workingTime) {
             results.AppendResults(name + " : the working file has changed since it was last checked in or out"
                                          " - check out with Force to replace it\r\n");
             return 1;

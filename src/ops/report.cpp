@@ -73,9 +73,9 @@ void DropLastEntry(std::string& text)
     text.erase(last, end == std::string::npos ? std::string::npos : end - last);
 }
 
-// Cuts rlog's header off, leaving the revision entries; skipSpecified also
-// leaves out the revision the range was given from.
-void TrimLogReport(std::string& text, bool skipSpecified)
+// Cuts rlog's header off, leaving the revision entries; skipStart also
+// leaves out the revision the range starts from.
+void TrimLogReport(std::string& text, bool skipStart)
 {
     const std::size_t first = FindSeparator(text, 0);
     if (first == std::string::npos) {
@@ -83,7 +83,7 @@ void TrimLogReport(std::string& text, bool skipSpecified)
         return;
     }
     text.erase(0, first);
-    if (skipSpecified)
+    if (skipStart)
         DropLastEntry(text);
 }
 

@@ -10,7 +10,6 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <fstream>
 #include <sstream>
 #include <sys/stat.h>
 #include <utime.h>
@@ -56,17 +55,13 @@ void LockRevision(const std::string& path, const std::string& revision)
 // The whole log message of one revision as rlog prints it.
 std::string LogMessage(const std::string& path, const std::string& revision)
 {
-    const std::string log = test::Rlog(path);
-    const std::size_t heading = log.find("\nrevision " + revision + "\t");
-    const std::size_t heading2 = log.find("\nrevision " + revision + "\n");
-    const std::size_t at = std::min(heading, heading2);
-    if (at == std::string::npos)
+    std::string log;
+    EXPECT_EQ(test::RunProgram({"rlog", "-r" + revision, path}, &log), 0) << log;
+    const std::size_t date = log.find("\ndate: ");
+    if (date == std::string::npos)
         return "(no revision " + revision + ")";
-    const std::size_t start = log.find("\ndate: ", at);
-    const std::size_t text = log.find('\n', start + 1) + 1;
-    std::size_t end = log.find("\n----------------------------\n", text);
-    end = std::min(end, log.find("\n=============================================================================", text));
-    return log.substr(text, end - text);
+    const std::size_t text = log.find('\n', date + 1) + 1;
+    return log.substr(text, log.rfind("\n=====") - text);
 }
 
 std::string Description(const std::string& path)
@@ -151,7 +146,7 @@ TEST_F(CheckinTest, SingleLockLetsCiChooseTheRevision)
 
 TEST_F(CheckinTest, SeveralLocksGoOnFromTheLockedTipOnly)
 {
-    test::CheckIn("tip.c", "one\n", "first");
+    test::CheckIn("tip.c", "one\n", "first", {"-l"});
     test::CheckIn("tip.c", "two\n", "second", {"-l"});
     LockRevision("tip.c", "1.1");
     RCSFileItem* tip = project.doc->AddFile("tip.c");
@@ -163,7 +158,7 @@ TEST_F(CheckinTest, SeveralLocksGoOnFromTheLockedTipOnly)
 
     // Locks on an older trunk revision and a branch, with the tip unlocked:
     // which one is meant cannot be guessed.
-    test::CheckIn("side.c", "one\n", "first");
+    test::CheckIn("side.c", "one\n", "first", {"-l"});
     test::CheckIn("side.c", "two\n", "second");
     LockRevision("side.c", "1.1");
     test::CheckIn("side.c", "branch\n", "branch", {"-r1.1.1"});
@@ -180,8 +175,8 @@ TEST_F(CheckinTest, SeveralLocksGoOnFromTheLockedTipOnly)
 
 TEST_F(CheckinTest, RefusalsRunNothing)
 {
-    test::CheckIn("r.c", "1\n", "first");
-    test::CheckIn("r.c", "2\n", "second");
+    test::CheckIn("r.c", "1\n", "first", {"-l"});
+    test::CheckIn("r.c", "2\n", "second", {"-l"});
     test::CheckIn("r.c", "3\n", "third");
     RCSFileItem* file = project.doc->AddFile("r.c");
     const std::string before = test::Rlog("RCS/r.c,v");
@@ -205,7 +200,7 @@ TEST_F(CheckinTest, RefusalsRunNothing)
 
 TEST_F(CheckinTest, BranchesAreCompletedAndOtherSitesRevisionsAreNotExtended)
 {
-    test::CheckIn("b.c", "1\n", "first");
+    test::CheckIn("b.c", "1\n", "first", {"-l"});
     test::CheckIn("b.c", "2\n", "second", {"-l"});
     RCSFileItem* own = project.doc->AddFile("b.c");
     Rewrite("b.c", "branch\n");
@@ -215,7 +210,7 @@ TEST_F(CheckinTest, BranchesAreCompletedAndOtherSitesRevisionsAreNotExtended)
     EXPECT_NE(own->FindRevision("1.2.1.1"), nullptr);
 
     // 1.2 and its branch 1.2.1 belong to Paris: this site starts its own branch.
-    test::CheckIn("p.c", "1\n", "first");
+    test::CheckIn("p.c", "1\n", "first", {"-l"});
     test::CheckIn("p.c", "2\n", "second", {"-l"});
     test::CheckIn("p.c", "paris\n", "paris", {"-r1.2.1"});
     LockRevision("p.c", "1.2");

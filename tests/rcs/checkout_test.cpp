@@ -112,7 +112,7 @@ TEST_F(CheckoutTest, ChangedWorkingFileIsReplacedOnlyWithForce)
 
 TEST_F(CheckoutTest, UnchangedWorkingFileIsReplacedWithTheOptionsAsked)
 {
-    test::CheckIn("k.c", "$Revision$ one\n", "first", {"-d2001/06/01 12:00:00"});
+    test::CheckIn("k.c", "$Revision$ one\n", "first", {"-l", "-d2001/06/01 12:00:00"});
     test::CheckIn("k.c", "$Revision$ two\n", "second");
     RCSFileItem* file = AddUnchanged("k.c");
     settings.revision = "1.1";
@@ -134,7 +134,7 @@ TEST_F(CheckoutTest, UnchangedWorkingFileIsReplacedWithTheOptionsAsked)
 
 TEST_F(CheckoutTest, RevisionCanComeFromTheWorkingFile)
 {
-    test::CheckIn("d.c", "$Revision$ one\n", "first");
+    test::CheckIn("d.c", "$Revision$ one\n", "first", {"-l"});
     test::CheckIn("d.c", "two\n", "second");
     std::string output;
     ASSERT_EQ(test::RunProgram({"co", "-f", "-r1.1", "d.c"}, &output), 0) << output;
@@ -151,7 +151,7 @@ TEST_F(CheckoutTest, RevisionCanComeFromTheWorkingFile)
 
 TEST_F(CheckoutTest, DateWithABlankIsOneArgument)
 {
-    test::CheckIn("t.c", "january\n", "first", {"-d1998/01/01 10:00:00"});
+    test::CheckIn("t.c", "january\n", "first", {"-l", "-d1998/01/01 10:00:00"});
     test::CheckIn("t.c", "june\n", "second", {"-d1998/06/01 10:00:00"});
     RCSFileItem* file = AddUnchanged("t.c");
     settings.lock = false;
@@ -166,7 +166,7 @@ TEST_F(CheckoutTest, DateWithABlankIsOneArgument)
 
 TEST_F(CheckoutTest, RevisionIsReadFromCosOwnLineNotFromTheFileName)
 {
-    test::CheckIn("revision notes.txt", "1\n", "first");
+    test::CheckIn("revision notes.txt", "1\n", "first", {"-l"});
     test::CheckIn("revision notes.txt", "2\n", "second");
     RCSFileItem* file = AddUnchanged("revision notes.txt");
     settings.lock = false;
@@ -176,7 +176,7 @@ TEST_F(CheckoutTest, RevisionIsReadFromCosOwnLineNotFromTheFileName)
 
 TEST_F(CheckoutTest, CopyToAnotherFileLeavesTheWorkingFileAlone)
 {
-    test::CheckIn("src/main.c", "first text\n", "first");
+    test::CheckIn("src/main.c", "first text\n", "first", {"-l"});
     test::CheckIn("src/main.c", "second text\n", "second");
     RCSFileItem* file = project.doc->AddFile("src/main.c");
     Rewrite("src/main.c", "edited\n");
@@ -222,9 +222,9 @@ TEST_F(CheckoutTest, WorkingDirectoryElsewhereGetsItsDirectoriesMade)
 
 TEST_F(CheckoutTest, ReleaseIsCheckedOutFileByFileAndNamedOnlyWhenComplete)
 {
-    test::CheckIn("a.c", "a1\n", "first");
+    test::CheckIn("a.c", "a1\n", "first", {"-l"});
     test::CheckIn("a.c", "a2\n", "second");
-    test::CheckIn("b.c", "b1\n", "first");
+    test::CheckIn("b.c", "b1\n", "first", {"-l"});
     test::CheckIn("b.c", "b2\n", "second");
     SetSymbol("a.c", "Beta_2:1.1");
     RCSFileItem* a = AddUnchanged("a.c");
@@ -254,18 +254,6 @@ TEST_F(CheckoutTest, ReleaseIsCheckedOutFileByFileAndNamedOnlyWhenComplete)
     EXPECT_EQ(b->workingRevision, "1.1");
     EXPECT_EQ(b->FindRevision("1.1")->locker, test::LoginName());
     EXPECT_EQ(ReadText("release.h"), "#define RELEASE \"Beta 2\"\r\n");
-}
-
-TEST_F(CheckoutTest, EntryWithoutRevisionDoesNothing)
-{
-    RCSReleaseItem release("Gone");
-    auto entry = std::make_unique<RCSReleaseVersionItem>(nullptr);
-    RCSReleaseVersionItem* orphan = entry.get();
-    release.AddChild(std::move(entry));
-    EXPECT_FALSE(orphan->PrepareCheckout());
-    EXPECT_EQ(orphan->Checkout(), 1);
-    EXPECT_EQ(release.Checkout(), 1);
-    EXPECT_EQ(Results(), "");
 }
 
 } // namespace

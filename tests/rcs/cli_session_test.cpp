@@ -91,6 +91,7 @@ TEST_F(CliSession, RefusalsAndBadItemsFailWithAMessage)
 
     CliResult noLock = Run({"checkin", "a.c", "-m", "x"});
     ASSERT_EQ(noLock.exitCode, 0) << noLock.out << noLock.err;
+    test::WriteText("a.c", "b\n");
     CliResult again = Run({"checkin", "a.c", "-m", "y", "--no-lock"});
     ASSERT_EQ(again.exitCode, 0) << again.out;
     CliResult refused = Run({"checkin", "a.c", "-m", "z"});

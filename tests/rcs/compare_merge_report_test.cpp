@@ -275,7 +275,7 @@ TEST(CompareMergeReport, LogMessagesOnlyOnTheRoot)
     EXPECT_EQ(t.TakeResults().rfind("a.c:\r\nrlog: ", 0), 0u);
 }
 
-TEST(CompareMergeReport, RevisionsAfterTheSpecifiedOne)
+TEST(CompareMergeReport, RevisionsAfterTheGivenOne)
 {
     CompareMergeReportTest t;
     for (int i = 1; i <= 7; ++i)
@@ -297,7 +297,7 @@ TEST(CompareMergeReport, RevisionsAfterTheSpecifiedOne)
         EXPECT_NE(results.find("\n====="), std::string::npos) << "the report's end stays\n" << results;
     }
 
-    // Without the box the specified revision is listed too.
+    // Without the box the given revision is listed too.
     t.report().afterRevision = false;
     t.report().revisions = "1.5:";
     EXPECT_EQ(file->Report(), 0);

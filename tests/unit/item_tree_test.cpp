@@ -323,7 +323,7 @@ TEST(ItemTree, RevisionPrepareFillsTheCommandSettings)
     ASSERT_TRUE(revision->PrepareCheckout());
     EXPECT_EQ(options.checkout.revision, "1.2.1.3");
     EXPECT_TRUE(options.checkout.targetFile.empty());
-    EXPECT_FALSE(options.checkout.allowTargetFile);
+    EXPECT_TRUE(options.checkout.allowTargetFile) << "a revision is checked out through its file";
     ASSERT_TRUE(revision->PrepareCompare());
     EXPECT_EQ(options.compare.revision1, "1.2.1.3");
     ASSERT_TRUE(revision->PrepareReport());
