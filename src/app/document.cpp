@@ -1,6 +1,7 @@
 #include "app/document.h"
 
 #include "app/archive.h"
+#include "app/command_locks.h"
 #include "app/user_interaction.h"
 #include "model/rlog_batch.h"
 #include "model/file_item.h"
@@ -81,12 +82,16 @@ CKestroDoc::CKestroDoc()
 
 CKestroDoc::~CKestroDoc()
 {
-    // Items refer to sites, so the trees go before the site list.
-    root.reset();
-    releaseRoot.reset();
-    siteList.reset();
-    CKestroDoc* self = this;
-    currentDocument.compare_exchange_strong(self, nullptr);
+    CommandLocks& locks = CommandLocks::instance();
+    locks.CancelStatusRefresh();
+    locks.WithTreeLocked([this] {
+        CKestroDoc* self = this;
+        currentDocument.compare_exchange_strong(self, nullptr);
+        // Items refer to sites, so the trees go before the site list.
+        root.reset();
+        releaseRoot.reset();
+        siteList.reset();
+    });
 }
 
 CKestroDoc* CKestroDoc::current()
@@ -156,6 +161,7 @@ void CKestroDoc::ResetTree()
 bool CKestroDoc::OnNewDocument()
 {
     DeleteContents();
+    std::lock_guard tree(CommandLocks::instance().TreeMutex());
     pathName_.clear();
     modified_ = false;
     root = std::make_unique<RCSRoot>();
@@ -173,15 +179,20 @@ bool CKestroDoc::OnNewDocument()
 
 void CKestroDoc::DeleteContents()
 {
-    if (root) {
-        root->Detach();
-        root.reset();
-    }
-    if (releaseRoot) {
-        releaseRoot->Detach();
-        releaseRoot.reset();
-    }
-    siteList.reset();
+    // The status refresh must not be looking at an item while it goes.
+    CommandLocks& locks = CommandLocks::instance();
+    locks.CancelStatusRefresh();
+    locks.WithTreeLocked([this] {
+        if (root) {
+            root->Detach();
+            root.reset();
+        }
+        if (releaseRoot) {
+            releaseRoot->Detach();
+            releaseRoot.reset();
+        }
+        siteList.reset();
+    });
     modified_ = false;
     SetWorkingDirectory(GetProjectDirectory(), false);
 }
@@ -197,6 +208,7 @@ bool CKestroDoc::OnOpenDocument(const std::string& path, std::string& error)
     file.close();
 
     DeleteContents();
+    std::lock_guard tree(CommandLocks::instance().TreeMutex());
     pathName_ = FullPath(path);
     EnterDirectory(GetProjectDirectory());
     std::string failure;

@@ -55,6 +55,7 @@ void RCSItem::AddChild(std::unique_ptr<RCSItem> item)
     RCSItem* added = item.get();
     added->parent = this;
     children.push_back(std::move(item));
+    ChildrenChanged();
     if (CurrentItemView()) {
         InsertIntoTree(added);
         RefreshDisplay(false);
@@ -71,6 +72,7 @@ std::unique_ptr<RCSItem> RCSItem::Detach()
         if (it != siblings.end()) {
             owned = std::move(*it);
             siblings.erase(it);
+            parent->ChildrenChanged();
         }
         parent = nullptr;
     }
@@ -117,6 +119,7 @@ void RCSItem::serialize(Archive& ar)
         child->parent = this;
         children.push_back(std::move(child));
     }
+    ChildrenChanged();
 }
 
 void RCSItem::SerializeData(Archive& ar)

@@ -120,6 +120,8 @@ protected:
     virtual void SerializeData(Archive& ar);
     // Whether a stored child of this class may hang below this item.
     virtual bool AcceptsChild(const RCSItem& child) const;
+    // Told whenever the children change, for items that index them.
+    virtual void ChildrenChanged() {}
 };
 
 // Creates the item's node (and those of its descendants) in the view.

@@ -41,6 +41,24 @@ bool ProjectDirectoryIsWorkingDirectory()
     return !doc || doc->GetWorkingDirectory() == doc->GetProjectDirectory();
 }
 
+// File times count whole seconds, so an edit made in the second of the last
+// check-in or check-out leaves the time as it was recorded. In that one case
+// the working file is compared with its revision (keyword values aside)
+// before anything may overwrite it.
+bool EditedInTheSameSecond(RCSFileItem& file)
+{
+    if (file.recordedTime != file.workingTime || file.workingRevision.empty())
+        return false;
+    std::string command = "rcsdiff";
+    AppendArgument(command, "-q");
+    AppendArgument(command, "-kk");
+    AppendArgument(command, "-r" + file.workingRevision);
+    AppendArgument(command, file.GetWorkingPath());
+    AppendArgument(command, file.GetRcsPath());
+    std::string output;
+    return RunCommand(output, command, std::string(), false) != 0;
+}
+
 } // namespace
 
 bool RCSFileItem::PrepareCheckout()
@@ -66,7 +84,7 @@ int RCSFileItem::Checkout()
     bool overwrite = settings.force;
     if (toWorkingFile && !overwrite) {
         UpdateStatus();
-        if (workingTime != 0 && recordedTime < workingTime) {
+        if (workingTime != 0 && (recordedTime < workingTime || EditedInTheSameSecond(*this))) {
             results.AppendResults(name + " : the working file has changed since it was last checked in or out"
                                          " - check out with Force to replace it\r\n");
             return 1;

@@ -2,9 +2,7 @@
 
 #include "model/file_item.h"
 #include "model/options.h"
-#include "model/string_helpers.h"
 #include "model/time_format.h"
-#include "model/tree_traverser.h"
 #include "model/version_item.h"
 #include "ops/release_version_item.h"
 
@@ -12,20 +10,21 @@ namespace kestro {
 
 namespace {
 
-class ReleaseSearcher : public TreeTraverser {
-public:
-    explicit ReleaseSearcher(const std::string& fileName)
-        : TreeTraverser(1, 0), wantedFile(fileName) {}
-    int Visit() override
-    {
-        auto* entry = dynamic_cast<RCSReleaseVersionItem*>(current);
-        return entry && entry->revisionRef && entry->revisionRef->file
-                       && EqualsNoCase(entry->revisionRef->file->name, wantedFile)
-                   ? 1
-                   : 0;
+std::string FoldCase(std::string_view text)
+{
+    std::string folded(text);
+    for (char& c : folded) {
+        if (c >= 'A' && c <= 'Z')
+            c = static_cast<char>(c - 'A' + 'a');
     }
-    const std::string& wantedFile;
-};
+    return folded;
+}
+
+const RCSFileItem* FileOf(const RCSItem* item)
+{
+    auto* entry = static_cast<const RCSReleaseVersionItem*>(item);
+    return entry->revisionRef ? entry->revisionRef->file : nullptr;
+}
 
 } // namespace
 
@@ -51,8 +50,16 @@ std::string RCSReleaseItem::GetDescription() const
 
 RCSReleaseVersionItem* RCSReleaseItem::FindFileEntry(const std::string& fileName)
 {
-    ReleaseSearcher searcher(fileName);
-    return searcher.Traverse(this) ? static_cast<RCSReleaseVersionItem*>(searcher.current) : nullptr;
+    if (!entryIndexValid_) {
+        entryIndex_.clear();
+        for (auto& child : children) {
+            if (const RCSFileItem* file = FileOf(child.get()))
+                entryIndex_.emplace(FoldCase(file->name), static_cast<RCSReleaseVersionItem*>(child.get()));
+        }
+        entryIndexValid_ = true;
+    }
+    const auto it = entryIndex_.find(FoldCase(fileName));
+    return it == entryIndex_.end() ? nullptr : it->second;
 }
 
 RCSReleaseVersionItem* RCSReleaseItem::AddRevision(RCSVersionItem* revision)
@@ -66,7 +73,12 @@ RCSReleaseVersionItem* RCSReleaseItem::AddRevision(RCSVersionItem* revision)
     } else {
         auto added = std::make_unique<RCSReleaseVersionItem>(revision);
         entry = added.get();
+        const bool indexWasValid = entryIndexValid_;
         AddChild(std::move(added));
+        if (indexWasValid && revision->file) {
+            entryIndex_.emplace(FoldCase(revision->file->name), entry);
+            entryIndexValid_ = true;
+        }
     }
     if (revision->date > releaseDate)
         releaseDate = revision->date;

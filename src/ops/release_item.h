@@ -3,6 +3,8 @@
 #include "model/item.h"
 
 #include <ctime>
+#include <string>
+#include <unordered_map>
 
 namespace kestro {
 
@@ -41,6 +43,14 @@ public:
 protected:
     void SerializeData(Archive& ar) override;
     bool AcceptsChild(const RCSItem& child) const override;
+    void ChildrenChanged() override { entryIndexValid_ = false; }
+
+private:
+    // Entries by their file's name in lower case, so that freezing or
+    // reading a release of thousands of files does not walk the entries
+    // once per file. Rebuilt on demand after the entries change.
+    std::unordered_map<std::string, RCSReleaseVersionItem*> entryIndex_;
+    bool entryIndexValid_ = false;
 };
 
 } // namespace kestro

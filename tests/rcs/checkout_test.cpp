@@ -110,6 +110,23 @@ TEST_F(CheckoutTest, ChangedWorkingFileIsReplacedOnlyWithForce)
     EXPECT_EQ(file->FindRevision("1.1")->locker, test::LoginName());
 }
 
+TEST_F(CheckoutTest, EditInTheSecondOfTheLastCheckoutIsNotLost)
+{
+    test::CheckIn("s.c", "checked in\n", "first");
+    RCSFileItem* file = AddUnchanged("s.c");
+    ASSERT_EQ(file->Checkout(), 0) << Results();
+    ASSERT_EQ(file->workingRevision, "1.1");
+    EXPECT_EQ(file->Checkout(), 0) << "an untouched file in the same second is replaced";
+
+    const std::time_t recorded = file->recordedTime;
+    Rewrite("s.c", "edited at once\n");
+    SetModificationTime("s.c", recorded);
+    CommandResults::instance().ClearResults();
+    EXPECT_EQ(file->Checkout(), 1);
+    EXPECT_EQ(ReadText("s.c"), "edited at once\n");
+    EXPECT_NE(Results().find("s.c : the working file has changed"), std::string::npos) << Results();
+}
+
 TEST_F(CheckoutTest, UnchangedWorkingFileIsReplacedWithTheOptionsAsked)
 {
     test::CheckIn("k.c", "$Revision$ one\n", "first", {"-l", "-d2001/06/01 12:00:00"});

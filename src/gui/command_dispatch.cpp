@@ -1,0 +1,356 @@
+#include "gui/command_dispatch.h"
+
+#include "app/command_locks.h"
+#include "app/command_results.h"
+#include "app/document.h"
+#include "gui/dialogs.h"
+#include "gui/gui_interaction.h"
+#include "gui/results_dialog.h"
+#include "gui/tree_view.h"
+#include "model/options.h"
+#include "model/root_item.h"
+#include "model/string_helpers.h"
+#include "model/version_item.h"
+#include "ops/commands.h"
+#include "ops/release_item.h"
+#include "ops/release_root.h"
+#include "sites/site.h"
+#include "sites/site_list.h"
+
+#include <QDir>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QRegularExpression>
+
+#include <chrono>
+#include <memory>
+#include <vector>
+
+namespace kestro::gui {
+
+namespace {
+
+using namespace std::chrono_literals;
+
+constexpr auto WaitStep = 500ms;
+
+void ShowWaiting(QWidget* parent, const std::string& name)
+{
+    ShowMessageBox(parent,
+                   QString::fromStdString("Waiting for " + name + " thread to finish\r\nPress OK to retry"),
+                   MessageIcon::None);
+}
+
+} // namespace
+
+void WaitForCommandThread(QWidget* parent)
+{
+    CommandLocks& locks = CommandLocks::instance();
+    while (!locks.WaitForCommand(WaitStep))
+        ShowWaiting(parent, locks.CommandName());
+}
+
+TreeLock::TreeLock(QWidget* parent)
+{
+    CommandLocks& locks = CommandLocks::instance();
+    for (;;) {
+        WaitForCommandThread(parent);
+        if (locks.TryLockTree(WaitStep)) {
+            // Only the interface thread starts commands, so none can start
+            // now; one that started before this thread looked still holds
+            // the command lock and is waited for.
+            if (!locks.IsCommandRunning())
+                return;
+            locks.UnlockTree();
+        } else {
+            ShowWaiting(parent, locks.IsCommandRunning() ? locks.CommandName() : std::string("status refresh"));
+        }
+    }
+}
+
+TreeLock::~TreeLock()
+{
+    CommandLocks::instance().UnlockTree();
+}
+
+QString FileDialogFilter(const std::string& fileTypes)
+{
+    // The file dialog reads the patterns from the parentheses at the end of
+    // each filter, blank-separated.
+    static const QRegularExpression trailingPatterns(QStringLiteral("\\s*\\([^()]*\\)\\s*$"));
+    QStringList filters;
+    for (const QString& line : FileTypeLines(QString::fromStdString(fileTypes))) {
+        const QString description = line.section(QLatin1Char('\t'), 0, 0).remove(trailingPatterns);
+        const QString patterns = line.section(QLatin1Char('\t'), 1).replace(QLatin1Char(';'), QLatin1Char(' '));
+        if (!patterns.trimmed().isEmpty())
+            filters << description + QStringLiteral(" (") + patterns.trimmed() + QLatin1Char(')');
+    }
+    filters << QStringLiteral("All Files (*)");
+    return filters.join(QStringLiteral(";;"));
+}
+
+CommandDispatch::CommandDispatch(CKestroDoc& doc, CKestroView& view, QWidget* window)
+    : QObject(window), doc_(doc), view_(view), window_(window)
+{
+}
+
+void CommandDispatch::StartCommand(const std::string& name, std::function<int()> work)
+{
+    WaitForCommandThread(window_);
+    CommandResults::instance().ClearResults();
+    if (setStatusText)
+        setStatusText(QString::fromStdString("Running " + name));
+    // No command runs now and only this thread starts them, so the worker
+    // is not refused.
+    if (!CommandLocks::instance().StartCommand(name, std::move(work)))
+        return;
+    CShowResultsDlg results(CShowResultsDlg::Running, window_);
+    results.exec();
+}
+
+void CommandDispatch::RunItemCommand(const std::string& name, bool (RCSItem::*can)() const,
+                                     bool (RCSItem::*prepare)(), const std::function<int(QWidget*)>& showDialog,
+                                     int (*work)(RCSItem*), bool marksModified)
+{
+    if (CommandLocks::instance().IsCommandRunning())
+        return;
+    RCSItem* item;
+    {
+        // The dialog fills its lists from the item, which the status refresh
+        // must not change meanwhile.
+        TreeLock lock(window_);
+        item = view_.selectedItem();
+        if (!item || (can && !(item->*can)()) || !(item->*prepare)())
+            return;
+        if (showDialog(window_) != QDialog::Accepted)
+            return;
+    }
+    StartCommand(name, [item, work] { return work(item); });
+    if (marksModified)
+        doc_.SetModifiedFlag(true);
+}
+
+void CommandDispatch::Checkin()
+{
+    RunItemCommand(
+        "checkin", &RCSItem::CanCheckin, &RCSItem::PrepareCheckin,
+        [](QWidget* parent) { return CheckinDialog(RCSOptions::instance().checkin, parent).exec(); },
+        [](RCSItem* item) { return item->Checkin(nullptr); }, true);
+}
+
+void CommandDispatch::Checkout()
+{
+    RunItemCommand(
+        "checkout", &RCSItem::CanCheckout, &RCSItem::PrepareCheckout,
+        [](QWidget* parent) { return CheckoutDialog(RCSOptions::instance().checkout, parent).exec(); },
+        [](RCSItem* item) { return item->Checkout(); }, true);
+}
+
+void CommandDispatch::Compare()
+{
+    RunItemCommand(
+        "compare", &RCSItem::CanCompare, &RCSItem::PrepareCompare,
+        [](QWidget* parent) { return CompareDialog(RCSOptions::instance().compare, parent).exec(); },
+        [](RCSItem* item) { return item->Compare(); }, false);
+}
+
+void CommandDispatch::Merge()
+{
+    RunItemCommand(
+        "merge", &RCSItem::CanMerge, &RCSItem::PrepareMerge,
+        [](QWidget* parent) { return MergeDialog(RCSOptions::instance().merge, parent).exec(); },
+        [](RCSItem* item) { return item->Merge(); }, false);
+}
+
+void CommandDispatch::Report()
+{
+    RunItemCommand(
+        "report", nullptr, &RCSItem::PrepareReport,
+        [](QWidget* parent) { return ReportDialog(RCSOptions::instance().report, parent).exec(); },
+        [](RCSItem* item) { return item->Report(); }, true);
+}
+
+void CommandDispatch::Freeze()
+{
+    if (CommandLocks::instance().IsCommandRunning())
+        return;
+    RCSReleaseItem* release;
+    {
+        TreeLock lock(window_);
+        if (!doc_.root || !doc_.releaseRoot || !doc_.root->CanFreeze())
+            return;
+        FreezeDialog dialog(window_);
+        if (dialog.exec() != QDialog::Accepted || dialog.releaseName().isEmpty())
+            return;
+        auto owned = std::make_unique<RCSReleaseItem>(dialog.releaseName().toStdString());
+        release = owned.get();
+        doc_.releaseRoot->AddChild(std::move(owned));
+    }
+    RCSRoot* root = doc_.root.get();
+    RCSReleaseRoot* releases = doc_.releaseRoot.get();
+    // The release root's node is refreshed by the worker, which holds the
+    // tree, since the window may be closed before the freeze is done.
+    StartCommand("freeze", [root, releases, release] {
+        const int result = root->FreezeRelease(release);
+        releases->RefreshDisplay(false);
+        return result;
+    });
+    doc_.SetModifiedFlag(true);
+}
+
+void CommandDispatch::RunShortCommand(const std::function<bool(RCSItem*)>& applies,
+                                      const std::function<void(RCSItem*)>& run)
+{
+    if (CommandLocks::instance().IsCommandRunning())
+        return;
+    TreeLock lock(window_);
+    RCSItem* item = view_.selectedItem();
+    if (!item || !applies(item))
+        return;
+    run(item);
+    doc_.SetModifiedFlag(true);
+}
+
+void CommandDispatch::Synchronise()
+{
+    RunShortCommand([](RCSItem* item) { return item->CanSynchronise(); },
+                    [](RCSItem* item) { item->Synchronise(true); });
+}
+
+void CommandDispatch::ToggleLocked()
+{
+    RunShortCommand([](RCSItem* item) { return item->IsRevision(); },
+                    [](RCSItem* item) { item->SetLocked(!item->IsLocked()); });
+}
+
+void CommandDispatch::SetDefaultBranch()
+{
+    RunShortCommand([](RCSItem* item) { return item->IsRevision(); },
+                    [](RCSItem* item) { item->SetDefaultBranch(); });
+}
+
+void CommandDispatch::ResetDefaultBranch()
+{
+    if (CommandLocks::instance().IsCommandRunning())
+        return;
+    TreeLock lock(window_);
+    if (!doc_.root)
+        return;
+    doc_.root->ResetDefaultBranch();
+    doc_.SetModifiedFlag(true);
+}
+
+void CommandDispatch::Delete()
+{
+    bool failed = false;
+    {
+        TreeLock lock(window_);
+        RCSItem* item = view_.selectedItem();
+        if (!item || !item->CanDelete())
+            return;
+        // A refusal is a message; only a deletion that failed on disk or in
+        // RCS leaves output worth showing.
+        if (item->IsInRelease()) {
+            ShowMessageBox(window_, QString::fromStdString(item->GetDescription() + "\r\nis in use in one or more releases"),
+                           MessageIcon::Stop);
+            return;
+        }
+        failed = DeleteItem(doc_, item) != 0;
+    }
+    if (failed) {
+        CShowResultsDlg results(CShowResultsDlg::Viewing, window_);
+        results.exec();
+    }
+}
+
+void CommandDispatch::ChangeOwningSite()
+{
+    if (CommandLocks::instance().IsCommandRunning())
+        return;
+    TreeLock lock(window_);
+    auto* revision = dynamic_cast<RCSVersionItem*>(view_.selectedItem());
+    if (!revision || !doc_.siteList)
+        return;
+    QString owner = revision->owningSite ? QString::fromStdString(revision->owningSite->name) : QString();
+    // A name that cannot name a site brings the dialog back as typed.
+    for (;;) {
+        std::vector<SiteEntry> entries;
+        doc_.siteList->FillComboBox(entries, true);
+        QStringList names;
+        for (const SiteEntry& entry : entries)
+            names << QString::fromStdString(entry.text);
+        OwnerDialog dialog(QString::fromStdString(revision->GetDescription()), owner, names, window_);
+        if (dialog.exec() != QDialog::Accepted)
+            return;
+        owner = dialog.ownerName();
+        if (kestro::ChangeOwningSite(doc_, revision, owner.toStdString()))
+            return;
+    }
+}
+
+void CommandDispatch::ChangeWorkingDirectory()
+{
+    if (CommandLocks::instance().IsCommandRunning())
+        return;
+    WorkingDirectoryDialog dialog(QString::fromStdString(doc_.GetWorkingDirectory()), window_);
+    if (dialog.exec() != QDialog::Accepted)
+        return;
+    bool changed;
+    {
+        TreeLock lock(window_);
+        changed = kestro::ChangeWorkingDirectory(doc_, dialog.directory().toStdString());
+    }
+    if (changed)
+        CommandLocks::instance().StartStatusRefresh();
+}
+
+void CommandDispatch::EditOptions()
+{
+    if (CommandLocks::instance().IsCommandRunning())
+        return;
+    // The sheet applies its results, the redrawing of the tree included,
+    // under the tree lock it takes itself.
+    gui::EditOptions(doc_, RCSOptions::instance(), window_, [this] { doc_.ResetTree(); });
+}
+
+void CommandDispatch::ShowOutput()
+{
+    // Reopened while a command still runs, the window follows it again.
+    const bool running = CommandLocks::instance().IsCommandRunning();
+    CShowResultsDlg results(running ? CShowResultsDlg::Running : CShowResultsDlg::Viewing, window_);
+    results.exec();
+}
+
+void CommandDispatch::Insert()
+{
+    if (!doc_.root)
+        return;
+    const QStringList paths =
+        QFileDialog::getOpenFileNames(window_, QStringLiteral("Insert files"),
+                                      QString::fromStdString(doc_.GetProjectDirectory()), FileDialogFilter(doc_.fileTypes));
+    if (paths.isEmpty())
+        return;
+    const std::string projectDirectory = doc_.GetProjectDirectory();
+    const std::string directory = QDir::cleanPath(QFileInfo(paths.front()).absolutePath()).toStdString() + "/";
+    if (directory.size() < projectDirectory.size()
+        || !EqualsNoCase(directory.substr(0, projectDirectory.size()), projectDirectory)) {
+        ShowMessageBox(window_,
+                       QString::fromStdString("Cannot add files from " + directory + " \r\nas it is not in a subdirectory of "
+                                              + projectDirectory),
+                       MessageIcon::None);
+        return;
+    }
+    AddFiles(paths);
+}
+
+void CommandDispatch::AddFiles(const QStringList& paths)
+{
+    std::vector<std::string> files;
+    for (const QString& path : paths)
+        files.push_back(path.toStdString());
+    TreeLock lock(window_);
+    if (doc_.root)
+        doc_.AddFiles(files);
+}
+
+} // namespace kestro::gui

@@ -1,0 +1,93 @@
+#pragma once
+
+// What each command of the window does with the selected item. Long commands
+// (check-in, check-out, compare, merge, report, freeze) run on the command
+// worker while the results window shows their output; short ones run here on
+// the interface thread, holding the tree lock so that the status refresh
+// cannot change an item under them.
+//
+// The interface thread never waits without limit for the tree: it tries for
+// a while and, when a command still holds it, says so and tries again.
+
+#include <QObject>
+#include <QStringList>
+
+#include <functional>
+#include <string>
+
+class QWidget;
+
+namespace kestro {
+class CKestroDoc;
+class RCSItem;
+} // namespace kestro
+
+namespace kestro::gui {
+
+class CKestroView;
+
+// Returns once no command worker runs, showing "Waiting for <name> thread to
+// finish" after each half second of waiting.
+void WaitForCommandThread(QWidget* parent);
+
+// Holds the tree lock for its lifetime, taken only when no command runs.
+// Waiting for it cannot be cancelled, as the work that needs it cannot go on
+// without it.
+class TreeLock {
+public:
+    explicit TreeLock(QWidget* parent);
+    ~TreeLock();
+    TreeLock(const TreeLock&) = delete;
+    TreeLock& operator=(const TreeLock&) = delete;
+};
+
+class CommandDispatch : public QObject {
+    Q_OBJECT
+public:
+    CommandDispatch(CKestroDoc& doc, CKestroView& view, QWidget* window);
+
+    // Shows a text in the first pane of the status bar.
+    std::function<void(const QString&)> setStatusText;
+
+    // Runs work on the command worker and shows the results window until the
+    // user closes it; the worker may still run then.
+    void StartCommand(const std::string& name, std::function<int()> work);
+
+    void Insert();
+    // Adds files to the project, reading their histories.
+    void AddFiles(const QStringList& paths);
+    void Delete();
+    void Checkin();
+    void Checkout();
+    void Compare();
+    void Merge();
+    void Report();
+    void Freeze();
+    void Synchronise();
+    void ToggleLocked();
+    void SetDefaultBranch();
+    void ResetDefaultBranch();
+    void ChangeOwningSite();
+    void ChangeWorkingDirectory();
+    void EditOptions();
+    void ShowOutput();
+
+private:
+    // The long commands on the selected item: test it, let it prepare the
+    // command's settings, show the dialog, and run work on the worker.
+    void RunItemCommand(const std::string& name, bool (RCSItem::*can)() const, bool (RCSItem::*prepare)(),
+                        const std::function<int(QWidget*)>& showDialog, int (*work)(RCSItem*), bool marksModified);
+    // The short commands on a revision or any item: run on this thread
+    // under the tree lock when no command runs.
+    void RunShortCommand(const std::function<bool(RCSItem*)>& applies, const std::function<void(RCSItem*)>& run);
+
+    CKestroDoc& doc_;
+    CKestroView& view_;
+    QWidget* window_;
+};
+
+// The file dialog's filter for a project's file types ("Description
+// (*.c;*.h)|*.c;*.h|..."), with "All Files" added last.
+QString FileDialogFilter(const std::string& fileTypes);
+
+} // namespace kestro::gui

@@ -1,0 +1,106 @@
+#include "gui/dialogs.h"
+
+#include "gui/dialogs/revision_combo.h"
+#include "model/parameter_blocks.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDialogButtonBox>
+#include <QFormLayout>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QPlainTextEdit>
+#include <QVBoxLayout>
+
+namespace kestro::gui {
+
+namespace {
+
+// In the message box Enter ends the dialog with OK, as in a one-line field,
+// while Ctrl+Enter starts a new line.
+class MessageKeys : public QObject {
+public:
+    MessageKeys(QPlainTextEdit* edit, QDialog* dialog) : QObject(edit), edit_(edit), dialog_(dialog)
+    {
+        edit->installEventFilter(this);
+    }
+
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (watched != edit_ || event->type() != QEvent::KeyPress)
+            return false;
+        const auto* key = static_cast<QKeyEvent*>(event);
+        if (key->key() != Qt::Key_Return && key->key() != Qt::Key_Enter)
+            return false;
+        if (key->modifiers() & Qt::ControlModifier)
+            edit_->insertPlainText(QStringLiteral("\n"));
+        else
+            dialog_->accept();
+        return true;
+    }
+
+private:
+    QPlainTextEdit* edit_;
+    QDialog* dialog_;
+};
+
+} // namespace
+
+CheckinDialog::CheckinDialog(CheckinSettings& settings, QWidget* parent)
+    : QDialog(parent), settings_(settings)
+{
+    setWindowTitle(tr("Check in"));
+
+    revision_ = CreateRevisionCombo(this);
+    FillRevisionCombo(revision_, settings.item, settings.revision);
+    lock_ = new QCheckBox(tr("&Lock"), this);
+    lock_->setChecked(settings.lock);
+    force_ = new QCheckBox(tr("&Force"), this);
+    force_->setChecked(settings.force);
+    determineRevision_ = new QCheckBox(tr("&Determine revision from source file"), this);
+    determineRevision_->setChecked(settings.determineRevision);
+    keepTime_ = new QCheckBox(tr("&Keep original file time"), this);
+    keepTime_->setChecked(settings.keepTime);
+
+    message_ = new QPlainTextEdit(this);
+    // Messages from older project files may carry CR LF line ends.
+    message_->setPlainText(QString::fromStdString(settings.logMessage).replace(QLatin1String("\r\n"), QLatin1String("\n")));
+    message_->setTabChangesFocus(true);
+    new MessageKeys(message_, this);
+
+    auto* form = new QFormLayout;
+    auto* revisionLabel = new QLabel(tr("&Revision:"), this);
+    revisionLabel->setBuddy(revision_);
+    form->addRow(revisionLabel, revision_);
+
+    auto* messageLabel = new QLabel(tr("&Message (use Ctrl-Enter to start a new line)"), this);
+    messageLabel->setBuddy(message_);
+
+    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
+    connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
+    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->addLayout(form);
+    layout->addWidget(lock_);
+    layout->addWidget(force_);
+    layout->addWidget(determineRevision_);
+    layout->addWidget(keepTime_);
+    layout->addWidget(messageLabel);
+    layout->addWidget(message_, 1);
+    layout->addWidget(buttons);
+    resize(480, 360);
+}
+
+void CheckinDialog::accept()
+{
+    settings_.revision = revision_->currentText().toStdString();
+    settings_.lock = lock_->isChecked();
+    settings_.force = force_->isChecked();
+    settings_.determineRevision = determineRevision_->isChecked();
+    settings_.keepTime = keepTime_->isChecked();
+    settings_.logMessage = message_->toPlainText().toStdString();
+    QDialog::accept();
+}
+
+} // namespace kestro::gui

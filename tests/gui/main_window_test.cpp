@@ -1,0 +1,549 @@
+// The main window over the demo project: the tree, the commands through
+// their dialogs and the results window, enabling while a command runs, and
+// the routing of files handed to the program.
+
+#include "app/command_locks.h"
+#include "app/command_results.h"
+#include "app/command_runner.h"
+#include "app/demo_project.h"
+#include "app/document.h"
+#include "app/user_interaction.h"
+#include "gui/application.h"
+#include "gui/command_dispatch.h"
+#include "gui/icons.h"
+#include "gui/main_frame.h"
+#include "gui/results_dialog.h"
+#include "gui/tree_view.h"
+#include "model/options.h"
+#include "support/test_project.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCheckBox>
+#include <QDropEvent>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QMimeData>
+#include <QPointer>
+#include <QPushButton>
+#include <QSettings>
+#include <QTemporaryDir>
+#include <QThread>
+#include <QTimer>
+
+#include <gtest/gtest.h>
+
+#include <deque>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <future>
+
+namespace kestro::gui {
+namespace {
+
+// Acts on the modal windows a command opens while the test's call is blocked
+// in them: each window gets the next step, which returns true once it is done
+// with the window. A window with no step left is closed and recorded, and so
+// is any window still open after two minutes, so no test can hang.
+class ModalSteps {
+public:
+    using Step = std::function<bool(QWidget*)>;
+
+    explicit ModalSteps(std::vector<Step> steps) : steps_(steps.begin(), steps.end())
+    {
+        QObject::connect(&timer_, &QTimer::timeout, [this] { poll(); });
+        timer_.start(10);
+        started_.start();
+    }
+    bool allTaken() const { return steps_.empty(); }
+    QStringList unexpected;
+
+private:
+    void poll()
+    {
+        QWidget* modal = QApplication::activeModalWidget();
+        if (!modal || modal == done_)
+            return;
+        if (steps_.empty() || started_.hasExpired(120000)) {
+            const auto* box = qobject_cast<QMessageBox*>(modal);
+            unexpected << modal->windowTitle() + (box ? ": " + box->text() : QString());
+            if (auto* dialog = qobject_cast<QDialog*>(modal))
+                dialog->reject();
+            return;
+        }
+        if (steps_.front()(modal)) {
+            done_ = modal;
+            steps_.pop_front();
+        }
+    }
+
+    std::deque<Step> steps_;
+    QPointer<QWidget> done_;
+    QTimer timer_;
+    QElapsedTimer started_;
+};
+
+ModalSteps::Step Accept(const QString& title, std::function<void(QDialog*)> fill = {})
+{
+    return [=](QWidget* window) {
+        EXPECT_EQ(window->windowTitle(), title);
+        auto* dialog = qobject_cast<QDialog*>(window);
+        if (fill)
+            fill(dialog);
+        dialog->accept();
+        return true;
+    };
+}
+
+// Answers the next message box with OK; a window shown before it (the
+// results window of the command that asks) is left alone meanwhile.
+ModalSteps::Step Message(const QString& containing, std::function<void()> before = {})
+{
+    return [=](QWidget* window) {
+        auto* box = qobject_cast<QMessageBox*>(window);
+        if (!box)
+            return false;
+        EXPECT_TRUE(box->text().contains(containing)) << box->text().toStdString();
+        if (before)
+            before();
+        box->accept();
+        return true;
+    };
+}
+
+// Waits until the results window allows OK, then takes its text and closes it.
+ModalSteps::Step Results(QString* text)
+{
+    return [=](QWidget* window) {
+        auto* results = qobject_cast<CShowResultsDlg*>(window);
+        if (!results) {
+            ADD_FAILURE() << "expected the results window, got " << window->windowTitle().toStdString();
+            qobject_cast<QDialog*>(window)->reject();
+            return true;
+        }
+        auto* ok = results->findChild<QPushButton*>(QStringLiteral("ok"));
+        if (!ok->isEnabled())
+            return false;
+        *text = results->shownText();
+        ok->click();
+        return true;
+    };
+}
+
+// Lets events flow until the condition holds; false after a minute, so that
+// a fault fails the test instead of hanging it.
+bool WaitFor(const std::function<bool()>& condition)
+{
+    QElapsedTimer waited;
+    waited.start();
+    while (!condition()) {
+        if (waited.hasExpired(60000))
+            return false;
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+        QThread::msleep(5);
+    }
+    return true;
+}
+
+class MainWindow : public testing::Test {
+protected:
+    void SetUp() override
+    {
+        previous_ = std::filesystem::current_path();
+        QSettings(QStringLiteral("Fenwycliff"), QStringLiteral("Kestro")).clear();
+        test::ResetOptions();
+        RCSOptions::instance().userName = test::LoginName();
+        SetItemView(nullptr);
+        {
+            CKestroDoc builder;
+            std::string error;
+            ASSERT_TRUE(BuildDemoProject(builder, directory_.path().toStdString(), projectPath_, error)) << error;
+        }
+        frame_ = std::make_unique<CMainFrame>();
+        ASSERT_TRUE(frame_->OpenProject(QString::fromStdString(projectPath_)));
+    }
+
+    void TearDown() override
+    {
+        frame_.reset();
+        std::filesystem::current_path(previous_);
+    }
+
+    QTreeWidgetItem* Node(const QString& prefix, QTreeWidgetItem* below = nullptr)
+    {
+        CKestroView& view = frame_->view();
+        view.applyPendingChanges();
+        const int count = below ? below->childCount() : view.topLevelItemCount();
+        for (int i = 0; i < count; ++i) {
+            QTreeWidgetItem* item = below ? below->child(i) : view.topLevelItem(i);
+            if (item->text(0).startsWith(prefix))
+                return item;
+            if (QTreeWidgetItem* found = Node(prefix, item))
+                return found;
+        }
+        return nullptr;
+    }
+
+    // A file of the project, as opposed to its entries in the releases.
+    QTreeWidgetItem* File(const QString& name)
+    {
+        frame_->view().applyPendingChanges();
+        QTreeWidgetItem* project = frame_->view().topLevelItem(1);
+        for (int i = 0; project && i < project->childCount(); ++i) {
+            if (project->child(i)->text(0).startsWith(name + " "))
+                return project->child(i);
+        }
+        return nullptr;
+    }
+
+    void Select(QTreeWidgetItem* node)
+    {
+        ASSERT_NE(node, nullptr);
+        frame_->view().setCurrentItem(node);
+        frame_->UpdateCommandUI();
+    }
+
+    void Select(const QString& prefix)
+    {
+        QTreeWidgetItem* node = Node(prefix);
+        ASSERT_NE(node, nullptr) << prefix.toStdString();
+        frame_->view().setCurrentItem(node);
+        frame_->UpdateCommandUI();
+    }
+
+    bool Enabled(Command command) { return frame_->action(command)->isEnabled(); }
+
+    void Run(Command command, std::vector<ModalSteps::Step> steps)
+    {
+        ModalSteps driver(std::move(steps));
+        frame_->action(command)->trigger();
+        EXPECT_TRUE(driver.allTaken());
+        EXPECT_TRUE(driver.unexpected.isEmpty()) << driver.unexpected.join(QLatin1Char('\n')).toStdString();
+        frame_->view().applyPendingChanges();
+    }
+
+    std::filesystem::path previous_;
+    QTemporaryDir directory_;
+    std::string projectPath_;
+    std::unique_ptr<CMainFrame> frame_;
+};
+
+TEST_F(MainWindow, ShowsTheDemoProjectWithTheReleasesAboveTheFiles)
+{
+    CKestroView& view = frame_->view();
+    ASSERT_EQ(view.topLevelItemCount(), 2);
+    EXPECT_EQ(view.topLevelItem(0)->text(0), "Releases");
+    EXPECT_EQ(view.topLevelItem(1)->text(0), "Demo");
+
+    QStringList releases;
+    for (int i = 0; i < view.topLevelItem(0)->childCount(); ++i)
+        releases << view.topLevelItem(0)->child(i)->text(0).section(QLatin1Char(' '), 0, 1);
+    EXPECT_EQ(releases, QStringList({"Beta 2", "Release 1"}));
+
+    QTreeWidgetItem* project = view.topLevelItem(1);
+    ASSERT_EQ(project->childCount(), 4);
+    EXPECT_TRUE(project->child(0)->text(0).startsWith("doc\\readme.txt Modified"));
+    EXPECT_EQ(project->child(1)->text(0), "src\\lexer.c New file");
+    EXPECT_TRUE(project->child(2)->text(0).startsWith("src\\main.c Checked in Version 1.3"));
+    EXPECT_TRUE(project->child(3)->text(0).startsWith("src\\parser.c Checked in Version 1.2.1.1"));
+
+    // A branch hangs below the revision it sprouts from.
+    QTreeWidgetItem* parser = project->child(3);
+    ASSERT_EQ(parser->childCount(), 2);
+    EXPECT_TRUE(parser->child(0)->text(0).startsWith("1.2 12 Jan 26 09:45:00"));
+    EXPECT_TRUE(parser->child(1)->text(0).startsWith("1.1 "));
+    ASSERT_EQ(parser->child(0)->childCount(), 1);
+    EXPECT_TRUE(parser->child(0)->child(0)->text(0).startsWith("1.2.1.1 20 Jan 26 11:00:00 Patch for the Paris site"));
+
+    EXPECT_EQ(frame_->windowTitle(), "Demo - Kestro");
+    EXPECT_EQ(frame_->WorkingDirectoryText().toStdString(), directory_.path().toStdString() + "/");
+    EXPECT_EQ(frame_->RecentFiles().value(0).toStdString(), projectPath_);
+}
+
+TEST(StatusImages, AreDistinctFromOneAnother)
+{
+    std::vector<QImage> images;
+    for (int code = 0; code < 13; ++code)
+        images.push_back(StatusIcon(code).pixmap(16, 16).toImage());
+    for (std::size_t a = 0; a < images.size(); ++a) {
+        EXPECT_FALSE(images[a].isNull());
+        for (std::size_t b = a + 1; b < images.size(); ++b)
+            EXPECT_NE(images[a], images[b]) << "images " << a << " and " << b;
+    }
+}
+
+TEST_F(MainWindow, ChecksInANewFileAndChecksOutTheDefaultBranch)
+{
+    Select(File("src\\lexer.c"));
+    ASSERT_TRUE(Enabled(Command::Checkin));
+    QString output;
+    Run(Command::Checkin, {Accept("Check in"), Results(&output)});
+    EXPECT_TRUE(output.contains("ci ")) << output.toStdString();
+    QTreeWidgetItem* lexer = File("src\\lexer.c");
+    ASSERT_NE(lexer, nullptr);
+    EXPECT_TRUE(lexer->text(0).startsWith("src\\lexer.c Checked in Version 1.1")) << lexer->text(0).toStdString();
+    ASSERT_EQ(lexer->childCount(), 1);
+    EXPECT_TRUE(lexer->child(0)->text(0).startsWith("1.1 "));
+    EXPECT_TRUE(frame_->document().IsModified());
+    frame_->UpdateCommandUI();
+    EXPECT_EQ(frame_->StatusText(), "checkin complete");
+
+    Select(File("src\\parser.c"));
+    Run(Command::Checkout, {Accept("Check out"), Results(&output)});
+    EXPECT_TRUE(output.contains("co ")) << output.toStdString();
+    QTreeWidgetItem* tip = Node("1.2.1.1 ", File("src\\parser.c"));
+    ASSERT_NE(tip, nullptr);
+    EXPECT_TRUE(tip->text(0).contains(QString::fromStdString("(" + test::LoginName() + ")"))) << tip->text(0).toStdString();
+}
+
+TEST_F(MainWindow, CompareAndReportShowTheirOutputInTheResultsWindow)
+{
+    Select(File("doc\\readme.txt"));
+    QString output;
+    Run(Command::Compare, {Accept("Compare Revisions"), Results(&output)});
+    EXPECT_TRUE(output.contains("rcsdiff")) << output.toStdString();
+    EXPECT_FALSE(frame_->document().IsModified()) << "comparing changes nothing";
+
+    Select(File("src\\main.c"));
+    Run(Command::Report, {Accept("Report"), Results(&output)});
+    EXPECT_TRUE(output.contains("rlog")) << output.toStdString();
+    EXPECT_TRUE(output.contains("Report errors with line numbers")) << output.toStdString();
+
+    // Save As writes the whole text, line ends and all.
+    const QString saved = directory_.filePath("results.txt");
+    ASSERT_TRUE(CShowResultsDlg::SaveResults(saved));
+    QFile file(saved);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    EXPECT_EQ(file.readAll().toStdString(), CommandResults::instance().Text());
+
+    // Viewed again later, the window allows OK at once.
+    QString viewed;
+    Run(Command::Output, {Results(&viewed)});
+    EXPECT_EQ(viewed, output);
+}
+
+TEST_F(MainWindow, CommandsWaitWhileACommandRunsEvenAfterItsWindowIsClosed)
+{
+    Select(File("src\\main.c"));
+    ASSERT_TRUE(Enabled(Command::Checkin));
+    std::promise<void> release;
+    std::shared_future<void> released = release.get_future().share();
+    bool checked = false;
+    ModalSteps driver({[&](QWidget* window) {
+        auto* results = qobject_cast<CShowResultsDlg*>(window);
+        EXPECT_NE(results, nullptr);
+        frame_->UpdateCommandUI();
+        for (Command idleOnly : {Command::Checkin, Command::New, Command::Open, Command::Save, Command::Insert,
+                                 Command::Freeze, Command::Options, Command::ChangeWorkingDirectory})
+            EXPECT_FALSE(Enabled(idleOnly)) << static_cast<int>(idleOnly);
+        EXPECT_TRUE(Enabled(Command::Output));
+        EXPECT_TRUE(Enabled(Command::About));
+        EXPECT_FALSE(results->findChild<QPushButton*>(QStringLiteral("ok"))->isEnabled());
+        checked = true;
+        results->reject();  // closed early; the command goes on
+        return true;
+    }});
+    frame_->dispatch().StartCommand("hold", [released] {
+        released.wait();
+        return 0;
+    });
+    EXPECT_TRUE(checked);
+    frame_->UpdateCommandUI();
+    EXPECT_FALSE(Enabled(Command::Checkin));
+    EXPECT_EQ(frame_->StatusText(), "Running hold");
+
+    release.set_value();
+    ASSERT_TRUE(WaitFor([] { return !CommandLocks::instance().IsCommandRunning(); }));
+    frame_->UpdateCommandUI();
+    EXPECT_EQ(frame_->StatusText(), "hold complete");
+    EXPECT_TRUE(Enabled(Command::Checkin));
+    EXPECT_TRUE(Enabled(Command::Options));
+}
+
+TEST_F(MainWindow, AProjectOpenedWhileACommandRunsWaitsForIt)
+{
+    std::promise<void> release;
+    std::shared_future<void> released = release.get_future().share();
+    {
+        ModalSteps driver({[](QWidget* window) {
+            qobject_cast<QDialog*>(window)->reject();
+            return true;
+        }});
+        frame_->dispatch().StartCommand("hold", [released] {
+            released.wait();
+            return 0;
+        });
+    }
+    std::ofstream(directory_.filePath("src/extra.c").toStdString()) << "int extra;\n";
+    EXPECT_NE(OpenDocumentFile(*frame_, directory_.filePath("src/extra.c")), nullptr);
+    ASSERT_NE(File("src\\extra.c"), nullptr) << "added once the command had ended";
+
+    // The worker ends only after the window has said what it waits for.
+    std::promise<void> again;
+    std::shared_future<void> releasedAgain = again.get_future().share();
+    {
+        ModalSteps driver({[](QWidget* window) {
+            qobject_cast<QDialog*>(window)->reject();
+            return true;
+        }});
+        frame_->dispatch().StartCommand("hold", [releasedAgain] {
+            releasedAgain.wait();
+            return 0;
+        });
+    }
+    ModalSteps driver({Message("Waiting for hold thread to finish\nPress OK to retry", [&] { again.set_value(); }),
+                       [](QWidget* window) {
+                           auto* box = qobject_cast<QMessageBox*>(window);
+                           EXPECT_TRUE(box && box->text() == "Save changes to Demo?");
+                           box->button(QMessageBox::No)->click();
+                           return true;
+                       }});
+    release.set_value();
+    EXPECT_NE(OpenDocumentFile(*frame_, QString::fromStdString(projectPath_)), nullptr);
+    EXPECT_TRUE(driver.allTaken());
+    EXPECT_EQ(File("src\\extra.c"), nullptr) << "the project was read again";
+}
+
+TEST_F(MainWindow, AWorkerAsksThroughAMessageBoxAndGoesOn)
+{
+    QString output;
+    Run(Command::Output, {Results(&output)});
+    ModalSteps driver({Message("asked by the worker"), Results(&output)});
+    frame_->dispatch().StartCommand("ask", [] {
+        CurrentUserInteraction().ShowMessage("asked by the worker", MessageIcon::Information);
+        CommandResults::instance().AppendResults("went on\r\n");
+        return 0;
+    });
+    EXPECT_TRUE(driver.allTaken());
+    EXPECT_EQ(output, "went on\n");
+}
+
+TEST_F(MainWindow, StopEndsAProgramThatHangs)
+{
+    QString output;
+    int ticks = 0;
+    // Stop is pressed every few ticks until the program has gone, since a
+    // press before the program has started has nothing to stop.
+    ModalSteps driver({[&](QWidget* window) {
+        auto* ok = window->findChild<QPushButton*>(QStringLiteral("ok"));
+        if (ok->isEnabled()) {
+            output = qobject_cast<CShowResultsDlg*>(window)->shownText();
+            ok->click();
+            return true;
+        }
+        if (++ticks % 10 == 0)
+            window->findChild<QPushButton*>(QStringLiteral("stop"))->click();
+        return false;
+    }});
+    int result = 0;
+    frame_->dispatch().StartCommand("hang", [&result] {
+        std::string programOutput;
+        result = RunCommand(programOutput, "sleep 600", std::string(), true);
+        return result;
+    });
+    EXPECT_TRUE(driver.allTaken());
+    EXPECT_TRUE(output.startsWith("sleep 600")) << output.toStdString();
+    EXPECT_NE(result, 0);
+}
+
+TEST_F(MainWindow, ChangingTheTimeFormatRedrawsTheTree)
+{
+    Select(File("src\\main.c"));
+    Run(Command::Options, {Accept("Kestro Options", [](QDialog* sheet) {
+            for (QLineEdit* field : sheet->findChildren<QLineEdit*>()) {
+                if (field->text() == "%d %b %y %H:%M:%S")
+                    field->setText("%Y-%m-%d");
+            }
+        })});
+    QTreeWidgetItem* main = File("src\\main.c");
+    ASSERT_NE(main, nullptr);
+    ASSERT_EQ(main->childCount(), 3);
+    EXPECT_TRUE(main->child(0)->text(0).startsWith(QString::fromStdString("1.3 (" + test::LoginName() + ") 2026-02-02 ")))
+        << main->child(0)->text(0).toStdString();
+    EXPECT_TRUE(main->child(2)->text(0).startsWith("1.1 2026-01-05 Initial revision"));
+}
+
+TEST_F(MainWindow, DeleteAsksFirstAndRefusesRevisionsInARelease)
+{
+    Select(File("src\\lexer.c"));
+    ASSERT_TRUE(Enabled(Command::Delete));
+    Run(Command::Delete, {Accept("Confirm deletion")});
+    EXPECT_EQ(File("src\\lexer.c"), nullptr);
+    EXPECT_TRUE(std::filesystem::exists(directory_.filePath("src/lexer.c").toStdString()))
+        << "the working file stays unless asked for";
+    EXPECT_TRUE(frame_->document().IsModified());
+
+    Select(Node("1.2 ", File("src\\main.c")));
+    Run(Command::Delete, {Message("is in use in one or more releases")});
+    EXPECT_NE(Node("1.2 ", File("src\\main.c")), nullptr);
+
+    Select("Demo");
+    EXPECT_FALSE(Enabled(Command::Delete)) << "the project itself cannot be deleted";
+}
+
+TEST_F(MainWindow, FilesHandedToTheProgramAreRoutedByExtension)
+{
+    std::ofstream(directory_.filePath("src/extra.c").toStdString()) << "int extra;\n";
+    EXPECT_EQ(OpenDocumentFile(*frame_, directory_.filePath("src/extra.c")), &frame_->document());
+    EXPECT_NE(File("src\\extra.c"), nullptr);
+
+    EXPECT_EQ(OpenDocumentFile(*frame_, directory_.filePath("missing.c")), nullptr);
+    EXPECT_EQ(OpenDocumentFile(*frame_, directory_.filePath("src")), nullptr);
+
+    std::ofstream(directory_.filePath("London.RCC").toStdString()) << "";
+    {
+        ModalSteps driver({Message("not available yet")});
+        EXPECT_EQ(OpenDocumentFile(*frame_, directory_.filePath("London.RCC")), &frame_->document());
+        EXPECT_TRUE(driver.allTaken());
+    }
+
+    // A project file dropped on the window is opened, after asking to save
+    // the changed project.
+    ModalSteps driver({[](QWidget* window) {
+        auto* box = qobject_cast<QMessageBox*>(window);
+        EXPECT_TRUE(box && box->text() == "Save changes to Demo?");
+        box->button(QMessageBox::No)->click();
+        return true;
+    }});
+    QMimeData data;
+    data.setUrls({QUrl::fromLocalFile(QString::fromStdString(projectPath_))});
+    QDragEnterEvent enter(QPoint(10, 10), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(frame_.get(), &enter);
+    EXPECT_TRUE(enter.isAccepted());
+    QDropEvent drop(QPointF(10, 10), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(frame_.get(), &drop);
+    EXPECT_TRUE(WaitFor([&] { return driver.allTaken(); }));
+    EXPECT_TRUE(WaitFor([&] { return File("src\\extra.c") == nullptr; }));
+    EXPECT_FALSE(frame_->document().IsModified());
+}
+
+TEST(MainWindowPosition, IsKeptUnlessAnyValueIsZero)
+{
+    QSettings settings(QStringLiteral("Fenwycliff"), QStringLiteral("Kestro"));
+    settings.clear();
+    const QRect placed(120, 90, 500, 400);
+    {
+        CMainFrame frame;
+        frame.setGeometry(placed);
+    }
+    settings.sync();
+    EXPECT_EQ(settings.value("Window Position/Left").toInt(), 120);
+    EXPECT_EQ(settings.value("Window Position/Right").toInt(), 620);
+    EXPECT_EQ(settings.value("Window Position/Bottom").toInt(), 490);
+    EXPECT_FALSE(settings.value("Tool Bar").toByteArray().isEmpty());
+    {
+        CMainFrame frame;
+        EXPECT_EQ(frame.geometry(), placed);
+    }
+    settings.setValue("Window Position/Left", 0);
+    settings.sync();
+    CMainFrame frame;
+    EXPECT_NE(frame.geometry(), placed);
+}
+
+} // namespace
+} // namespace kestro::gui
