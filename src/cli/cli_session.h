@@ -56,5 +56,9 @@ int CommandSetDefaultBranch(const Arguments& args);
 int CommandResetDefaultBranch(const Arguments& args);
 int CommandOwner(const Arguments& args);
 int CommandWorkdir(const Arguments& args);
+int CommandSites(const Arguments& args);
+int CommandSend(const Arguments& args);
+int CommandReceive(const Arguments& args);
+int CommandImport(const Arguments& args);
 
 } // namespace kestro::cli

@@ -70,6 +70,26 @@ const char* const usage =
     "                              release (every file must be checked in)\n"
     "  checkout PROJECT.rcs release:NAME ...  check a release out\n"
     "\n"
+    "Sites and release exchange:\n"
+    "  sites PROJECT.rcs                    list the sites: name, e-mail address,\n"
+    "                                       \"master\" where it is, \"local\" for the first\n"
+    "  sites PROJECT.rcs local NAME [--email ADDRESS] [--send-command COMMAND]\n"
+    "      set the local site's details\n"
+    "  sites PROJECT.rcs add NAME [--email ADDRESS] [--send-command COMMAND] [--master]\n"
+    "      add a remote site\n"
+    "  sites PROJECT.rcs edit NAME [--name NEW] [--email ADDRESS]\n"
+    "          [--send-command COMMAND] [--master] [--not-master]\n"
+    "      change a remote site\n"
+    "  sites PROJECT.rcs remove NAME        remove a remote site that owns no revision\n"
+    "  send PROJECT.rcs --to SITE --release NAME [--original NAME]\n"
+    "          [--mode all|changed|differences] [--delete-temporary]\n"
+    "      write the release for the site into its send directory and run the\n"
+    "      site's send command\n"
+    "  receive PROJECT.rcs FILE.RCC [--merge]  apply a release sent by another site\n"
+    "  import PROJECT.rcs --site SITE --dir DIRECTORY --release NAME [-m MESSAGE]\n"
+    "          [--subdirectories] [--merge]\n"
+    "      import a directory tree as a release from the site\n"
+    "\n"
     "Deleting:\n"
     "  delete PROJECT.rcs ITEM [--from-rcs] [--working-file]\n"
     "      the item always leaves the project; --from-rcs also deletes the RCS\n"
@@ -101,7 +121,9 @@ int main(int argc, char** argv)
     }
     Arguments args;
     std::string error;
-    if (!ParseArguments(arguments, {"-m", "-r", "-d", "-1", "-2", "--to", "--dates", "--users", "--states", "--information"},
+    if (!ParseArguments(arguments,
+                        {"-m", "-r", "-d", "-1", "-2", "--to", "--dates", "--users", "--states", "--information",
+                         "--email", "--send-command", "--name", "--release", "--original", "--mode", "--site", "--dir"},
                         args, error))
         return UsageError(error);
     if (args.command.empty())
@@ -128,6 +150,10 @@ int main(int argc, char** argv)
         {"reset-default-branch", &CommandResetDefaultBranch},
         {"owner", &CommandOwner},
         {"workdir", &CommandWorkdir},
+        {"sites", &CommandSites},
+        {"send", &CommandSend},
+        {"receive", &CommandReceive},
+        {"import", &CommandImport},
     };
     const auto command = commands.find(args.command);
     if (command == commands.end())

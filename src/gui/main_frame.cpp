@@ -134,6 +134,8 @@ CMainFrame::CMainFrame(QWidget* parent) : QMainWindow(parent)
 CMainFrame::~CMainFrame()
 {
     enablingTimer_->stop();
+    // The view outlives this part of the window and may still signal.
+    disconnect(view_, nullptr, this, nullptr);
     disconnect(qApp, nullptr, this, nullptr);
     // The worker and the refresh thread work on the document's items, so
     // both end before the document does.
@@ -383,9 +385,10 @@ void CMainFrame::UpdateCommandUI()
         SetStatusText(QString::fromStdString(completed + " complete"));
 
     // A worker may be destroying items, so the selection is only read when
-    // none runs; the refresh thread holds the tree only for one file, and
-    // the answers are kept until the tree is free again.
-    if (idle && locks.TryLockTree(0ms)) {
+    // none runs. Then only the refresh thread can hold the tree, for one file
+    // at a time: a short wait nearly always gets it, and otherwise the
+    // answers are kept until the next turn.
+    if (idle && locks.TryLockTree(10ms)) {
         ItemAnswers answers;
         if (RCSItem* item = view_->selectedItem()) {
             answers.canDelete = item->CanDelete();

@@ -42,6 +42,7 @@ public:
     MergeSettings merge;
     SendSettings send;
     ImportSettings import;
+    ReceiveSettings receive;
 
     std::string timeFormat = "%d %b %y %H:%M:%S";
     std::string defaultFileTypes =

@@ -107,4 +107,11 @@ struct ImportSettings {
     void serialize(Archive& ar);
 };
 
+// The receive dialog's switches; never stored.
+struct ReceiveSettings {
+    bool lock = false;
+    bool keepTime = false;
+    bool mergeAfterImport = false;
+};
+
 }  // namespace kestro

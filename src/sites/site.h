@@ -10,6 +10,9 @@
 
 namespace kestro {
 
+class RCSReleaseItem;
+class RCSVersionItem;
+
 // Pairs of revision numbers, kept in the order they were first recorded so
 // that a project file read and written again keeps its bytes.
 class RevisionMap {
@@ -52,6 +55,23 @@ public:
 
     // Empty when the site's name could not safely name a directory.
     std::string SendDirectory() const;
+    // Deletes everything below the send directory (names beginning with "."
+    // are kept), never anything outside the project's "RCSSites" area.
+    void ClearSendDirectory();
+
+    // Sending a release to this site (sites/send_release.cpp). Without an
+    // original release the site's lastRelease is the one it is known to
+    // hold; 0 on success.
+    enum SendMode { JustDifferences = 0, CompleteChangedFiles = 1, AllFiles = 2 };
+    int SendReleaseToSite(RCSReleaseItem* release, int mode, RCSReleaseItem* original);
+
+    // Receiving and importing a release from this site
+    // (sites/receive_release.cpp, sites/import_release.cpp).
+    int ReadCommandFile(const std::string& path, bool mergeAfterImport);
+    int ImportDirectory(const std::string& directory, const std::string& releaseName, bool includeSubdirectories,
+                        bool mergeAfterImport);
+    int ImportFile(const std::string& sourcePath, const std::string& targetName, bool mergeAfterImport,
+                   const std::string& revision);
 };
 
 // Whether a name may be given to a site. Its send directory is later

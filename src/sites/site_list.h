@@ -41,6 +41,12 @@ public:
     // Null makes the first site the master.
     void SetMaster(Site* site);
 
+    // The Send, Receive and Import work, reading their settings from the
+    // options; 0 on success.
+    int SendRelease();
+    int ReceiveRelease(const std::string& path);
+    int ImportRelease();
+
     int FillComboBox(std::vector<SiteEntry>& combo, bool includeLocalSite) const;
     int FillListBox(std::vector<SiteEntry>& lines) const;
 

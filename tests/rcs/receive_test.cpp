@@ -1,0 +1,386 @@
+// Receiving hand-written command files and importing directory trees, with
+// the real RCS programs.
+
+#include "app/command_results.h"
+#include "model/file_item.h"
+#include "model/paths.h"
+#include "model/root_item.h"
+#include "model/version_item.h"
+#include "ops/commands.h"
+#include "ops/release_item.h"
+#include "ops/release_root.h"
+#include "ops/release_version_item.h"
+#include "sites/site_list.h"
+#include "support/rcs_history.h"
+#include "support/recording_interaction.h"
+#include "support/test_project.h"
+
+#include <QProcess>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+namespace kestro {
+namespace {
+
+namespace fs = std::filesystem;
+
+std::string ReadFile(const std::string& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    std::stringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+// A revision's text as RCS holds it.
+std::string RevisionText(const std::string& rcsPath, const std::string& revision)
+{
+    std::string text;
+    EXPECT_EQ(test::RunProgram({"co", "-q", "-p", "-r" + revision, rcsPath}, &text), 0) << text;
+    return text;
+}
+
+// A log block for one revision, as the sending site's rlog gives it.
+std::string Log(const std::string& revision, const std::string& text)
+{
+    return "----------------------------\r\nrevision " + revision
+           + "\r\ndate: 2024/01/02 03:04:05;  author: paul;  state: Exp;\r\n" + text
+           + "\r\n=============================================================================\r\n.\r\n";
+}
+
+struct ReceiveTest : ::testing::Test, test::ProjectFixture {
+    ReceiveTest()
+    {
+        RCSOptions::instance().userName = test::LoginName();
+        std::string error;
+        EXPECT_TRUE(doc->OnSaveDocument(scratch.path() + "Parser.rcs", error)) << error;
+    }
+
+    std::string Incoming() const { return incoming.path().toStdString() + "/"; }
+
+    // Writes Paris.RCC (or another name) with the RCS1 and SITE lines first.
+    std::string CommandFile(const std::string& entries,
+                            const std::string& head = "RCS1 - Beta2 Parser\r\nSITE Paris paul@paris.example London\r\n",
+                            const std::string& fileName = "Paris.RCC") const
+    {
+        test::WriteText(Incoming() + fileName, head + entries);
+        return Incoming() + fileName;
+    }
+
+    int Receive(const std::string& path)
+    {
+        CommandResults::instance().ClearResults();
+        return doc->siteList->ReceiveRelease(path);
+    }
+
+    int Import(const std::string& directory, const std::string& release, bool subdirectories, bool merge = false)
+    {
+        CommandResults::instance().ClearResults();
+        ImportSettings& settings = RCSOptions::instance().import;
+        settings = ImportSettings();
+        settings.sourceSite = "Paris";
+        settings.sourceDirectory = directory;
+        settings.releaseName = release;
+        settings.message = "Delivered by Paris";
+        settings.lock = true;
+        settings.includeSubdirectories = subdirectories;
+        settings.mergeAfterImport = merge;
+        return doc->siteList->ImportRelease();
+    }
+
+    // Checks a file in as this site would, leaving it locked and writable.
+    RCSFileItem* CheckIn(const std::string& name, const std::string& text, const std::string& message)
+    {
+        fs::path path = scratch.path() + name;
+        if (fs::exists(path))
+            fs::permissions(path, fs::perms::owner_write, fs::perm_options::add);
+        test::WriteText(path, text);
+        RCSFileItem* file = doc->root->FindFile(ModelName(name));
+        if (!file)
+            file = doc->AddFile(path);
+        file->PrepareCheckin();
+        CheckinSettings& settings = RCSOptions::instance().checkin;
+        settings.logMessage = message;
+        settings.lock = true;
+        settings.force = true;
+        EXPECT_EQ(file->Checkin(nullptr), 0) << CommandResults::instance().Text();
+        return file;
+    }
+
+    std::string Results() const { return CommandResults::instance().Text(); }
+    bool ResultsHold(const std::string& text) const { return Results().find(text) != std::string::npos; }
+
+    std::string EntryOf(const std::string& release, const std::string& file)
+    {
+        RCSReleaseItem* item = doc->releaseRoot->FindRelease(release);
+        RCSReleaseVersionItem* entry = item ? item->FindFileEntry(file) : nullptr;
+        return entry && entry->revisionRef ? entry->revisionRef->name : std::string("(none)");
+    }
+
+    QTemporaryDir incoming;
+    test::RecordingInteraction interaction;
+};
+
+TEST_F(ReceiveTest, NewFilesAndSeveralRevisionsOfOneFile)
+{
+    test::WriteText(Incoming() + "a.c", "alpha\n");
+    test::WriteText(Incoming() + "src/n.c", "one\n");
+    test::WriteText(Incoming() + "src/RCS-1/n.c", "two\n");
+    test::WriteText(Incoming() + "src/RCS-2/n.c", "three\n");
+    const std::string path = CommandFile("FILE - 1.1 a.c\r\n" + Log("1.1", "Alpha from Paris")
+                                             + "FILE - 1.1 src\\n.c\r\n" + Log("1.1", "First n")
+                                             + "FILE 1.1 1.1.1.1 src\\n.c\r\n" + Log("1.1.1.1", "Second n")
+                                             + "FILE 1.1.1.1 1.1.1.2 src\\n.c\n" + Log("1.1.1.2", "Third n"),
+                                         "RCS1 - Beta2 PARSER\r\nSITE Paris paul@paris.example London\r\n");
+    ASSERT_EQ(Receive(path), 0) << Results();
+
+    EXPECT_EQ(RevisionText("RCS/a.c,v", "1.1"), "alpha\n");
+    EXPECT_EQ(RevisionText("src/RCS/n.c,v", "1.1"), "one\n");
+    EXPECT_EQ(RevisionText("src/RCS/n.c,v", "1.1.1.1"), "two\n");
+    EXPECT_EQ(RevisionText("src/RCS/n.c,v", "1.1.1.2"), "three\n");
+    const std::string log = test::Rlog("src/RCS/n.c,v");
+    for (const char* text : {"First n", "Second n", "Third n", "Beta2: 1.1.1.2"})
+        EXPECT_NE(log.find(text), std::string::npos) << text << "\n" << log;
+    EXPECT_EQ(EntryOf("Beta2", "a.c"), "1.1");
+    EXPECT_EQ(EntryOf("Beta2", "src\\n.c"), "1.1.1.2");
+    // The receive's check-ins lock, whatever the receive dialog says.
+    EXPECT_NE(log.find("revision 1.1.1.2\tlocked by: " + test::LoginName()), std::string::npos) << log;
+
+    Site* paris = doc->siteList->Find("Paris");
+    ASSERT_NE(paris, nullptr);
+    EXPECT_EQ(paris->emailAddress, "paul@paris.example");
+    EXPECT_EQ(paris->lastRelease, "Beta2");
+    EXPECT_EQ(doc->root->FindFile("src\\n.c")->FindRevision("1.1.1.2")->owningSite, paris);
+    EXPECT_TRUE(doc->root->CanFreeze()) << "every received file is checked in";
+}
+
+TEST_F(ReceiveTest, ChangesAgainstTheBaseReleaseAndRevisionPairs)
+{
+    CheckIn("a.c", "a one\n", "a first");
+    CheckIn("a.c", "a two\n", "a second");
+    CheckIn("b.c", "b one\n", "b first");
+    CheckIn("c.c", "c one\n", "c first");
+    ASSERT_NE(FreezeProject(*doc, "Beta1"), nullptr);
+    CheckIn("b.c", "b two, here only\n", "b second");
+
+    test::WriteText(Incoming() + "a.c", "a from Paris\n");
+    const std::string path = CommandFile("FILE 1.2 1.3 a.c\r\n" + Log("1.3", "Changed in Paris")
+                                             + "DELE 1.1 - c.c\r\nDELE 1.4 - gone.c\r\n",
+                                         "RCS1 Beta1 Beta2 Parser\r\nSITE Paris - London\r\n");
+    ASSERT_EQ(Receive(path), 0) << Results();
+
+    // 1.2 belongs to this site, so the other site's revision starts its branch.
+    EXPECT_EQ(RevisionText("RCS/a.c,v", "1.2.1.1"), "a from Paris\n");
+    EXPECT_EQ(EntryOf("Beta2", "a.c"), "1.2.1.1");
+    EXPECT_EQ(EntryOf("Beta2", "b.c"), "1.1");
+    EXPECT_EQ(EntryOf("Beta2", "c.c"), "(none)");
+    Site* paris = doc->siteList->Find("Paris");
+    EXPECT_EQ(paris->emailAddress, "");
+    EXPECT_EQ(paris->TranslateRevision("1.3", Site::Direction::SiteToLocal), "1.2.1.1");
+    EXPECT_EQ(paris->TranslateRevision("1.2.1.1", Site::Direction::LocalToSite), "1.3");
+    EXPECT_EQ(paris->TranslateRevision("1.3.1.4", Site::Direction::SiteToLocal), "1.2.1.1.1.4");
+}
+
+TEST_F(ReceiveTest, ARevisionThatExistsIsAcceptedOnlyWithTheSameText)
+{
+    CheckIn("a.c", "line\n$Id$\n", "a first");
+    ASSERT_NE(FreezeProject(*doc, "Beta1"), nullptr);
+
+    // Keyword values differ from site to site; the text is the same.
+    test::WriteText(Incoming() + "a.c", "line\n$Id: a.c,v 1.1 2020/01/01 00:00:00 paul Exp $\n");
+    ASSERT_EQ(Receive(CommandFile("FILE - 1.1 a.c\r\n" + Log("1.1", "a first"))), 0) << Results();
+    EXPECT_TRUE(ResultsHold("a.c : 1.1 not checked in as it already exists\r\n")) << Results();
+    EXPECT_EQ(EntryOf("Beta2", "a.c"), "1.1");
+    EXPECT_TRUE(doc->root->CanFreeze());
+
+    const std::string before = ReadFile(scratch.path() + "a.c");
+    test::WriteText(Incoming() + "a.c", "another history\n");
+    EXPECT_EQ(Receive(CommandFile("FILE - 1.1 a.c\r\n" + Log("1.1", "a first"),
+                                  "RCS1 - Beta3 Parser\r\nSITE Paris - London\r\n")),
+              1);
+    EXPECT_TRUE(ResultsHold("a.c : cannot checkin 1.1 - a revision of that number with another text exists here\r\n"))
+        << Results();
+    EXPECT_EQ(ReadFile(scratch.path() + "a.c"), before);
+    EXPECT_EQ(doc->releaseRoot->FindRelease("Beta3"), nullptr);
+}
+
+TEST_F(ReceiveTest, AFailedReceiveRemovesTheNewReleaseAndItsSymbols)
+{
+    test::WriteText(Incoming() + "a.c", "alpha\n");
+    // b.c's revision file never arrived.
+    ASSERT_NE(Receive(CommandFile("FILE - 1.1 a.c\r\n" + Log("1.1", "a") + "FILE - 1.1 b.c\r\n" + Log("1.1", "b"))),
+              0);
+    EXPECT_EQ(doc->releaseRoot->FindRelease("Beta2"), nullptr);
+    EXPECT_EQ(test::Rlog("RCS/a.c,v").find("Beta2"), std::string::npos);
+    EXPECT_EQ(RevisionText("RCS/a.c,v", "1.1"), "alpha\n") << "what was checked in stays";
+    EXPECT_EQ(doc->siteList->Find("Paris")->lastRelease, "");
+}
+
+TEST_F(ReceiveTest, RefusedCommandFilesChangeNothing)
+{
+    CheckIn("a.c", "a one\n", "a first");
+    ASSERT_NE(FreezeProject(*doc, "Beta1"), nullptr);
+    test::WriteText(Incoming() + "new.c", "new\n");
+    const std::string good = "FILE - 1.1 new.c\r\n" + Log("1.1", "new");
+    const std::string site = "SITE Paris - London\r\n";
+    struct Case {
+        std::string head;
+        std::string entries;
+        std::string message;
+    };
+    const std::vector<Case> cases = {
+        {"", "", "Import file missing RCS1 command\r\n"},
+        {site, "", "Import file missing RCS1 command\r\n"},
+        {"RCS1 - Beta2 Other\r\n" + site, good, "Import file is for RCS project Other\r\n"},
+        {"RCS1 - Beta2 Parser\r\n", good, "Import file missing SITE command\r\n"},
+        {"RCS1 Nope Beta2 Parser\r\n" + site, good, "Release Nope does not exist\r\n"},
+        {"RCS1 - Beta1 Parser\r\n" + site, good, "Release already exists:Beta1\r\n"},
+        {"RCS1 - Beta2 Parser\r\nSITE Paris $(reboot) London\r\n", good,
+         "Import file - e-mail address refused: $(reboot)\r\n"},
+        {"RCS1 - Beta2 Parser\r\nSITE ..\\Paris - London\r\n", good,
+         "Import file names a site that cannot be used: ..\\Paris\r\n"},
+        {"", good + "FILE 1.1 1.2 x.c\r\n.\r\n", "Import:x.c doesn't exist\r\n"},
+        {"", good + "DIFF 1.1 1.2 a.c\r\n.\r\n", "Import file - DIFF not supported\r\n"},
+        {"", good + "MOVE 1.1 1.2 a.c\r\n", "Import file - unexpected command:MOVE\r\n"},
+        {"", good + "FILE - 1.1 a.c\r\n", "RCS command file - Unexpected EOF\r\n"},
+        {"", good + "FILE 1.1\r\n", "RCS command file error:FILE 1.1\r\n"},
+        {"", good + "FILE - 1.1 ..\\escaped.c\r\n.\r\n",
+         "Import file - file name refused: ..\\escaped.c (the name holds \".\" or \"..\")\r\n"},
+        {"", good + "FILE - 1.1 " + scratch.path() + "x.c\r\n.\r\n",
+         "Import file - file name refused: " + ModelName(scratch.path()) + "x.c (the name is absolute)\r\n"},
+        {"", good + "FILE - 1.1 RCS\\a.c,v\r\n.\r\n",
+         "Import file - file name refused: RCS\\a.c,v (the name lies in an RCS directory)\r\n"},
+    };
+    for (const Case& c : cases) {
+        const std::string head = c.head.empty() && !c.entries.empty() ? "RCS1 - Beta2 Parser\r\n" + site : c.head;
+        EXPECT_EQ(Receive(CommandFile(c.entries, head)), 1) << c.message;
+        EXPECT_TRUE(ResultsHold(c.message)) << Results();
+        EXPECT_EQ(doc->releaseRoot->children.size(), 1u) << c.message;
+        EXPECT_EQ(doc->root->FindFile("new.c"), nullptr) << c.message;
+        EXPECT_FALSE(fs::exists(scratch.path() + "new.c")) << c.message;
+        EXPECT_FALSE(fs::exists(scratch.path() + "../escaped.c")) << c.message;
+    }
+    EXPECT_EQ(doc->siteList->Find("Paris")->emailAddress, "");
+
+    EXPECT_EQ(Receive(CommandFile(good, "RCS1 - Beta2 Parser\r\n" + site, "Paris.txt")), 1);
+    EXPECT_EQ(Results(), Incoming() + "Paris.txt is not a .RCC file\r\n");
+
+    // A receive forces check-outs, so a changed working file stops it first.
+    test::WriteText(scratch.path() + "a.c", "edited here\n");
+    doc->root->FindFile("a.c")->recordedTime = 1;
+    doc->root->FindFile("a.c")->UpdateStatus();
+    EXPECT_EQ(Receive(CommandFile(good, "RCS1 Beta1 Beta2 Parser\r\n" + site)), 1);
+    EXPECT_EQ(interaction.messages.back(), "a.c is not checked in");
+    EXPECT_EQ(ReadFile(scratch.path() + "a.c"), "edited here\n");
+}
+
+TEST_F(ReceiveTest, ImportTakesSubdirectoriesOnlyWhenAskedAndNeverRcsOrProjectFiles)
+{
+    QTemporaryDir delivered;
+    const std::string source = delivered.path().toStdString() + "/";
+    for (const char* name : {"a.c", "sub/b.c", ".hidden.c", "RCS/a.c,v", "sub/RCS/b.c,v", "RCSSites/Parser/Paris/x.c",
+                             "Other.rcs", "Kestro.IN", "Kestro.OUT", "y.c,v"})
+        test::WriteText(source + name, std::string(name) + "\n");
+
+    ASSERT_EQ(Import(source, "R1", false), 0) << Results();
+    EXPECT_EQ(doc->root->children.size(), 1u);
+    EXPECT_EQ(EntryOf("R1", "a.c"), "1.1");
+    EXPECT_EQ(doc->siteList->Find("Paris")->lastRelease, "R1");
+
+    test::WriteText(source + "a.c", "a.c changed\n");
+    ASSERT_EQ(Import(source, "R2", true), 0) << Results();
+    std::vector<std::string> names;
+    for (const auto& child : doc->root->children)
+        names.push_back(child->name);
+    EXPECT_EQ(names, (std::vector<std::string>{"a.c", "sub\\b.c"}));
+    EXPECT_EQ(RevisionText("sub/RCS/b.c,v", "1.1"), "sub/b.c\n");
+    EXPECT_EQ(RevisionText("RCS/a.c,v", EntryOf("R2", "a.c")), "a.c changed\n");
+    EXPECT_NE(test::Rlog("RCS/a.c,v").find("Delivered by Paris"), std::string::npos);
+
+    EXPECT_EQ(Import(source, "R2", true), 1);
+    EXPECT_EQ(Results(), "Release already exists:R2\r\n");
+}
+
+TEST_F(ReceiveTest, ImportRefusesTheProjectsOwnTreeAndReadOnlyFiles)
+{
+    test::WriteText(scratch.path() + "sub/a.c", "a\n");
+    for (const std::string& directory : {scratch.path(), scratch.path() + "sub", scratch.path() + ".."}) {
+        EXPECT_EQ(Import(directory, "R1", true), 1) << directory;
+        EXPECT_TRUE(ResultsHold("Cannot import from \"" + directory + "\"")) << Results();
+    }
+    EXPECT_EQ(Import(scratch.path() + "missing", "R1", true), 1);
+    EXPECT_EQ(Results(), "Directory \"" + scratch.path() + "missing\" does not exist\r\n");
+    EXPECT_TRUE(doc->root->children.empty());
+
+    QTemporaryDir delivered;
+    test::WriteText(delivered.path().toStdString() + "/a.c", "from Paris\n");
+    test::WriteText(scratch.path() + "a.c", "kept\n");
+    fs::permissions(scratch.path() + "a.c", fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write,
+                    fs::perm_options::remove);
+    EXPECT_EQ(Import(delivered.path().toStdString(), "R1", false), 1);
+    EXPECT_EQ(Results(), "Cannot import \"a.c\" as its working file is read-only\r\n");
+    EXPECT_EQ(ReadFile(scratch.path() + "a.c"), "kept\n");
+    EXPECT_EQ(doc->releaseRoot->FindRelease("R1"), nullptr);
+}
+
+TEST_F(ReceiveTest, ImportWritesTheWorkingFileThatItChecksIn)
+{
+    QTemporaryDir working;
+    ASSERT_TRUE(doc->SetWorkingDirectory(working.path().toStdString(), true));
+    QTemporaryDir delivered;
+    test::WriteText(delivered.path().toStdString() + "/src/a.c", "from Paris\n");
+    ASSERT_EQ(Import(delivered.path().toStdString(), "R1", true), 0) << Results();
+    EXPECT_EQ(ReadFile(working.path().toStdString() + "/src/a.c"), "from Paris\n");
+    EXPECT_FALSE(fs::exists(scratch.path() + "src/a.c"));
+    EXPECT_EQ(RevisionText("src/RCS/a.c,v", "1.1"), "from Paris\n");
+}
+
+TEST_F(ReceiveTest, MergeAfterImportKeepsTheChangesMadeHere)
+{
+    QTemporaryDir delivered;
+    const std::string source = delivered.path().toStdString() + "/";
+    test::WriteText(source + "a.c", "1\n2\n3\n4\n5\n");
+    ASSERT_EQ(Import(source, "R1", false), 0) << Results();
+    CheckIn("a.c", "1 here\n2\n3\n4\n5\n", "changed here");
+
+    test::WriteText(source + "a.c", "1\n2\n3\n4\n5 in Paris\n");
+    test::WriteText(source + "b.c", "new\n");
+    ASSERT_EQ(Import(source, "R2", false, true), 0) << Results();
+    EXPECT_EQ(ReadFile(scratch.path() + "a.c"), "1 here\n2\n3\n4\n5 in Paris\n");
+    EXPECT_EQ(RevisionText("RCS/a.c,v", EntryOf("R2", "a.c")), "1\n2\n3\n4\n5 in Paris\n");
+    EXPECT_EQ(ReadFile(scratch.path() + "b.c"), "new\n") << "no merge for a file new here";
+}
+
+TEST_F(ReceiveTest, ReceiveAndImportFromTheCommandLine)
+{
+    const auto run = [&](QStringList arguments) {
+        QProcess process;
+        process.setWorkingDirectory(incoming.path());
+        process.start(KESTRO_CLI, arguments);
+        process.waitForFinished(120000);
+        return std::make_pair(process.exitCode(), process.readAllStandardOutput().toStdString()
+                                                       + process.readAllStandardError().toStdString());
+    };
+    const QString project = QString::fromStdString(scratch.path() + "Parser.rcs");
+    test::WriteText(Incoming() + "a.c", "alpha\n");
+    CommandFile("FILE - 1.1 a.c\r\n" + Log("1.1", "Alpha"));
+    const auto received = run({"receive", project, "Paris.RCC"});
+    EXPECT_EQ(received.first, 0) << received.second;
+    EXPECT_NE(run({"show", project}).second.find("Beta2"), std::string::npos);
+
+    test::WriteText(Incoming() + "tree/b.c", "beta\n");
+    const auto imported =
+        run({"import", project, "--site", "Rome", "--dir", "tree", "--release", "R9", "-m", "From Rome"});
+    EXPECT_EQ(imported.first, 0) << imported.second;
+    EXPECT_NE(test::Rlog("RCS/b.c,v").find("From Rome"), std::string::npos);
+    EXPECT_EQ(run({"import", project, "--site", "Rome", "--dir", "tree"}).first, 1);
+    EXPECT_EQ(run({"receive", project, "Missing.RCC"}).first, 1);
+}
+
+} // namespace
+} // namespace kestro

@@ -1,0 +1,394 @@
+// Sending releases to another site with the real RCS programs: the command
+// file, the revision files beside it, the send command, and kestro-cli's
+// sites and send commands.
+
+#include "app/command_results.h"
+#include "model/file_item.h"
+#include "model/options.h"
+#include "model/root_item.h"
+#include "model/version_item.h"
+#include "ops/release_item.h"
+#include "ops/release_root.h"
+#include "sites/rcc_writer.h"
+#include "sites/site_list.h"
+#include "support/rcs_history.h"
+#include "support/recording_interaction.h"
+#include "support/test_project.h"
+
+#include <QProcess>
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <regex>
+#include <sstream>
+
+namespace kestro {
+namespace {
+
+namespace fs = std::filesystem;
+using test::CheckIn;
+using Lines = std::vector<std::string>;
+
+std::string ReadFile(const std::string& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    std::stringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+// A command file taken apart: its command lines, and the log block that
+// follows each FILE or DIFF line (without the closing "." line).
+struct CommandFileLines {
+    explicit CommandFileLines(const std::string& text)
+    {
+        std::size_t begin = 0;
+        Lines lines;
+        while (begin < text.size()) {
+            const std::size_t end = text.find('\n', begin);
+            if (end == std::string::npos || end == begin || text[end - 1] != '\r') {
+                allCrLf = false;
+                break;
+            }
+            lines.push_back(text.substr(begin, end - 1 - begin));
+            begin = end + 1;
+        }
+        for (std::size_t i = 0; i < lines.size(); ++i) {
+            commands.push_back(lines[i]);
+            if (!lines[i].starts_with("FILE") && !lines[i].starts_with("DIFF"))
+                continue;
+            Lines block;
+            while (++i < lines.size() && lines[i] != ".")
+                block.push_back(lines[i]);
+            blocks.push_back(block);
+        }
+    }
+    bool allCrLf = true;
+    Lines commands;
+    std::vector<Lines> blocks;
+};
+
+bool Holds(const Lines& lines, const std::string& line)
+{
+    return std::find(lines.begin(), lines.end(), line) != lines.end();
+}
+
+// The revisions whose log a block holds, from its "revision N" lines.
+Lines Revisions(const Lines& block)
+{
+    Lines revisions;
+    for (const std::string& line : block) {
+        if (line.starts_with("revision "))
+            revisions.push_back(line.substr(9, line.find_first_of("\t", 9) - 9));
+    }
+    return revisions;
+}
+
+// A project "Parser" with a history worth sending:
+//   src\a.c    1.1 1.2 1.3, branches 1.2.1.1-1.2.1.3 and 1.2.2.1
+//   b.c, c.c, "my file.c"   1.1
+struct SendTest : test::ProjectFixture {
+    SendTest()
+    {
+        std::string error;
+        EXPECT_TRUE(doc->OnSaveDocument(scratch.path() + "Parser.rcs", error)) << error;
+        CheckIn("src/a.c", "a1\n", "first a", {"-l"});
+        CheckIn("src/a.c", "a2\n", "second a", {"-l"});
+        CheckIn("src/a.c", "a3\n", "third a\n.\nafter the dot", {"-l"});
+        LockRevision("1.2");
+        CheckIn("src/a.c", "a2 b1\n", "branch one", {"-l1.2.1"});
+        CheckIn("src/a.c", "a2 b2\n", "branch two", {"-l1.2.1"});
+        CheckIn("src/a.c", "a2 b3\n", "branch three", {"-u1.2.1"});
+        LockRevision("1.2");
+        CheckIn("src/a.c", "a2 other\n", "other branch", {"-u1.2.2"});
+        CheckIn("b.c", "b1\n", "first b");
+        CheckIn("c.c", "c1\n", "first c");
+        CheckIn("my file.c", "spaced\n", "first spaced");
+        for (const char* path : {"src/a.c", "b.c", "c.c", "my file.c"})
+            EXPECT_NE(doc->AddFile(path), nullptr) << path;
+
+        MakeRelease("Beta-1", {{"src\\a.c", "1.2"}, {"b.c", "1.1"}, {"c.c", "1.1"}});
+        MakeRelease("Beta-2", {{"src\\a.c", "1.3"}, {"b.c", "1.1"}, {"my file.c", "1.1"}});
+        MakeRelease("Branch", {{"src\\a.c", "1.2.1.3"}, {"b.c", "1.1"}});
+        MakeRelease("Other", {{"src\\a.c", "1.2.2.1"}});
+        paris = doc->siteList->Add("Paris", "paris@example.org");
+        paris->sendCommand.clear();
+        CommandResults::instance().ClearResults();
+    }
+    void LockRevision(const std::string& revision)
+    {
+        ASSERT_EQ(test::RunProgram({"rcs", "-q", "-l" + revision, "src/RCS/a.c,v"}), 0);
+    }
+    void MakeRelease(const std::string& name, const std::vector<std::pair<std::string, std::string>>& entries)
+    {
+        RCSReleaseItem* release = doc->releaseRoot->FindOrCreateRelease(name, nullptr);
+        for (const auto& [file, revision] : entries)
+            release->AddRevision(doc->root->FindFile(file)->FindRevision(revision));
+    }
+    int Send(const std::string& release, const std::string& original, int choice, const std::string& site = "Paris")
+    {
+        SendSettings& settings = RCSOptions::instance().send;
+        settings.destinationSite = site;
+        settings.releaseToSend = release;
+        settings.originalRelease = original;
+        settings.sendChoice = choice;
+        return doc->siteList->SendRelease();
+    }
+    std::string SendDirectory() const { return scratch.path() + "RCSSites/Parser/Paris/"; }
+    CommandFileLines CommandFile() const { return CommandFileLines(ReadFile(SendDirectory() + "London.RCC")); }
+    std::string Results() const { return CommandResults::instance().Text(); }
+
+    test::RecordingInteraction interaction;
+    Site* paris = nullptr;
+};
+
+TEST(Send, ChangedFilesAgainstTheOriginalWithLogBlocksAndDeletions)
+{
+    SendTest t;
+    t.paris->lastRelease = "Branch";  // an original given outright wins
+    ASSERT_EQ(t.Send("Beta-2", "Beta-1", 1), 0) << t.Results();
+
+    const CommandFileLines rcc = t.CommandFile();
+    EXPECT_TRUE(rcc.allCrLf);
+    EXPECT_EQ(rcc.commands, (Lines{"RCS1 Beta-1 Beta-2 Parser", "SITE London - Paris", "FILE 1.2 1.3 src\\a.c",
+                                   "FILE - 1.1 \"my file.c\"", "DELE 1.1 - c.c"}))
+        << "b.c is unchanged; an empty e-mail address is written as \"-\"";
+    ASSERT_EQ(rcc.blocks.size(), 2u);
+    const Lines& a = rcc.blocks[0];
+    ASSERT_GE(a.size(), 6u);
+    EXPECT_EQ(a.front(), std::string(28, '-'));
+    EXPECT_EQ(Revisions(a), Lines{"1.3"}) << "only what came after the base";
+    EXPECT_EQ(Lines(a.begin() + 3, a.end()), (Lines{"third a", " .", "after the dot", std::string(77, '=')}))
+        << "a lone \".\" in a log cannot end the block";
+    EXPECT_TRUE(Holds(rcc.blocks[1], "first spaced"));
+
+    EXPECT_EQ(ReadFile(t.SendDirectory() + "src/a.c"), "a3\n");
+    EXPECT_EQ(ReadFile(t.SendDirectory() + "my file.c"), "spaced\n");
+    EXPECT_FALSE(fs::exists(t.SendDirectory() + "b.c"));
+    EXPECT_EQ(t.paris->lastRelease, "Beta-2");
+    EXPECT_TRUE(t.doc->IsModified());
+    EXPECT_NE(t.Results().find("rlog -N -r1.3 src/RCS/a.c,v >>" + t.SendDirectory() + "London.RCC\r\n"),
+              std::string::npos)
+        << t.Results();
+}
+
+TEST(Send, AllFilesSendsUnchangedFilesAndJustDifferencesSendsRcsdiffOutput)
+{
+    SendTest t;
+    t.doc->siteList->GetLocalSite()->emailAddress = "london@example.org";
+    ASSERT_EQ(t.Send("Beta-2", "Beta-1", 0), 0) << t.Results();
+    EXPECT_EQ(t.CommandFile().commands,
+              (Lines{"RCS1 Beta-1 Beta-2 Parser", "SITE London london@example.org Paris", "FILE 1.2 1.3 src\\a.c",
+                     "FILE 1.1 1.1 b.c", "FILE - 1.1 \"my file.c\"", "DELE 1.1 - c.c"}));
+    EXPECT_EQ(ReadFile(t.SendDirectory() + "b.c"), "b1\n");
+
+    ASSERT_EQ(t.Send("Beta-2", "Beta-1", 2), 0) << t.Results();
+    EXPECT_EQ(t.CommandFile().commands, (Lines{"RCS1 Beta-1 Beta-2 Parser", "SITE London london@example.org Paris",
+                                               "DIFF 1.2 1.3 src\\a.c", "FILE - 1.1 \"my file.c\"",
+                                               "DELE 1.1 - c.c"}));
+    EXPECT_EQ(ReadFile(t.SendDirectory() + "src/a.c"), "1c1\n< a2\n---\n> a3\n");
+    EXPECT_EQ(ReadFile(t.SendDirectory() + "my file.c"), "spaced\n");
+}
+
+TEST(Send, TheLastReleaseExchangedIsTheOriginalAndMovesOnlyAfterSuccess)
+{
+    SendTest t;
+    t.paris->lastRelease = "Beta-1";
+    ASSERT_EQ(t.Send("Beta-2", "", 1), 0) << t.Results();
+    EXPECT_EQ(t.CommandFile().commands.front(), "RCS1 Beta-1 Beta-2 Parser");
+    EXPECT_EQ(t.paris->lastRelease, "Beta-2");
+
+    // Nothing changed since: only the two header lines.
+    ASSERT_EQ(t.Send("Beta-2", "", 1), 0) << t.Results();
+    EXPECT_EQ(t.CommandFile().commands, (Lines{"RCS1 Beta-2 Beta-2 Parser", "SITE London - Paris"}));
+
+    // A failing send command leaves the files but not the last release.
+    t.paris->sendCommand = std::string(KESTRO_FAKE_PROGRAM) + " exit 3";
+    EXPECT_EQ(t.Send("Beta-1", "", 2), 3);
+    EXPECT_EQ(t.paris->lastRelease, "Beta-2");
+    EXPECT_EQ(t.CommandFile().commands.front(), "RCS1 Beta-2 Beta-1 Parser");
+
+    // A failing program stops the send at once, as does a missing RCS file.
+    t.paris->sendCommand.clear();
+    fs::remove(t.scratch.path() + "RCS/c.c,v");
+    CommandResults::instance().ClearResults();
+    EXPECT_EQ(t.Send("Beta-1", "", 0), 1);
+    EXPECT_NE(t.Results().find("Cannot check out c.c as it has never been checked in\r\n"), std::string::npos);
+    EXPECT_EQ(t.paris->lastRelease, "Beta-2");
+    EXPECT_EQ(t.CommandFile().commands.back(), "FILE - 1.1 b.c") << "what was written so far stays";
+
+    // Temporary files go only after a send that succeeded.
+    RCSOptions::instance().send.deleteTemporary = true;
+    ASSERT_EQ(t.Send("Beta-2", "", 0), 0) << t.Results();
+    EXPECT_TRUE(fs::is_empty(t.SendDirectory()));
+}
+
+TEST(Send, ARevisionOnABranchBringsItsAncestorsOnThatBranch)
+{
+    SendTest t;
+    ASSERT_EQ(t.Send("Branch", "Beta-1", 1), 0) << t.Results();
+    const CommandFileLines rcc = t.CommandFile();
+    EXPECT_EQ(rcc.commands, (Lines{"RCS1 Beta-1 Branch Parser", "SITE London - Paris", "FILE 1.2 1.2.1.1 src\\a.c",
+                                   "FILE 1.2.1.1 1.2.1.2 src\\a.c", "FILE 1.2.1.2 1.2.1.3 src\\a.c",
+                                   "DELE 1.1 - c.c"}));
+    EXPECT_EQ(ReadFile(t.SendDirectory() + "src/a.c"), "a2 b1\n");
+    EXPECT_EQ(ReadFile(t.SendDirectory() + "src/RCS-1/a.c"), "a2 b2\n");
+    EXPECT_EQ(ReadFile(t.SendDirectory() + "src/RCS-2/a.c"), "a2 b3\n");
+    ASSERT_EQ(rcc.blocks.size(), 3u);
+    for (std::size_t i = 0; i < 3; ++i)
+        EXPECT_EQ(Revisions(rcc.blocks[i]), Lines{"1.2.1." + std::to_string(i + 1)});
+
+    // From one branch to a sibling branch: rlog takes no range across them.
+    ASSERT_EQ(t.Send("Other", "Branch", 1), 0) << t.Results();
+    EXPECT_EQ(t.CommandFile().commands, (Lines{"RCS1 Branch Other Parser", "SITE London - Paris",
+                                               "FILE 1.2.1.3 1.2.2.1 src\\a.c", "DELE 1.1 - b.c"}));
+    EXPECT_TRUE(Holds(t.CommandFile().blocks[0], "other branch"));
+}
+
+TEST(Send, TheSendCommandGetsEveryValueAsOneArgumentWithoutAShell)
+{
+    SendTest t;
+    Site* site = t.doc->siteList->Add("Pa\"ris; touch pwned", "");
+    ASSERT_NE(site, nullptr);
+    t.MakeRelease("Beta $(touch pwned2)", {{"b.c", "1.1"}});
+    site->sendCommand = std::string(KESTRO_FAKE_PROGRAM)
+                        + " echo-args %d %p \"site %s\" %r %l %m %D%M%Y %%d 100%%";
+    ASSERT_EQ(t.Send("Beta $(touch pwned2)", "", 0, site->name), 0) << t.Results();
+
+    const std::string directory = t.scratch.path() + "RCSSites/Parser/Pa\"ris; touch pwned";
+    const std::string results = t.Results();
+    const std::string expected = "\r\n[" + directory + "]\n[Parser]\n[site Pa\"ris; touch pwned]\n"
+                                 "[Beta $(touch pwned2)]\n[London]\n[]\n";
+    EXPECT_NE(results.find(expected), std::string::npos) << results;
+    EXPECT_TRUE(std::regex_search(results, std::regex(R"(\n\[\d{6}\]\n\[%d\]\n\[100%\]\n)"))) << results;
+    EXPECT_FALSE(fs::exists(t.scratch.path() + "pwned"));
+    EXPECT_FALSE(fs::exists(t.scratch.path() + "pwned2"));
+    EXPECT_EQ(site->lastRelease, "Beta $(touch pwned2)");
+
+    const Lines commands = CommandFileLines(ReadFile(directory + "/London.RCC")).commands;
+    EXPECT_EQ(commands, (Lines{"RCS1 - \"Beta $(touch pwned2)\" Parser", "SITE London - \"Pa\"\"ris; touch pwned\"",
+                               "FILE - 1.1 b.c"}));
+}
+
+TEST(Send, RefusalsWriteNothing)
+{
+    SendTest t;
+    EXPECT_EQ(t.Send("Gamma", "", 0), 1);
+    EXPECT_EQ(t.Send("Beta-1", "", 0, "  "), 1);
+    EXPECT_EQ(t.Results(), "Release Gamma does not exist\r\nCannot create site (blank name)\r\n");
+    EXPECT_FALSE(fs::exists(t.scratch.path() + "RCSSites"));
+
+    // A command file that cannot be made is reported with the system's error.
+    CommandResults::instance().ClearResults();
+    t.doc->siteList->GetLocalSite()->name = std::string(300, 'L');
+    EXPECT_EQ(t.Send("Beta-1", "", 0), 1);
+    EXPECT_EQ(t.Results(), "File error 3 (36) : file " + t.SendDirectory() + std::string(300, 'L') + ".RCC\r\n");
+    EXPECT_EQ(t.paris->lastRelease, "");
+
+    // A damaged project's file name must not lead out of the send directory.
+    t.doc->siteList->GetLocalSite()->name = "London";
+    t.doc->root->FindFile("b.c")->name = "..\\..\\b.c";
+    CommandResults::instance().ClearResults();
+    EXPECT_EQ(t.Send("Beta-1", "", 0), 1);
+    EXPECT_NE(t.Results().find("Cannot send ..\\..\\b.c as its name leads outside the send directory\r\n"),
+              std::string::npos);
+    EXPECT_FALSE(fs::exists(t.scratch.path() + "RCSSites/b.c"));
+}
+
+TEST(RccWriter, RevisionSubdirectoriesAndCommandLineQuoting)
+{
+    EXPECT_EQ(RevisionSubdirectory("src\\lex.c", 0), "src\\lex.c");
+    EXPECT_EQ(RevisionSubdirectory("src\\lex.c", 1), "src\\RCS-1\\lex.c");
+    EXPECT_EQ(RevisionSubdirectory("main.c", 2), "RCS-2\\main.c");
+
+    EXPECT_EQ(LogBlock("only " + std::string(28, '=') + "\r\nend"), std::string(28, '=') + "\nend\n.\n");
+    EXPECT_EQ(LogBlock("nothing to keep\n"), ".\n");
+
+    test::ScratchDirectory scratch;
+    const std::string path = scratch.path() + "X.RCC";
+    CommandResults::instance().ClearResults();
+    {
+        kestro::CommandFile file;
+        ASSERT_TRUE(file.Open(path));
+        EXPECT_TRUE(WriteCommandLine(file, "FILE", "", "a<b", "x\"y z"));
+        EXPECT_FALSE(WriteCommandLine(file, "DELE", "1.1", "-", "evil\r\nDELE 1.1 - main.c"));
+        EXPECT_TRUE(file.Close());
+    }
+    EXPECT_EQ(ReadFile(path), "FILE - \"a<b\" \"x\"\"y z\"\r\n");
+    EXPECT_NE(CommandResults::instance().Text().find("holds a line break"), std::string::npos);
+}
+
+// kestro-cli's sites and send commands, as a script would use them.
+class SiteCommands : public ::testing::Test {
+protected:
+    struct Result {
+        int exitCode;
+        std::string out;
+        std::string err;
+    };
+    Result Run(QStringList arguments)
+    {
+        arguments.insert(1, project);
+        QProcess process;
+        process.setWorkingDirectory(QString::fromStdString(scratch.path()));
+        process.start(KESTRO_CLI, arguments);
+        process.waitForFinished(120000);
+        return {process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,
+                process.readAllStandardOutput().toStdString(), process.readAllStandardError().toStdString()};
+    }
+    test::ScratchDirectory scratch;
+    QString project = QString::fromStdString(scratch.path() + "Tool.rcs");
+};
+
+TEST_F(SiteCommands, ListAddEditRemoveAndSend)
+{
+    ASSERT_EQ(Run({"new"}).exitCode, 0);
+    ASSERT_EQ(Run({"sites", "local", "London", "--email", "", "--send-command", ""}).exitCode, 0);
+    test::WriteText("a.c", "one\n");
+    test::WriteText("b.c", "bee\n");
+    ASSERT_EQ(Run({"add", "a.c", "b.c"}).exitCode, 0);
+    ASSERT_EQ(Run({"checkin", "-m", "first"}).exitCode, 0);
+    ASSERT_EQ(Run({"freeze", "R1"}).exitCode, 0);
+    test::WriteText("a.c", "two\n");
+    ASSERT_EQ(Run({"checkin", "a.c", "-m", "second"}).exitCode, 0);
+    ASSERT_EQ(Run({"freeze", "R2"}).exitCode, 0);
+
+    ASSERT_EQ(Run({"sites", "add", "Paris", "--email", "p@example.org", "--send-command", ""}).exitCode, 0);
+    ASSERT_EQ(Run({"sites", "add", "Oslo", "--master", "--send-command", ""}).exitCode, 0);
+    EXPECT_EQ(Run({"sites"}).out, "London\t\tlocal\nParis\tp@example.org\nOslo\t\tmaster\n");
+    Result taken = Run({"sites", "add", "PARIS"});
+    EXPECT_EQ(taken.exitCode, 1);
+    EXPECT_NE(taken.err.find("Site PARIS already exists"), std::string::npos) << taken.err;
+    EXPECT_EQ(Run({"sites", "add", ".."}).exitCode, 1);
+
+    ASSERT_EQ(Run({"sites", "edit", "Oslo", "--name", "Bergen", "--email", "b@example.org", "--not-master"}).exitCode,
+              0);
+    EXPECT_EQ(Run({"sites", "edit", "Bergen", "--name", "paris"}).exitCode, 1);
+    ASSERT_EQ(Run({"sites", "remove", "Bergen"}).exitCode, 0);
+    EXPECT_EQ(Run({"sites"}).out, "London\t\tmaster\tlocal\nParis\tp@example.org\n");
+
+    Result first = Run({"send", "--to", "Paris", "--release", "R1", "--mode", "changed"});
+    ASSERT_EQ(first.exitCode, 0) << first.out << first.err;
+    const std::string rcc = scratch.path() + "RCSSites/Tool/Paris/London.RCC";
+    EXPECT_EQ(CommandFileLines(ReadFile(rcc)).commands,
+              (Lines{"RCS1 - R1 Tool", "SITE London - Paris", "FILE - 1.1 a.c", "FILE - 1.1 b.c"}));
+
+    // The project remembers what Paris has.
+    Result second = Run({"send", "--to", "Paris", "--release", "R2", "--mode", "changed"});
+    ASSERT_EQ(second.exitCode, 0) << second.out << second.err;
+    EXPECT_EQ(CommandFileLines(ReadFile(rcc)).commands,
+              (Lines{"RCS1 R1 R2 Tool", "SITE London - Paris", "FILE 1.1 1.2 a.c"}));
+
+    Result cleared = Run({"send", "--to", "Paris", "--release", "R2", "--original", "R1", "--delete-temporary"});
+    ASSERT_EQ(cleared.exitCode, 0) << cleared.out << cleared.err;
+    EXPECT_FALSE(fs::exists(rcc));
+
+    Result missing = Run({"send", "--to", "Paris", "--release", "R9"});
+    EXPECT_EQ(missing.exitCode, 1);
+    EXPECT_NE(missing.out.find("Release R9 does not exist"), std::string::npos) << missing.out;
+}
+
+} // namespace
+} // namespace kestro
