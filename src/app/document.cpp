@@ -254,7 +254,7 @@ void CKestroDoc::Load(Archive& ar)
         siteList = ar.readOwned<SiteList>();
     EnsureDefaultSite();
 
-    workingDirectory = GetProjectDirectory();
+    SetWorkingDirectory(GetProjectDirectory(), false);
     if (version >= 5)
         SetWorkingDirectory(ar.readString(), false);
     else

@@ -1,16 +1,60 @@
 // kestro [FILE]: the desktop program. With no file it starts a new project;
-// a file is routed as any file handed to the program is.
+// a file is routed as any file handed to the program is. Without a display
+// the window cannot open, so a project named on the command line is shown
+// in the terminal instead.
 
+#include "app/document.h"
+#include "app/text_tree_view.h"
 #include "gui/application.h"
 #include "gui/main_frame.h"
+#include "model/options.h"
 
 #include <QApplication>
 #include <QStringList>
 
 #include <cstdio>
+#include <string>
+
+namespace {
+
+bool HasDisplay()
+{
+    return !qEnvironmentVariableIsEmpty("DISPLAY") || !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY")
+           || !qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM");
+}
+
+int ShowInTerminal(int argc, char** argv)
+{
+    std::fprintf(stderr, "kestro: no display is available, so the window cannot open.\n");
+    if (argc != 2) {
+        std::fprintf(stderr, "Name a project file to see it here as text: kestro PROJECT.rcs\n");
+        return 1;
+    }
+    std::fprintf(stderr, "Here is the project %s as the window would show it:\n\n", argv[1]);
+    kestro::RCSOptions::instance().LoadOptions();
+    kestro::TextTreeView view;
+    kestro::SetItemView(&view);
+    kestro::CKestroDoc doc;
+    std::string error;
+    const bool opened = doc.OnOpenDocument(argv[1], error);
+    if (opened)
+        doc.InsertTreesIntoView();
+    kestro::SetItemView(nullptr);
+    if (!opened) {
+        std::fprintf(stderr, "kestro: %s\n", error.c_str());
+        return 1;
+    }
+    std::fputs(view.Render(true).c_str(), stdout);
+    return 0;
+}
+
+} // namespace
 
 int main(int argc, char** argv)
 {
+    if (!HasDisplay())
+        return ShowInTerminal(argc, argv);
+
     QApplication application(argc, argv);
     QApplication::setOrganizationName(QStringLiteral("Fenwycliff"));
     QApplication::setApplicationName(QStringLiteral("Kestro"));

@@ -589,6 +589,8 @@ void CMainFrame::RestoreWindowPosition()
     settings.endGroup();
     if (left != 0 && top != 0 && right != 0 && bottom != 0)
         setGeometry(left, top, right - left, bottom - top);
+    else
+        resize(760, 520);  // room for a revision's text on a first start
     restoreState(settings.value(QStringLiteral("Tool Bar")).toByteArray());
     UpdateRecentFileActions();
     RCSOptions::instance().LoadOptions();
