@@ -2,6 +2,17 @@
 
 namespace kestro::cli {
 
+bool Has(const Arguments& args, const char* flag)
+{
+    return args.flags.count(flag) > 0;
+}
+
+const std::string* Value(const Arguments& args, const char* option)
+{
+    const auto it = args.values.find(option);
+    return it == args.values.end() ? nullptr : &it->second;
+}
+
 bool ParseArguments(const std::vector<std::string>& arguments, const std::set<std::string>& valueOptions,
                     Arguments& parsed, std::string& error)
 {

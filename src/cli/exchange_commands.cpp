@@ -12,21 +12,6 @@
 
 namespace kestro::cli {
 
-namespace {
-
-bool Has(const Arguments& args, const char* flag)
-{
-    return args.flags.count(flag) > 0;
-}
-
-const std::string* Value(const Arguments& args, const char* option)
-{
-    const auto it = args.values.find(option);
-    return it == args.values.end() ? nullptr : &it->second;
-}
-
-} // namespace
-
 int CommandReceive(const Arguments& args)
 {
     if (args.items.size() != 1)

@@ -18,15 +18,10 @@ namespace kestro::cli {
 
 namespace {
 
-bool Has(const Arguments& args, const char* flag)
+std::string ValueOr(const Arguments& args, const char* option, const std::string& otherwise = std::string())
 {
-    return args.flags.count(flag) > 0;
-}
-
-std::string Value(const Arguments& args, const char* option, const std::string& otherwise = std::string())
-{
-    const auto it = args.values.find(option);
-    return it == args.values.end() ? otherwise : it->second;
+    const std::string* value = Value(args, option);
+    return value ? *value : otherwise;
 }
 
 // The items named on the command line, or the project root when none is.
@@ -109,9 +104,9 @@ int CommandCheckin(const Arguments& args)
         [&](RCSItem*) {
             CheckinSettings& settings = RCSOptions::instance().checkin;
             if (args.values.count("-r"))
-                settings.revision = Value(args, "-r");
+                settings.revision = ValueOr(args, "-r");
             if (args.values.count("-m"))
-                settings.logMessage = Value(args, "-m");
+                settings.logMessage = ValueOr(args, "-m");
             settings.lock = !Has(args, "--no-lock");
             settings.force = Has(args, "--force");
             settings.keepTime = Has(args, "--keep-time");
@@ -127,15 +122,15 @@ int CommandCheckout(const Arguments& args)
         [&](RCSItem*) {
             CheckoutSettings& settings = RCSOptions::instance().checkout;
             if (args.values.count("-r"))
-                settings.revision = Value(args, "-r");
+                settings.revision = ValueOr(args, "-r");
             settings.lock = !Has(args, "--no-lock");
             settings.force = Has(args, "--force");
             settings.keepTime = Has(args, "--keep-time");
             settings.determineRevision = Has(args, "--determine-revision");
             settings.noKeywords = Has(args, "--no-keywords");
-            settings.checkoutDate = Value(args, "-d");
+            settings.checkoutDate = ValueOr(args, "-d");
             // Only a file can be checked out to another file.
-            settings.targetFile = settings.allowTargetFile ? Value(args, "--to") : std::string();
+            settings.targetFile = settings.allowTargetFile ? ValueOr(args, "--to") : std::string();
         },
         [](RCSItem* item) { return item->Checkout(); }, &RCSItem::CanCheckout);
 }
@@ -147,8 +142,8 @@ int CommandCompare(const Arguments& args)
         [&](RCSItem*) {
             CompareSettings& settings = RCSOptions::instance().compare;
             if (args.values.count("-1"))
-                settings.revision1 = Value(args, "-1");
-            settings.revision2 = Value(args, "-2");
+                settings.revision1 = ValueOr(args, "-1");
+            settings.revision2 = ValueOr(args, "-2");
             settings.ignoreCase = Has(args, "--ignore-case");
             settings.ignoreWhiteSpace = Has(args, "--ignore-white-space");
             settings.ignoreBlankSpace = Has(args, "--ignore-blank-space");
@@ -167,8 +162,8 @@ int CommandMerge(const Arguments& args)
         [&](RCSItem*) {
             MergeSettings& settings = RCSOptions::instance().merge;
             if (args.values.count("-1"))
-                settings.revision1 = Value(args, "-1");
-            settings.revision2 = Value(args, "-2");
+                settings.revision1 = ValueOr(args, "-1");
+            settings.revision2 = ValueOr(args, "-2");
             settings.ignoreKeywords = Has(args, "--ignore-keywords");
         },
         [](RCSItem* item) {
@@ -183,7 +178,7 @@ int CommandMerge(const Arguments& args)
 
 int CommandReport(const Arguments& args)
 {
-    const int information = InformationMode(Value(args, "--information", "all"));
+    const int information = InformationMode(ValueOr(args, "--information", "all"));
     if (information < 0)
         return Fail("--information takes all, name, header, header-text, log or unique");
     return RunOnItems(
@@ -191,10 +186,10 @@ int CommandReport(const Arguments& args)
         [&](RCSItem*) {
             ReportSettings& settings = RCSOptions::instance().report;
             if (args.values.count("-r"))
-                settings.revisions = Value(args, "-r");
-            settings.dates = Value(args, "--dates");
-            settings.users = Value(args, "--users");
-            settings.states = Value(args, "--states");
+                settings.revisions = ValueOr(args, "-r");
+            settings.dates = ValueOr(args, "--dates");
+            settings.users = ValueOr(args, "--users");
+            settings.states = ValueOr(args, "--states");
             settings.lockedOnly = Has(args, "--locked-only");
             settings.symbolicNames = !Has(args, "--no-symbolic-names");
             settings.information = information;

@@ -28,16 +28,6 @@ constexpr std::string_view Separator = "\n----------------------------";
 constexpr std::string_view FieldDelimiters = ";\r\n\t ";
 constexpr std::string_view LineEnd = "\r\n";
 
-std::string LowerCase(std::string_view text)
-{
-    std::string lower(text);
-    for (char& c : lower) {
-        if (c >= 'A' && c <= 'Z')
-            c = static_cast<char>(c - 'A' + 'a');
-    }
-    return lower;
-}
-
 // The file's revisions by number, so that a history of thousands of
 // revisions costs one walk of the tree instead of one walk per revision.
 // Numbers are keyed ignoring case and the first item in tree order wins, as
@@ -48,7 +38,7 @@ public:
 
     RCSVersionItem* Find(std::string_view number) const
     {
-        const auto it = byNumber.find(LowerCase(number));
+        const auto it = byNumber.find(FoldCase(number));
         return it == byNumber.end() ? nullptr : it->second;
     }
 
@@ -65,7 +55,7 @@ public:
             // The branch points made on the way are new as well.
             for (RCSItem* up = revision; up && up != &file; up = up->parent) {
                 if (auto* made = dynamic_cast<RCSVersionItem*>(up))
-                    byNumber.emplace(LowerCase(made->name), made);
+                    byNumber.emplace(FoldCase(made->name), made);
             }
             return revision;
         }
@@ -77,7 +67,7 @@ public:
             made->file = &file;
             revision = made.get();
             parentItem->AddChild(std::move(made));
-            byNumber.emplace(LowerCase(number), revision);
+            byNumber.emplace(FoldCase(number), revision);
         }
         if (date != 0)
             revision->SetDate(date);
@@ -99,7 +89,7 @@ private:
     {
         for (auto& child : item.children) {
             if (auto* revision = dynamic_cast<RCSVersionItem*>(child.get()))
-                byNumber.emplace(LowerCase(revision->name), revision);
+                byNumber.emplace(FoldCase(revision->name), revision);
             AddBelow(*child);
         }
     }

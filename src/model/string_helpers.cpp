@@ -110,4 +110,14 @@ int CompareNoCase(std::string_view a, std::string_view b) {
 
 std::string Trim(std::string_view text) { return std::string(TrimView(text)); }
 
+std::string FoldCase(std::string_view text)
+{
+    std::string folded(text);
+    for (char& c : folded) {
+        if (c >= 'A' && c <= 'Z')
+            c = static_cast<char>(c - 'A' + 'a');
+    }
+    return folded;
+}
+
 }  // namespace kestro

@@ -45,6 +45,9 @@ std::string MakeSymbolName(std::string_view text);
 // ASCII case-insensitive comparisons. Letters are folded to lower case, then
 // unsigned bytes are compared (so "_" sorts before "a");
 // a proper prefix sorts first. CompareNoCase returns <0, 0 or >0.
+// The text with ASCII letters in lower case: a key for lookups that ignore case.
+std::string FoldCase(std::string_view text);
+
 bool EqualsNoCase(std::string_view a, std::string_view b);
 int CompareNoCase(std::string_view a, std::string_view b);
 

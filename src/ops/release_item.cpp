@@ -1,6 +1,7 @@
 #include "ops/release_item.h"
 
 #include "model/file_item.h"
+#include "model/string_helpers.h"
 #include "model/options.h"
 #include "model/time_format.h"
 #include "model/version_item.h"
@@ -9,16 +10,6 @@
 namespace kestro {
 
 namespace {
-
-std::string FoldCase(std::string_view text)
-{
-    std::string folded(text);
-    for (char& c : folded) {
-        if (c >= 'A' && c <= 'Z')
-            c = static_cast<char>(c - 'A' + 'a');
-    }
-    return folded;
-}
 
 const RCSFileItem* FileOf(const RCSItem* item)
 {

@@ -39,16 +39,6 @@ void Report(const std::string& text)
     CommandResults::instance().AppendResults(text);
 }
 
-std::string FoldCase(std::string_view text)
-{
-    std::string folded(text);
-    for (char& c : folded) {
-        if (c >= 'A' && c <= 'Z')
-            c = static_cast<char>(c - 'A' + 'a');
-    }
-    return folded;
-}
-
 // Carries the entries of the base release that the command file left alone
 // into the new release, at the revision the base checkout put in place.
 class ReceiveCoveredChecker : public TreeTraverser {
