@@ -2,7 +2,6 @@
 
 #include "app/document.h"
 #include "gui/command_dispatch.h"
-#include "gui/gui_interaction.h"
 #include "gui/main_frame.h"
 #include "model/paths.h"
 #include "model/string_helpers.h"
@@ -18,11 +17,9 @@ CKestroDoc* OpenDocumentFile(CMainFrame& frame, const QString& path)
     if (EqualsNoCase(extension, "rcs"))
         return frame.OpenProject(QString::fromStdString(fullPath)) ? &doc : nullptr;
     if (EqualsNoCase(extension, "rcc")) {
-        ShowMessageBox(&frame,
-                       QString::fromStdString(fullPath
-                                              + "\r\nis a release from another site. Receiving releases is not "
-                                                "available yet, so nothing was received."),
-                       MessageIcon::Information);
+        // The same guarded way as the Receive command: the work runs on the
+        // worker, never on this thread.
+        frame.dispatch().ReceiveCommandFile(QString::fromStdString(fullPath));
         return &doc;
     }
     if (!doc.root) {

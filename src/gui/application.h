@@ -2,7 +2,7 @@
 
 // Every file handed to the program (the command line, a drop on the window,
 // the recent-file list) arrives here and is routed by its extension: a
-// project file (".rcs") is opened, a release command file (".rcc") would be
+// project file (".rcs") is opened, a release command file (".rcc") is
 // received, and any other file is added to the project.
 
 #include <QString>

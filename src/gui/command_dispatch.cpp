@@ -8,6 +8,7 @@
 #include "gui/results_dialog.h"
 #include "gui/tree_view.h"
 #include "model/options.h"
+#include "model/paths.h"
 #include "model/root_item.h"
 #include "model/string_helpers.h"
 #include "model/version_item.h"
@@ -195,6 +196,109 @@ void CommandDispatch::Freeze()
         releases->RefreshDisplay(false);
         return result;
     });
+    doc_.SetModifiedFlag(true);
+}
+
+void CommandDispatch::RunReleaseCommand(const std::string& name, const std::function<int(QWidget*)>& showDialog,
+                                        int (SiteList::*work)())
+{
+    if (CommandLocks::instance().IsCommandRunning())
+        return;
+    {
+        // The dialog lists the sites and releases, which must stay put.
+        TreeLock lock(window_);
+        if (!doc_.root || !doc_.siteList || !doc_.releaseRoot || !doc_.root->CanFreeze())
+            return;
+        if (showDialog(window_) != QDialog::Accepted)
+            return;
+    }
+    SiteList* sites = doc_.siteList.get();
+    StartCommand(name, [sites, work] { return (sites->*work)(); });
+    doc_.SetModifiedFlag(true);
+}
+
+void CommandDispatch::Send()
+{
+    RunReleaseCommand(
+        "send",
+        [this](QWidget* parent) {
+            return SendDialog(RCSOptions::instance().send, *doc_.siteList, *doc_.releaseRoot, parent).exec();
+        },
+        &SiteList::SendRelease);
+}
+
+void CommandDispatch::Import()
+{
+    RunReleaseCommand(
+        "import",
+        [this](QWidget* parent) { return ImportDialog(RCSOptions::instance().import, *doc_.siteList, parent).exec(); },
+        &SiteList::ImportRelease);
+}
+
+void CommandDispatch::Receive()
+{
+    if (CommandLocks::instance().IsCommandRunning())
+        return;
+    {
+        TreeLock lock(window_);
+        if (!doc_.root || !doc_.root->CanFreeze())
+            return;
+    }
+    const QString path = QFileDialog::getOpenFileName(window_, QStringLiteral("Receive release from remote site"),
+                                                      QString::fromStdString(doc_.GetProjectDirectory()),
+                                                      QStringLiteral("Kestro command files (*.RCC)"));
+    if (!path.isEmpty())
+        ReceiveCommandFile(path);
+}
+
+void CommandDispatch::ReceiveCommandFile(const QString& path)
+{
+    std::string fullPath, directory, fileName, extension;
+    if (SplitPath(path.toStdString(), fullPath, directory, fileName, extension) != 1)
+        return;
+    if (!EqualsNoCase(extension, "rcc")) {
+        ShowMessageBox(window_, QString::fromStdString(fullPath + " does not appear to be a Kestro command file"),
+                       MessageIcon::None);
+        return;
+    }
+    {
+        // Waits for a running command: a file handed to the program is
+        // received once that is done, never beside it.
+        TreeLock lock(window_);
+        if (!doc_.root || !doc_.siteList || !doc_.releaseRoot || !doc_.root->CanFreeze())
+            return;
+        if (ReceiveDialog(RCSOptions::instance().receive, window_).exec() != QDialog::Accepted)
+            return;
+    }
+    SiteList* sites = doc_.siteList.get();
+    RCSRoot* root = doc_.root.get();
+    // The worker redraws the files it checked in, holding the tree, as the
+    // window may be closed before the receive is done.
+    StartCommand("release", [sites, root, fullPath] {
+        const int result = sites->ReceiveRelease(fullPath);
+        root->RefreshDisplay(true);
+        return result;
+    });
+    doc_.SetModifiedFlag(true);
+}
+
+void CommandDispatch::EditSites()
+{
+    // A command's work may read and add sites.
+    if (CommandLocks::instance().IsCommandRunning())
+        return;
+    TreeLock lock(window_);
+    if (!doc_.siteList)
+        return;
+    SiteList& sites = *doc_.siteList;
+    const Site* master = sites.master;
+    RemoteSitesDialog(sites, window_).exec();
+    if (doc_.root) {
+        // A new master takes over every revision.
+        if (sites.master != master)
+            doc_.root->SetOwningSite(sites.master);
+        doc_.root->RefreshDisplay(true);
+    }
     doc_.SetModifiedFlag(true);
 }
 

@@ -1,9 +1,10 @@
 #pragma once
 
 // What each command of the window does with the selected item. Long commands
-// (check-in, check-out, compare, merge, report, freeze) run on the command
-// worker while the results window shows their output; short ones run here on
-// the interface thread, holding the tree lock so that the status refresh
+// (check-in, check-out, compare, merge, report, freeze, and sending,
+// receiving and importing releases) run on the command worker while the
+// results window shows their output; short ones run here on the interface
+// thread, holding the tree lock so that the status refresh
 // cannot change an item under them.
 //
 // The interface thread never waits without limit for the tree: it tries for
@@ -20,6 +21,7 @@ class QWidget;
 namespace kestro {
 class CKestroDoc;
 class RCSItem;
+class SiteList;
 } // namespace kestro
 
 namespace kestro::gui {
@@ -70,6 +72,14 @@ public:
     void ChangeOwningSite();
     void ChangeWorkingDirectory();
     void EditOptions();
+    void Send();
+    void Import();
+    // Asks for a command file, then receives it as ReceiveCommandFile does.
+    void Receive();
+    // Receives a release command file (".rcc") on the worker after the
+    // Receive dialog; waits for a running command first.
+    void ReceiveCommandFile(const QString& path);
+    void EditSites();
     void ShowOutput();
 
 private:
@@ -79,6 +89,10 @@ private:
                         const std::function<int(QWidget*)>& showDialog, int (*work)(RCSItem*), bool marksModified);
     // The short commands on a revision or any item: run on this thread
     // under the tree lock when no command runs.
+    // Send and Import: the release commands whose work reads its settings
+    // from the options once the dialog confirmed them.
+    void RunReleaseCommand(const std::string& name, const std::function<int(QWidget*)>& showDialog,
+                           int (SiteList::*work)());
     void RunShortCommand(const std::function<bool(RCSItem*)>& applies, const std::function<void(RCSItem*)>& run);
 
     CKestroDoc& doc_;

@@ -17,16 +17,23 @@ class QComboBox;
 class QLineEdit;
 class QPlainTextEdit;
 class QRadioButton;
+class QTreeWidget;
 
 namespace kestro {
 
 class CKestroDoc;
 class RCSOptions;
+class RCSReleaseRoot;
+class Site;
+class SiteList;
 struct CheckinSettings;
 struct CheckoutSettings;
 struct CompareSettings;
+struct ImportSettings;
 struct MergeSettings;
+struct ReceiveSettings;
 struct ReportSettings;
+struct SendSettings;
 
 namespace gui {
 
@@ -204,6 +211,103 @@ bool EditOptions(CKestroDoc& doc, RCSOptions& options, QWidget* parent, const st
 // "description\tpatterns" lines and joins them back.
 QStringList FileTypeLines(const QString& filter);
 QString FileTypeFilter(const QStringList& lines);
+
+// "Edit Remote Site Details": one site's name, e-mail address and send
+// command. OK is refused, keeping the values as typed, for a name that
+// cannot name a site or that another site has; otherwise the send directory
+// is cleared when asked (under the old name) and the values are applied.
+// The master choice is left to the caller, since a new site must first join
+// the list.
+class EditSiteDialog : public QDialog {
+    Q_OBJECT
+public:
+    EditSiteDialog(SiteList& sites, Site& site, QWidget* parent = nullptr);
+    bool masterChecked() const;
+    void accept() override;
+
+private:
+    SiteList& sites_;
+    Site& site_;
+    QLineEdit* name_;
+    QLineEdit* email_;
+    QCheckBox* master_;
+    QLineEdit* sendCommand_;
+    QCheckBox* removeOldFiles_;
+};
+
+// "Remote sites": the remote sites with their e-mail addresses, the master
+// marked; Edit (or a double-click), Insert and Delete change the list at
+// once.
+class RemoteSitesDialog : public QDialog {
+    Q_OBJECT
+public:
+    RemoteSitesDialog(SiteList& sites, QWidget* parent = nullptr);
+
+private:
+    void Fill(const Site* selected);
+    Site* SelectedSite() const;
+    void EditSelected();
+    void InsertSite();
+    void DeleteSelected();
+
+    SiteList& sites_;
+    QTreeWidget* list_;
+};
+
+// "Send release to remote site": the original release follows the chosen
+// destination's last exchanged release.
+class SendDialog : public QDialog {
+    Q_OBJECT
+public:
+    SendDialog(SendSettings& settings, const SiteList& sites, RCSReleaseRoot& releases, QWidget* parent = nullptr);
+    void accept() override;
+
+private:
+    void PresetOriginalRelease();
+
+    SendSettings& settings_;
+    const SiteList& sites_;
+    QComboBox* destination_;
+    QComboBox* release_;
+    QComboBox* original_;
+    std::vector<QRadioButton*> choices_;
+    QCheckBox* deleteTemporary_;
+};
+
+// "Receive release".
+class ReceiveDialog : public QDialog {
+    Q_OBJECT
+public:
+    ReceiveDialog(ReceiveSettings& settings, QWidget* parent = nullptr);
+    void accept() override;
+
+private:
+    ReceiveSettings& settings_;
+    QCheckBox* lock_;
+    QCheckBox* keepTime_;
+    QCheckBox* mergeAfterImport_;
+};
+
+// "Import release": OK closes only for a valid release name.
+class ImportDialog : public QDialog {
+    Q_OBJECT
+public:
+    ImportDialog(ImportSettings& settings, const SiteList& sites, QWidget* parent = nullptr);
+    void accept() override;
+
+private:
+    ImportSettings& settings_;
+    QComboBox* site_;
+    QLineEdit* directory_;
+    QLineEdit* releaseName_;
+    QPlainTextEdit* message_;
+    QCheckBox* determineRevision_;
+    QCheckBox* lock_;
+    QCheckBox* force_;
+    QCheckBox* keepTime_;
+    QCheckBox* includeSubdirectories_;
+    QCheckBox* mergeAfterImport_;
+};
 
 } // namespace gui
 } // namespace kestro

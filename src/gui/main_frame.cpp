@@ -105,11 +105,16 @@ CMainFrame::CMainFrame(QWidget* parent) : QMainWindow(parent)
     on(Command::ResetDefaultBranch, [this] { dispatch_->ResetDefaultBranch(); });
     on(Command::ChangeOwner, [this] { dispatch_->ChangeOwningSite(); });
     on(Command::ChangeWorkingDirectory, [this] { dispatch_->ChangeWorkingDirectory(); });
+    on(Command::Send, [this] { dispatch_->Send(); });
+    on(Command::Receive, [this] { dispatch_->Receive(); });
+    on(Command::Import, [this] { dispatch_->Import(); });
+    on(Command::EditSites, [this] { dispatch_->EditSites(); });
     on(Command::About, [this] { AboutDialog(this).exec(); });
     for (Command command : {Command::Checkin, Command::Checkout, Command::Compare, Command::Merge, Command::Report,
                             Command::Freeze, Command::Synchronise, Command::Locked, Command::SetDefaultBranch,
                             Command::ResetDefaultBranch, Command::ChangeOwner, Command::ChangeWorkingDirectory,
-                            Command::Insert, Command::Delete, Command::Options, Command::Output}) {
+                            Command::Insert, Command::Delete, Command::Options, Command::Output, Command::Send,
+                            Command::Receive, Command::Import, Command::EditSites}) {
         // What a command changed shows in the enabling at once, not only at
         // the timer's next turn.
         connect(action(command), &QAction::triggered, this, &CMainFrame::UpdateCommandUI);
@@ -221,17 +226,13 @@ void CMainFrame::CreateActions()
     AddAction(Command::ChangeWorkingDirectory, QStringLiteral("Change &Working Directory"),
               QStringLiteral("Change directory containing checked out files\nWorking Directory"));
 
-    AddAction(Command::Send, QStringLiteral("&Send release to site..."), QStringLiteral("Send release to remote site\nSend"))
-        ->setToolTip(QStringLiteral("Sending releases is not available yet"));
+    AddAction(Command::Send, QStringLiteral("&Send release to site..."), QStringLiteral("Send release to remote site\nSend"));
     AddAction(Command::Receive, QStringLiteral("&Receive release from site..."),
-              QStringLiteral("Receive release from remote site\nReceive"))
-        ->setToolTip(QStringLiteral("Receiving releases is not available yet"));
+              QStringLiteral("Receive release from remote site\nReceive"));
     AddAction(Command::Import, QStringLiteral("&Import release..."),
-              QStringLiteral("Import release as if it was from a remote site\nImport release"))
-        ->setToolTip(QStringLiteral("Importing releases is not available yet"));
+              QStringLiteral("Import release as if it was from a remote site\nImport release"));
     AddAction(Command::EditSites, QStringLiteral("&Edit remote site details..."),
-              QStringLiteral("Edit remote site names, addresses, etc.\nEdit sites"))
-        ->setToolTip(QStringLiteral("Editing remote sites is not available yet"));
+              QStringLiteral("Edit remote site names, addresses, etc.\nEdit sites"));
 
     AddAction(Command::About, QStringLiteral("&About Kestro..."),
               QStringLiteral("Display program information, version number and copyright\nAbout"));
@@ -406,7 +407,8 @@ void CMainFrame::UpdateCommandUI()
 
     for (Command command : {Command::New, Command::Open, Command::Save, Command::SaveAs, Command::Exit,
                             Command::Insert, Command::Report, Command::Freeze, Command::ResetDefaultBranch,
-                            Command::Options, Command::ChangeWorkingDirectory})
+                            Command::Options, Command::ChangeWorkingDirectory, Command::Send, Command::Receive,
+                            Command::Import, Command::EditSites})
         action(command)->setEnabled(idle);
     for (QAction* recent : recentFileActions_)
         recent->setEnabled(idle);
@@ -420,8 +422,7 @@ void CMainFrame::UpdateCommandUI()
         action(command)->setEnabled(idle && answers_.isRevision);
     action(Command::Locked)->setChecked(answers_.isRevision && answers_.isLocked);
     action(Command::SetDefaultBranch)->setChecked(answers_.isRevision && answers_.isLocked);
-    for (Command command : {Command::Undo, Command::Cut, Command::Copy, Command::Paste, Command::Send,
-                            Command::Receive, Command::Import, Command::EditSites})
+    for (Command command : {Command::Undo, Command::Cut, Command::Copy, Command::Paste})
         action(command)->setEnabled(false);
 }
 

@@ -15,6 +15,7 @@
 #include "gui/results_dialog.h"
 #include "gui/tree_view.h"
 #include "model/options.h"
+#include "modal_steps.h"
 #include "support/test_project.h"
 
 #include <QAction>
@@ -43,111 +44,6 @@
 
 namespace kestro::gui {
 namespace {
-
-// Acts on the modal windows a command opens while the test's call is blocked
-// in them: each window gets the next step, which returns true once it is done
-// with the window. A window with no step left is closed and recorded, and so
-// is any window still open after two minutes, so no test can hang.
-class ModalSteps {
-public:
-    using Step = std::function<bool(QWidget*)>;
-
-    explicit ModalSteps(std::vector<Step> steps) : steps_(steps.begin(), steps.end())
-    {
-        QObject::connect(&timer_, &QTimer::timeout, [this] { poll(); });
-        timer_.start(10);
-        started_.start();
-    }
-    bool allTaken() const { return steps_.empty(); }
-    QStringList unexpected;
-
-private:
-    void poll()
-    {
-        QWidget* modal = QApplication::activeModalWidget();
-        if (!modal || modal == done_)
-            return;
-        if (steps_.empty() || started_.hasExpired(120000)) {
-            const auto* box = qobject_cast<QMessageBox*>(modal);
-            unexpected << modal->windowTitle() + (box ? ": " + box->text() : QString());
-            if (auto* dialog = qobject_cast<QDialog*>(modal))
-                dialog->reject();
-            return;
-        }
-        if (steps_.front()(modal)) {
-            done_ = modal;
-            steps_.pop_front();
-        }
-    }
-
-    std::deque<Step> steps_;
-    QPointer<QWidget> done_;
-    QTimer timer_;
-    QElapsedTimer started_;
-};
-
-ModalSteps::Step Accept(const QString& title, std::function<void(QDialog*)> fill = {})
-{
-    return [=](QWidget* window) {
-        const auto* box = qobject_cast<QMessageBox*>(window);
-        EXPECT_EQ(window->windowTitle().toStdString(), title.toStdString()) << (box ? box->text().toStdString() : "");
-        auto* dialog = qobject_cast<QDialog*>(window);
-        if (fill)
-            fill(dialog);
-        dialog->accept();
-        return true;
-    };
-}
-
-// Answers the next message box with OK; a window shown before it (the
-// results window of the command that asks) is left alone meanwhile.
-ModalSteps::Step Message(const QString& containing, std::function<void()> before = {})
-{
-    return [=](QWidget* window) {
-        auto* box = qobject_cast<QMessageBox*>(window);
-        if (!box)
-            return false;
-        EXPECT_TRUE(box->text().contains(containing)) << box->text().toStdString();
-        if (before)
-            before();
-        box->accept();
-        return true;
-    };
-}
-
-// Waits until the results window allows OK, then takes its text and closes it.
-ModalSteps::Step Results(QString* text)
-{
-    return [=](QWidget* window) {
-        auto* results = qobject_cast<CShowResultsDlg*>(window);
-        if (!results) {
-            ADD_FAILURE() << "expected the results window, got " << window->windowTitle().toStdString();
-            qobject_cast<QDialog*>(window)->reject();
-            return true;
-        }
-        auto* ok = results->findChild<QPushButton*>(QStringLiteral("ok"));
-        if (!ok->isEnabled())
-            return false;
-        *text = results->shownText();
-        ok->click();
-        return true;
-    };
-}
-
-// Lets events flow until the condition holds; false after a minute, so that
-// a fault fails the test instead of hanging it.
-bool WaitFor(const std::function<bool()>& condition)
-{
-    QElapsedTimer waited;
-    waited.start();
-    while (!condition()) {
-        if (waited.hasExpired(60000))
-            return false;
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
-        QThread::msleep(5);
-    }
-    return true;
-}
 
 class MainWindow : public testing::Test {
 protected:
@@ -341,7 +237,8 @@ TEST_F(MainWindow, CommandsWaitWhileACommandRunsEvenAfterItsWindowIsClosed)
         EXPECT_NE(results, nullptr);
         frame_->UpdateCommandUI();
         for (Command idleOnly : {Command::Checkin, Command::New, Command::Open, Command::Save, Command::Insert,
-                                 Command::Freeze, Command::Options, Command::ChangeWorkingDirectory})
+                                 Command::Freeze, Command::Options, Command::ChangeWorkingDirectory, Command::Send,
+                                 Command::Receive, Command::Import, Command::EditSites})
             EXPECT_FALSE(Enabled(idleOnly)) << static_cast<int>(idleOnly);
         EXPECT_TRUE(Enabled(Command::Output));
         EXPECT_TRUE(Enabled(Command::About));
@@ -489,7 +386,7 @@ TEST_F(MainWindow, FilesHandedToTheProgramAreRoutedByExtension)
 
     std::ofstream(directory_.filePath("London.RCC").toStdString()) << "";
     {
-        ModalSteps driver({Message("not available yet")});
+        ModalSteps driver({Message("doc\\readme.txt is not checked in")});
         EXPECT_EQ(OpenDocumentFile(*frame_, directory_.filePath("London.RCC")), &frame_->document());
         EXPECT_TRUE(driver.allTaken());
     }

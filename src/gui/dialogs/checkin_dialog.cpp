@@ -1,5 +1,6 @@
 #include "gui/dialogs.h"
 
+#include "gui/dialogs/message_keys.h"
 #include "gui/dialogs/revision_combo.h"
 #include "model/parameter_blocks.h"
 
@@ -7,44 +8,11 @@
 #include <QComboBox>
 #include <QDialogButtonBox>
 #include <QFormLayout>
-#include <QKeyEvent>
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QVBoxLayout>
 
 namespace kestro::gui {
-
-namespace {
-
-// In the message box Enter ends the dialog with OK, as in a one-line field,
-// while Ctrl+Enter starts a new line.
-class MessageKeys : public QObject {
-public:
-    MessageKeys(QPlainTextEdit* edit, QDialog* dialog) : QObject(edit), edit_(edit), dialog_(dialog)
-    {
-        edit->installEventFilter(this);
-    }
-
-    bool eventFilter(QObject* watched, QEvent* event) override
-    {
-        if (watched != edit_ || event->type() != QEvent::KeyPress)
-            return false;
-        const auto* key = static_cast<QKeyEvent*>(event);
-        if (key->key() != Qt::Key_Return && key->key() != Qt::Key_Enter)
-            return false;
-        if (key->modifiers() & Qt::ControlModifier)
-            edit_->insertPlainText(QStringLiteral("\n"));
-        else
-            dialog_->accept();
-        return true;
-    }
-
-private:
-    QPlainTextEdit* edit_;
-    QDialog* dialog_;
-};
-
-} // namespace
 
 CheckinDialog::CheckinDialog(CheckinSettings& settings, QWidget* parent)
     : QDialog(parent), settings_(settings)
