@@ -343,5 +343,33 @@ TEST_F(Sites, AReleaseSentFromOneProjectIsReceivedByAnother)
     EXPECT_TRUE(driver.allTaken());
 }
 
+TEST_F(Sites, ADirectoryTreeIsImportedAsARelease)
+{
+    MakeFreezable();
+    QTemporaryDir delivery;
+    std::filesystem::create_directories(delivery.filePath("src").toStdString());
+    std::ofstream(delivery.filePath("src/main.c").toStdString()) << "int main(void) { return 7; }\n";
+    for (const char* file : {"src/main.c", "src/parser.c", "doc/readme.txt"})
+        std::filesystem::permissions(directory_.filePath(file).toStdString(), std::filesystem::perms::owner_write,
+                                     std::filesystem::perm_options::add);
+
+    QString output;
+    Run(Command::Import, {Accept("Import release",
+                                 [&](QDialog* dialog) {
+                                     Labelled<QComboBox>(dialog, "&Source site:")->setEditText("Rome");
+                                     Labelled<QLineEdit>(dialog, "Source &Directory:")->setText(delivery.path());
+                                     Labelled<QLineEdit>(dialog, "&Release name:")->setText("Delivered");
+                                     CheckBox(dialog, "&Include subdirectories")->setChecked(true);
+                                 }),
+                          Results(&output)});
+    ASSERT_TRUE(WaitFor([] { return !CommandLocks::instance().IsCommandRunning(); }));
+    CKestroDoc& doc = frame_->document();
+    ASSERT_NE(doc.releaseRoot->FindRelease("Delivered"), nullptr) << output.toStdString();
+    EXPECT_NE(sites().Find("Rome"), nullptr);
+    std::ifstream imported(directory_.filePath("src/main.c").toStdString());
+    std::string text((std::istreambuf_iterator<char>(imported)), std::istreambuf_iterator<char>());
+    EXPECT_EQ(text, "int main(void) { return 7; }\n");
+}
+
 } // namespace
 } // namespace kestro::gui
