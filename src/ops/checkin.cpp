@@ -13,9 +13,8 @@
 #include "ops/commands.h"
 #include "sites/site_list.h"
 
-#include <fcntl.h>
+#include <chrono>
 #include <filesystem>
-#include <sys/stat.h>
 
 namespace kestro {
 
@@ -60,8 +59,7 @@ void RestoreModificationTime(const std::string& path, std::time_t time)
     const bool readOnly = (original & fs::perms::owner_write) == fs::perms::none;
     if (readOnly)
         fs::permissions(path, fs::perms::owner_write, fs::perm_options::add, error);
-    const timespec times[2] = {{0, UTIME_OMIT}, {time, 0}};
-    ::utimensat(AT_FDCWD, path.c_str(), times, 0);
+    fs::last_write_time(path, std::chrono::file_clock::from_sys(std::chrono::system_clock::from_time_t(time)), error);
     if (readOnly)
         fs::permissions(path, original, fs::perm_options::replace, error);
 }

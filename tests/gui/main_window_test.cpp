@@ -15,6 +15,7 @@
 #include "gui/results_dialog.h"
 #include "gui/tree_view.h"
 #include "model/options.h"
+#include "demo_window.h"
 #include "modal_steps.h"
 #include "support/test_project.h"
 
@@ -45,33 +46,8 @@
 namespace kestro::gui {
 namespace {
 
-class MainWindow : public testing::Test {
+class MainWindow : public DemoWindowTest {
 protected:
-    void SetUp() override
-    {
-        previous_ = std::filesystem::current_path();
-        QSettings(QStringLiteral("Fenwycliff"), QStringLiteral("Kestro")).clear();
-        test::ResetOptions();
-        RCSOptions::instance().userName = test::LoginName();
-        SetItemView(nullptr);
-        {
-            CKestroDoc builder;
-            std::string error;
-            ASSERT_TRUE(BuildDemoProject(builder, directory_.path().toStdString(), projectPath_, error)) << error;
-        }
-        frame_ = std::make_unique<CMainFrame>();
-        ASSERT_TRUE(frame_->OpenProject(QString::fromStdString(projectPath_)));
-        // The refresh pass that follows the open holds the tree now and then,
-        // which would keep the enabling from following a selection at once.
-        ASSERT_TRUE(WaitFor([] { return !CommandLocks::instance().IsRefreshPending(); }));
-    }
-
-    void TearDown() override
-    {
-        frame_.reset();
-        std::filesystem::current_path(previous_);
-    }
-
     QTreeWidgetItem* Node(const QString& prefix, QTreeWidgetItem* below = nullptr)
     {
         CKestroView& view = frame_->view();
@@ -125,10 +101,6 @@ protected:
         frame_->view().applyPendingChanges();
     }
 
-    std::filesystem::path previous_;
-    QTemporaryDir directory_;
-    std::string projectPath_;
-    std::unique_ptr<CMainFrame> frame_;
 };
 
 TEST_F(MainWindow, ShowsTheDemoProjectWithTheReleasesAboveTheFiles)

@@ -13,6 +13,7 @@
 #include "model/root_item.h"
 #include "model/version_item.h"
 #include "ops/release_root.h"
+#include "demo_window.h"
 #include "modal_steps.h"
 #include "sites/site_list.h"
 #include "support/test_project.h"
@@ -81,31 +82,8 @@ QStringList Lines(QTreeWidget* list)
     return lines;
 }
 
-class Sites : public testing::Test {
+class Sites : public DemoWindowTest {
 protected:
-    void SetUp() override
-    {
-        previous_ = std::filesystem::current_path();
-        QSettings(QStringLiteral("Fenwycliff"), QStringLiteral("Kestro")).clear();
-        test::ResetOptions();
-        RCSOptions::instance().userName = test::LoginName();
-        SetItemView(nullptr);
-        {
-            CKestroDoc builder;
-            std::string error;
-            ASSERT_TRUE(BuildDemoProject(builder, directory_.path().toStdString(), projectPath_, error)) << error;
-        }
-        frame_ = std::make_unique<CMainFrame>();
-        ASSERT_TRUE(frame_->OpenProject(QString::fromStdString(projectPath_)));
-        ASSERT_TRUE(WaitFor([] { return !CommandLocks::instance().IsRefreshPending(); }));
-    }
-
-    void TearDown() override
-    {
-        frame_.reset();
-        std::filesystem::current_path(previous_);
-    }
-
     SiteList& sites() { return *frame_->document().siteList; }
 
     // A revision of the project.
@@ -158,10 +136,6 @@ protected:
         Run(Command::Delete, {Accept("Confirm deletion")});
     }
 
-    std::filesystem::path previous_;
-    QTemporaryDir directory_;
-    std::string projectPath_;
-    std::unique_ptr<CMainFrame> frame_;
 };
 
 TEST_F(Sites, TheSiteDialogRefusesTakenAndUnusableNamesAndClearsTheSendDirectory)

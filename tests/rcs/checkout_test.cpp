@@ -24,14 +24,6 @@ namespace fs = std::filesystem;
 constexpr std::time_t Year2001 = 978307200;
 constexpr std::time_t Year2002 = 1009843200;
 
-std::string ReadText(const std::string& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
-
 std::time_t ModificationTime(const std::string& path)
 {
     struct stat info {};
@@ -96,14 +88,14 @@ TEST_F(CheckoutTest, ChangedWorkingFileIsReplacedOnlyWithForce)
     EXPECT_EQ(file->Checkout(), 1);
     EXPECT_EQ(Results(), "w.c : the working file has changed since it was last checked in or out"
                          " - check out with Force to replace it\r\n");
-    EXPECT_EQ(ReadText("w.c"), "precious edit\n");
+    EXPECT_EQ(test::ReadFile("w.c"), "precious edit\n");
     EXPECT_EQ(file->StatusCode(), Modified);
 
     settings.force = true;
     CommandResults::instance().ClearResults();
     EXPECT_EQ(file->Checkout(), 0) << Results();
     EXPECT_TRUE(Results().starts_with("co -f -l " + file->GetWorkingPath() + " RCS/w.c,v\r\n")) << Results();
-    EXPECT_EQ(ReadText("w.c"), "checked in\n");
+    EXPECT_EQ(test::ReadFile("w.c"), "checked in\n");
     EXPECT_EQ(file->workingRevision, "1.1");
     EXPECT_EQ(file->recordedTime, ModificationTime("w.c"));
     EXPECT_EQ(file->StatusCode(), CheckedIn);
@@ -123,7 +115,7 @@ TEST_F(CheckoutTest, EditInTheSecondOfTheLastCheckoutIsNotLost)
     SetModificationTime("s.c", recorded);
     CommandResults::instance().ClearResults();
     EXPECT_EQ(file->Checkout(), 1);
-    EXPECT_EQ(ReadText("s.c"), "edited at once\n");
+    EXPECT_EQ(test::ReadFile("s.c"), "edited at once\n");
     EXPECT_NE(Results().find("s.c : the working file has changed"), std::string::npos) << Results();
 }
 
@@ -140,7 +132,7 @@ TEST_F(CheckoutTest, UnchangedWorkingFileIsReplacedWithTheOptionsAsked)
     EXPECT_EQ(file->Checkout(), 0) << Results();
     EXPECT_TRUE(Results().starts_with("co -f -M -kk -u1.1 " + file->GetWorkingPath() + " RCS/k.c,v\r\n"))
         << Results();
-    EXPECT_EQ(ReadText("k.c"), "$Revision$ one\n");
+    EXPECT_EQ(test::ReadFile("k.c"), "$Revision$ one\n");
     const std::time_t checkedOut = ModificationTime("k.c");
     EXPECT_GE(checkedOut, Year2001) << "the file takes the revision's date";
     EXPECT_LT(checkedOut, Year2002);
@@ -177,7 +169,7 @@ TEST_F(CheckoutTest, DateWithABlankIsOneArgument)
     EXPECT_EQ(file->Checkout(), 0) << Results();
     EXPECT_TRUE(Results().starts_with("co -f -u \"-d1998/03/01 12:00\" " + file->GetWorkingPath()))
         << Results();
-    EXPECT_EQ(ReadText("t.c"), "january\n");
+    EXPECT_EQ(test::ReadFile("t.c"), "january\n");
     EXPECT_EQ(file->workingRevision, "1.1");
 }
 
@@ -209,8 +201,8 @@ TEST_F(CheckoutTest, CopyToAnotherFileLeavesTheWorkingFileAlone)
 
     EXPECT_EQ(file->Checkout(), 0) << Results();
     EXPECT_TRUE(Results().starts_with("co -u1.1 -p src/RCS/main.c,v >copies/old one/main.c\r\n")) << Results();
-    EXPECT_EQ(ReadText("copies/old one/main.c"), "first text\n");
-    EXPECT_EQ(ReadText("src/main.c"), "edited\n");
+    EXPECT_EQ(test::ReadFile("copies/old one/main.c"), "first text\n");
+    EXPECT_EQ(test::ReadFile("src/main.c"), "edited\n");
     EXPECT_EQ(file->workingRevision, "1.2");
     EXPECT_EQ(file->recordedTime, 1000);
     EXPECT_EQ(file->StatusCode(), Modified);
@@ -221,7 +213,7 @@ TEST_F(CheckoutTest, CopyToAnotherFileLeavesTheWorkingFileAlone)
     EXPECT_EQ(file->Checkout(), -1);
     EXPECT_EQ(Results(), "co -u1.2 -p src/RCS/main.c,v >copies/old one/main.c\r\n"
                          "Cannot create copies/old one/main.c\r\n");
-    EXPECT_EQ(ReadText("copies/old one/main.c"), "first text\n");
+    EXPECT_EQ(test::ReadFile("copies/old one/main.c"), "first text\n");
 }
 
 TEST_F(CheckoutTest, WorkingDirectoryElsewhereGetsItsDirectoriesMade)
@@ -233,7 +225,7 @@ TEST_F(CheckoutTest, WorkingDirectoryElsewhereGetsItsDirectoriesMade)
     settings.lock = false;
 
     EXPECT_EQ(file->Checkout(), 0) << Results();
-    EXPECT_EQ(ReadText("elsewhere/sub/x.c"), "x\n");
+    EXPECT_EQ(test::ReadFile("elsewhere/sub/x.c"), "x\n");
     EXPECT_EQ(file->StatusCode(), CheckedIn);
 }
 
@@ -261,16 +253,16 @@ TEST_F(CheckoutTest, ReleaseIsCheckedOutFileByFileAndNamedOnlyWhenComplete)
     // b.c lacks the symbol: a.c is still checked out, the release is not named.
     EXPECT_NE(release->Checkout(), 0);
     EXPECT_NE(Results().find("co -f -lBeta_2 " + a->GetWorkingPath()), std::string::npos) << Results();
-    EXPECT_EQ(ReadText("a.c"), "a1\n");
-    EXPECT_EQ(ReadText("b.c"), "b2\n");
+    EXPECT_EQ(test::ReadFile("a.c"), "a1\n");
+    EXPECT_EQ(test::ReadFile("b.c"), "b2\n");
     EXPECT_FALSE(fs::exists("release.h"));
 
     SetSymbol("b.c", "Beta_2:1.1");
     EXPECT_EQ(release->Checkout(), 0) << Results();
-    EXPECT_EQ(ReadText("b.c"), "b1\n");
+    EXPECT_EQ(test::ReadFile("b.c"), "b1\n");
     EXPECT_EQ(b->workingRevision, "1.1");
     EXPECT_EQ(b->FindRevision("1.1")->locker, test::LoginName());
-    EXPECT_EQ(ReadText("release.h"), "#define RELEASE \"Beta 2\"\r\n");
+    EXPECT_EQ(test::ReadFile("release.h"), "#define RELEASE \"Beta 2\"\r\n");
 }
 
 } // namespace

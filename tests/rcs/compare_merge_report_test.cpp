@@ -48,14 +48,6 @@ struct CompareMergeReportTest : test::ProjectFixture {
     ReportSettings& report() { return RCSOptions::instance().report; }
 };
 
-std::string ReadText(const std::string& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
-
 std::size_t Count(const std::string& text, const std::string& part)
 {
     std::size_t count = 0;
@@ -150,7 +142,7 @@ TEST(CompareMergeReport, MergeBranchIntoWorkingFile)
     ASSERT_EQ(RunProgram({"co", "-f", "-l1.2", "f.c"}), 0);
     RCSFileItem* file = t.Add("f.c");
     ASSERT_NE(file, nullptr);
-    const std::string trunkText = ReadText("f.c");
+    const std::string trunkText = test::ReadFile("f.c");
     t.TakeResults();
 
     t.merge().revision1 = "1.1";
@@ -162,7 +154,7 @@ TEST(CompareMergeReport, MergeBranchIntoWorkingFile)
     t.merge().ignoreKeywords = true;
     EXPECT_EQ(file->Merge(), 0);
     EXPECT_EQ(t.FirstLine(t.TakeResults()), "rcsmerge -r1.1 -r1.1.1.1 -kk" + t.Paths(*file));
-    EXPECT_EQ(ReadText("f.c"), "top\n$Revision: 1.2 $\n1\n2\n3\n4\nA\n");
+    EXPECT_EQ(test::ReadFile("f.c"), "top\n$Revision: 1.2 $\n1\n2\n3\n4\nA\n");
     EXPECT_EQ(file->FindRevision("1.2")->StatusCode(), LockedTip) << "the model is unchanged";
 }
 

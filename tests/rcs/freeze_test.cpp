@@ -46,14 +46,6 @@ struct FreezeTest : test::ProjectFixture {
     test::RecordingInteraction interaction;
 };
 
-std::string ReadFile(const std::string& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
-
 bool HasSymbol(const std::string& rlog, const std::string& symbol)
 {
     return rlog.find("\t" + symbol + "\n") != std::string::npos;
@@ -110,7 +102,7 @@ TEST(Freeze, SetsTheSymbolOnEveryWorkingRevisionAndReadsItBack)
     EXPECT_NE(results.find("rcs -NBeta_2:1.1 RCS/-x.c,v\r\n"), std::string::npos) << results;
     EXPECT_NE(Rlog("a.c").find("\tBeta_2: 1.1\n"), std::string::npos);
     EXPECT_NE(Rlog("RCS/-x.c,v").find("\tBeta_2: 1.1\n"), std::string::npos);
-    EXPECT_EQ(ReadFile("release.h"), "#define RELEASE \"Beta 2\"\n");
+    EXPECT_EQ(test::ReadFile("release.h"), "#define RELEASE \"Beta 2\"\n");
 
     // Forgotten by the project, the release comes back from the symbols.
     release->Detach();

@@ -29,14 +29,6 @@ namespace {
 
 namespace fs = std::filesystem;
 
-std::string ReadFile(const std::string& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
-
 // A revision's text as RCS holds it.
 std::string RevisionText(const std::string& rcsPath, const std::string& revision)
 {
@@ -198,14 +190,14 @@ TEST_F(ReceiveTest, ARevisionThatExistsIsAcceptedOnlyWithTheSameText)
     EXPECT_EQ(EntryOf("Beta2", "a.c"), "1.1");
     EXPECT_TRUE(doc->root->CanFreeze());
 
-    const std::string before = ReadFile(scratch.path() + "a.c");
+    const std::string before = test::ReadFile(scratch.path() + "a.c");
     test::WriteText(Incoming() + "a.c", "another history\n");
     EXPECT_EQ(Receive(CommandFile("FILE - 1.1 a.c\r\n" + Log("1.1", "a first"),
                                   "RCS1 - Beta3 Parser\r\nSITE Paris - London\r\n")),
               1);
     EXPECT_TRUE(ResultsHold("a.c : cannot checkin 1.1 - a revision of that number with another text exists here\r\n"))
         << Results();
-    EXPECT_EQ(ReadFile(scratch.path() + "a.c"), before);
+    EXPECT_EQ(test::ReadFile(scratch.path() + "a.c"), before);
     EXPECT_EQ(doc->releaseRoot->FindRelease("Beta3"), nullptr);
 }
 
@@ -276,7 +268,7 @@ TEST_F(ReceiveTest, RefusedCommandFilesChangeNothing)
     doc->root->FindFile("a.c")->UpdateStatus();
     EXPECT_EQ(Receive(CommandFile(good, "RCS1 Beta1 Beta2 Parser\r\n" + site)), 1);
     EXPECT_EQ(interaction.messages.back(), "a.c is not checked in");
-    EXPECT_EQ(ReadFile(scratch.path() + "a.c"), "edited here\n");
+    EXPECT_EQ(test::ReadFile(scratch.path() + "a.c"), "edited here\n");
 }
 
 TEST_F(ReceiveTest, ImportTakesSubdirectoriesOnlyWhenAskedAndNeverRcsOrProjectFiles)
@@ -324,7 +316,7 @@ TEST_F(ReceiveTest, ImportRefusesTheProjectsOwnTreeAndReadOnlyFiles)
                     fs::perm_options::remove);
     EXPECT_EQ(Import(delivered.path().toStdString(), "R1", false), 1);
     EXPECT_EQ(Results(), "Cannot import \"a.c\" as its working file is read-only\r\n");
-    EXPECT_EQ(ReadFile(scratch.path() + "a.c"), "kept\n");
+    EXPECT_EQ(test::ReadFile(scratch.path() + "a.c"), "kept\n");
     EXPECT_EQ(doc->releaseRoot->FindRelease("R1"), nullptr);
 }
 
@@ -335,7 +327,7 @@ TEST_F(ReceiveTest, ImportWritesTheWorkingFileThatItChecksIn)
     QTemporaryDir delivered;
     test::WriteText(delivered.path().toStdString() + "/src/a.c", "from Paris\n");
     ASSERT_EQ(Import(delivered.path().toStdString(), "R1", true), 0) << Results();
-    EXPECT_EQ(ReadFile(working.path().toStdString() + "/src/a.c"), "from Paris\n");
+    EXPECT_EQ(test::ReadFile(working.path().toStdString() + "/src/a.c"), "from Paris\n");
     EXPECT_FALSE(fs::exists(scratch.path() + "src/a.c"));
     EXPECT_EQ(RevisionText("src/RCS/a.c,v", "1.1"), "from Paris\n");
 }
@@ -351,9 +343,9 @@ TEST_F(ReceiveTest, MergeAfterImportKeepsTheChangesMadeHere)
     test::WriteText(source + "a.c", "1\n2\n3\n4\n5 in Paris\n");
     test::WriteText(source + "b.c", "new\n");
     ASSERT_EQ(Import(source, "R2", false, true), 0) << Results();
-    EXPECT_EQ(ReadFile(scratch.path() + "a.c"), "1 here\n2\n3\n4\n5 in Paris\n");
+    EXPECT_EQ(test::ReadFile(scratch.path() + "a.c"), "1 here\n2\n3\n4\n5 in Paris\n");
     EXPECT_EQ(RevisionText("RCS/a.c,v", EntryOf("R2", "a.c")), "1\n2\n3\n4\n5 in Paris\n");
-    EXPECT_EQ(ReadFile(scratch.path() + "b.c"), "new\n") << "no merge for a file new here";
+    EXPECT_EQ(test::ReadFile(scratch.path() + "b.c"), "new\n") << "no merge for a file new here";
 }
 
 TEST_F(ReceiveTest, ReceiveAndImportFromTheCommandLine)

@@ -31,14 +31,6 @@ namespace fs = std::filesystem;
 using test::CheckIn;
 using Lines = std::vector<std::string>;
 
-std::string ReadFile(const std::string& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
-
 // A command file taken apart: its command lines, and the log block that
 // follows each FILE or DIFF line (without the closing "." line).
 struct CommandFileLines {
@@ -137,7 +129,7 @@ struct SendTest : test::ProjectFixture {
         return doc->siteList->SendRelease();
     }
     std::string SendDirectory() const { return scratch.path() + "RCSSites/Parser/Paris/"; }
-    CommandFileLines CommandFile() const { return CommandFileLines(ReadFile(SendDirectory() + "London.RCC")); }
+    CommandFileLines CommandFile() const { return CommandFileLines(test::ReadFile(SendDirectory() + "London.RCC")); }
     std::string Results() const { return CommandResults::instance().Text(); }
 
     test::RecordingInteraction interaction;
@@ -164,8 +156,8 @@ TEST(Send, ChangedFilesAgainstTheOriginalWithLogBlocksAndDeletions)
         << "a lone \".\" in a log cannot end the block";
     EXPECT_TRUE(Holds(rcc.blocks[1], "first spaced"));
 
-    EXPECT_EQ(ReadFile(t.SendDirectory() + "src/a.c"), "a3\n");
-    EXPECT_EQ(ReadFile(t.SendDirectory() + "my file.c"), "spaced\n");
+    EXPECT_EQ(test::ReadFile(t.SendDirectory() + "src/a.c"), "a3\n");
+    EXPECT_EQ(test::ReadFile(t.SendDirectory() + "my file.c"), "spaced\n");
     EXPECT_FALSE(fs::exists(t.SendDirectory() + "b.c"));
     EXPECT_EQ(t.paris->lastRelease, "Beta-2");
     EXPECT_TRUE(t.doc->IsModified());
@@ -182,14 +174,14 @@ TEST(Send, AllFilesSendsUnchangedFilesAndJustDifferencesSendsRcsdiffOutput)
     EXPECT_EQ(t.CommandFile().commands,
               (Lines{"RCS1 Beta-1 Beta-2 Parser", "SITE London london@example.org Paris", "FILE 1.2 1.3 src\\a.c",
                      "FILE 1.1 1.1 b.c", "FILE - 1.1 \"my file.c\"", "DELE 1.1 - c.c"}));
-    EXPECT_EQ(ReadFile(t.SendDirectory() + "b.c"), "b1\n");
+    EXPECT_EQ(test::ReadFile(t.SendDirectory() + "b.c"), "b1\n");
 
     ASSERT_EQ(t.Send("Beta-2", "Beta-1", 2), 0) << t.Results();
     EXPECT_EQ(t.CommandFile().commands, (Lines{"RCS1 Beta-1 Beta-2 Parser", "SITE London london@example.org Paris",
                                                "DIFF 1.2 1.3 src\\a.c", "FILE - 1.1 \"my file.c\"",
                                                "DELE 1.1 - c.c"}));
-    EXPECT_EQ(ReadFile(t.SendDirectory() + "src/a.c"), "1c1\n< a2\n---\n> a3\n");
-    EXPECT_EQ(ReadFile(t.SendDirectory() + "my file.c"), "spaced\n");
+    EXPECT_EQ(test::ReadFile(t.SendDirectory() + "src/a.c"), "1c1\n< a2\n---\n> a3\n");
+    EXPECT_EQ(test::ReadFile(t.SendDirectory() + "my file.c"), "spaced\n");
 }
 
 TEST(Send, TheLastReleaseExchangedIsTheOriginalAndMovesOnlyAfterSuccess)
@@ -233,9 +225,9 @@ TEST(Send, ARevisionOnABranchBringsItsAncestorsOnThatBranch)
     EXPECT_EQ(rcc.commands, (Lines{"RCS1 Beta-1 Branch Parser", "SITE London - Paris", "FILE 1.2 1.2.1.1 src\\a.c",
                                    "FILE 1.2.1.1 1.2.1.2 src\\a.c", "FILE 1.2.1.2 1.2.1.3 src\\a.c",
                                    "DELE 1.1 - c.c"}));
-    EXPECT_EQ(ReadFile(t.SendDirectory() + "src/a.c"), "a2 b1\n");
-    EXPECT_EQ(ReadFile(t.SendDirectory() + "src/RCS-1/a.c"), "a2 b2\n");
-    EXPECT_EQ(ReadFile(t.SendDirectory() + "src/RCS-2/a.c"), "a2 b3\n");
+    EXPECT_EQ(test::ReadFile(t.SendDirectory() + "src/a.c"), "a2 b1\n");
+    EXPECT_EQ(test::ReadFile(t.SendDirectory() + "src/RCS-1/a.c"), "a2 b2\n");
+    EXPECT_EQ(test::ReadFile(t.SendDirectory() + "src/RCS-2/a.c"), "a2 b3\n");
     ASSERT_EQ(rcc.blocks.size(), 3u);
     for (std::size_t i = 0; i < 3; ++i)
         EXPECT_EQ(Revisions(rcc.blocks[i]), Lines{"1.2.1." + std::to_string(i + 1)});
@@ -267,7 +259,7 @@ TEST(Send, TheSendCommandGetsEveryValueAsOneArgumentWithoutAShell)
     EXPECT_FALSE(fs::exists(t.scratch.path() + "pwned2"));
     EXPECT_EQ(site->lastRelease, "Beta $(touch pwned2)");
 
-    const Lines commands = CommandFileLines(ReadFile(directory + "/London.RCC")).commands;
+    const Lines commands = CommandFileLines(test::ReadFile(directory + "/London.RCC")).commands;
     EXPECT_EQ(commands, (Lines{"RCS1 - \"Beta $(touch pwned2)\" Parser", "SITE London - \"Pa\"\"ris; touch pwned\"",
                                "FILE - 1.1 b.c"}));
 }
@@ -316,7 +308,7 @@ TEST(RccWriter, RevisionSubdirectoriesAndCommandLineQuoting)
         EXPECT_FALSE(WriteCommandLine(file, "DELE", "1.1", "-", "evil\r\nDELE 1.1 - main.c"));
         EXPECT_TRUE(file.Close());
     }
-    EXPECT_EQ(ReadFile(path), "FILE - \"a<b\" \"x\"\"y z\"\r\n");
+    EXPECT_EQ(test::ReadFile(path), "FILE - \"a<b\" \"x\"\"y z\"\r\n");
     EXPECT_NE(CommandResults::instance().Text().find("holds a line break"), std::string::npos);
 }
 
@@ -372,13 +364,13 @@ TEST_F(SiteCommands, ListAddEditRemoveAndSend)
     Result first = Run({"send", "--to", "Paris", "--release", "R1", "--mode", "changed"});
     ASSERT_EQ(first.exitCode, 0) << first.out << first.err;
     const std::string rcc = scratch.path() + "RCSSites/Tool/Paris/London.RCC";
-    EXPECT_EQ(CommandFileLines(ReadFile(rcc)).commands,
+    EXPECT_EQ(CommandFileLines(test::ReadFile(rcc)).commands,
               (Lines{"RCS1 - R1 Tool", "SITE London - Paris", "FILE - 1.1 a.c", "FILE - 1.1 b.c"}));
 
     // The project remembers what Paris has.
     Result second = Run({"send", "--to", "Paris", "--release", "R2", "--mode", "changed"});
     ASSERT_EQ(second.exitCode, 0) << second.out << second.err;
-    EXPECT_EQ(CommandFileLines(ReadFile(rcc)).commands,
+    EXPECT_EQ(CommandFileLines(test::ReadFile(rcc)).commands,
               (Lines{"RCS1 R1 R2 Tool", "SITE London - Paris", "FILE 1.1 1.2 a.c"}));
 
     Result cleared = Run({"send", "--to", "Paris", "--release", "R2", "--original", "R1", "--delete-temporary"});

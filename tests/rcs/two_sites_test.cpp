@@ -31,14 +31,6 @@ namespace {
 
 namespace fs = std::filesystem;
 
-std::string ReadFile(const std::string& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
-
 // The log message of one revision: rlog's lines after its date (and
 // branches) line up to the next separator row.
 std::string LogOf(const std::string& rcsPath, const std::string& revision)
@@ -194,7 +186,7 @@ TEST_F(TwoSites, ReleasesTravelBothWaysAndStayTheSame)
     ASSERT_NE(r2, nullptr);
     r2->FindFileEntry("src\\b.c")->Detach();
     ASSERT_EQ(Send("London", "R2", "", 1), 0) << Results();
-    const std::string commands = ReadFile(fromParis);
+    const std::string commands = test::ReadFile(fromParis);
     EXPECT_NE(commands.find("FILE 1.1 1.1.1.1 c.c\r\n"), std::string::npos) << commands;
     EXPECT_NE(commands.find("FILE 1.1.1.1 1.1.1.2 c.c\r\n"), std::string::npos) << commands;
     EXPECT_NE(commands.find("DELE 1.1 - src\\b.c\r\n"), std::string::npos) << commands;
@@ -214,7 +206,7 @@ TEST_F(TwoSites, ReleasesTravelBothWaysAndStayTheSame)
     CheckIn("a.c", "a 1\na Paris\na London\n", "a in London");
     ASSERT_NE(FreezeProject(*doc, "R3"), nullptr);
     ASSERT_EQ(Send("Paris", "R3", "R2", 2), 0) << Results();
-    EXPECT_NE(ReadFile(fromLondon).find("DIFF 1.1.1.1 1.1.1.1.1.1 a.c\r\n"), std::string::npos);
+    EXPECT_NE(test::ReadFile(fromLondon).find("DIFF 1.1.1.1 1.1.1.1.1.1 a.c\r\n"), std::string::npos);
     QTemporaryDir kept;
     const std::string differences = kept.path().toStdString() + "/London.RCC";
     fs::copy_file(fromLondon, differences);

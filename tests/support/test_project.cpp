@@ -31,6 +31,12 @@ void ScratchDirectory::write(const std::string& relative, const std::string& con
     std::ofstream(target, std::ios::binary) << content;
 }
 
+std::string ReadFile(const std::string& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
 std::string LoginName()
 {
     const passwd* entry = getpwuid(geteuid());

@@ -29,6 +29,9 @@ private:
     std::filesystem::path previous_;
 };
 
+// The whole content of a file; empty when it cannot be read.
+std::string ReadFile(const std::string& path);
+
 // The login name of the user running the tests, as RCS records it.
 std::string LoginName();
 

@@ -17,14 +17,6 @@ namespace {
 
 using test::ProjectFixture;
 
-std::string ReadFile(const std::string& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
-
 TEST(Document, NewProjectTakesTheDefaults)
 {
     ProjectFixture project;
@@ -103,7 +95,7 @@ TEST(Document, SavedProjectOpensWithTheSameContents)
     doc.fileTypes = "All (*.*)|*.*";
     std::string error;
     ASSERT_TRUE(doc.OnSaveDocument("P.rcs", error)) << error;
-    const std::string saved = ReadFile("P.rcs");
+    const std::string saved = test::ReadFile("P.rcs");
 
     CKestroDoc reopened;
     ASSERT_TRUE(reopened.OnOpenDocument("P.rcs", error)) << error;
@@ -121,7 +113,7 @@ TEST(Document, SavedProjectOpensWithTheSameContents)
     EXPECT_EQ(reopened.fileTypes, "All (*.*)|*.*");
     EXPECT_FALSE(reopened.IsModified());
     ASSERT_TRUE(reopened.OnSaveDocument("Q.rcs", error)) << error;
-    const std::string again = ReadFile("Q.rcs");
+    const std::string again = test::ReadFile("Q.rcs");
     // Only the root's name (the title) differs.
     std::string expected = saved;
     expected.replace(expected.find("\x01P"), 2, std::string("\x01Q"));
@@ -145,17 +137,17 @@ TEST(Document, ReleaseNameFileFillsTheTemplate)
     CKestroDoc& doc = *project.doc;
     doc.releaseNameFile = "release.h";
     doc.WriteReleaseNameFile("Beta 2");
-    EXPECT_EQ(ReadFile("release.h"), "#define RELEASE \"Beta 2\"\r\n");
+    EXPECT_EQ(test::ReadFile("release.h"), "#define RELEASE \"Beta 2\"\r\n");
 
     doc.releaseNameTemplate = "%s is number %d at 100%%, %%d stays";
     doc.WriteReleaseNameFile("R12b3");
-    EXPECT_EQ(ReadFile("release.h"), "R12b3 is number 12 at 100%, %d stays");
+    EXPECT_EQ(test::ReadFile("release.h"), "R12b3 is number 12 at 100%, %d stays");
     doc.WriteReleaseNameFile("Alpha");
-    EXPECT_EQ(ReadFile("release.h"), "Alpha is number %d at 100%, %d stays");
+    EXPECT_EQ(test::ReadFile("release.h"), "Alpha is number %d at 100%, %d stays");
 
     doc.releaseNameTemplate.clear();
     doc.WriteReleaseNameFile("Gamma");
-    EXPECT_EQ(ReadFile("release.h"), "Alpha is number %d at 100%, %d stays") << "an empty template writes nothing";
+    EXPECT_EQ(test::ReadFile("release.h"), "Alpha is number %d at 100%, %d stays") << "an empty template writes nothing";
 }
 
 } // namespace

@@ -31,12 +31,6 @@
 namespace kestro {
 namespace {
 
-std::string ReadFile(const std::string& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
 std::string U32(std::uint32_t v)
 {
     std::string s;
@@ -448,7 +442,7 @@ TEST_F(ProjectFileDamageTest, EveryTruncationIsRefused)
     FillProject(doc, 3, 3, 1, 2);
     std::string error;
     ASSERT_TRUE(doc.OnSaveDocument(Path("whole.rcs"), error)) << error;
-    const std::string whole = ReadFile(Path("whole.rcs"));
+    const std::string whole = test::ReadFile(Path("whole.rcs"));
     ASSERT_GT(whole.size(), 200u);
     for (std::size_t length = 0; length < whole.size(); ++length) {
         SCOPED_TRACE(length);
@@ -465,7 +459,7 @@ TEST_F(ProjectFileDamageTest, BytesInMemoryAreReadLikeAFile)
     FillProject(doc, 2, 2, 1, 2);
     std::string error;
     ASSERT_TRUE(doc.OnSaveDocument(Path("p.rcs"), error)) << error;
-    const std::string bytes = ReadFile(Path("p.rcs"));
+    const std::string bytes = test::ReadFile(Path("p.rcs"));
 
     ASSERT_TRUE(doc.LoadFromBytes(bytes, error)) << error;
     EXPECT_EQ(doc.root->children.size(), 2u);
@@ -479,7 +473,7 @@ TEST_F(ProjectFileDamageTest, AHundredThousandItemsSaveAndReopenUnchanged)
     FillProject(doc, 20000, 4, 5, 2000);
     std::string error;
     ASSERT_TRUE(doc.OnSaveDocument(Path("big.rcs"), error)) << error;
-    const std::string saved = ReadFile(Path("big.rcs"));
+    const std::string saved = test::ReadFile(Path("big.rcs"));
 
     ASSERT_TRUE(doc.OnOpenDocument(Path("big.rcs"), error)) << error;
     ASSERT_EQ(doc.root->children.size(), 20000u);
@@ -498,7 +492,7 @@ TEST_F(ProjectFileDamageTest, AHundredThousandItemsSaveAndReopenUnchanged)
     EXPECT_EQ(entry->revisionRef->owningSite, doc.siteList->Find("Paris"));
 
     ASSERT_TRUE(doc.OnSaveDocument(Path("big.rcs"), error)) << error;
-    EXPECT_TRUE(ReadFile(Path("big.rcs")) == saved);
+    EXPECT_TRUE(test::ReadFile(Path("big.rcs")) == saved);
 }
 
 class ProjectFileSaveTest : public ProjectFileDamageTest {
@@ -508,7 +502,7 @@ protected:
         FillProject(doc, 2, 2, 1, 2);
         std::string error;
         ASSERT_TRUE(doc.OnSaveDocument(Path("p.rcs"), error)) << error;
-        previous = ReadFile(Path("p.rcs"));
+        previous = test::ReadFile(Path("p.rcs"));
         FillProject(doc, 300, 3, 0, 0);  // a change to save
         doc.SetModifiedFlag(true);
     }
@@ -529,7 +523,7 @@ TEST_F(ProjectFileSaveTest, SaveWhereNoFileCanBeMadeChangesNothing)
         EXPECT_EQ(doc.root->name, "p");
         EXPECT_TRUE(doc.IsModified());
     }
-    EXPECT_TRUE(ReadFile(Path("p.rcs")) == previous);
+    EXPECT_TRUE(test::ReadFile(Path("p.rcs")) == previous);
 }
 
 // A file size limit makes the write fail part way, as a full disk would.
@@ -548,7 +542,7 @@ TEST_F(ProjectFileSaveTest, SaveThatFailsPartWayKeepsThePreviousFile)
 
     EXPECT_FALSE(saved);
     EXPECT_NE(error.find(Path("p.rcs")), std::string::npos) << error;
-    EXPECT_TRUE(ReadFile(Path("p.rcs")) == previous);
+    EXPECT_TRUE(test::ReadFile(Path("p.rcs")) == previous);
     EXPECT_TRUE(doc.IsModified());
     std::string reopenError;
     ASSERT_TRUE(doc.OnOpenDocument(Path("p.rcs"), reopenError)) << reopenError;

@@ -1,5 +1,6 @@
 #include "gui/dialogs.h"
 
+#include "gui/dialogs/check_box.h"
 #include "gui/dialogs/message_keys.h"
 #include "gui/dialogs/revision_combo.h"
 #include "model/parameter_blocks.h"
@@ -21,14 +22,10 @@ CheckinDialog::CheckinDialog(CheckinSettings& settings, QWidget* parent)
 
     revision_ = CreateRevisionCombo(this);
     FillRevisionCombo(revision_, settings.item, settings.revision);
-    lock_ = new QCheckBox(tr("&Lock"), this);
-    lock_->setChecked(settings.lock);
-    force_ = new QCheckBox(tr("&Force"), this);
-    force_->setChecked(settings.force);
-    determineRevision_ = new QCheckBox(tr("&Determine revision from source file"), this);
-    determineRevision_->setChecked(settings.determineRevision);
-    keepTime_ = new QCheckBox(tr("&Keep original file time"), this);
-    keepTime_->setChecked(settings.keepTime);
+    lock_ = CheckBox(tr("&Lock"), settings.lock, this);
+    force_ = CheckBox(tr("&Force"), settings.force, this);
+    determineRevision_ = CheckBox(tr("&Determine revision from source file"), settings.determineRevision, this);
+    keepTime_ = CheckBox(tr("&Keep original file time"), settings.keepTime, this);
 
     message_ = new QPlainTextEdit(this);
     // Messages from older project files may carry CR LF line ends.

@@ -1,5 +1,6 @@
 #include "gui/dialogs.h"
 
+#include "gui/dialogs/check_box.h"
 #include "gui/dialogs/revision_combo.h"
 #include "model/parameter_blocks.h"
 
@@ -20,17 +21,12 @@ CheckoutDialog::CheckoutDialog(CheckoutSettings& settings, QWidget* parent)
 
     revision_ = CreateRevisionCombo(this);
     FillRevisionCombo(revision_, settings.item, settings.revision);
-    lock_ = new QCheckBox(tr("&Lock"), this);
-    lock_->setChecked(settings.lock);
-    force_ = new QCheckBox(tr("&Force"), this);
-    force_->setChecked(settings.force);
-    determineRevision_ = new QCheckBox(tr("&Determine revision from source file"), this);
-    determineRevision_->setChecked(settings.determineRevision);
-    keepTime_ = new QCheckBox(tr("&Keep original file time"), this);
-    keepTime_->setChecked(settings.keepTime);
+    lock_ = CheckBox(tr("&Lock"), settings.lock, this);
+    force_ = CheckBox(tr("&Force"), settings.force, this);
+    determineRevision_ = CheckBox(tr("&Determine revision from source file"), settings.determineRevision, this);
+    keepTime_ = CheckBox(tr("&Keep original file time"), settings.keepTime, this);
     date_ = new QLineEdit(QString::fromStdString(settings.checkoutDate), this);
-    noKeywords_ = new QCheckBox(tr("No &Keyword substitution"), this);
-    noKeywords_->setChecked(settings.noKeywords);
+    noKeywords_ = CheckBox(tr("No &Keyword substitution"), settings.noKeywords, this);
     // Only a single file can be written to another file.
     targetFile_ = new QLineEdit(QString::fromStdString(settings.targetFile), this);
     targetFile_->setEnabled(settings.allowTargetFile);

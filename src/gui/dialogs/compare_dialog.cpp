@@ -1,5 +1,6 @@
 #include "gui/dialogs.h"
 
+#include "gui/dialogs/check_box.h"
 #include "gui/dialogs/revision_combo.h"
 #include "model/parameter_blocks.h"
 
@@ -22,18 +23,13 @@ CompareDialog::CompareDialog(CompareSettings& settings, QWidget* parent)
     revision2_ = CreateRevisionCombo(this);
     FillRevisionCombo(revision2_, settings.item, settings.revision2);
 
-    const auto check = [this](const QString& text, bool on) {
-        auto* box = new QCheckBox(text, this);
-        box->setChecked(on);
-        return box;
-    };
-    ignoreCase_ = check(tr("&Ignore case"), settings.ignoreCase);
-    ignoreWhiteSpace_ = check(tr("Ignore &White space"), settings.ignoreWhiteSpace);
-    ignoreBlankSpace_ = check(tr("Ignore &Blank space"), settings.ignoreBlankSpace);
-    ignoreBlankLines_ = check(tr("Ignore blank &Lines"), settings.ignoreBlankLines);
-    contextDiff_ = check(tr("&Context diff"), settings.contextDiff);
-    showCFunction_ = check(tr("&Show C function"), settings.showCFunction);
-    noKeywords_ = check(tr("No &Keyword substitution"), settings.noKeywords);
+    ignoreCase_ = CheckBox(tr("&Ignore case"), settings.ignoreCase, this);
+    ignoreWhiteSpace_ = CheckBox(tr("Ignore &White space"), settings.ignoreWhiteSpace, this);
+    ignoreBlankSpace_ = CheckBox(tr("Ignore &Blank space"), settings.ignoreBlankSpace, this);
+    ignoreBlankLines_ = CheckBox(tr("Ignore blank &Lines"), settings.ignoreBlankLines, this);
+    contextDiff_ = CheckBox(tr("&Context diff"), settings.contextDiff, this);
+    showCFunction_ = CheckBox(tr("&Show C function"), settings.showCFunction, this);
+    noKeywords_ = CheckBox(tr("No &Keyword substitution"), settings.noKeywords, this);
 
     auto* revisions = new QGridLayout;
     auto* label1 = new QLabel(tr("Revision &1:"), this);

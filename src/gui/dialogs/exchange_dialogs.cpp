@@ -1,5 +1,6 @@
 #include "gui/dialogs.h"
 
+#include "gui/dialogs/check_box.h"
 #include "gui/dialogs/message_keys.h"
 #include "model/item.h"
 #include "model/parameter_blocks.h"
@@ -50,13 +51,6 @@ QComboBox* RemoteSiteCombo(const SiteList& sites, const std::string& current, QW
         combo->addItem(QString::fromStdString(entry.text));
     combo->setEditText(QString::fromStdString(current));
     return combo;
-}
-
-QCheckBox* CheckBox(const QString& text, bool checked, QWidget* parent)
-{
-    auto* box = new QCheckBox(text, parent);
-    box->setChecked(checked);
-    return box;
 }
 
 } // namespace

@@ -1,5 +1,6 @@
 #include "gui/dialogs.h"
 
+#include "gui/dialogs/check_box.h"
 #include "gui/dialogs/revision_combo.h"
 #include "model/parameter_blocks.h"
 
@@ -22,8 +23,7 @@ MergeDialog::MergeDialog(MergeSettings& settings, QWidget* parent)
     FillRevisionCombo(revision1_, settings.item, settings.revision1);
     revision2_ = CreateRevisionCombo(this);
     FillRevisionCombo(revision2_, settings.item, settings.revision2);
-    ignoreKeywords_ = new QCheckBox(tr("&Ignore differences in RCS keywords"), this);
-    ignoreKeywords_->setChecked(settings.ignoreKeywords);
+    ignoreKeywords_ = CheckBox(tr("&Ignore differences in RCS keywords"), settings.ignoreKeywords, this);
 
     auto* revisions = new QGridLayout;
     auto* label1 = new QLabel(tr("Revision &1:"), this);

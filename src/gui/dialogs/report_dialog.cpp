@@ -1,5 +1,6 @@
 #include "gui/dialogs.h"
 
+#include "gui/dialogs/check_box.h"
 #include "gui/dialogs/revision_combo.h"
 #include "model/parameter_blocks.h"
 
@@ -37,10 +38,8 @@ ReportDialog::ReportDialog(ReportSettings& settings, QWidget* parent)
     dates_ = new QLineEdit(QString::fromStdString(settings.dates), this);
     users_ = new QLineEdit(QString::fromStdString(settings.users), this);
     states_ = new QLineEdit(QString::fromStdString(settings.states), this);
-    lockedOnly_ = new QCheckBox(tr("&Locked only"), this);
-    lockedOnly_->setChecked(settings.lockedOnly);
-    symbolicNames_ = new QCheckBox(tr("S&ymbolic names"), this);
-    symbolicNames_->setChecked(settings.symbolicNames);
+    lockedOnly_ = CheckBox(tr("&Locked only"), settings.lockedOnly, this);
+    symbolicNames_ = CheckBox(tr("S&ymbolic names"), settings.symbolicNames, this);
 
     auto* versions = new QGroupBox(tr("Versions to include"), this);
     auto* versionsForm = new QFormLayout(versions);
@@ -61,8 +60,7 @@ ReportDialog::ReportDialog(ReportSettings& settings, QWidget* parent)
     const QStringList choices = {tr("&All information"),    tr("&Name only"),
                                  tr("&Header only"),        tr("Header && &Text"),
                                  tr("&Log messages only"), tr("Uni&que log messages only")};
-    afterRevision_ = new QCheckBox(tr("Revisions a&fter specified revision"), this);
-    afterRevision_->setChecked(settings.afterRevision);
+    afterRevision_ = CheckBox(tr("Revisions a&fter specified revision"), settings.afterRevision, this);
     for (int index = 0; index < choices.size(); ++index) {
         auto* choice = new QRadioButton(choices[index], information);
         choice->setChecked(index == settings.information);

@@ -1,5 +1,7 @@
 #include "gui/dialogs.h"
 
+#include "gui/dialogs/check_box.h"
+
 #include "app/user_interaction.h"
 #include "gui/gui_interaction.h"
 #include "sites/site.h"
@@ -27,8 +29,7 @@ EditSiteDialog::EditSiteDialog(SiteList& sites, Site& site, QWidget* parent)
 
     name_ = new QLineEdit(QString::fromStdString(site.name), this);
     email_ = new QLineEdit(QString::fromStdString(site.emailAddress), this);
-    master_ = new QCheckBox(tr("&Master site"), this);
-    master_->setChecked(sites.IsMaster(&site));
+    master_ = CheckBox(tr("&Master site"), sites.IsMaster(&site), this);
     sendCommand_ = new QLineEdit(QString::fromStdString(site.sendCommand), this);
     // A site without a name has no send directory yet.
     removeOldFiles_ = new QCheckBox(tr("&Remove old \"Send release\" files"), this);
