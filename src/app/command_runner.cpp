@@ -5,6 +5,8 @@
 #include "model/string_helpers.h"
 
 #include <cerrno>
+#include <cstdlib>
+#include <cstring>
 #include <chrono>
 #include <condition_variable>
 #include <csignal>
@@ -14,6 +16,7 @@
 #include <vector>
 
 #include <fcntl.h>
+#include <stdlib.h>
 #include <spawn.h>
 #include <sys/types.h>
 #include <sys/wait.h>
@@ -24,13 +27,10 @@ extern char** environ;
 namespace kestro {
 namespace {
 
-const char* const kInputFile = "Kestro.IN";
-const char* const kOutputFile = "Kestro.OUT";
-
 // How long a program may take to end after SIGTERM before it is killed.
 constexpr std::chrono::seconds kTerminateGrace(2);
 
-// One run at a time: every run uses the same two scratch files.
+// One run at a time: runs share the child bookkeeping below.
 std::mutex runMutex;
 
 // The program RunCommand is waiting for. The pid is cleared once the program
@@ -60,12 +60,60 @@ private:
     int fd_;
 };
 
+// The process's own directory for scratch files, made once: mode 0700 with
+// an unpredictable name, so no other user or process can plant a file or a
+// link there. Two programs working in one project directory therefore never
+// share a program's input or output.
+class ScratchDirectory {
+public:
+    static ScratchDirectory& instance()
+    {
+        static ScratchDirectory directory;
+        return directory;
+    }
+    ~ScratchDirectory()
+    {
+        if (!path_.empty())
+            ::rmdir(path_.c_str());
+    }
+    // The directory, or empty with the reason in error when it cannot be made.
+    const std::string& path(std::string& error)
+    {
+        if (path_.empty()) {
+            // TMPDIR as the user set it: a place that does not work is
+            // reported, never silently replaced by another.
+            const char* temporary = std::getenv("TMPDIR");
+            const std::string base = temporary && *temporary ? temporary : "/tmp";
+            std::string pattern = base + "/kestro-XXXXXX";
+            if (::mkdtemp(pattern.data()) != nullptr)
+                path_ = pattern;
+            else
+                error = "Cannot create a scratch directory in " + base + ": " + std::strerror(errno);
+        }
+        return path_;
+    }
+
+private:
+    std::string path_;
+};
+
 // Every descriptor is close-on-exec: the child gets them only through the
 // dup2 onto its standard handles, and programs that other threads start never
-// inherit them.
-int OpenScratchFile(const char* name)
+// inherit them. The file is made anew (never through a link) and unlinked at
+// once, so nothing is left behind however the run ends.
+int OpenScratchFile(const char* role, std::string& error)
 {
-    return ::open(name, O_RDWR | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+    const std::string& directory = ScratchDirectory::instance().path(error);
+    if (directory.empty())
+        return -1;
+    std::string name = directory + "/" + role + "-XXXXXX";
+    const int fd = ::mkostemp(name.data(), O_CLOEXEC);
+    if (fd < 0) {
+        error = "Cannot create scratch file " + name + ": " + std::strerror(errno);
+        return -1;
+    }
+    ::unlink(name.c_str());
+    return fd;
 }
 
 int OpenRedirection(const std::string& name, bool append)
@@ -133,8 +181,8 @@ std::vector<char*> NullTerminated(std::vector<std::string>& strings)
 }
 
 // Starts the program named by the first argument, found on PATH; returns its
-// pid, or -1 when it cannot be started.
-pid_t Start(std::vector<std::string>& arguments, int input, int output, int error)
+// pid, or -1 with the reason in failure when it cannot be started.
+pid_t Start(std::vector<std::string>& arguments, int input, int output, int error, int& failure)
 {
     std::vector<std::string> environment = ChildEnvironment();
     const std::vector<char*> argv = NullTerminated(arguments);
@@ -158,10 +206,10 @@ pid_t Start(std::vector<std::string>& arguments, int input, int output, int erro
     posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF);
 
     pid_t pid = -1;
-    const int failed = posix_spawnp(&pid, argv[0], &actions, &attributes, argv.data(), envp.data());
+    failure = posix_spawnp(&pid, argv[0], &actions, &attributes, argv.data(), envp.data());
     posix_spawnattr_destroy(&attributes);
     posix_spawn_file_actions_destroy(&actions);
-    return failed != 0 ? -1 : pid;
+    return failure != 0 ? -1 : pid;
 }
 
 // Waits for the program to end and returns its exit code, or 128 + the
@@ -210,12 +258,20 @@ int RunCommand(std::string& output, const std::string& commandLine, const std::s
         results.AppendResults(line + "\r\n");
     }
 
-    const Descriptor in(OpenScratchFile(kInputFile));
+    // Whatever stops the program from running is said in the results, naming
+    // the file or program, so a failure is never just the echoed line.
+    const auto cannot = [&](const std::string& reason) {
+        output = reason;
+        results.AppendResults(reason + "\r\n");
+        return -1;
+    };
+    std::string error;
+    const Descriptor in(OpenScratchFile("in", error));
     if (!in.valid())
-        return -1;
-    const Descriptor out(OpenScratchFile(kOutputFile));
+        return cannot(error);
+    const Descriptor out(OpenScratchFile("out", error));
     if (!out.valid())
-        return -1;
+        return cannot(error);
     const bool redirecting = !redirectFile.empty();
     const Descriptor redirect(redirecting ? OpenRedirection(redirectFile, append) : -1);
     if (redirecting && !redirect.valid()) {
@@ -224,16 +280,17 @@ int RunCommand(std::string& output, const std::string& commandLine, const std::s
         return -1;
     }
     if (!WriteAll(in.get(), input) || ::lseek(in.get(), 0, SEEK_SET) != 0)
-        return -1;
+        return cannot(std::string("Cannot write the program's input: ") + std::strerror(errno));
 
     pid_t pid;
     {
         // Started and recorded in one step, so that a stop issued as soon
         // as the program runs finds it.
         std::lock_guard lock(childMutex);
-        pid = Start(arguments, in.get(), redirecting ? redirect.get() : out.get(), out.get());
+        int failure = 0;
+        pid = Start(arguments, in.get(), redirecting ? redirect.get() : out.get(), out.get(), failure);
         if (pid < 0)
-            return -1;
+            return cannot("Cannot run " + arguments.front() + ": " + std::strerror(failure));
         runningChild = pid;
         ++runNumber;
     }

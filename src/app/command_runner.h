@@ -1,9 +1,12 @@
 #pragma once
 
 // Runs an outside program to completion on the calling thread. Its standard
-// input comes from the scratch file "Kestro.IN" and its standard error (and
-// standard output, unless redirected to a file) goes to "Kestro.OUT", both in
-// the current directory, which is the project directory.
+// input comes from a scratch file and its standard error (and standard
+// output, unless redirected to a file) goes to another. Both live in a
+// directory of this process's own below the system's temporary directory
+// (mode 0700) and are unlinked as soon as they are open, so two programs
+// working in one project never read each other's input or output, and
+// nothing is left in the project directory.
 //
 // The command line is split into arguments by SplitCommandLine, the inverse
 // of AppendArgument, and the program is started directly, found on PATH:
@@ -18,9 +21,10 @@ namespace kestro {
 
 // Returns the program's exit code, or -1 when the command line is empty, a
 // scratch file or the redirection file cannot be created or the program
-// cannot be started. A program ended by a signal gives 128 + the signal
-// number. output receives the whole of "Kestro.OUT" after the program has
-// ended (empty when it did not run). Runs never overlap: a second caller
+// cannot be started; but for the redirection file, which the caller named,
+// output and the command results then say which file or program and why. A program ended by a signal gives 128 + the signal
+// number. output receives the whole of the output file after the program has
+// ended. Runs never overlap: a second caller
 // waits for the first. With echo, the command line (with " >", or " >>" when
 // appending, + the redirection file when there is one) and then
 // the output, each followed by "\r\n", go into the command results. A

@@ -77,7 +77,8 @@ TEST_F(CommandRunnerTest, ReturnsOutputAndExitCodeFromFreshScratchFiles)
     // The second run must not see what the first left in the scratch file.
     EXPECT_EQ(RunCommand(output, Fake({"echo-args", "one", "two"}), "", false), 0);
     EXPECT_EQ(output, "[one]\n[two]\n");
-    EXPECT_EQ(ReadFile("Kestro.OUT"), output);
+    // The scratch files live elsewhere: nothing is left in the project.
+    EXPECT_TRUE(std::filesystem::is_empty(std::filesystem::current_path()));
 
     EXPECT_EQ(RunCommand(output, Fake({"exit", "3"}), "", false), 3);
     EXPECT_EQ(output, "");
@@ -118,8 +119,7 @@ TEST_F(CommandRunnerTest, ExistingRedirectionFileIsRefusedAndNothingRuns)
     EXPECT_EQ(RunCommand(output, line, "", true, "existing.txt"), -1);
     EXPECT_EQ(Results(), line + " >existing.txt\r\nCannot create existing.txt\r\n");
     EXPECT_EQ(ReadFile("existing.txt"), "keep me");
-    EXPECT_EQ(ReadFile("Kestro.OUT"), "");  // the program would have written "ran" here
-    EXPECT_EQ(output, "");
+    EXPECT_EQ(output, "");  // the program would have written "ran" here
 }
 
 TEST_F(CommandRunnerTest, EchoesCommandLineThenOutput)
@@ -132,15 +132,16 @@ TEST_F(CommandRunnerTest, EchoesCommandLineThenOutput)
     EXPECT_EQ(RunCommand(output, silent, "", true), 0);
     EXPECT_EQ(Results(), hello + "\r\n[hello]\n\r\n" + silent + "\r\n\r\n");
 
-    // A program that cannot be started leaves only its command line.
+    // A program that cannot be started is named, with the reason.
     CommandResults::instance().ClearResults();
     const std::string missing = "kestro-no-such-program -r1.1 file.c";
+    const std::string reason = "Cannot run kestro-no-such-program: No such file or directory";
     EXPECT_EQ(RunCommand(output, missing, "", true), -1);
-    EXPECT_EQ(Results(), missing + "\r\n");
-    EXPECT_EQ(output, "");
+    EXPECT_EQ(Results(), missing + "\r\n" + reason + "\r\n");
+    EXPECT_EQ(output, reason);
 
     EXPECT_EQ(RunCommand(output, hello, "", false), 0);
-    EXPECT_EQ(Results(), missing + "\r\n");
+    EXPECT_EQ(Results(), missing + "\r\n" + reason + "\r\n");
 }
 
 TEST_F(CommandRunnerTest, EveryArgumentArrivesWholeAndNoShellRuns)
