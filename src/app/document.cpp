@@ -2,6 +2,7 @@
 
 #include "app/archive.h"
 #include "app/command_locks.h"
+#include "app/command_results.h"
 #include "app/user_interaction.h"
 #include "model/rlog_batch.h"
 #include "model/file_item.h"
@@ -19,9 +20,13 @@
 #include <algorithm>
 #include <atomic>
 #include <cctype>
+#include <cerrno>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <functional>
+
+#include <sys/stat.h>
 
 namespace kestro {
 
@@ -54,6 +59,18 @@ void EnterDirectory(const std::string& directory)
         std::filesystem::current_path(directory, ignored);
 }
 
+ProjectFileStamp StampOf(const struct stat& info)
+{
+    ProjectFileStamp stamp;
+    stamp.exists = true;
+    stamp.device = info.st_dev;
+    stamp.inode = info.st_ino;
+    stamp.size = info.st_size;
+    stamp.modifiedNanoseconds = std::int64_t(info.st_mtim.tv_sec) * 1000000000 + info.st_mtim.tv_nsec;
+    return stamp;
+}
+
+
 // A revision belongs to the file it hangs below, whatever an older or damaged
 // file says.
 void RepairFileLinks(RCSRoot& root)
@@ -74,6 +91,12 @@ void RepairFileLinks(RCSRoot& root)
 }
 
 } // namespace
+
+ProjectFileStamp StampOfFile(const std::string& path)
+{
+    struct stat info {};
+    return ::stat(path.c_str(), &info) == 0 ? StampOf(info) : ProjectFileStamp();
+}
 
 CKestroDoc::CKestroDoc()
 {
@@ -205,18 +228,52 @@ bool CKestroDoc::OnOpenDocument(const std::string& path, std::string& error)
         return false;
     }
     const QByteArray bytes = file.readAll();
+    // The stamp of the file just read: a save that replaced it since then
+    // made a new file, which ChangedOnDisk tells apart.
+    struct stat info {};
+    const ProjectFileStamp stamp = ::fstat(file.handle(), &info) == 0 ? StampOf(info) : ProjectFileStamp();
     file.close();
 
     DeleteContents();
     std::lock_guard tree(CommandLocks::instance().TreeMutex());
     pathName_ = FullPath(path);
+    stamp_ = stamp;
     EnterDirectory(GetProjectDirectory());
     std::string failure;
     if (!ReadProject(bytes.toStdString(), failure)) {
         error = "The project file " + path + " cannot be read: " + failure;
         return false;
     }
+    AdoptCopiedProjectDirectory();
     return true;
+}
+
+void CKestroDoc::AdoptCopiedProjectDirectory()
+{
+    const std::string projectDirectory = GetProjectDirectory();
+    if (workingDirectory == projectDirectory || !root)
+        return;
+    // The stored working directory was this project's own directory when it
+    // was saved if it still holds a project file of this name that is not
+    // this one; a working directory chosen on purpose holds none.
+    const std::string fileName = pathName_.substr(pathName_.rfind('/') + 1);
+    const std::string oldProjectFile = workingDirectory + fileName;
+    std::error_code error;
+    if (!std::filesystem::exists(oldProjectFile, error) || std::filesystem::equivalent(oldProjectFile, pathName_, error))
+        return;
+    const bool filesBeside = root->children.empty()
+                             || std::any_of(root->children.begin(), root->children.end(), [&](const auto& child) {
+                                    std::error_code missing;
+                                    return std::filesystem::exists(projectDirectory + NativePath(child->name), missing);
+                                });
+    if (!filesBeside)
+        return;
+    const std::string oldDirectory = workingDirectory;
+    SetWorkingDirectory(projectDirectory, false);
+    for (auto& child : root->children)
+        child->UpdateStatus();
+    CommandResults::instance().AppendResults("The project file was copied or moved from " + oldDirectory
+                                             + ": working on the files beside it in " + projectDirectory + "\r\n");
 }
 
 bool CKestroDoc::LoadFromBytes(const std::string& bytes, std::string& error)
@@ -297,21 +354,49 @@ bool CKestroDoc::OnSaveDocument(const std::string& path, std::string& error)
     pathName_ = fullPath;
     root->SetName(GetTitle());
 
-    Archive ar;
-    Store(ar);
-
-    QSaveFile file(QString::fromStdString(fullPath));
-    const QByteArray bytes = QByteArray::fromStdString(ar.bytes());
-    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit()) {
-        error = "Cannot save project file " + path + ": " + file.errorString().toStdString();
+    const auto fail = [&](const std::string& reason) {
+        error = "Cannot save project file " + path + ": " + reason;
         pathName_ = oldPathName;
         workingDirectory = oldWorkingDirectory;
         root->SetName(oldRootName);
         return false;
+    };
+    if (fullPath == oldPathName && ChangedOnDisk())
+        return fail("it has been changed by another program since it was read");
+
+    Archive ar;
+    Store(ar);
+
+    // QSaveFile buffers: a write that fails only when the buffer is flushed
+    // (a full disk, a file size limit) shows in flush(), and commit() would
+    // still put the short file in place. So the file is committed only once
+    // every byte has reached it.
+    QSaveFile file(QString::fromStdString(fullPath));
+    const QByteArray bytes = QByteArray::fromStdString(ar.bytes());
+    errno = 0;
+    const bool written = file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size() && file.flush();
+    const int writeError = errno;
+    if (!written || !file.commit()) {
+        // A failed flush leaves Qt with no reason of its own; the system's
+        // ("No space left on device", "File too large") is the one to show.
+        std::string reason = file.errorString().toStdString();
+        if ((reason.empty() || reason == "Unknown error") && writeError != 0)
+            reason = std::strerror(writeError);
+        file.cancelWriting();
+        return fail(reason);
     }
+    stamp_ = StampOfFile(fullPath);
     EnterDirectory(GetProjectDirectory());
     SetModifiedFlag(false);
     return true;
+}
+
+bool CKestroDoc::ChangedOnDisk() const
+{
+    if (pathName_.empty())
+        return false;
+    const ProjectFileStamp now = StampOfFile(pathName_);
+    return now.exists && now != stamp_;
 }
 
 void CKestroDoc::Store(Archive& ar)

@@ -17,6 +17,21 @@ class RCSRoot;
 class RCSReleaseRoot;
 class SiteList;
 
+// What tells one version of the project file on disk from another: a save
+// replaces the file, so a new file, size or time means another program
+// wrote it.
+struct ProjectFileStamp {
+    bool exists = false;
+    std::uint64_t device = 0;
+    std::uint64_t inode = 0;
+    std::int64_t size = 0;
+    std::int64_t modifiedNanoseconds = 0;
+    bool operator==(const ProjectFileStamp&) const = default;
+};
+
+// The stamp of the file at path now; exists is false when there is none.
+ProjectFileStamp StampOfFile(const std::string& path);
+
 class CKestroDoc {
 public:
     // The newest layout of the project file; older ones down to 1 are read.
@@ -56,8 +71,14 @@ public:
     // Reads a project held in memory, as OnOpenDocument reads a file. The
     // document then has no file name; on failure it is left empty.
     bool LoadFromBytes(const std::string& bytes, std::string& error);
-    // Writes the project file atomically: on failure the previous file stays.
+    // Writes the project file atomically: on failure (a write, the flush or
+    // the rename failed) the previous file stays byte for byte. The file the
+    // project was read from is not overwritten once another program has
+    // changed it (see ChangedOnDisk).
     bool OnSaveDocument(const std::string& path, std::string& error);
+    // True when the project file has been replaced or changed on disk since
+    // this document read or last wrote it.
+    bool ChangedOnDisk() const;
 
     // Adds a working file, or the working file of an RCS file named inside an
     // RCS subdirectory, and reads its history. A file already in the project
@@ -79,6 +100,9 @@ public:
 
 private:
     void EnsureDefaultSite();
+    // A project file copied or moved with its files still names the old
+    // directory as its working directory; it then works on its own files.
+    void AdoptCopiedProjectDirectory();
     // Reads the project from bytes; on failure empties the document and
     // returns what is wrong in failure.
     bool ReadProject(const std::string& bytes, std::string& failure);
@@ -87,6 +111,7 @@ private:
 
     std::string pathName_;
     bool modified_ = false;
+    ProjectFileStamp stamp_;  // of pathName_ as last read or written
 };
 
 } // namespace kestro
