@@ -1,6 +1,7 @@
 #include "cli/cli_session.h"
 
 #include "app/command_results.h"
+#include "model/paths.h"
 
 #include <iostream>
 
@@ -34,15 +35,22 @@ int Fail(const std::string& message)
     return 1;
 }
 
-bool Session::Open(const std::string& projectPath)
+bool Session::Open(const std::string& projectPath, bool changesProject)
 {
-    path_ = projectPath;
+    path_ = FullPath(projectPath);
     std::string error;
-    if (!doc.OnOpenDocument(projectPath, error)) {
+    if (changesProject) {
+        lock_ = std::make_unique<ProjectLock>(path_);
+        if (lock_->Acquire(lockWait, error) != ProjectLock::Result::Locked) {
+            Fail(error);
+            return false;
+        }
+    }
+    CommandResults::instance().ClearResults();
+    if (!doc.OnOpenDocument(path_, error)) {
         Fail(error);
         return false;
     }
-    CommandResults::instance().ClearResults();
     return true;
 }
 

@@ -4,9 +4,12 @@
 // prints the command results and saves the project when it changed.
 
 #include "app/document.h"
+#include "app/project_lock.h"
 #include "app/user_interaction.h"
 #include "cli/cli_arguments.h"
 
+#include <chrono>
+#include <memory>
 #include <string>
 
 namespace kestro::cli {
@@ -23,9 +26,16 @@ public:
 
 class Session {
 public:
+    // How long a command waits for another program to finish with the project.
+    static inline std::chrono::seconds lockWait{60};
+
     // Opens the project; false (after telling why on standard error) when
-    // it cannot be read.
-    bool Open(const std::string& projectPath);
+    // it cannot be read. A command that may change the project first locks
+    // it for the whole run, so that no other program changes it in between;
+    // it refuses to run when the lock cannot be had. The path is taken
+    // relative to the caller's directory, before the project's becomes
+    // current.
+    bool Open(const std::string& projectPath, bool changesProject = true);
     // Prints the command results, saves a modified project and returns the
     // exit status for the operation's result.
     int Finish(int result);
@@ -34,6 +44,7 @@ public:
 
 private:
     std::string path_;
+    std::unique_ptr<ProjectLock> lock_;
 };
 
 int Fail(const std::string& message);

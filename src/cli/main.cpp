@@ -98,6 +98,10 @@ const char* const usage =
     "\n"
     "The command results are printed on standard output, messages on standard\n"
     "error; the project is saved when the command changed it.\n"
+    "\n"
+    "A command that changes the project locks it (PROJECT.rcs.lock) while it\n"
+    "runs; another waits for the lock up to --wait SECONDS (default 60), then\n"
+    "gives up, naming the program that holds it.\n"
     "Exit status: 0 on success, the failing operation's result (1 when it was\n"
     "refused) otherwise, 2 for a usage error.\n";
 
@@ -123,7 +127,7 @@ int main(int argc, char** argv)
     std::string error;
     if (!ParseArguments(arguments,
                         {"-m", "-r", "-d", "-1", "-2", "--to", "--dates", "--users", "--states", "--information",
-                         "--email", "--send-command", "--name", "--release", "--original", "--mode", "--site", "--dir"},
+                         "--email", "--send-command", "--name", "--release", "--original", "--mode", "--site", "--dir", "--wait"},
                         args, error))
         return UsageError(error);
     if (args.command.empty())
@@ -158,6 +162,13 @@ int main(int argc, char** argv)
     const auto command = commands.find(args.command);
     if (command == commands.end())
         return UsageError("unknown command " + args.command);
+    if (const std::string* wait = Value(args, "--wait")) {
+        bool number = false;
+        const int seconds = QString::fromStdString(*wait).toInt(&number);
+        if (!number || seconds < 0)
+            return UsageError("--wait needs a number of seconds");
+        Session::lockWait = std::chrono::seconds(seconds);
+    }
     kestro::RCSOptions::instance().LoadOptions();
     kestro::SetUserInteraction(&CommandLineInteraction::instance());
     return command->second(args);

@@ -30,7 +30,7 @@ int CommandShow(const Arguments& args)
     TextTreeView view;
     SetItemView(&view);
     Session session;
-    const bool opened = session.Open(args.project);
+    const bool opened = session.Open(args.project, false);
     if (opened)
         session.doc.InsertTreesIntoView();
     SetItemView(nullptr);
@@ -44,13 +44,14 @@ int CommandAdd(const Arguments& args)
 {
     if (args.items.empty())
         return Fail("add needs the files to add");
+    // Paths may be written with either separator and are taken relative to
+    // the caller's directory, before the project's becomes current.
+    std::vector<std::string> paths;
+    for (const std::string& item : args.items)
+        paths.push_back(FullPath(NativePath(item)));
     Session session;
     if (!session.Open(args.project))
         return 1;
-    // Paths may be written with either separator.
-    std::vector<std::string> paths;
-    for (const std::string& item : args.items)
-        paths.push_back(NativePath(item));
     const std::vector<RCSFileItem*> added = session.doc.AddFiles(paths);
     return session.Finish(added.size() == args.items.size() ? 0 : 1);
 }

@@ -49,7 +49,7 @@ int RunOnItems(const Arguments& args, bool marksModified, bool (RCSItem::*prepar
                bool (RCSItem::*can)() const = nullptr)
 {
     Session session;
-    if (!session.Open(args.project))
+    if (!session.Open(args.project, marksModified))
         return 1;
     std::vector<RCSItem*> items;
     if (!ResolveItems(session, args, items))
