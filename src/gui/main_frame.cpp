@@ -2,6 +2,7 @@
 
 #include "app/command_locks.h"
 #include "app/document.h"
+#include "app/project_lock.h"
 #include "gui/application.h"
 #include "gui/command_dispatch.h"
 #include "gui/dialogs.h"
@@ -10,6 +11,7 @@
 #include "gui/tree_view.h"
 #include "model/item.h"
 #include "model/options.h"
+#include "model/paths.h"
 
 #include <QAction>
 #include <QApplication>
@@ -22,6 +24,7 @@
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QMimeData>
+#include <QPushButton>
 #include <QSettings>
 #include <QStatusBar>
 #include <QTimer>
@@ -129,9 +132,11 @@ CMainFrame::CMainFrame(QWidget* parent) : QMainWindow(parent)
     connect(enablingTimer_, &QTimer::timeout, this, &CMainFrame::UpdateCommandUI);
     enablingTimer_->start();
     // Back from another program, whose edits may have changed any file.
-    connect(qApp, &QGuiApplication::applicationStateChanged, this, [this] {
+    connect(qApp, &QGuiApplication::applicationStateChanged, this, [this](Qt::ApplicationState state) {
         if (doc_ && doc_->root)
             CommandLocks::instance().StartStatusRefresh();
+        if (state == Qt::ApplicationActive)
+            QTimer::singleShot(0, this, &CMainFrame::CheckProjectOnDisk);
     });
     UpdateCommandUI();
 }
@@ -452,8 +457,11 @@ bool CMainFrame::NewDocument()
 
 bool CMainFrame::OpenProject(const QString& path)
 {
-    if (!SaveModified())
-        return false;
+    return SaveModified() && LoadProject(path);
+}
+
+bool CMainFrame::LoadProject(const QString& path)
+{
     std::string error;
     bool opened;
     {
@@ -496,11 +504,21 @@ bool CMainFrame::SaveDocumentAs()
 
 bool CMainFrame::SaveTo(const QString& path)
 {
+    const std::string target = FullPath(path.toStdString());
+    if (target == doc_->GetPathName() && doc_->ChangedOnDisk())
+        return OfferReloadOrSaveAs();
     std::string error;
-    bool saved;
+    bool saved = false;
     {
-        TreeLock lock(this);
-        saved = doc_->OnSaveDocument(path.toStdString(), error);
+        // A command-line run holds the lock for its whole run; a short wait
+        // keeps the window live, and the user can save again later. Where no
+        // lock can be made the save itself says why it fails.
+        ProjectLock projectLock(target);
+        if (projectLock.Acquire(std::chrono::seconds(2), error) != ProjectLock::Result::Busy) {
+            error.clear();
+            TreeLock lock(this);
+            saved = doc_->OnSaveDocument(path.toStdString(), error);
+        }
     }
     if (!saved) {
         ShowMessageBox(this, QString::fromStdString(error), MessageIcon::Warning);
@@ -509,6 +527,43 @@ bool CMainFrame::SaveTo(const QString& path)
     AddRecentFile(QString::fromStdString(doc_->GetPathName()));
     UpdateCaption();
     return true;
+}
+
+bool CMainFrame::OfferReloadOrSaveAs()
+{
+    QMessageBox box(QMessageBox::Warning, QStringLiteral("Kestro"),
+                    QStringLiteral("%1 has been changed by another program since it was read here.\n"
+                                   "Reload it (the changes made here are lost), or save this version "
+                                   "under another name?")
+                        .arg(QString::fromStdString(doc_->GetPathName())),
+                    QMessageBox::Cancel, this);
+    QPushButton* reload = box.addButton(QStringLiteral("&Reload"), QMessageBox::DestructiveRole);
+    QPushButton* saveAs = box.addButton(QStringLiteral("Save &As..."), QMessageBox::AcceptRole);
+    box.setDefaultButton(saveAs);
+    box.exec();
+    if (box.clickedButton() == saveAs)
+        return SaveDocumentAs();
+    if (box.clickedButton() == reload)
+        LoadProject(QString::fromStdString(doc_->GetPathName()));
+    return false;
+}
+
+void CMainFrame::CheckProjectOnDisk()
+{
+    if (!doc_ || CommandLocks::instance().IsRunning() || !doc_->ChangedOnDisk() || QApplication::activeModalWidget())
+        return;
+    const ProjectFileStamp onDisk = StampOfFile(doc_->GetPathName());
+    if (onDisk == declinedReload_)
+        return;
+    declinedReload_ = onDisk;
+    QString text = QStringLiteral("%1 has been changed by another program.\nReload it?")
+                       .arg(QString::fromStdString(doc_->GetPathName()));
+    if (doc_->IsModified())
+        text = QStringLiteral("%1 has been changed by another program.\n"
+                              "Reload it and lose the changes made here?")
+                   .arg(QString::fromStdString(doc_->GetPathName()));
+    if (QMessageBox::question(this, QStringLiteral("Kestro"), text) == QMessageBox::Yes)
+        LoadProject(QString::fromStdString(doc_->GetPathName()));
 }
 
 void CMainFrame::UpdateCaption()

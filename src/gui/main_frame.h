@@ -5,6 +5,8 @@
 // date, keeps its position and the toolbar's state between sessions, and
 // asks to save a changed project before it is replaced or the program ends.
 
+#include "app/document.h"
+
 #include <QMainWindow>
 
 #include <map>
@@ -14,10 +16,6 @@
 class QAction;
 class QLabel;
 class QTimer;
-
-namespace kestro {
-class CKestroDoc;
-}
 
 namespace kestro::gui {
 
@@ -86,6 +84,10 @@ public:
     bool SaveDocumentAs();
     bool SaveModified();
     QStringList RecentFiles() const;
+    // Another program (the command line, a second window) may have saved
+    // the project since this window read it: offers to reload it, once for
+    // each version on disk. Runs whenever the application becomes active.
+    void CheckProjectOnDisk();
 
     // Recomputes which commands are available; also runs on a short timer.
     void UpdateCommandUI();
@@ -108,6 +110,11 @@ private:
     void RemoveRecentFile(const QString& path);
     void UpdateRecentFileActions();
     bool SaveTo(const QString& path);
+    // Reads the project file, replacing the project shown, without asking.
+    bool LoadProject(const QString& path);
+    // Saving over a project file that changed on disk would lose the other
+    // program's changes: the user reloads it or saves elsewhere.
+    bool OfferReloadOrSaveAs();
     void OpenRecentFile(int index);
 
     // What the selected item allows, read when the tree could be locked;
@@ -134,6 +141,7 @@ private:
     QLabel* workingDirectoryPane_ = nullptr;
     QTimer* enablingTimer_;
     ItemAnswers answers_;
+    ProjectFileStamp declinedReload_;  // the version on disk the user chose not to load
 };
 
 } // namespace kestro::gui

@@ -15,6 +15,7 @@
 #include "gui/results_dialog.h"
 #include "gui/tree_view.h"
 #include "model/options.h"
+#include "sites/site_list.h"
 #include "demo_window.h"
 #include "modal_steps.h"
 #include "support/test_project.h"
@@ -29,6 +30,7 @@
 #include <QMessageBox>
 #include <QMimeData>
 #include <QPointer>
+#include <QProcess>
 #include <QPushButton>
 #include <QSettings>
 #include <QTemporaryDir>
@@ -269,6 +271,56 @@ TEST_F(MainWindow, AProjectOpenedWhileACommandRunsWaitsForIt)
         EXPECT_TRUE(extra.startsWith("Kestro: Waiting for hold thread")) << extra.toStdString();
     EXPECT_EQ(File("src\\extra.c"), nullptr) << "the project was read again";
     EXPECT_NE(File("src\\main.c"), nullptr);
+}
+
+TEST_F(MainWindow, AProjectChangedByAnotherProgramIsNeverOverwrittenSilently)
+{
+    // The command line adds a site while the window has the project open.
+    QProcess cli;
+    cli.start(KESTRO_CLI, {"sites", QString::fromStdString(projectPath_), "add", "Paris"});
+    ASSERT_TRUE(cli.waitForFinished(60000));
+    ASSERT_EQ(cli.exitCode(), 0) << cli.readAllStandardError().toStdString();
+    const std::string onDisk = test::ReadFile(projectPath_);
+    frame_->document().SetModifiedFlag(true);
+
+    const auto answer = [](QMessageBox::StandardButton button) {
+        return [button](QWidget* window) {
+            auto* box = qobject_cast<QMessageBox*>(window);
+            EXPECT_TRUE(box && box->text().contains("has been changed by another program"));
+            if (box)
+                box->button(button)->click();
+            return true;
+        };
+    };
+    {
+        // Coming back to the window offers a reload, once for each version.
+        ModalSteps declined({answer(QMessageBox::No)});
+        frame_->CheckProjectOnDisk();
+        frame_->CheckProjectOnDisk();
+        EXPECT_TRUE(declined.allTaken());
+        EXPECT_TRUE(declined.unexpected.isEmpty());
+    }
+    {
+        // Saving offers a reload or another name; Cancel writes nothing.
+        ModalSteps cancelled({answer(QMessageBox::Cancel)});
+        EXPECT_FALSE(frame_->SaveDocument());
+        EXPECT_TRUE(cancelled.allTaken());
+        EXPECT_EQ(test::ReadFile(projectPath_), onDisk);
+        EXPECT_TRUE(frame_->document().IsModified());
+    }
+    ModalSteps reloaded({[](QWidget* window) {
+        auto* box = qobject_cast<QMessageBox*>(window);
+        for (QAbstractButton* button : box->buttons()) {
+            if (button->text() == "&Reload")
+                button->click();
+        }
+        return true;
+    }});
+    EXPECT_FALSE(frame_->SaveDocument());
+    EXPECT_TRUE(reloaded.allTaken());
+    EXPECT_NE(frame_->document().siteList->Find("Paris"), nullptr);
+    EXPECT_FALSE(frame_->document().IsModified());
+    EXPECT_EQ(test::ReadFile(projectPath_), onDisk);
 }
 
 TEST_F(MainWindow, AWorkerAsksThroughAMessageBoxAndGoesOn)
