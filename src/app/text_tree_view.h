@@ -31,6 +31,7 @@ public:
     RCSItem* itemOf(NodeId node) const override;
 
     const Node* node(NodeId id) const;
+    const std::vector<NodeId>& topLevelNodes() const { return topLevel_; }
     NodeId selected() const { return selected_; }
     // One node a line, two spaces of indent per level; with codes each line
     // starts with the node's image number in brackets.

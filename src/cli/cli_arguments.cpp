@@ -13,8 +13,8 @@ const std::string* Value(const Arguments& args, const char* option)
     return it == args.values.end() ? nullptr : &it->second;
 }
 
-bool ParseArguments(const std::vector<std::string>& arguments, const std::set<std::string>& valueOptions,
-                    Arguments& parsed, std::string& error)
+bool ParseArguments(const std::vector<std::string>& arguments, const OptionSet& known, Arguments& parsed,
+                    std::string& error)
 {
     bool optionsEnded = false;
     std::size_t positional = 0;
@@ -25,14 +25,25 @@ bool ParseArguments(const std::vector<std::string>& arguments, const std::set<st
             continue;
         }
         if (!optionsEnded && argument.size() > 1 && argument[0] == '-') {
-            if (valueOptions.count(argument)) {
-                if (i + 1 >= arguments.size()) {
-                    error = "Option " + argument + " needs a value";
+            const std::size_t equals = argument.starts_with("--") ? argument.find('=') : std::string::npos;
+            const std::string name = argument.substr(0, equals);
+            if (known.values.count(name)) {
+                if (equals != std::string::npos) {
+                    parsed.values[name] = argument.substr(equals + 1);
+                } else if (i + 1 < arguments.size()) {
+                    parsed.values[name] = arguments[++i];
+                } else {
+                    error = "option " + name + " needs a value";
                     return false;
                 }
-                parsed.values[argument] = arguments[++i];
+            } else if (known.flags.count(name) && equals == std::string::npos) {
+                parsed.flags.insert(name);
             } else {
-                parsed.flags.insert(argument);
+                error = known.flags.count(name) ? "option " + name + " takes no value"
+                                                : "unknown option " + argument
+                                                      + (parsed.command.empty() ? std::string()
+                                                                                : " for " + parsed.command);
+                return false;
             }
             continue;
         }

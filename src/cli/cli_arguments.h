@@ -17,14 +17,21 @@ struct Arguments {
     std::set<std::string> flags;                 // options that do not
 };
 
-// Options named in valueOptions take the next argument as their value;
-// every other argument starting with "-" is a flag. "--" ends the options.
-// Returns false with a message when an option lacks its value.
+// The options one command knows.
+struct OptionSet {
+    std::set<std::string> flags;
+    std::set<std::string> values;  // each takes the next argument
+};
+
 // Whether a flag was given, and the value of an option (null when absent).
 bool Has(const Arguments& args, const char* flag);
 const std::string* Value(const Arguments& args, const char* option);
 
-bool ParseArguments(const std::vector<std::string>& arguments, const std::set<std::string>& valueOptions,
-                    Arguments& parsed, std::string& error);
+// Every argument starting with "-" must be one of known's options, and an
+// option that takes a value must have one; "--" ends the options, so what
+// follows is an item even when it starts with "-". "--name=value" is the
+// same as "--name value". Returns false with a one-line reason otherwise.
+bool ParseArguments(const std::vector<std::string>& arguments, const OptionSet& known, Arguments& parsed,
+                    std::string& error);
 
 } // namespace kestro::cli

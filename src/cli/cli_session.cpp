@@ -35,6 +35,12 @@ int Fail(const std::string& message)
     return 1;
 }
 
+int UsageFail(const std::string& message)
+{
+    Fail(message);
+    return 2;
+}
+
 bool Session::Open(const std::string& projectPath, bool changesProject)
 {
     path_ = FullPath(projectPath);
@@ -63,8 +69,7 @@ int Session::Finish(int result)
         if (!doc.OnSaveDocument(path_, error))
             return Fail(error);
     }
-    // Exit statuses are a byte: any failure must stay non-zero.
-    return result == 0 ? 0 : ((result & 0xFF) != 0 ? (result & 0xFF) : 1);
+    return result == 0 ? 0 : 1;
 }
 
 } // namespace kestro::cli

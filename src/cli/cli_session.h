@@ -37,7 +37,8 @@ public:
     // current.
     bool Open(const std::string& projectPath, bool changesProject = true);
     // Prints the command results, saves a modified project and returns the
-    // exit status for the operation's result.
+    // exit status for the operation's result: 0 when it succeeded, 1 when
+    // it (or the save) failed.
     int Finish(int result);
 
     CKestroDoc doc;
@@ -47,7 +48,10 @@ private:
     std::unique_ptr<ProjectLock> lock_;
 };
 
+// A message on standard error; the exit status for a failed item (1) or for
+// a command line that cannot be run as given (2).
 int Fail(const std::string& message);
+int UsageFail(const std::string& message);
 
 // Every command: takes the parsed arguments, returns the exit status.
 int CommandNew(const Arguments& args);
@@ -71,5 +75,6 @@ int CommandSites(const Arguments& args);
 int CommandSend(const Arguments& args);
 int CommandReceive(const Arguments& args);
 int CommandImport(const Arguments& args);
+int CommandOptions(const Arguments& args);
 
 } // namespace kestro::cli

@@ -14,8 +14,6 @@ namespace kestro::cli {
 
 int CommandReceive(const Arguments& args)
 {
-    if (args.items.size() != 1)
-        return Fail("receive needs the command file (FILE.RCC)");
     // Opening the project makes its directory current.
     const std::string path = FullPath(args.items.front());
     std::error_code error;
@@ -40,16 +38,15 @@ int CommandImport(const Arguments& args)
     const std::string* site = Value(args, "--site");
     const std::string* directory = Value(args, "--dir");
     const std::string* release = Value(args, "--release");
-    if (!site || !directory || !release || !args.items.empty())
-        return Fail("import needs --site SITE, --dir DIRECTORY and --release NAME");
+    if (!site || !directory || !release)
+        return UsageFail("import needs --site SITE, --dir DIRECTORY and --release NAME");
     if (!IsValidReleaseName(*release))
         return 1;
     const std::string sourceDirectory = FullPath(*directory);
     Session session;
     if (!session.Open(args.project))
         return 1;
-    // The settings the import dialog would hold; the check-in switches stay
-    // as the project keeps them.
+    // The settings the import dialog would hold, each from the command line.
     ImportSettings& settings = RCSOptions::instance().import;
     settings.sourceSite = *site;
     settings.sourceDirectory = sourceDirectory;
@@ -58,6 +55,10 @@ int CommandImport(const Arguments& args)
     settings.message = message ? *message : std::string();
     settings.includeSubdirectories = Has(args, "--subdirectories");
     settings.mergeAfterImport = Has(args, "--merge");
+    settings.lock = Has(args, "--lock");
+    settings.force = Has(args, "--force");
+    settings.keepTime = Has(args, "--keep-time");
+    settings.determineRevision = Has(args, "--determine-revision");
     const int result = session.doc.siteList->ImportRelease();
     session.doc.SetModifiedFlag(true);
     return session.Finish(result);

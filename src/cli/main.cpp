@@ -2,13 +2,13 @@
 // the command changed it.
 
 #include "cli/cli_arguments.h"
+#include "cli/command_table.h"
 #include "cli/cli_session.h"
 #include "model/options.h"
 
 #include <QCoreApplication>
 
 #include <iostream>
-#include <map>
 
 namespace {
 
@@ -107,7 +107,7 @@ const char* const usage =
 
 int UsageError(const std::string& message)
 {
-    std::cerr << "kestro-cli: " << message << "\n\n" << usage;
+    std::cerr << "kestro-cli: " << message << " (kestro-cli --help lists every command)\n";
     return 2;
 }
 
@@ -117,51 +117,25 @@ int main(int argc, char** argv)
 {
     QCoreApplication application(argc, argv);
     const std::vector<std::string> arguments(argv + 1, argv + argc);
-    for (const std::string& argument : arguments) {
-        if (argument == "--help" || argument == "-h") {
-            std::cout << usage;
-            return 0;
-        }
+    if (arguments.empty())
+        return UsageError("no command given");
+    if (arguments.front() == "--help" || arguments.front() == "-h" || arguments.front() == "help") {
+        std::cout << usage;
+        return 0;
     }
+    if (arguments.front() == "--version") {
+        std::cout << "kestro-cli " KESTRO_VERSION "\n";
+        return 0;
+    }
+    const CommandSpec* spec = FindCommand(arguments.front());
+    if (!spec)
+        return UsageError("unknown command " + arguments.front());
     Arguments args;
     std::string error;
-    if (!ParseArguments(arguments,
-                        {"-m", "-r", "-d", "-1", "-2", "--to", "--dates", "--users", "--states", "--information",
-                         "--email", "--send-command", "--name", "--release", "--original", "--mode", "--site", "--dir", "--wait"},
-                        args, error))
+    if (!ParseArguments(arguments, spec->options, args, error) || !CheckItemCount(*spec, args, error))
         return UsageError(error);
-    if (args.command.empty())
-        return UsageError("no command given");
     if (args.project.empty())
         return UsageError(args.command == "demo" ? "no directory given" : "no project file given");
-
-    const std::map<std::string, int (*)(const Arguments&)> commands{
-        {"demo", &CommandDemo},
-        {"new", &CommandNew},
-        {"show", &CommandShow},
-        {"add", &CommandAdd},
-        {"sync", &CommandSync},
-        {"checkin", &CommandCheckin},
-        {"checkout", &CommandCheckout},
-        {"compare", &CommandCompare},
-        {"merge", &CommandMerge},
-        {"report", &CommandReport},
-        {"freeze", &CommandFreeze},
-        {"delete", &CommandDelete},
-        {"lock", &CommandLock},
-        {"unlock", &CommandLock},
-        {"set-default-branch", &CommandSetDefaultBranch},
-        {"reset-default-branch", &CommandResetDefaultBranch},
-        {"owner", &CommandOwner},
-        {"workdir", &CommandWorkdir},
-        {"sites", &CommandSites},
-        {"send", &CommandSend},
-        {"receive", &CommandReceive},
-        {"import", &CommandImport},
-    };
-    const auto command = commands.find(args.command);
-    if (command == commands.end())
-        return UsageError("unknown command " + args.command);
     if (const std::string* wait = Value(args, "--wait")) {
         bool number = false;
         const int seconds = QString::fromStdString(*wait).toInt(&number);
@@ -171,5 +145,5 @@ int main(int argc, char** argv)
     }
     kestro::RCSOptions::instance().LoadOptions();
     kestro::SetUserInteraction(&CommandLineInteraction::instance());
-    return command->second(args);
+    return spec->run(args);
 }

@@ -4,6 +4,7 @@
 #include "app/text_tree_view.h"
 #include "cli/cli_session.h"
 #include "cli/item_lookup.h"
+#include "cli/output_format.h"
 #include "model/item.h"
 #include "model/paths.h"
 
@@ -27,6 +28,8 @@ int CommandNew(const Arguments& args)
 
 int CommandShow(const Arguments& args)
 {
+    if (const std::string* format = Value(args, "--format"); format && *format != "tsv" && *format != "text")
+        return UsageFail("--format takes text or tsv");
     TextTreeView view;
     SetItemView(&view);
     Session session;
@@ -36,19 +39,25 @@ int CommandShow(const Arguments& args)
     SetItemView(nullptr);
     if (!opened)
         return 1;
-    std::cout << view.Render(args.flags.count("--codes") > 0);
+    const std::string* format = Value(args, "--format");
+    if (format && *format == "tsv")
+        std::cout << RenderTreeAsFields(view);
+    else
+        std::cout << view.Render(Has(args, "--codes"));
     return 0;
 }
 
 int CommandAdd(const Arguments& args)
 {
-    if (args.items.empty())
-        return Fail("add needs the files to add");
     // Paths may be written with either separator and are taken relative to
     // the caller's directory, before the project's becomes current.
     std::vector<std::string> paths;
-    for (const std::string& item : args.items)
+    for (const std::string& item : args.items) {
         paths.push_back(FullPath(NativePath(item)));
+        std::error_code error;
+        if (!std::filesystem::is_regular_file(paths.back(), error))
+            return Fail("No file " + item + " to add");
+    }
     Session session;
     if (!session.Open(args.project))
         return 1;
@@ -58,8 +67,6 @@ int CommandAdd(const Arguments& args)
 
 int CommandSync(const Arguments& args)
 {
-    if (args.items.size() > 1)
-        return Fail("sync takes one item");
     Session session;
     if (!session.Open(args.project))
         return 1;

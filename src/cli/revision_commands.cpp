@@ -7,12 +7,18 @@
 #include "cli/item_lookup.h"
 #include "model/item.h"
 #include "model/options.h"
+#include "model/file_item.h"
 #include "model/root_item.h"
 #include "model/version_item.h"
 #include "ops/commands.h"
 #include "sites/site_list.h"
 
+#include <cerrno>
+#include <cstring>
+#include <fstream>
 #include <functional>
+#include <iostream>
+#include <sstream>
 
 namespace kestro::cli {
 
@@ -44,9 +50,13 @@ bool ResolveItems(Session& session, const Arguments& args, std::vector<RCSItem*>
 
 // Runs one command on every item: prepare, apply the options, run.
 // A command without settings passes no prepare step.
+// A check may refuse the items (returning the exit status) or replace them
+// before anything runs.
+using ItemCheck = std::function<int(std::vector<RCSItem*>&)>;
+
 int RunOnItems(const Arguments& args, bool marksModified, bool (RCSItem::*prepare)(),
                const std::function<void(RCSItem*)>& applyOptions, int (*run)(RCSItem*),
-               bool (RCSItem::*can)() const = nullptr)
+               bool (RCSItem::*can)() const = nullptr, const ItemCheck& check = {})
 {
     Session session;
     if (!session.Open(args.project, marksModified))
@@ -54,6 +64,10 @@ int RunOnItems(const Arguments& args, bool marksModified, bool (RCSItem::*prepar
     std::vector<RCSItem*> items;
     if (!ResolveItems(session, args, items))
         return 1;
+    if (check) {
+        if (const int refused = check(items))
+            return refused;
+    }
     int result = 0;
     for (RCSItem* item : items) {
         if ((can && !(item->*can)()) || (prepare && !(item->*prepare)())) {
@@ -84,6 +98,42 @@ RCSVersionItem* OneRevision(Session& session, const Arguments& args)
     return revision;
 }
 
+// The files an item stands for: a revision its file, a container its files.
+std::vector<RCSFileItem*> CoveredFiles(RCSItem* item)
+{
+    if (auto* file = dynamic_cast<RCSFileItem*>(item))
+        return {file};
+    if (auto* revision = dynamic_cast<RCSVersionItem*>(item))
+        return revision->file ? std::vector<RCSFileItem*>{revision->file} : std::vector<RCSFileItem*>{};
+    std::vector<RCSFileItem*> files;
+    for (auto& child : item->children) {
+        if (auto* file = dynamic_cast<RCSFileItem*>(child.get()))
+            files.push_back(file);
+    }
+    return files;
+}
+
+// The log message from a file, or from standard input for "-".
+bool ReadMessageFile(const std::string& path, std::string& message)
+{
+    std::ostringstream text;
+    if (path == "-") {
+        text << std::cin.rdbuf();
+    } else {
+        std::ifstream file(path, std::ios::binary);
+        if (!file) {
+            Fail("Cannot read message file " + path + ": " + std::strerror(errno));
+            return false;
+        }
+        text << file.rdbuf();
+    }
+    message = text.str();
+    // The line break that ends a file's last line is not part of the message.
+    if (message.ends_with('\n'))
+        message.pop_back();
+    return true;
+}
+
 int InformationMode(const std::string& name)
 {
     static const char* const modes[] = {"all", "name", "header", "header-text", "log", "unique"};
@@ -98,21 +148,54 @@ int InformationMode(const std::string& name)
 
 int CommandCheckin(const Arguments& args)
 {
-    RCSOptions::instance().checkin.logMessage.clear();
+    const std::string* text = Value(args, "-m");
+    const std::string* messageFile = Value(args, "--message-file");
+    if (text && messageFile)
+        return UsageFail("checkin takes -m or --message-file, not both");
+    std::string message;
+    if (text)
+        message = *text;
+    else if (messageFile && !ReadMessageFile(*messageFile, message))
+        return 1;
+    const bool hasMessage = text || messageFile;
+
+    // The message given is every file's; without one, only files new to RCS
+    // may be checked in, each with its own initial message.
+    const ItemCheck check = [&](std::vector<RCSItem*>& items) {
+        if (hasMessage)
+            return 0;
+        std::vector<RCSItem*> files;
+        for (RCSItem* item : items) {
+            for (RCSFileItem* file : CoveredFiles(item)) {
+                if (file->GetRcsFileStatus())
+                    return UsageFail("checkin needs a log message (-m TEXT or --message-file FILE): " + file->name
+                                     + " is already under RCS");
+                files.push_back(file);
+            }
+        }
+        items = std::move(files);
+        return 0;
+    };
     return RunOnItems(
         args, true, &RCSItem::PrepareCheckin,
         [&](RCSItem*) {
             CheckinSettings& settings = RCSOptions::instance().checkin;
             if (args.values.count("-r"))
                 settings.revision = ValueOr(args, "-r");
-            if (args.values.count("-m"))
-                settings.logMessage = ValueOr(args, "-m");
+            if (hasMessage)
+                settings.logMessage = message;
             settings.lock = !Has(args, "--no-lock");
             settings.force = Has(args, "--force");
             settings.keepTime = Has(args, "--keep-time");
             settings.determineRevision = Has(args, "--determine-revision");
         },
-        [](RCSItem* item) { return item->Checkin(nullptr); }, &RCSItem::CanCheckin);
+        [](RCSItem* item) {
+            const int result = item->Checkin(nullptr);
+            // The message belongs to this run alone, never to a later one.
+            RCSOptions::instance().checkin.logMessage.clear();
+            return result;
+        },
+        &RCSItem::CanCheckin, check);
 }
 
 int CommandCheckout(const Arguments& args)
@@ -180,7 +263,7 @@ int CommandReport(const Arguments& args)
 {
     const int information = InformationMode(ValueOr(args, "--information", "all"));
     if (information < 0)
-        return Fail("--information takes all, name, header, header-text, log or unique");
+        return UsageFail("--information takes all, name, header, header-text, log or unique");
     return RunOnItems(
         args, true, &RCSItem::PrepareReport,
         [&](RCSItem*) {
@@ -200,8 +283,6 @@ int CommandReport(const Arguments& args)
 
 int CommandFreeze(const Arguments& args)
 {
-    if (args.items.size() != 1)
-        return Fail("freeze needs the release name");
     Session session;
     if (!session.Open(args.project))
         return 1;
@@ -210,8 +291,6 @@ int CommandFreeze(const Arguments& args)
 
 int CommandDelete(const Arguments& args)
 {
-    if (args.items.size() != 1)
-        return Fail("delete needs one item");
     Session session;
     if (!session.Open(args.project))
         return 1;
@@ -261,8 +340,6 @@ int CommandResetDefaultBranch(const Arguments& args)
 
 int CommandOwner(const Arguments& args)
 {
-    if (args.items.size() != 2)
-        return Fail("owner needs NAME@REVISION and the site's name");
     Session session;
     if (!session.Open(args.project))
         return 1;
@@ -276,8 +353,6 @@ int CommandOwner(const Arguments& args)
 
 int CommandWorkdir(const Arguments& args)
 {
-    if (args.items.size() != 1)
-        return Fail("workdir needs the new working directory");
     Session session;
     if (!session.Open(args.project))
         return 1;

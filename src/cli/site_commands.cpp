@@ -2,6 +2,7 @@
 // They change the site list as the window's site dialogs do.
 
 #include "cli/cli_session.h"
+#include "cli/output_format.h"
 #include "model/options.h"
 #include "model/root_item.h"
 #include "sites/site_list.h"
@@ -15,7 +16,7 @@ namespace {
 int ListSites(const SiteList& list)
 {
     for (const auto& site : list.sites) {
-        std::string line = site->name + "\t" + site->emailAddress;
+        std::string line = EscapeField(site->name) + "\t" + EscapeField(site->emailAddress);
         if (list.IsMaster(site.get()))
             line += "\tmaster";
         if (site.get() == list.GetLocalSite())
@@ -154,9 +155,9 @@ int CommandSites(const Arguments& args)
     static const char* const usage =
         "sites takes nothing, or local NAME, add NAME, edit NAME or remove NAME";
     if (!args.items.empty() && args.items.size() != 2)
-        return Fail(usage);
+        return UsageFail(usage);
     Session session;
-    if (!session.Open(args.project))
+    if (!session.Open(args.project, !args.items.empty()))
         return 1;
     if (args.items.empty())
         return ListSites(*session.doc.siteList);
@@ -169,19 +170,19 @@ int CommandSites(const Arguments& args)
         return EditSite(session, args);
     if (action == "remove")
         return RemoveSite(session, args);
-    return Fail(usage);
+    return UsageFail(usage);
 }
 
 int CommandSend(const Arguments& args)
 {
     const std::string* destination = Value(args, "--to");
     const std::string* release = Value(args, "--release");
-    if (!destination || !release || !args.items.empty())
-        return Fail("send needs --to SITE and --release NAME");
+    if (!destination || !release)
+        return UsageFail("send needs --to SITE and --release NAME");
     const std::string* mode = Value(args, "--mode");
     const int choice = mode ? SendChoice(*mode) : 0;
     if (choice < 0)
-        return Fail("--mode takes all, changed or differences");
+        return UsageFail("--mode takes all, changed or differences");
     Session session;
     if (!session.Open(args.project))
         return 1;

@@ -370,7 +370,7 @@ TEST_F(ReceiveTest, ReceiveAndImportFromTheCommandLine)
         run({"import", project, "--site", "Rome", "--dir", "tree", "--release", "R9", "-m", "From Rome"});
     EXPECT_EQ(imported.first, 0) << imported.second;
     EXPECT_NE(test::Rlog("RCS/b.c,v").find("From Rome"), std::string::npos);
-    EXPECT_EQ(run({"import", project, "--site", "Rome", "--dir", "tree"}).first, 1);
+    EXPECT_EQ(run({"import", project, "--site", "Rome", "--dir", "tree"}).first, 2) << "a missing --release is a usage error";
     EXPECT_EQ(run({"receive", project, "Missing.RCC"}).first, 1);
 }
 

@@ -1,4 +1,5 @@
 #include "cli/cli_arguments.h"
+#include "cli/output_format.h"
 #include "support/test_project.h"
 
 #include <QProcess>
@@ -26,21 +27,42 @@ CliRun RunCli(const QStringList& arguments)
             process.readAllStandardOutput().toStdString(), process.readAllStandardError().toStdString()};
 }
 
-TEST(CliArguments, CommandProjectOptionsAndItems)
+TEST(CliArguments, OnlyKnownOptionsAndDashNamesAfterTheEnd)
 {
+    const cli::OptionSet known{{"--force"}, {"-m", "--message-file"}};
     cli::Arguments parsed;
     std::string error;
-    ASSERT_TRUE(cli::ParseArguments({"checkin", "P.rcs", "-m", "a message", "--force", "a.c", "--", "-odd"},
-                                    {"-m"}, parsed, error));
+    ASSERT_TRUE(cli::ParseArguments({"checkin", "P.rcs", "-m", "a message", "--force", "a.c", "--message-file=m.txt",
+                                     "--", "-o.c", "--force"},
+                                    known, parsed, error))
+        << error;
     EXPECT_EQ(parsed.command, "checkin");
     EXPECT_EQ(parsed.project, "P.rcs");
     EXPECT_EQ(parsed.values.at("-m"), "a message");
+    EXPECT_EQ(parsed.values.at("--message-file"), "m.txt");
     EXPECT_EQ(parsed.flags, std::set<std::string>{"--force"});
-    EXPECT_EQ(parsed.items, (std::vector<std::string>{"a.c", "-odd"}));
+    EXPECT_EQ(parsed.items, (std::vector<std::string>{"a.c", "-o.c", "--force"}));
 
-    cli::Arguments missing;
-    EXPECT_FALSE(cli::ParseArguments({"checkin", "P.rcs", "-m"}, {"-m"}, missing, error));
-    EXPECT_EQ(error, "Option -m needs a value");
+    const std::vector<std::pair<std::vector<std::string>, std::string>> refused{
+        {{"checkin", "P.rcs", "-m"}, "option -m needs a value"},
+        {{"checkin", "P.rcs", "--forse"}, "unknown option --forse for checkin"},
+        {{"checkin", "P.rcs", "-o.c"}, "unknown option -o.c for checkin"},
+        {{"checkin", "P.rcs", "--force=yes"}, "option --force takes no value"},
+    };
+    for (const auto& [arguments, reason] : refused) {
+        cli::Arguments ignored;
+        EXPECT_FALSE(cli::ParseArguments(arguments, known, ignored, error));
+        EXPECT_EQ(error, reason);
+    }
+}
+
+TEST(CliOutput, EscapedFieldsHoldNoSeparatorAndReadBack)
+{
+    const std::string text = std::string("a\\b\tc\nd\re");
+    EXPECT_EQ(cli::EscapeField(text), "a\\\\b\\tc\\nd\\re");
+    EXPECT_EQ(cli::UnescapeField(cli::EscapeField(text)), text);
+    EXPECT_EQ(cli::EscapeField(text).find_first_of("\t\n\r"), std::string::npos);
+    EXPECT_EQ(cli::UnescapeField("#define R \"%s\"\\r\\n"), "#define R \"%s\"\r\n");
 }
 
 TEST(Cli, NewThenShowPrintsBothTrees)
