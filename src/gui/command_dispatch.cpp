@@ -183,16 +183,24 @@ void CommandDispatch::Freeze()
         FreezeDialog dialog(window_);
         if (dialog.exec() != QDialog::Accepted || dialog.releaseName().isEmpty())
             return;
-        auto owned = std::make_unique<RCSReleaseItem>(dialog.releaseName().toStdString());
+        const std::string name = dialog.releaseName().toStdString();
+        if (const std::string clash = ReleaseSymbolClash(*doc_.releaseRoot, name); !clash.empty()) {
+            ShowMessageBox(window_, QString::fromStdString(clash), MessageIcon::Stop);
+            return;
+        }
+        auto owned = std::make_unique<RCSReleaseItem>(name);
         release = owned.get();
         doc_.releaseRoot->AddChild(std::move(owned));
     }
     RCSRoot* root = doc_.root.get();
     RCSReleaseRoot* releases = doc_.releaseRoot.get();
     // The release root's node is refreshed by the worker, which holds the
-    // tree, since the window may be closed before the freeze is done.
+    // tree, since the window may be closed before the freeze is done. A
+    // failed freeze has put its symbols back and leaves no release.
     StartCommand("freeze", [root, releases, release] {
         const int result = root->FreezeRelease(release);
+        if (result != 0)
+            release->Detach();
         releases->RefreshDisplay(false);
         return result;
     });

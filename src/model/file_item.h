@@ -9,6 +9,7 @@ namespace kestro {
 
 class RCSReleaseItem;
 class RCSVersionItem;
+class SymbolUndo;
 
 // A working file of the project and, below it, its revisions. Its name is
 // the path relative to the working directory with "\" between directories.
@@ -54,8 +55,9 @@ public:
     int ResetDefaultBranch() override;
     void SetOwningSite(Site* site) override;
     // Sets the release's symbol on the revision the working file came from
-    // and records it in the release.
-    void FreezeFile(RCSReleaseItem* release);
+    // and records it in the release and in the undo; the rcs result, after
+    // a line naming the file when it failed.
+    int FreezeFile(RCSReleaseItem* release, SymbolUndo& undo);
 
     int Synchronise(bool top) override;
     int ReadSymbolicNames(RCSReleaseItem* release) override;

@@ -20,7 +20,9 @@ public:
     // allows; with top, also drops the releases whose symbols are gone.
     int Synchronise(bool top) override;
     int ReadSymbolicNames(RCSReleaseItem* release) override;
-    // Freezes every file into the release, then writes the release name file.
+    // Freezes every file into the release, then writes the release name
+    // file. When any file fails, every symbol set is put back and the
+    // failure returned; the caller then drops the release.
     int FreezeRelease(RCSReleaseItem* release);
     void SetOwningSite(Site* site) override;
 

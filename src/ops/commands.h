@@ -11,6 +11,7 @@ namespace kestro {
 class CKestroDoc;
 class RCSItem;
 class RCSReleaseItem;
+class RCSReleaseRoot;
 class RCSVersionItem;
 class Site;
 
@@ -18,9 +19,15 @@ class Site;
 // name must start with a letter" as a message; true when the name may be used.
 bool IsValidReleaseName(const std::string& name);
 
+// The refusal of a release name whose RCS symbol a release of another name
+// already uses ("R x" after "R_x"), as freezing would move that release's
+// symbols; empty when the name may be used.
+std::string ReleaseSymbolClash(RCSReleaseRoot& releases, const std::string& releaseName);
+
 // Freezes the project as a new release of that name: refused (with the
 // offending file selected) unless every file is checked in at a revision RCS
-// still has. Null when refused or the name is invalid.
+// still has. Null when refused, when the name is invalid or its symbol
+// taken, or when a file could not be frozen (nothing is then left changed).
 RCSReleaseItem* FreezeProject(CKestroDoc& doc, const std::string& releaseName);
 
 // Deletes an item after asking for confirmation: refused when a release uses

@@ -13,6 +13,7 @@
 #include "ops/commands.h"
 #include "ops/release_item.h"
 #include "ops/release_version_item.h"
+#include "ops/symbol_undo.h"
 
 #include <algorithm>
 #include <filesystem>
@@ -149,10 +150,21 @@ unsigned RCSReleaseItem::ConfirmDelete()
 
 int RCSReleaseItem::Delete(unsigned flags)
 {
-    int result = 0;
-    for (auto& entry : children)
-        result |= entry->Delete(flags);
-    return result;
+    if (!(flags & FromRcs))
+        return 0;
+    // A release that cannot leave every file stays whole: the symbols
+    // already removed go back to the revisions its entries name.
+    SymbolUndo undo(MakeSymbolName(name), this);
+    for (auto& child : children) {
+        auto* entry = static_cast<RCSReleaseVersionItem*>(child.get());
+        if (const int result = entry->Delete(flags)) {
+            undo.Undo();
+            return result;
+        }
+        if (entry->revisionRef && entry->revisionRef->file)
+            undo.Changed(*entry->revisionRef->file);
+    }
+    return 0;
 }
 
 unsigned RCSReleaseVersionItem::ConfirmDelete()

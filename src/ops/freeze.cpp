@@ -1,6 +1,8 @@
 // Freezing a release: every file's working revision gets the release's RCS
-// symbol, and the release tree gets an item with one entry per file.
+// symbol, and the release tree gets an item with one entry per file. A
+// release is made for every file or not at all.
 
+#include "app/command_results.h"
 #include "app/command_runner.h"
 #include "app/document.h"
 #include "app/user_interaction.h"
@@ -12,6 +14,7 @@
 #include "ops/commands.h"
 #include "ops/release_item.h"
 #include "ops/release_root.h"
+#include "ops/symbol_undo.h"
 
 #include <memory>
 
@@ -55,40 +58,73 @@ bool RCSFileItem::CanFreeze()
     return false;
 }
 
-void RCSFileItem::FreezeFile(RCSReleaseItem* release)
+int RCSFileItem::FreezeFile(RCSReleaseItem* release, SymbolUndo& undo)
 {
     RCSVersionItem* revision = FindRevision(workingRevision);
     if (!revision)
-        return;
+        return 0;
     std::string command = "rcs";
     AppendArgument(command, "-N" + MakeSymbolName(release->name) + ":" + revision->name);
     AppendArgument(command, GetRcsPath());
-    release->AddRevision(revision);
-    // A failure is left in the command results; -N moves a symbol that
-    // already names another revision, so refreezing a name succeeds.
+    // -N moves a symbol that already names another revision, so refreezing
+    // a name succeeds. A file rcs refused stays out of the release.
     std::string output;
-    RunCommand(output, command, std::string(), true);
+    if (const int result = RunCommand(output, command, std::string(), true)) {
+        CommandResults::instance().AppendResults(name + " : cannot freeze as " + release->name + "\r\n");
+        return result;
+    }
+    undo.Changed(*this);
+    release->AddRevision(revision);
+    return 0;
 }
 
 int RCSRoot::FreezeRelease(RCSReleaseItem* release)
 {
+    CKestroDoc* doc = CKestroDoc::current();
+    const std::string symbol = MakeSymbolName(release->name);
+    // Refreezing a name moves the symbols from where the latest release of
+    // that name put them; a failed freeze moves them back there.
+    SymbolUndo undo(symbol, doc && doc->releaseRoot ? doc->releaseRoot->FindLatestWithSymbol(symbol, release) : nullptr);
+    int result = 0;
+    // Every file is tried, so that each one at fault is reported.
     for (auto& child : children) {
         if (auto* file = dynamic_cast<RCSFileItem*>(child.get()))
-            file->FreezeFile(release);
+            result |= file->FreezeFile(release, undo);
     }
-    if (CKestroDoc* doc = CKestroDoc::current())
+    if (result != 0) {
+        undo.Undo();
+        CommandResults::instance().AppendResults("Release " + release->name + " was not frozen\r\n");
+        return result;
+    }
+    if (doc)
         doc->WriteReleaseNameFile(release->name);
-    return 1;
+    return 0;
+}
+
+std::string ReleaseSymbolClash(RCSReleaseRoot& releases, const std::string& releaseName)
+{
+    const std::string symbol = MakeSymbolName(releaseName);
+    const RCSReleaseItem* owner = releases.FindLatestWithSymbol(symbol, nullptr);
+    if (!owner || EqualsNoCase(owner->name, releaseName))
+        return std::string();
+    return "Release name " + releaseName + " would share the RCS symbol " + symbol + " with release " + owner->name;
 }
 
 RCSReleaseItem* FreezeProject(CKestroDoc& doc, const std::string& releaseName)
 {
     if (!doc.root || !doc.releaseRoot || !doc.root->CanFreeze() || !IsValidReleaseName(releaseName))
         return nullptr;
+    if (const std::string clash = ReleaseSymbolClash(*doc.releaseRoot, releaseName); !clash.empty()) {
+        CurrentUserInteraction().ShowMessage(clash, MessageIcon::Stop);
+        return nullptr;
+    }
     auto owned = std::make_unique<RCSReleaseItem>(releaseName);
     RCSReleaseItem* release = owned.get();
     doc.releaseRoot->AddChild(std::move(owned));
-    doc.root->FreezeRelease(release);
+    if (doc.root->FreezeRelease(release) != 0) {
+        release->Detach();
+        return nullptr;
+    }
     doc.releaseRoot->RefreshDisplay(false);
     doc.SetModifiedFlag(true);
     return release;

@@ -33,6 +33,8 @@ public:
     // Every entry; the release name file is written when all succeeded.
     int Checkout() override;
     unsigned ConfirmDelete() override;
+    // Removes the symbol from every file, or, when one file fails, puts
+    // back what was removed and returns the failure.
     int Delete(unsigned flags) override;
 
     // The entry whose revision belongs to the named file (ignoring case).

@@ -1,5 +1,6 @@
 #include "ops/release_root.h"
 
+#include "model/string_helpers.h"
 #include "model/tree_traverser.h"
 #include "model/version_item.h"
 #include "ops/release_item.h"
@@ -35,6 +36,16 @@ RCSReleaseItem* RCSReleaseRoot::FindOrCreateRelease(const std::string& releaseNa
     RCSReleaseItem* added = release.get();
     AddChild(std::move(release));
     return added;
+}
+
+RCSReleaseItem* RCSReleaseRoot::FindLatestWithSymbol(const std::string& symbol, const RCSReleaseItem* except)
+{
+    for (auto it = children.rbegin(); it != children.rend(); ++it) {
+        auto* release = dynamic_cast<RCSReleaseItem*>(it->get());
+        if (release && release != except && MakeSymbolName(release->name) == symbol)
+            return release;
+    }
+    return nullptr;
 }
 
 bool RCSReleaseRoot::AcceptsChild(const RCSItem& child) const

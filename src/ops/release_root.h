@@ -26,6 +26,9 @@ public:
     // The release of that name, created when missing; its date is raised to
     // the revision's date when that is later.
     RCSReleaseItem* FindOrCreateRelease(const std::string& releaseName, const RCSVersionItem* revision);
+    // The latest release other than `except` whose name gives that RCS
+    // symbol: the one whose entries say where the symbol stands.
+    RCSReleaseItem* FindLatestWithSymbol(const std::string& symbol, const RCSReleaseItem* except);
 
 protected:
     bool AcceptsChild(const RCSItem& child) const override;

@@ -11,6 +11,7 @@
 #include "model/root_item.h"
 #include "model/string_helpers.h"
 #include "model/version_item.h"
+#include "ops/commands.h"
 #include "ops/release_item.h"
 #include "ops/release_root.h"
 #include "sites/dir_traverser.h"
@@ -348,7 +349,10 @@ int Site::ImportDirectory(const std::string& directory, const std::string& relea
     auto owned = std::make_unique<RCSReleaseItem>(releaseName);
     RCSReleaseItem* release = owned.get();
     doc->releaseRoot->AddChild(std::move(owned));
-    doc->root->FreezeRelease(release);
+    if (const int result = doc->root->FreezeRelease(release)) {
+        release->Detach();
+        return result;
+    }
     doc->releaseRoot->RefreshDisplay(false);
     doc->SetModifiedFlag(true);
     lastRelease = releaseName;
@@ -363,6 +367,10 @@ int SiteList::ImportRelease()
     const ImportSettings& settings = RCSOptions::instance().import;
     if (doc->releaseRoot->FindRelease(settings.releaseName)) {
         Report("Release already exists:" + settings.releaseName + "\r\n");
+        return 1;
+    }
+    if (const std::string clash = ReleaseSymbolClash(*doc->releaseRoot, settings.releaseName); !clash.empty()) {
+        Report(clash + "\r\n");
         return 1;
     }
     Site* site = FindOrCreate(settings.sourceSite);

@@ -16,6 +16,7 @@
 #include "ops/release_item.h"
 #include "ops/release_root.h"
 #include "ops/release_version_item.h"
+#include "ops/symbol_undo.h"
 #include "sites/rcc_reader.h"
 #include "sites/rcc_writer.h"
 #include "sites/site_list.h"
@@ -30,10 +31,6 @@ namespace kestro {
 
 namespace {
 
-// The answer bit of a delete confirmation that removes a release's symbols
-// from the RCS files.
-constexpr unsigned DeleteFromRcs = 2;
-
 void Report(const std::string& text)
 {
     CommandResults::instance().AppendResults(text);
@@ -43,15 +40,19 @@ void Report(const std::string& text)
 // into the new release, at the revision the base checkout put in place.
 class ReceiveCoveredChecker : public TreeTraverser {
 public:
-    explicit ReceiveCoveredChecker(RCSReleaseItem* newRelease) : TreeTraverser(1, 0), release(newRelease) {}
+    ReceiveCoveredChecker(RCSReleaseItem* newRelease, SymbolUndo& symbols)
+        : TreeTraverser(1, 0), release(newRelease), undo(symbols)
+    {
+    }
     int Visit() override
     {
         auto* entry = dynamic_cast<RCSReleaseVersionItem*>(current);
         if (entry && !entry->IsCovered() && entry->revisionRef && entry->revisionRef->file)
-            entry->revisionRef->file->FreezeFile(release);
+            return entry->revisionRef->file->FreezeFile(release, undo);
         return 0;
     }
     RCSReleaseItem* release;
+    SymbolUndo& undo;
 };
 
 // The SITE line names both sites; the sender's e-mail address is taken when
@@ -180,6 +181,10 @@ int Site::ReadCommandFile(const std::string& path, bool mergeAfterImport)
         Report("Release already exists:" + releaseName + "\r\n");
         return 1;
     }
+    if (const std::string clash = ReleaseSymbolClash(*doc->releaseRoot, releaseName); !clash.empty()) {
+        Report(clash + "\r\n");
+        return 1;
+    }
     if (!IsValidReleaseName(releaseName)) {
         Report("Import file names a release that cannot be used: " + releaseName + "\r\n");
         return 1;
@@ -223,6 +228,8 @@ int Site::ReadCommandFile(const std::string& path, bool mergeAfterImport)
     auto owned = std::make_unique<RCSReleaseItem>(releaseName);
     RCSReleaseItem* release = owned.get();
     doc->releaseRoot->AddChild(std::move(owned));
+    // No release has the new symbol, so undoing removes it where it was set.
+    SymbolUndo symbols(MakeSymbolName(releaseName), nullptr);
 
     int result = 0;
     // The n-th revision of one file in the command file lies in the n-th
@@ -244,7 +251,9 @@ int Site::ReadCommandFile(const std::string& path, bool mergeAfterImport)
             if (result != 0)
                 break;
             RecordRevisionPair(entry.revision, target->workingRevision);
-            target->FreezeFile(release);
+            result = target->FreezeFile(release, symbols);
+            if (result != 0)
+                break;
         }
         // A DELE entry only marks the file, which keeps it out of the new
         // release; one for a file this site does not have is passed over.
@@ -256,12 +265,12 @@ int Site::ReadCommandFile(const std::string& path, bool mergeAfterImport)
         }
     }
     if (result == 0 && base) {
-        ReceiveCoveredChecker checker(release);
-        checker.Traverse(base);
+        ReceiveCoveredChecker checker(release, symbols);
+        result = checker.Traverse(base);
     }
 
     if (result != 0) {
-        release->Delete(DeleteFromRcs);
+        symbols.Undo();
         release->Detach();
         return result;
     }

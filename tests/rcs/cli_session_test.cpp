@@ -110,6 +110,15 @@ TEST_F(CliSession, RefusalsAndBadItemsFailWithAMessage)
     ASSERT_EQ(locked.exitCode, 0) << locked.out << locked.err;
     EXPECT_NE(test::Rlog("RCS/a.c,v").find("locked by: " + test::LoginName()), std::string::npos);
 
+    // rcs cannot set the symbol while another program holds the RCS file.
+    test::WriteText("RCS/,a.c,", "");
+    CliResult busy = Run({"freeze", "Busy"});
+    std::filesystem::remove(scratch.path() + "RCS/,a.c,");
+    EXPECT_NE(busy.exitCode, 0);
+    EXPECT_NE(busy.out.find("a.c : cannot freeze as Busy\r\n"), std::string::npos) << busy.out;
+    EXPECT_EQ(test::Rlog("RCS/a.c,v").find("Busy"), std::string::npos);
+    EXPECT_EQ(Run({"show"}).out.find("Busy"), std::string::npos);
+
     CliResult deleted = Run({"delete", "a.c"});
     ASSERT_EQ(deleted.exitCode, 0) << deleted.err;
     EXPECT_TRUE(std::filesystem::exists(scratch.path() + "a.c")) << "only the item leaves the project";

@@ -51,6 +51,18 @@ bool HasSymbol(const std::string& rlog, const std::string& symbol)
     return rlog.find("\t" + symbol + "\n") != std::string::npos;
 }
 
+// The two ways an RCS file refuses a change: another program holds its lock
+// file, or the RCS file is gone.
+enum class Fault { Busy, Removed };
+
+void Break(const std::string& name, Fault fault)
+{
+    if (fault == Fault::Busy)
+        test::WriteText("RCS/," + name + ",", "");
+    else
+        std::filesystem::remove("RCS/" + name + ",v");
+}
+
 TEST(Freeze, ReleaseNamesMustSuitRcsSymbols)
 {
     test::RecordingInteraction interaction;
@@ -197,6 +209,116 @@ TEST(Freeze, DeletingAReleaseFromRcsRemovesEverySymbol)
         EXPECT_FALSE(HasSymbol(rlog, "Beta_2: 1.1")) << rlog;
         EXPECT_TRUE(HasSymbol(rlog, "Keep: 1.1")) << rlog;
     }
+}
+
+TEST(Freeze, AFailedFreezeLeavesNoTraceOfTheRelease)
+{
+    for (const Fault fault : {Fault::Busy, Fault::Removed}) {
+        FreezeTest t;
+        for (const char* name : {"a.c", "b.c", "c.c", "d.c"}) {
+            CheckIn(name, "1\n", "one");
+            t.AddCheckedIn(name, "1.1");
+        }
+        Break("b.c", fault);
+        Break("c.c", fault);
+        t.doc->releaseNameFile = "release.h";
+        t.doc->releaseNameTemplate = "%s\n";
+        t.doc->SetModifiedFlag(false);
+        CommandResults::instance().ClearResults();
+
+        EXPECT_EQ(FreezeProject(*t.doc, "R1"), nullptr);
+        const std::string results = CommandResults::instance().Text();
+        for (const char* line : {"b.c : cannot freeze as R1\r\n", "c.c : cannot freeze as R1\r\n",
+                                 "Release R1 was not frozen\r\n"})
+            EXPECT_NE(results.find(line), std::string::npos) << line << results;
+        EXPECT_TRUE(t.releases().children.empty());
+        EXPECT_FALSE(t.doc->IsModified());
+        EXPECT_FALSE(std::filesystem::exists("release.h"));
+        for (const char* name : {"a.c", "d.c"})
+            EXPECT_EQ(Rlog(name).find("R1"), std::string::npos) << name;
+    }
+}
+
+TEST(Freeze, AFailedRefreezeMovesTheSymbolsBack)
+{
+    FreezeTest t;
+    std::vector<RCSFileItem*> files;
+    for (const char* name : {"a.c", "b.c", "c.c"}) {
+        CheckIn(name, "1\n", "one", {"-l"});
+        files.push_back(t.AddCheckedIn(name, "1.1"));
+    }
+    RCSReleaseItem* first = FreezeProject(*t.doc, "R1");
+    ASSERT_NE(first, nullptr);
+    // d.c is new since R1, so a failure takes its symbol away again.
+    CheckIn("d.c", "1\n", "one", {"-l"});
+    files.push_back(t.AddCheckedIn("d.c", "1.1"));
+    for (RCSFileItem* file : files) {
+        CheckIn(file->name, "2\n", "two", {"-l"});
+        file->Synchronise(false);
+        file->workingRevision = "1.2";
+        file->GetWorkingFileStatus(&file->recordedTime);
+        file->UpdateStatus();
+    }
+    Break("b.c", Fault::Busy);
+
+    EXPECT_EQ(FreezeProject(*t.doc, "R1"), nullptr);
+    std::filesystem::remove("RCS/,b.c,");
+    ASSERT_EQ(t.releases().children.size(), 1u);
+    EXPECT_EQ(first->FindFileEntry("a.c")->revisionRef->name, "1.1");
+    for (const char* name : {"a.c", "b.c", "c.c"}) {
+        const std::string rlog = Rlog(name);
+        EXPECT_TRUE(HasSymbol(rlog, "R1: 1.1")) << rlog;
+    }
+    EXPECT_EQ(Rlog("d.c").find("R1"), std::string::npos);
+}
+
+TEST(Freeze, ANameWhoseSymbolAnotherReleaseUsesIsRefused)
+{
+    FreezeTest t;
+    CheckIn("a.c", "1\n", "one", {"-l"});
+    RCSFileItem* a = t.AddCheckedIn("a.c", "1.1");
+    ASSERT_NE(FreezeProject(*t.doc, "R x"), nullptr);
+    CheckIn("a.c", "2\n", "two");
+    a->Synchronise(false);
+    a->workingRevision = "1.2";
+    a->GetWorkingFileStatus(&a->recordedTime);
+    a->UpdateStatus();
+    CommandResults::instance().ClearResults();
+
+    EXPECT_EQ(FreezeProject(*t.doc, "R_x"), nullptr);
+    EXPECT_EQ(t.interaction.messages,
+              std::vector<std::string>{"Release name R_x would share the RCS symbol R_x with release R x"});
+    EXPECT_EQ(CommandResults::instance().Text(), "") << "no rcs was run";
+    EXPECT_EQ(t.releases().children.size(), 1u);
+    EXPECT_TRUE(HasSymbol(Rlog("a.c"), "R_x: 1.1"));
+
+    EXPECT_NE(FreezeProject(*t.doc, "R x"), nullptr) << "the release of that name may be frozen again";
+    EXPECT_TRUE(HasSymbol(Rlog("a.c"), "R_x: 1.2"));
+}
+
+TEST(Freeze, AFailedReleaseDeletionPutsEverySymbolBack)
+{
+    FreezeTest t;
+    for (const char* name : {"a.c", "b.c", "c.c"}) {
+        CheckIn(name, "1\n", "one");
+        t.AddCheckedIn(name, "1.1");
+    }
+    RCSReleaseItem* release = FreezeProject(*t.doc, "Beta 2");
+    ASSERT_NE(release, nullptr);
+    Break("b.c", Fault::Busy);
+    t.doc->SetModifiedFlag(false);
+
+    t.interaction.deleteAnswer = 3;
+    EXPECT_NE(DeleteItem(*t.doc, release), 0);
+    std::filesystem::remove("RCS/,b.c,");
+    const std::string results = CommandResults::instance().Text();
+    EXPECT_NE(results.find("rcs -NBeta_2 RCS/a.c,v\r\n"), std::string::npos) << results;
+    EXPECT_NE(results.find("rcs -NBeta_2:1.1 RCS/a.c,v\r\n"), std::string::npos) << results;
+    EXPECT_EQ(t.releases().FindRelease("Beta 2"), release);
+    EXPECT_EQ(release->children.size(), 3u);
+    EXPECT_FALSE(t.doc->IsModified());
+    for (const char* name : {"a.c", "b.c", "c.c"})
+        EXPECT_TRUE(HasSymbol(Rlog(name), "Beta_2: 1.1")) << name;
 }
 
 } // namespace

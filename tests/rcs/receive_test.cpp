@@ -213,6 +213,30 @@ TEST_F(ReceiveTest, AFailedReceiveRemovesTheNewReleaseAndItsSymbols)
     EXPECT_EQ(doc->siteList->Find("Paris")->lastRelease, "");
 }
 
+TEST_F(ReceiveTest, AFailedReceiveLeavesTheSymbolsOfOlderReleases)
+{
+    CheckIn("a.c", "a one\n", "a first");
+    ASSERT_NE(FreezeProject(*doc, "Beta_2"), nullptr);
+    ASSERT_NE(FreezeProject(*doc, "Beta1"), nullptr);
+
+    // The new release's symbol would be Beta_2's.
+    test::WriteText(Incoming() + "a.c", "a from Paris\n");
+    const std::string entries = "FILE 1.1 1.2 a.c\r\n" + Log("1.2", "a") + "FILE - 1.1 b.c\r\n" + Log("1.1", "b");
+    EXPECT_EQ(Receive(CommandFile(entries, "RCS1 Beta1 \"Beta 2\" Parser\r\nSITE Paris - London\r\n")), 1);
+    EXPECT_EQ(Results(), "Reading import file\r\n"
+                         "Release name Beta 2 would share the RCS symbol Beta_2 with release Beta_2\r\n");
+    EXPECT_EQ(doc->releaseRoot->children.size(), 2u);
+
+    // b.c's revision file never arrived, after a.c was checked in and frozen.
+    EXPECT_NE(Receive(CommandFile(entries, "RCS1 Beta1 Beta3 Parser\r\nSITE Paris - London\r\n")), 0);
+    EXPECT_TRUE(ResultsHold("rcs -NBeta3:")) << Results();
+    EXPECT_EQ(doc->releaseRoot->FindRelease("Beta3"), nullptr);
+    const std::string log = test::Rlog("RCS/a.c,v");
+    EXPECT_EQ(log.find("Beta3"), std::string::npos) << log;
+    for (const char* symbol : {"\tBeta_2: 1.1\n", "\tBeta1: 1.1\n"})
+        EXPECT_NE(log.find(symbol), std::string::npos) << symbol << log;
+}
+
 TEST_F(ReceiveTest, RefusedCommandFilesChangeNothing)
 {
     CheckIn("a.c", "a one\n", "a first");
