@@ -43,6 +43,7 @@ int UsageFail(const std::string& message)
 
 bool Session::Open(const std::string& projectPath, bool changesProject)
 {
+    callerDirectory_ = CurrentDirectory();
     path_ = FullPath(projectPath);
     std::string error;
     if (changesProject) {

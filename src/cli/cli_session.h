@@ -41,10 +41,14 @@ public:
     // it (or the save) failed.
     int Finish(int result);
 
+    // The directory the command was started in, ending in "/".
+    const std::string& callerDirectory() const { return callerDirectory_; }
+
     CKestroDoc doc;
 
 private:
     std::string path_;
+    std::string callerDirectory_;
     std::unique_ptr<ProjectLock> lock_;
 };
 

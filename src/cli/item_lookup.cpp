@@ -9,14 +9,27 @@
 #include "ops/release_root.h"
 #include "ops/release_version_item.h"
 
+#include <filesystem>
+
 namespace kestro::cli {
 
 namespace {
 
 constexpr std::string_view ReleasePrefix = "release:";
 
-RCSFileItem* FindFileItem(CKestroDoc& doc, const std::string& name, std::string& error)
+RCSFileItem* FindFileItem(CKestroDoc& doc, const std::string& name, const std::string& callerDirectory,
+                          std::string& error)
 {
+    if (!callerDirectory.empty() && !name.empty()) {
+        const std::string native = NativePath(name);
+        const std::string path = FullPath(native.front() == '/' ? native : callerDirectory + native);
+        const std::string& working = doc.workingDirectory;
+        std::error_code missing;
+        if (path.starts_with(working) && std::filesystem::exists(path, missing)) {
+            if (RCSFileItem* file = doc.root->FindFile(ModelName(path.substr(working.size()))))
+                return file;
+        }
+    }
     RCSFileItem* file = doc.root->FindFile(ModelName(name));
     if (!file)
         error = "No file " + name + " in the project";
@@ -25,7 +38,8 @@ RCSFileItem* FindFileItem(CKestroDoc& doc, const std::string& name, std::string&
 
 } // namespace
 
-RCSItem* FindItem(CKestroDoc& doc, const std::string& argument, std::string& error)
+RCSItem* FindItem(CKestroDoc& doc, const std::string& argument, std::string& error,
+                  const std::string& callerDirectory)
 {
     if (argument.empty())
         return doc.root.get();
@@ -48,7 +62,7 @@ RCSItem* FindItem(CKestroDoc& doc, const std::string& argument, std::string& err
     }
     const std::size_t at = argument.rfind('@');
     if (at != std::string::npos) {
-        RCSFileItem* file = FindFileItem(doc, argument.substr(0, at), error);
+        RCSFileItem* file = FindFileItem(doc, argument.substr(0, at), callerDirectory, error);
         if (!file)
             return nullptr;
         const std::string number = argument.substr(at + 1);
@@ -57,7 +71,7 @@ RCSItem* FindItem(CKestroDoc& doc, const std::string& argument, std::string& err
             error = file->name + " has no revision " + number;
         return revision;
     }
-    return FindFileItem(doc, argument, error);
+    return FindFileItem(doc, argument, callerDirectory, error);
 }
 
 } // namespace kestro::cli

@@ -71,7 +71,7 @@ int CommandSync(const Arguments& args)
     if (!session.Open(args.project))
         return 1;
     std::string error;
-    RCSItem* item = FindItem(session.doc, args.items.empty() ? std::string() : args.items.front(), error);
+    RCSItem* item = FindItem(session.doc, args.items.empty() ? std::string() : args.items.front(), error, session.callerDirectory());
     if (!item)
         return Fail(error);
     const int result = item->Synchronise(true);

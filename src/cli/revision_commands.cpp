@@ -8,6 +8,7 @@
 #include "model/item.h"
 #include "model/options.h"
 #include "model/file_item.h"
+#include "model/paths.h"
 #include "model/root_item.h"
 #include "model/version_item.h"
 #include "ops/commands.h"
@@ -38,7 +39,7 @@ bool ResolveItems(Session& session, const Arguments& args, std::vector<RCSItem*>
         names.push_back(std::string());
     for (const std::string& name : names) {
         std::string error;
-        RCSItem* item = FindItem(session.doc, name, error);
+        RCSItem* item = FindItem(session.doc, name, error, session.callerDirectory());
         if (!item) {
             Fail(error);
             return false;
@@ -91,7 +92,7 @@ RCSVersionItem* OneRevision(Session& session, const Arguments& args)
         return nullptr;
     }
     std::string error;
-    RCSItem* item = FindItem(session.doc, args.items.front(), error);
+    RCSItem* item = FindItem(session.doc, args.items.front(), error, session.callerDirectory());
     auto* revision = dynamic_cast<RCSVersionItem*>(item);
     if (!revision)
         Fail(item ? args.items.front() + " is not a revision" : error);
@@ -200,6 +201,9 @@ int CommandCheckin(const Arguments& args)
 
 int CommandCheckout(const Arguments& args)
 {
+    // Taken from the caller's directory before the project's becomes current.
+    const std::string* target = Value(args, "--to");
+    const std::string targetFile = target ? FullPath(*target) : std::string();
     return RunOnItems(
         args, true, &RCSItem::PrepareCheckout,
         [&](RCSItem*) {
@@ -213,7 +217,7 @@ int CommandCheckout(const Arguments& args)
             settings.noKeywords = Has(args, "--no-keywords");
             settings.checkoutDate = ValueOr(args, "-d");
             // Only a file can be checked out to another file.
-            settings.targetFile = settings.allowTargetFile ? ValueOr(args, "--to") : std::string();
+            settings.targetFile = settings.allowTargetFile ? targetFile : std::string();
         },
         [](RCSItem* item) { return item->Checkout(); }, &RCSItem::CanCheckout);
 }
@@ -295,7 +299,7 @@ int CommandDelete(const Arguments& args)
     if (!session.Open(args.project))
         return 1;
     std::string error;
-    RCSItem* item = FindItem(session.doc, args.items.front(), error);
+    RCSItem* item = FindItem(session.doc, args.items.front(), error, session.callerDirectory());
     if (!item)
         return Fail(error);
     if (!item->CanDelete())
@@ -353,10 +357,11 @@ int CommandOwner(const Arguments& args)
 
 int CommandWorkdir(const Arguments& args)
 {
+    const std::string directory = FullPath(args.items.front());
     Session session;
     if (!session.Open(args.project))
         return 1;
-    return session.Finish(ChangeWorkingDirectory(session.doc, args.items.front()) ? 0 : 1);
+    return session.Finish(ChangeWorkingDirectory(session.doc, directory) ? 0 : 1);
 }
 
 } // namespace kestro::cli

@@ -1,0 +1,206 @@
+// What scripts rely on: kestro-cli takes paths from the caller's directory,
+// refuses a command line it cannot run as given before changing anything,
+// and reads and sets every option the window can.
+
+#include "app/document.h"
+#include "model/options.h"
+#include "support/rcs_history.h"
+#include "support/test_project.h"
+
+#include <QCryptographicHash>
+#include <QProcess>
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <map>
+
+namespace kestro {
+namespace {
+
+namespace fs = std::filesystem;
+
+struct CliResult {
+    int exitCode = -1;
+    std::string out;
+    std::string err;
+};
+
+// The project lives in proj/ below the scratch directory; every command runs
+// from the scratch directory itself, naming the project as proj/P.rcs.
+class CliContract : public ::testing::Test {
+protected:
+    CliContract()
+    {
+        scratch.write("proj/src/main.c", "int main;\n");
+        scratch.write("proj/notes.txt", "notes\n");
+        EXPECT_EQ(Run({"new", "proj/P.rcs"}).exitCode, 0);
+        EXPECT_EQ(Run({"add", "proj/P.rcs", "proj/src/main.c", "proj\\notes.txt"}).exitCode, 0);
+        EXPECT_EQ(Run({"checkin", "proj/P.rcs", "-m", "first"}).exitCode, 0);
+    }
+
+    CliResult Run(const QStringList& arguments, const QByteArray& input = QByteArray())
+    {
+        QProcess process;
+        process.setWorkingDirectory(QString::fromStdString(scratch.path()));
+        process.start(KESTRO_CLI, arguments);
+        process.write(input);
+        process.closeWriteChannel();
+        process.waitForFinished(120000);
+        return {process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,
+                process.readAllStandardOutput().toStdString(), process.readAllStandardError().toStdString()};
+    }
+
+    // A checksum of every file of the project, RCS files included.
+    std::map<std::string, QByteArray> Checksums()
+    {
+        std::map<std::string, QByteArray> sums;
+        for (const auto& entry : fs::recursive_directory_iterator(scratch.path() + "proj")) {
+            if (entry.is_regular_file())
+                sums[entry.path().string()] = QCryptographicHash::hash(
+                    QByteArray::fromStdString(test::ReadFile(entry.path().string())), QCryptographicHash::Sha256);
+        }
+        return sums;
+    }
+
+    std::string Project() { return test::ReadFile(scratch.path() + "proj/P.rcs"); }
+    std::string Log(const std::string& file) { return test::Rlog(scratch.path() + "proj/" + file); }
+
+    test::ScratchDirectory scratch;
+};
+
+TEST_F(CliContract, EveryChangingCommandTakesPathsFromTheCallersDirectory)
+{
+    scratch.write("proj/src/extra.c", "extra\n");
+    scratch.write("proj/src/main.c", "int main(void);\n");
+    const std::vector<QStringList> commands{
+        {"add", "proj/P.rcs", "proj/src/extra.c"},
+        {"delete", "proj/P.rcs", "proj/src/extra.c"},
+        {"checkin", "proj/P.rcs", "proj/src/main.c", "-m", "second"},
+        {"lock", "proj/P.rcs", "src/main.c@1.1"},
+        {"unlock", "proj/P.rcs", "src\\main.c@1.1"},
+        {"checkout", "proj/P.rcs", "proj/src/main.c", "-r", "1.1", "--force"},
+        {"freeze", "proj/P.rcs", "Beta"},
+        {"sites", "proj/P.rcs", "add", "Paris"},
+        {"owner", "proj/P.rcs", "notes.txt@1.1", "Paris"},
+        {"options", "proj/P.rcs", "release-name-template", "R %s\\n"},
+    };
+    for (const QStringList& command : commands) {
+        const std::string before = Project();
+        const CliResult result = Run(command);
+        EXPECT_EQ(result.exitCode, 0) << command.join(' ').toStdString() << "\n" << result.out << result.err;
+        EXPECT_NE(Project(), before) << command.join(' ').toStdString();
+    }
+    EXPECT_NE(Log("src/main.c").find("second"), std::string::npos);
+    EXPECT_EQ(test::ReadFile(scratch.path() + "proj/src/main.c"), "int main;\n");
+    const std::string shown = Run({"show", "proj/P.rcs"}).out;
+    EXPECT_NE(shown.find("  Beta "), std::string::npos) << shown;
+    EXPECT_EQ(shown.find("extra.c"), std::string::npos) << shown;
+    EXPECT_EQ(Run({"options", "proj/P.rcs", "release-name-template"}).out, "R %s\\n\n");
+}
+
+TEST_F(CliContract, ACommandLineThatCannotRunAsGivenChangesNothing)
+{
+    scratch.write("proj/src/main.c", "edited, not to be lost\n");
+    scratch.write("proj/-o.c", "dash\n");
+    const auto before = Checksums();
+    const std::vector<std::pair<QStringList, int>> refused{
+        {{"checkout", "proj/P.rcs", "--forse"}, 2},
+        {{"checkout", "proj/P.rcs", "-o.c", "--force"}, 2},
+        {{"checkin", "proj/P.rcs", "-m"}, 2},
+        {{"checkin", "proj/P.rcs", "src/main.c"}, 2},
+        {{"checkin", "proj/P.rcs"}, 2},
+        {{"freeze", "proj/P.rcs"}, 2},
+        {{"checkout", "proj/P.rcs", "src/absent.c", "--force"}, 1},
+        {{"add", "proj/P.rcs", "proj/absent.c"}, 1},
+        {{"show", "proj/P.rcs", "--format", "xml"}, 2},
+        {{"options", "proj/P.rcs", "no-such-option"}, 2},
+    };
+    for (const auto& [arguments, status] : refused) {
+        const CliResult result = Run(arguments);
+        EXPECT_EQ(result.exitCode, status) << arguments.join(' ').toStdString() << "\n" << result.out;
+        EXPECT_TRUE(result.out.empty()) << arguments.join(' ').toStdString() << "\n" << result.out;
+        EXPECT_EQ(std::count(result.err.begin(), result.err.end(), '\n'), 1) << result.err;
+        EXPECT_EQ(Checksums(), before) << arguments.join(' ').toStdString();
+    }
+    // After "--" a name starting with "-" is a file.
+    EXPECT_EQ(Run({"add", "proj/P.rcs", "--", "proj/-o.c"}).exitCode, 0);
+    EXPECT_NE(Run({"show", "proj/P.rcs"}).out.find("  -o.c"), std::string::npos);
+}
+
+TEST_F(CliContract, ACheckInMessageIsTheRunsAloneWhereverItComesFrom)
+{
+    scratch.write("proj/src/main.c", "two\n");
+    scratch.write("proj/notes.txt", "two\n");
+    scratch.write("message.txt", "from a file\nsecond line\n");
+    EXPECT_EQ(Run({"checkin", "proj/P.rcs", "--message-file", "message.txt"}).exitCode, 0);
+    EXPECT_NE(Log("src/main.c").find("from a file\nsecond line\n"), std::string::npos);
+    EXPECT_NE(Log("notes.txt").find("from a file\nsecond line\n"), std::string::npos);
+
+    scratch.write("proj/src/main.c", "three\n");
+    EXPECT_EQ(Run({"checkin", "proj/P.rcs", "src/main.c", "--message-file", "-"}, "typed in\n").exitCode, 0);
+    EXPECT_NE(Log("src/main.c").find("typed in"), std::string::npos);
+
+    // The project keeps no message for a later run, nor for the window.
+    {
+        RCSOptions::instance().checkin.logMessage = "stale";
+        CKestroDoc doc;
+        std::string error;
+        ASSERT_TRUE(doc.OnOpenDocument(scratch.path() + "proj/P.rcs", error)) << error;
+        EXPECT_EQ(RCSOptions::instance().checkin.logMessage, "");
+        test::ResetOptions();
+    }
+
+    // New files each get their own initial message when none is given.
+    scratch.write("proj/a.c", "a\n");
+    scratch.write("proj/b.c", "b\n");
+    ASSERT_EQ(Run({"add", "proj/P.rcs", "proj/a.c", "proj/b.c"}).exitCode, 0);
+    EXPECT_EQ(Run({"checkin", "proj/P.rcs", "a.c", "b.c"}).exitCode, 0);
+    EXPECT_NE(Log("a.c").find("a.c - Initial checkin"), std::string::npos);
+    EXPECT_NE(Log("b.c").find("b.c - Initial checkin"), std::string::npos);
+}
+
+TEST_F(CliContract, OptionsAreListedSetReadBackAndTakeEffect)
+{
+    const CliResult listed = Run({"options", "proj/P.rcs"});
+    EXPECT_EQ(listed.exitCode, 0);
+    for (const char* name : {"use-universal-time=false", "time-display-format=", "file-types=", "release-name-file=",
+                             "release-name-template=#define RELEASE \"%s\"\\r\\n", "site-name=", "default-send-command="})
+        EXPECT_NE(listed.out.find(name), std::string::npos) << name << "\n" << listed.out;
+
+    EXPECT_EQ(Run({"options", "proj/P.rcs", "time-display-format", "%Y=%m"}).exitCode, 0);
+    EXPECT_EQ(Run({"options", "proj/P.rcs", "time-display-format"}).out, "%Y=%m\n");
+    EXPECT_NE(Run({"show", "proj/P.rcs"}).out.find("1.1 (" + test::LoginName() + ") 20"), std::string::npos);
+    EXPECT_EQ(Run({"options", "proj/P.rcs", "use-universal-time", "maybe"}).exitCode, 1);
+    EXPECT_EQ(Run({"options", "proj/P.rcs", "site-name", "Lima"}).exitCode, 0);
+    EXPECT_EQ(Run({"sites", "proj/P.rcs"}).out.substr(0, 5), "Lima\t");
+
+    const CliResult tsv = Run({"show", "proj/P.rcs", "--format=tsv"});
+    EXPECT_NE(tsv.out.find("1\t"), std::string::npos);
+    EXPECT_NE(tsv.out.find("\tfile\tsrc\\\\main.c\tsrc\\\\main.c"), std::string::npos) << tsv.out;
+}
+
+TEST(CliDocumentation, HelpAndManPageNameEveryCommand)
+{
+    QProcess help;
+    help.start(KESTRO_CLI, {"--help"});
+    help.waitForFinished(60000);
+    const std::string text = help.readAllStandardOutput().toStdString();
+    const std::string manual = test::ReadFile(KESTRO_MAN_PAGE);
+    for (const std::string command : {"demo", "new", "show", "options", "add", "sync", "workdir", "checkin",
+                                      "checkout", "compare", "merge", "report", "lock", "unlock", "set-default-branch",
+                                      "reset-default-branch", "owner", "freeze", "delete", "sites", "send", "receive",
+                                      "import"}) {
+        EXPECT_NE(text.find("  " + command + " "), std::string::npos) << command;
+        // roff writes a hyphen as "\-".
+        QString roff = QString::fromStdString(command).replace("-", "\\-");
+        EXPECT_NE(manual.find(".BI " + roff.toStdString() + " "), std::string::npos) << command;
+    }
+    QProcess version;
+    version.start(KESTRO_CLI, {"--version"});
+    version.waitForFinished(60000);
+    EXPECT_EQ(version.readAllStandardOutput().toStdString().rfind("kestro-cli ", 0), 0u);
+}
+
+} // namespace
+} // namespace kestro
