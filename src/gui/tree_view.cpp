@@ -2,8 +2,11 @@
 
 #include "gui/icons.h"
 
+#include <QElapsedTimer>
 #include <QHeaderView>
+#include <QStyle>
 #include <QThread>
+#include <QTimer>
 
 #include <algorithm>
 
@@ -12,6 +15,43 @@ namespace kestro::gui {
 namespace {
 
 constexpr int NodeRole = Qt::UserRole;
+// How long one slice of queued changes may hold the interface thread.
+constexpr qint64 SliceMs = 12;
+// The clock is read once per this many changes.
+constexpr int ChangesPerClockRead = 64;
+
+// A node's widget: its text and image are read from here when the row is
+// painted, so changing them needs no signal per node; the view is repainted
+// once per slice instead.
+class NodeWidget : public QTreeWidgetItem {
+public:
+    NodeWidget(NodeId node, const QString& text, const QIcon& icon)
+        : QTreeWidgetItem(UserType), node_(node), text_(text), icon_(&icon)
+    {
+    }
+    void setContent(const QString& text, const QIcon& icon)
+    {
+        text_ = text;
+        icon_ = &icon;
+    }
+    QVariant data(int column, int role) const override
+    {
+        if (column == 0) {
+            if (role == Qt::DisplayRole)
+                return text_;
+            if (role == Qt::DecorationRole)
+                return *icon_;
+            if (role == NodeRole)
+                return QVariant::fromValue<qulonglong>(node_);
+        }
+        return QTreeWidgetItem::data(column, role);
+    }
+
+private:
+    NodeId node_;
+    QString text_;
+    const QIcon* icon_;
+};
 
 NodeId NodeOf(const QTreeWidgetItem* item)
 {
@@ -28,10 +68,16 @@ CKestroView::CKestroView(QWidget* parent) : QTreeWidget(parent)
     setSelectionMode(QAbstractItemView::SingleSelection);
     setEditTriggers(QAbstractItemView::NoEditTriggers);
     setUniformRowHeights(true);
-    header()->setSectionResizeMode(0, QHeaderView::ResizeToContents);
+    // Sized by noteWidth as nodes are shown: a column sized to its contents
+    // would measure every row on every change.
+    header()->setSectionResizeMode(0, QHeaderView::Interactive);
     header()->setStretchLastSection(false);
     for (std::size_t i = 0; i < icons_.size(); ++i)
         icons_[i] = StatusIcon(static_cast<int>(i));
+    connect(this, &QTreeWidget::itemExpanded, this, [this](QTreeWidgetItem* widget) {
+        showChildren(NodeOf(widget));
+        finishBatch();
+    });
 }
 
 const std::vector<NodeId>& CKestroView::childrenOf(NodeId parent) const
@@ -59,7 +105,7 @@ NodeId CKestroView::insertNode(NodeId parent, int position, RCSItem* item, const
         id = nextId_++;
         position = std::clamp(position, 0, static_cast<int>(siblings->size()));
         siblings->insert(siblings->begin() + position, id);
-        shadow_[id] = ShadowNode{parent, {}, item};
+        shadow_[id] = ShadowNode{parent, {}, item, text, image};
         drain = queue({Change::Insert, id, parent, position, QString::fromStdString(text), image});
     }
     requestDrain(drain);
@@ -74,7 +120,13 @@ void CKestroView::updateNode(NodeId node, RCSItem* item, const std::string& text
         const auto it = shadow_.find(node);
         if (it == shadow_.end())
             return;
-        it->second.item = item;
+        ShadowNode& shadow = it->second;
+        shadow.item = item;
+        // The queue ends where the shadow is: nothing to show.
+        if (shadow.text == text && shadow.image == image)
+            return;
+        shadow.text = text;
+        shadow.image = image;
         drain = queue({Change::Update, node, 0, 0, QString::fromStdString(text), image});
     }
     requestDrain(drain);
@@ -148,95 +200,237 @@ void CKestroView::requestDrain(bool needed)
         applyPendingChanges();
         return;
     }
-    // One drain per batch: the drain takes everything queued up to then.
+    // One request per batch: the slices take everything queued up to then.
     if (needed)
-        QMetaObject::invokeMethod(this, &CKestroView::applyPendingChanges, Qt::QueuedConnection);
+        QMetaObject::invokeMethod(this, &CKestroView::drainSlice, Qt::QueuedConnection);
 }
 
 void CKestroView::applyPendingChanges()
 {
-    // Applying a change emits widget signals; a slot that changes the tree
-    // again only queues, and this loop picks that up.
-    if (draining_)
-        return;
-    draining_ = true;
-    for (;;) {
-        std::vector<Change> batch;
-        {
-            std::lock_guard lock(mutex_);
-            batch.swap(pending_);
-        }
-        if (batch.empty())
-            break;
-        for (const Change& change : batch)
-            apply(change);
+    drain(nullptr, 0);
+}
+
+void CKestroView::drainSlice()
+{
+    sliceScheduled_ = false;
+    QElapsedTimer clock;
+    clock.start();
+    if (drain(&clock, SliceMs) && !sliceScheduled_) {
+        // The rest follows once the event loop has painted and taken input.
+        sliceScheduled_ = true;
+        QTimer::singleShot(0, this, &CKestroView::drainSlice);
     }
+}
+
+bool CKestroView::drain(const QElapsedTimer* clock, qint64 budgetMs)
+{
+    // Applying a change emits widget signals; a slot that changes the tree
+    // again only queues, and the loop below picks that up.
+    if (draining_)
+        return false;
+    draining_ = true;
+    bool more = false;
+    for (int applied = 1;; ++applied) {
+        if (working_.empty()) {
+            std::lock_guard lock(mutex_);
+            working_.assign(std::make_move_iterator(pending_.begin()), std::make_move_iterator(pending_.end()));
+            pending_.clear();
+        }
+        if (working_.empty())
+            break;
+        apply(working_.front());
+        working_.pop_front();
+        if (clock && applied % ChangesPerClockRead == 0 && clock->elapsed() >= budgetMs) {
+            more = true;
+            break;
+        }
+    }
+    finishBatch();
     draining_ = false;
+    return more;
+}
+
+void CKestroView::finishBatch()
+{
+    if (widestNode_ > header()->sectionSize(0))
+        setColumnWidth(0, widestNode_);
+    if (repaintNeeded_) {
+        repaintNeeded_ = false;
+        viewport()->update();
+    }
 }
 
 void CKestroView::apply(const Change& change)
 {
     switch (change.kind) {
-    case Change::Insert: {
-        auto* item = new QTreeWidgetItem;
-        item->setData(0, NodeRole, QVariant::fromValue<qulonglong>(change.node));
-        item->setText(0, change.text);
-        item->setIcon(0, icon(change.image));
-        if (change.parent) {
-            const auto parent = widgets_.find(change.parent);
-            if (parent == widgets_.end()) {
-                delete item;
-                return;
-            }
-            parent->second->insertChild(change.position, item);
-        } else {
-            insertTopLevelItem(change.position, item);
-        }
-        widgets_[change.node] = item;
-        // A top-level node (the project, "Releases") opens when it gets its
-        // first child, so that a new tree shows its files; the user's later
-        // choice to close it is left alone.
-        if (QTreeWidgetItem* parent = item->parent(); parent && !parent->parent() && parent->childCount() == 1)
-            parent->setExpanded(true);
+    case Change::Insert:
+        insertShown(change);
         break;
-    }
     case Change::Update:
-        if (QTreeWidgetItem* item = widgetItem(change.node)) {
-            item->setText(0, change.text);
-            item->setIcon(0, icon(change.image));
-        }
+        updateShown(change);
         break;
     case Change::Delete:
-        if (QTreeWidgetItem* item = widgetItem(change.node)) {
-            forgetWidgets(item);
-            delete item;
-        }
+        deleteShown(change.node);
         break;
     case Change::Select:
-        if (QTreeWidgetItem* item = widgetItem(change.node)) {
-            setCurrentItem(item);
-            scrollToItem(item);
-        }
+        selectShown(change.node);
         break;
     }
 }
 
-void CKestroView::forgetWidgets(QTreeWidgetItem* item)
+void CKestroView::insertShown(const Change& change)
 {
-    widgets_.erase(NodeOf(item));
-    for (int i = 0; i < item->childCount(); ++i)
-        forgetWidgets(item->child(i));
+    ShownNode* parent = nullptr;
+    std::vector<NodeId>* siblings = &shownTopLevel_;
+    if (change.parent) {
+        const auto it = shown_.find(change.parent);
+        if (it == shown_.end())
+            return;
+        parent = &it->second;
+        siblings = &parent->children;
+    }
+    const int position = std::clamp(change.position, 0, static_cast<int>(siblings->size()));
+    siblings->insert(siblings->begin() + position, change.node);
+    // Element references survive the map growing, so parent stays valid.
+    ShownNode& node = shown_[change.node];
+    node.parent = change.parent;
+    node.text = change.text;
+    node.image = change.image;
+    // The project and "Releases" show their files and releases at once;
+    // deeper nodes wait until they are first expanded.
+    node.childrenShown = !parent;
+    if (!parent) {
+        node.widget = makeWidget(change.node, node);
+        insertTopLevelItem(position, node.widget);
+        return;
+    }
+    if (!parent->widget)
+        return;
+    if (!parent->childrenShown) {
+        if (parent->children.size() == 1)
+            setIndicator(*parent);
+        return;
+    }
+    node.widget = makeWidget(change.node, node);
+    parent->widget->insertChild(position, node.widget);
+    // A top-level node opens when it gets its first child, so that a new
+    // tree shows its files; the user's later choice to close it stays.
+    if (!parent->parent && parent->children.size() == 1)
+        parent->widget->setExpanded(true);
+}
+
+void CKestroView::updateShown(const Change& change)
+{
+    const auto it = shown_.find(change.node);
+    if (it == shown_.end())
+        return;
+    ShownNode& node = it->second;
+    if (node.text == change.text && node.image == change.image)
+        return;
+    node.text = change.text;
+    node.image = change.image;
+    if (node.widget) {
+        static_cast<NodeWidget*>(node.widget)->setContent(node.text, icon(node.image));
+        noteWidth(change.node, node);
+        repaintNeeded_ = true;
+    }
+}
+
+void CKestroView::deleteShown(NodeId id)
+{
+    const auto it = shown_.find(id);
+    if (it == shown_.end())
+        return;
+    const NodeId parentId = it->second.parent;
+    std::vector<NodeId>& siblings = parentId ? shown_[parentId].children : shownTopLevel_;
+    siblings.erase(std::remove(siblings.begin(), siblings.end(), id), siblings.end());
+    // The widget takes its children's widgets with it.
+    delete it->second.widget;
+    std::vector<NodeId> doomed{id};
+    while (!doomed.empty()) {
+        const auto found = shown_.find(doomed.back());
+        doomed.pop_back();
+        doomed.insert(doomed.end(), found->second.children.begin(), found->second.children.end());
+        shown_.erase(found);
+    }
+    if (parentId) {
+        const ShownNode& parent = shown_[parentId];
+        if (parent.widget && !parent.childrenShown && parent.children.empty())
+            setIndicator(parent);
+    }
+}
+
+void CKestroView::selectShown(NodeId node)
+{
+    if (QTreeWidgetItem* widget = widgetItem(node)) {
+        setCurrentItem(widget);
+        scrollToItem(widget);
+    }
+}
+
+QTreeWidgetItem* CKestroView::widgetItem(NodeId node)
+{
+    const auto it = shown_.find(node);
+    if (it == shown_.end())
+        return nullptr;
+    if (!it->second.widget) {
+        std::vector<NodeId> ancestors;
+        for (NodeId up = it->second.parent; up; up = shown_.at(up).parent)
+            ancestors.push_back(up);
+        for (auto ancestor = ancestors.rbegin(); ancestor != ancestors.rend(); ++ancestor)
+            showChildren(*ancestor);
+        finishBatch();
+    }
+    return it->second.widget;
+}
+
+void CKestroView::showChildren(NodeId id)
+{
+    const auto it = shown_.find(id);
+    if (it == shown_.end() || it->second.childrenShown || !it->second.widget)
+        return;
+    ShownNode& node = it->second;
+    node.childrenShown = true;
+    QList<QTreeWidgetItem*> widgets;
+    widgets.reserve(static_cast<qsizetype>(node.children.size()));
+    for (const NodeId child : node.children) {
+        ShownNode& shown = shown_.at(child);
+        shown.widget = makeWidget(child, shown);
+        widgets.append(shown.widget);
+    }
+    node.widget->addChildren(widgets);
+    setIndicator(node);
+}
+
+QTreeWidgetItem* CKestroView::makeWidget(NodeId id, const ShownNode& node)
+{
+    auto* widget = new NodeWidget(id, node.text, icon(node.image));
+    if (!node.childrenShown && !node.children.empty())
+        widget->setChildIndicatorPolicy(QTreeWidgetItem::ShowIndicator);
+    noteWidth(id, node);
+    return widget;
+}
+
+void CKestroView::setIndicator(const ShownNode& node)
+{
+    node.widget->setChildIndicatorPolicy(!node.childrenShown && !node.children.empty()
+                                             ? QTreeWidgetItem::ShowIndicator
+                                             : QTreeWidgetItem::DontShowIndicatorWhenChildless);
+}
+
+void CKestroView::noteWidth(NodeId id, const ShownNode& node)
+{
+    int depth = 1;
+    for (NodeId up = node.parent; up && up != id; up = shown_.at(up).parent)
+        ++depth;
+    const int iconWidth = style()->pixelMetric(QStyle::PM_SmallIconSize, nullptr, this);
+    const int width = depth * indentation() + iconWidth + fontMetrics().horizontalAdvance(node.text) + 16;
+    widestNode_ = std::max(widestNode_, width);
 }
 
 const QIcon& CKestroView::icon(int image) const
 {
     return icons_[static_cast<std::size_t>(std::clamp(image, 0, static_cast<int>(icons_.size()) - 1))];
-}
-
-QTreeWidgetItem* CKestroView::widgetItem(NodeId node) const
-{
-    const auto it = widgets_.find(node);
-    return it == widgets_.end() ? nullptr : it->second;
 }
 
 NodeId CKestroView::currentNode() const

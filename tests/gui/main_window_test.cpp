@@ -55,15 +55,24 @@ protected:
     {
         CKestroView& view = frame_->view();
         view.applyPendingChanges();
-        const int count = below ? below->childCount() : view.topLevelItemCount();
+        const int count = below ? Open(below)->childCount() : view.topLevelItemCount();
         for (int i = 0; i < count; ++i) {
             QTreeWidgetItem* item = below ? below->child(i) : view.topLevelItem(i);
             if (item->text(0).startsWith(prefix))
                 return item;
-            if (QTreeWidgetItem* found = Node(prefix, item))
+            if (QTreeWidgetItem* found = Node(prefix, Open(item)))
                 return found;
         }
         return nullptr;
+    }
+
+    // The view makes a node's children when it is first opened, as a user
+    // opens it.
+    static QTreeWidgetItem* Open(QTreeWidgetItem* item)
+    {
+        if (item)
+            item->setExpanded(true);
+        return item;
     }
 
     // A file of the project, as opposed to its entries in the releases.
@@ -126,11 +135,11 @@ TEST_F(MainWindow, ShowsTheDemoProjectWithTheReleasesAboveTheFiles)
     EXPECT_TRUE(project->child(3)->text(0).startsWith("src\\parser.c Checked in Version 1.2.1.1"));
 
     // A branch hangs below the revision it sprouts from.
-    QTreeWidgetItem* parser = project->child(3);
+    QTreeWidgetItem* parser = Open(project->child(3));
     ASSERT_EQ(parser->childCount(), 2);
     EXPECT_TRUE(parser->child(0)->text(0).startsWith("1.2 12 Jan 26 09:45:00"));
     EXPECT_TRUE(parser->child(1)->text(0).startsWith("1.1 "));
-    ASSERT_EQ(parser->child(0)->childCount(), 1);
+    ASSERT_EQ(Open(parser->child(0))->childCount(), 1);
     EXPECT_TRUE(parser->child(0)->child(0)->text(0).startsWith("1.2.1.1 20 Jan 26 11:00:00 Patch for the Paris site"));
 
     EXPECT_EQ(frame_->windowTitle(), "Demo - Kestro");
@@ -160,7 +169,7 @@ TEST_F(MainWindow, ChecksInANewFileAndChecksOutTheDefaultBranch)
     QTreeWidgetItem* lexer = File("src\\lexer.c");
     ASSERT_NE(lexer, nullptr);
     EXPECT_TRUE(lexer->text(0).startsWith("src\\lexer.c Checked in Version 1.1")) << lexer->text(0).toStdString();
-    ASSERT_EQ(lexer->childCount(), 1);
+    ASSERT_EQ(Open(lexer)->childCount(), 1);
     EXPECT_TRUE(lexer->child(0)->text(0).startsWith("1.1 "));
     EXPECT_TRUE(frame_->document().IsModified());
     frame_->UpdateCommandUI();
@@ -374,7 +383,7 @@ TEST_F(MainWindow, ChangingTheTimeFormatRedrawsTheTree)
                     field->setText("%Y-%m-%d");
             }
         })});
-    QTreeWidgetItem* main = File("src\\main.c");
+    QTreeWidgetItem* main = Open(File("src\\main.c"));
     ASSERT_NE(main, nullptr);
     ASSERT_EQ(main->childCount(), 3);
     EXPECT_TRUE(main->child(0)->text(0).startsWith(QString::fromStdString("1.3 (" + test::LoginName() + ") 2026-02-02 ")))
@@ -468,7 +477,7 @@ TEST_F(MainWindow, FreezeNeedsEveryFileCheckedInAndAddsTheRelease)
     QTreeWidgetItem* releases = frame_->view().topLevelItem(0);
     ASSERT_EQ(releases->childCount(), 3);
     EXPECT_TRUE(releases->child(2)->text(0).startsWith("Gamma "));
-    EXPECT_EQ(releases->child(2)->childCount(), 3);
+    EXPECT_EQ(Open(releases->child(2))->childCount(), 3);
 
     // While another program holds one RCS file, the freeze fails as a whole.
     test::WriteText("doc/RCS/,readme.txt,", "");
