@@ -246,7 +246,7 @@ bool CKestroDoc::OnOpenDocument(const std::string& path, std::string& error)
         return false;
     }
     AdoptCopiedProjectDirectory();
-    RefuseUnsafeReleaseNameFile();
+    ReportUnsafeReleaseNameFile();
     return true;
 }
 
@@ -287,7 +287,7 @@ bool CKestroDoc::LoadFromBytes(const std::string& bytes, std::string& error)
         error = "The project cannot be read: " + failure;
         return false;
     }
-    RefuseUnsafeReleaseNameFile();
+    ReportUnsafeReleaseNameFile();
     return true;
 }
 
@@ -506,13 +506,12 @@ void CKestroDoc::WriteReleaseNameFile(const std::string& releaseName) const
         CommandResults::instance().AppendResults(problem + " - not written\r\n");
 }
 
-void CKestroDoc::RefuseUnsafeReleaseNameFile()
+void CKestroDoc::ReportUnsafeReleaseNameFile() const
 {
     const std::string problem = ReleaseNameFileProblem(releaseNameFile, GetProjectDirectory(), workingDirectory);
     if (problem.empty())
         return;
-    CommandResults::instance().AppendResults(problem + " - turned off\r\n");
-    releaseNameFile.clear();
+    CommandResults::instance().AppendResults(problem + " - it will not be written\r\n");
 }
 
 } // namespace kestro

@@ -98,7 +98,8 @@ bool IsUnambiguous(const RlogLayout& layout)
     // checked for repeated numbers.
     if (layout.selectedRevisions < 0)
         return true;
-    if (static_cast<std::size_t>(layout.selectedRevisions) != layout.blocks.size())
+    if (static_cast<std::size_t>(layout.selectedRevisions) != layout.blocks.size()
+        || layout.selectedRevisions > layout.totalRevisions)
         return false;
     if (layout.selectedRevisions == layout.totalRevisions && layout.totalRevisions > 0)
         return seen.count(layout.head) != 0;

@@ -248,9 +248,12 @@ void RCSFileItem::ParseRlog(const std::string& output, bool headerOnly, RCSRelea
     // read, each on its own, so that no search runs from one block into the
     // next. Text that merely looks like a block inside a log message is
     // told apart before the output reaches here (see rlog_layout.h).
-    const std::vector<RlogBlock> blocks = headerOnly ? std::vector<RlogBlock>() : ScanRlogLayout(text).blocks;
+    // Blocks are looked for only after the header, as every other token is,
+    // so output without a head line yields none.
+    const std::string_view revisionText = text.substr(std::min(position, text.size()));
+    const std::vector<RlogBlock> blocks = headerOnly ? std::vector<RlogBlock>() : ScanRlogLayout(revisionText).blocks;
     for (const RlogBlock& block : blocks) {
-        const std::string_view blockText = text.substr(block.start, block.end - block.start);
+        const std::string_view blockText = revisionText.substr(block.start, block.end - block.start);
         position = 0;
         const std::string number = ExtractField(position, blockText, "\nrevision ", FieldDelimiters, true, false);
         if (number.empty())
