@@ -94,15 +94,6 @@ bool CheckEntries(const CKestroDoc& doc, const std::string& directory, std::vect
             Report("Import file - file name refused: " + entry.fileName + " (" + reason + ")\r\n");
             return false;
         }
-        if (entry.keyword == "FILE") {
-            const std::string source = RevisionSubdirectory(entry.fileName, entriesOfFile[FoldCase(entry.fileName)]++);
-            if (const std::string unreadable = UnreadableSourceReason(directory, NativePath(source));
-                !unreadable.empty()) {
-                Report("Import file - " + entry.fileName + " cannot be read from " + source + ": " + unreadable
-                       + "\r\n");
-                return false;
-            }
-        }
         const bool known = root.FindFile(entry.fileName) || added.count(FoldCase(entry.fileName));
         if (!known && (entry.keyword == "DIFF" || (entry.keyword == "FILE" && entry.base != "-"))) {
             Report("Import:" + entry.fileName + " doesn't exist\r\n");
@@ -114,8 +105,14 @@ bool CheckEntries(const CKestroDoc& doc, const std::string& directory, std::vect
             Report("Import file - DIFF not supported\r\n");
             return false;
         }
-        if (entry.keyword == "FILE")
-            added.insert(FoldCase(entry.fileName));
+        if (entry.keyword != "FILE")
+            continue;
+        const std::string source = RevisionSubdirectory(entry.fileName, entriesOfFile[FoldCase(entry.fileName)]++);
+        if (const std::string unreadable = UnreadableSourceReason(directory, NativePath(source)); !unreadable.empty()) {
+            Report("Import file - " + entry.fileName + " cannot be read from " + source + ": " + unreadable + "\r\n");
+            return false;
+        }
+        added.insert(FoldCase(entry.fileName));
     }
     return true;
 }
