@@ -1,8 +1,10 @@
 // Reads arbitrary bytes as an RCC command file, the way a receive reads one
 // before it changes anything: the RCS1 and SITE lines, then every entry with
-// its log block, and the checks on the names and the address it carries.
+// its log block, and the checks on the names, the release name and the
+// address it carries.
 
 #include "app/command_results.h"
+#include "sites/exchange_checks.h"
 #include "sites/rcc_reader.h"
 
 #include <cstddef>
@@ -19,12 +21,17 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     for (int line = 0; line < 2; ++line) {
         if (kestro::ReadCommandLine(file, keyword, argument1, argument2, argument3) != 1)
             return 0;
+        if (line == 0)
+            (void)kestro::UnsafeReleaseNameReason(argument2);
         if (line == 1)
             (void)kestro::IsAcceptableEmailAddress(argument2);
     }
     std::vector<kestro::CommandFileEntry> entries;
     kestro::ReadCommandEntries(file, entries);
+    // The targets are looked up below a directory that does not exist, so
+    // that nothing on disk decides the result.
+    const kestro::ProjectPlaces places{"/nonexistent-kestro-fuzz/", "/nonexistent-kestro-fuzz/P.rcs"};
     for (const kestro::CommandFileEntry& entry : entries)
-        (void)kestro::UnsafeFileNameReason(entry.fileName);
+        (void)kestro::ForbiddenTargetReason(places, entry.fileName);
     return 0;
 }

@@ -4,6 +4,7 @@
 
 #include "app/document.h"
 #include "model/file_item.h"
+#include "model/rlog_layout.h"
 #include "model/root_item.h"
 #include "ops/release_item.h"
 #include "ops/release_root.h"
@@ -51,6 +52,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     project.doc.releaseRoot->AddChild(std::move(made));
 
     const std::string output(reinterpret_cast<const char*>(data), size);
+    // The checks that decide whether the output is read one revision at a
+    // time, with the input standing for each of rlog's outputs in turn.
+    (void)kestro::IsUnambiguous(kestro::ScanRlogLayout(output));
+    std::string description, block;
+    if (kestro::DescriptionOf(output, description))
+        (void)kestro::SingleRevisionBlock(output, description, "1.1", block);
     project.file->ParseRlog(output, false, nullptr);
     project.file->ParseRlog(output, true, release);
     project.file->ParseRlog(output, false, release, false);

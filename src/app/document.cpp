@@ -3,6 +3,7 @@
 #include "app/archive.h"
 #include "app/command_locks.h"
 #include "app/command_results.h"
+#include "app/release_name_file.h"
 #include "app/user_interaction.h"
 #include "model/rlog_batch.h"
 #include "model/file_item.h"
@@ -245,6 +246,7 @@ bool CKestroDoc::OnOpenDocument(const std::string& path, std::string& error)
         return false;
     }
     AdoptCopiedProjectDirectory();
+    ReportUnsafeReleaseNameFile();
     return true;
 }
 
@@ -285,6 +287,7 @@ bool CKestroDoc::LoadFromBytes(const std::string& bytes, std::string& error)
         error = "The project cannot be read: " + failure;
         return false;
     }
+    ReportUnsafeReleaseNameFile();
     return true;
 }
 
@@ -318,6 +321,13 @@ void CKestroDoc::Load(Archive& ar)
         SetWorkingDirectory(GetProjectDirectory(), false);
 
     root = ar.readOwned<RCSRoot>();
+    // Every command works on the paths these names give; one that leads out
+    // of the working directory refuses the whole project, so that nothing is
+    // ever done outside it.
+    for (const auto& child : root->children) {
+        if (const std::string reason = UnsafeRelativePathReason(child->name); !reason.empty())
+            ar.fail("the file item \"" + child->name + "\" is refused: " + reason);
+    }
     RepairFileLinks(*root);
     root->name = GetTitle();
     releaseRoot = ar.readOwned<RCSReleaseRoot>();
@@ -489,8 +499,19 @@ void CKestroDoc::WriteReleaseNameFile(const std::string& releaseName) const
     }
     ReplaceAll(text, "%s", releaseName);
     ReplaceAll(text, percentMark, "%");
-    std::ofstream out(NativePath(releaseNameFile), std::ios::binary | std::ios::trunc);
-    out << text;
+    // Failing writes are passed over; a path refused as unsafe is reported.
+    std::string problem;
+    if (!WriteReleaseNameText(releaseNameFile, GetProjectDirectory(), workingDirectory, text, problem)
+        && !problem.empty())
+        CommandResults::instance().AppendResults(problem + " - not written\r\n");
+}
+
+void CKestroDoc::ReportUnsafeReleaseNameFile() const
+{
+    const std::string problem = ReleaseNameFileProblem(releaseNameFile, GetProjectDirectory(), workingDirectory);
+    if (problem.empty())
+        return;
+    CommandResults::instance().AppendResults(problem + " - it will not be written\r\n");
 }
 
 } // namespace kestro

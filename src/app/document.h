@@ -103,6 +103,9 @@ private:
     // A project file copied or moved with its files still names the old
     // directory as its working directory; it then works on its own files.
     void AdoptCopiedProjectDirectory();
+    // A loaded release name file that lies outside the working directory is
+    // reported; it is kept as it was stored, but never written.
+    void ReportUnsafeReleaseNameFile() const;
     // Reads the project from bytes; on failure empties the document and
     // returns what is wrong in failure.
     bool ReadProject(const std::string& bytes, std::string& failure);

@@ -2,6 +2,7 @@
 // by the names its labels give. Project settings travel in the project file;
 // the others are the user's and apply to every project.
 
+#include "app/release_name_file.h"
 #include "cli/cli_session.h"
 #include "cli/output_format.h"
 #include "model/options.h"
@@ -94,7 +95,16 @@ const std::vector<Setting>& Settings()
         UserText("time-display-format", &RCSOptions::timeFormat),
         ProjectText("file-types", &CKestroDoc::fileTypes),
         UserText("default-file-types", &RCSOptions::defaultFileTypes),
-        ProjectText("release-name-file", &CKestroDoc::releaseNameFile),
+        {"release-name-file", true, [](CKestroDoc& doc) { return doc.releaseNameFile; },
+         [](CKestroDoc& doc, const std::string& value) {
+             // Another user's project may carry it: it is only ever written
+             // inside the working directory.
+             const std::string problem =
+                 ReleaseNameFileProblem(value, doc.GetProjectDirectory(), doc.GetWorkingDirectory());
+             if (problem.empty())
+                 doc.releaseNameFile = value;
+             return problem;
+         }},
         ProjectText("release-name-template", &CKestroDoc::releaseNameTemplate),
         UserText("default-release-name-file", &RCSOptions::defaultReleaseNameFile),
         UserText("default-release-name-template", &RCSOptions::defaultBuildTemplate),
@@ -139,7 +149,7 @@ int CommandOptions(const Arguments& args)
     }
     const std::string refusal = setting->set(session.doc, UnescapeField(args.items[1]));
     if (!refusal.empty())
-        return Fail(std::string(setting->name) + " " + refusal);
+        return Fail(std::string(setting->name) + ": " + refusal);
     if (setting->ofProject) {
         session.doc.SetModifiedFlag(true);
     } else {

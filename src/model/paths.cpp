@@ -22,6 +22,30 @@ std::string ModelName(std::string_view nativePath)
     return name;
 }
 
+std::string UnsafeRelativePathReason(std::string_view name)
+{
+    const auto isSeparator = [](char c) { return c == '\\' || c == '/'; };
+    if (name.empty())
+        return "the name is empty";
+    if (isSeparator(name.front()) || (name.size() >= 2 && name[1] == ':'))
+        return "the name is absolute";
+    for (const char c : name) {
+        if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F)
+            return "the name holds a control character";
+    }
+    std::size_t start = 0;
+    while (start <= name.size()) {
+        const std::size_t end = std::min(name.find_first_of("\\/", start), name.size());
+        const std::string_view part = name.substr(start, end - start);
+        if (part.empty())
+            return "the name holds an empty directory name";
+        if (part == "." || part == "..")
+            return "the name holds \".\" or \"..\"";
+        start = end + 1;
+    }
+    return {};
+}
+
 std::string CurrentDirectory()
 {
     std::error_code error;

@@ -12,6 +12,12 @@ namespace kestro {
 std::string NativePath(std::string_view modelName);
 std::string ModelName(std::string_view nativePath);
 
+// Why a name read from outside (a project file, a command file) cannot name
+// a file below the directory it is relative to; empty when it can. Names use
+// "\" or "/" between directories and must be relative, with no empty, "."
+// or ".." component and no control character.
+std::string UnsafeRelativePathReason(std::string_view name);
+
 // The process's current directory, ending in "/".
 std::string CurrentDirectory();
 

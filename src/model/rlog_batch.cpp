@@ -68,7 +68,8 @@ bool SplitRlogOutput(const std::string& output, const std::vector<std::string>& 
     for (std::size_t i = 0; i < rcsPaths.size(); ++i) {
         const std::string marker = (i == 0 ? "RCS file: " : endOfFile + "\n\nRCS file: ") + rcsPaths[i] + "\n";
         const std::size_t found = output.find(marker, from);
-        if (found == std::string::npos || (i == 0 && found > 1))
+        // A log message that copies a file's start makes the split uncertain.
+        if (found == std::string::npos || (i == 0 && found > 1) || output.find(marker, found + 1) != std::string::npos)
             return false;
         const std::size_t start = i == 0 ? found : found + endOfFile.size() + 1;
         starts.push_back(start);

@@ -5,6 +5,7 @@
 #include "app/document.h"
 #include "model/file_item.h"
 #include "model/revision_numbers.h"
+#include "model/rlog_layout.h"
 #include "model/rlog_scanner.h"
 #include "model/string_helpers.h"
 #include "model/version_item.h"
@@ -24,7 +25,6 @@ namespace kestro {
 
 namespace {
 
-constexpr std::string_view Separator = "\n----------------------------";
 constexpr std::string_view FieldDelimiters = ";\r\n\t ";
 constexpr std::string_view LineEnd = "\r\n";
 
@@ -152,19 +152,6 @@ std::time_t RevisionTime(std::string_view dateLine)
     return time == static_cast<std::time_t>(-1) ? 0 : time;
 }
 
-// rlog's list of the branches that sprout from a revision, printed between
-// the date line and the log message. A log message that merely starts with
-// the same word is not one.
-bool IsBranchList(std::string_view line)
-{
-    constexpr std::string_view prefix = "branches: ";
-    if (line.substr(0, prefix.size()) != prefix)
-        return false;
-    const std::string_view rest = line.substr(prefix.size());
-    return rest.find_first_not_of(" \t0123456789.;") == std::string_view::npos
-           && rest.find_first_of("0123456789") != std::string_view::npos;
-}
-
 // Whether a revision lies on the default branch. A branch number (an odd
 // number of fields, a trunk level such as 1 included) holds the revisions
 // one field longer; a revision number names that revision alone.
@@ -257,27 +244,36 @@ void RCSFileItem::ParseRlog(const std::string& output, bool headerOnly, RCSRelea
     const std::vector<SymbolicName> names = ReadSymbolList(position, text);
     RevisionIndex index(*this);
 
-    while (!headerOnly && SkipPast(position, text, Separator)) {
-        const std::string number = ExtractField(position, text, "\nrevision ", FieldDelimiters, true, false);
+    // Only blocks that begin with a separator row and a revision line are
+    // read, each on its own, so that no search runs from one block into the
+    // next. Text that merely looks like a block inside a log message is
+    // told apart before the output reaches here (see rlog_layout.h).
+    // Blocks are looked for only after the header, as every other token is,
+    // so output without a head line yields none.
+    const std::string_view revisionText = text.substr(std::min(position, text.size()));
+    const std::vector<RlogBlock> blocks = headerOnly ? std::vector<RlogBlock>() : ScanRlogLayout(revisionText).blocks;
+    for (const RlogBlock& block : blocks) {
+        const std::string_view blockText = revisionText.substr(block.start, block.end - block.start);
+        position = 0;
+        const std::string number = ExtractField(position, blockText, "\nrevision ", FieldDelimiters, true, false);
         if (number.empty())
             continue;
-        // Only the revision line itself may name the lock holder; the search
-        // never runs on into the revisions that follow.
-        const std::size_t lineEnd = std::min(text.find('\n', position), text.size());
+        // Only the revision line itself may name the lock holder.
+        const std::size_t lineEnd = std::min(blockText.find('\n', position), blockText.size());
         const std::string locker =
-            ExtractField(position, text.substr(0, lineEnd), "locked by:", ";\r\n", true, true);
-        SkipPast(position, text, "\n");
+            ExtractField(position, blockText.substr(0, lineEnd), "locked by:", ";\r\n", true, true);
+        SkipPast(position, blockText, "\n");
 
-        const std::string dateLine = ExtractField(position, text, "date:", LineEnd, true, false);
+        const std::string dateLine = ExtractField(position, blockText, "date:", LineEnd, true, false);
         std::time_t time = 0;
         std::string message;
         if (!dateLine.empty()) {
             time = RevisionTime(dateLine);
-            SkipPast(position, text, "\n");
-            message = ExtractField(position, text, "", LineEnd, false, false);
+            SkipPast(position, blockText, "\n");
+            message = ExtractField(position, blockText, "", LineEnd, false, false);
             if (IsBranchList(message)) {
-                SkipPast(position, text, "\n");
-                message = ExtractField(position, text, "", LineEnd, false, false);
+                SkipPast(position, blockText, "\n");
+                message = ExtractField(position, blockText, "", LineEnd, false, false);
             }
         }
 

@@ -9,6 +9,7 @@
 #include "app/document.h"
 #include "model/file_item.h"
 #include "model/rlog_batch.h"
+#include "model/rlog_resolve.h"
 #include "model/root_item.h"
 #include "model/string_helpers.h"
 #include "model/tree_traverser.h"
@@ -125,8 +126,14 @@ int RCSFileItem::FinishSynchronise(bool top, bool rcsFileExists, int rlogResult,
         UpdateStatus();
         return 1;
     }
-    if (rcsFileExists)
-        ParseRlog(rlogOutput, false, nullptr);
+    if (rcsFileExists) {
+        std::string resolved;
+        if (!ResolveRlogOutput(*this, rlogOutput, resolved)) {
+            UpdateStatus();
+            return 1;
+        }
+        ParseRlog(resolved, false, nullptr);
+    }
     if (top) {
         CoveredChecker checker;
         checker.Traverse(this);

@@ -4,6 +4,7 @@
 #include "app/command_results.h"
 #include "app/command_runner.h"
 #include "model/file_item.h"
+#include "model/rlog_resolve.h"
 #include "model/options.h"
 #include "model/string_helpers.h"
 
@@ -162,7 +163,8 @@ int RCSFileItem::Report()
         // Output that lists only some revisions cannot tell which is the tip.
         const bool narrowed = settings.lockedOnly || !settings.revisions.empty() || !settings.dates.empty()
                               || !settings.users.empty() || !settings.states.empty();
-        ParseRlog(output, false, nullptr, !narrowed);
+        if (std::string resolved; ResolveRlogOutput(*this, output, resolved))
+            ParseRlog(resolved, false, nullptr, !narrowed);
     }
     if (messagesMode) {
         if (result == 0)

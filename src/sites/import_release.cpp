@@ -15,6 +15,7 @@
 #include "ops/release_item.h"
 #include "ops/release_root.h"
 #include "sites/dir_traverser.h"
+#include "sites/exchange_checks.h"
 #include "sites/rcc_reader.h"
 #include "sites/site_list.h"
 
@@ -25,6 +26,9 @@
 #include <fstream>
 #include <iterator>
 #include <memory>
+#include <vector>
+
+#include <sys/stat.h>
 
 namespace kestro {
 
@@ -66,6 +70,11 @@ bool SameOrBelow(const std::string& directory, const std::string& path)
 {
     const std::string resolved = ResolvedPath(path);
     return (!resolved.empty() && resolved == ResolvedPath(directory)) || LiesBelow(directory, path);
+}
+
+ProjectPlaces PlacesOf(const CKestroDoc& doc)
+{
+    return {doc.GetWorkingDirectory(), doc.GetPathName()};
 }
 
 bool IsReadOnly(const std::string& path)
@@ -130,23 +139,39 @@ bool HoldsRevisionText(RCSFileItem& file, const std::string& revision, const std
 
 // Copies a file over a working file, making its directories. cp names the
 // copy after the source, so a target that differs from it (in letter case)
-// is named in full.
+// is named in full. The source was checked before anything changed; it is
+// looked at once more without following links right before the copy. The
+// copy keeps the working file's mode, or gets a new file's, never the
+// source's.
 int CopyFile(const std::string& source, const std::string& target)
 {
     const std::string from = FullPath(source);
     const std::string to = FullPath(target);
     if (from == to)
         return 0;
+    const fs::path fromPath(from);
+    const std::string reason = UnreadableSourceReason(fromPath.parent_path().string(), fromPath.filename().string());
+    if (!reason.empty()) {
+        Report("Cannot copy " + from + ": " + reason + "\r\n");
+        return 1;
+    }
     const fs::path toPath(to);
     std::error_code ignored;
     fs::create_directories(toPath.parent_path(), ignored);
+    struct stat before {};
+    const bool existed = ::lstat(to.c_str(), &before) == 0;
     std::string command = "cp";
     AppendArgument(command, "-f");
     AppendArgument(command, from);
     AppendArgument(command,
-                   fs::path(from).filename() == toPath.filename() ? toPath.parent_path().string() + "/" : to);
+                   fromPath.filename() == toPath.filename() ? toPath.parent_path().string() + "/" : to);
     std::string output;
-    return RunCommand(output, command, std::string(), true);
+    const int result = RunCommand(output, command, std::string(), true);
+    if (existed)
+        fs::permissions(to, static_cast<fs::perms>(before.st_mode & 07777), fs::perm_options::replace, ignored);
+    else
+        GiveNewFileMode(to);
+    return result;
 }
 
 // A file new to the project. Not AddFile: that names a file after its path
@@ -198,32 +223,49 @@ bool IsRcsOrKestroFile(const std::string& relativePath)
            || EqualsNoCase(fileName, "Kestro.OUT");
 }
 
-// Imports every file it visits, named after its path below the directory
-// the walk started in.
+// Gathers the files of a directory tree to import, named after their path
+// below the directory the walk started in, and refuses what must not be
+// read or written, so that a tree holding one bad entry changes nothing.
 class ImportTraverser : public DirTraverser {
 public:
-    ImportTraverser(Site& fromSite, bool merge, std::string base, std::uint16_t walkFlags)
-        : DirTraverser(1, walkFlags), site(fromSite), mergeAfterImport(merge), baseDirectory(std::move(base))
+    struct Source {
+        std::string path;
+        std::string name;  // model name below the working directory
+    };
+
+    ImportTraverser(ProjectPlaces projectPlaces, std::string base, std::uint16_t walkFlags)
+        : DirTraverser(1, walkFlags), places(std::move(projectPlaces)), baseDirectory(std::move(base))
     {
     }
 
     int Visit() override
     {
-        if (!isFile)
+        if (isDirectory)
             return 0;
         const std::string relative = fullPath.substr(baseDirectory.size());
         if (IsRcsOrKestroFile(relative))
             return 0;
         if (relative.find('\\') != std::string::npos) {
             Report("Cannot import " + fullPath + " as names holding \"\\\" cannot be kept in a project\r\n");
-            return 1;
+            refused = true;
+            return 0;
         }
-        return site.ImportFile(fullPath, ModelName(relative), mergeAfterImport, std::string());
+        std::string reason = UnreadableSourceReason(baseDirectory, relative);
+        if (reason.empty())
+            reason = ForbiddenTargetReason(places, ModelName(relative));
+        if (!reason.empty()) {
+            Report("Cannot import " + fullPath + ": " + reason + "\r\n");
+            refused = true;
+            return 0;
+        }
+        sources.push_back({fullPath, ModelName(relative)});
+        return 0;
     }
 
-    Site& site;
-    bool mergeAfterImport;
+    ProjectPlaces places;
     std::string baseDirectory;  // ends in "/"
+    std::vector<Source> sources;
+    bool refused = false;
 };
 
 } // namespace
@@ -235,7 +277,7 @@ int Site::ImportFile(const std::string& sourcePath, const std::string& targetNam
     if (!doc || !doc->root || !doc->siteList)
         return 1;
     std::string name = ModelName(targetName);
-    if (const std::string reason = UnsafeFileNameReason(name); !reason.empty()) {
+    if (const std::string reason = ForbiddenTargetReason(PlacesOf(*doc), name); !reason.empty()) {
         Report("Cannot import \"" + name + "\": " + reason + "\r\n");
         return 1;
     }
@@ -342,9 +384,14 @@ int Site::ImportDirectory(const std::string& directory, const std::string& relea
             return 1;
         }
     }
-    ImportTraverser walker(*this, mergeAfterImport, source + "/", includeSubdirectories ? DirTraverser::Unlimited : 0);
-    if (const int result = walker.Traverse(source))
-        return result;
+    ImportTraverser walker(PlacesOf(*doc), source + "/", includeSubdirectories ? DirTraverser::Unlimited : 0);
+    walker.Traverse(source);
+    if (walker.refused)
+        return 1;
+    for (const ImportTraverser::Source& file : walker.sources) {
+        if (const int result = ImportFile(file.path, file.name, mergeAfterImport, std::string()))
+            return result;
+    }
 
     auto owned = std::make_unique<RCSReleaseItem>(releaseName);
     RCSReleaseItem* release = owned.get();

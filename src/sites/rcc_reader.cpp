@@ -1,6 +1,7 @@
 #include "sites/rcc_reader.h"
 
 #include "app/command_results.h"
+#include "model/paths.h"
 #include "model/string_helpers.h"
 
 #include <cerrno>
@@ -67,11 +68,6 @@ bool IsSeparatorRow(const std::string& line)
     if (dash != std::string::npos)
         return dash == 0;
     return line.compare(0, equals.size(), equals) == 0;
-}
-
-bool IsDirectorySeparator(char c)
-{
-    return c == '\\' || c == '/';
 }
 
 // The cause codes of the "File error" message, as the writer of the command
@@ -223,33 +219,18 @@ bool ReadCommandEntries(std::istream& file, std::vector<CommandFileEntry>& entri
 
 std::string UnsafeFileNameReason(std::string_view name)
 {
-    if (name.empty())
-        return "the name is empty";
-    if (IsDirectorySeparator(name.front()) || (name.size() >= 2 && name[1] == ':'))
-        return "the name is absolute";
-    for (const char c : name) {
-        if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F)
-            return "the name holds a control character";
-    }
+    if (std::string reason = UnsafeRelativePathReason(name); !reason.empty())
+        return reason;
     std::size_t start = 0;
-    for (;;) {
-        std::size_t end = start;
-        while (end < name.size() && !IsDirectorySeparator(name[end]))
-            ++end;
-        const std::string_view part = name.substr(start, end - start);
-        if (part.empty())
-            return "the name holds an empty directory name";
-        if (part == "." || part == "..")
-            return "the name holds \".\" or \"..\"";
-        if (end == name.size()) {
-            if (part.size() > 2 && part.ends_with(",v"))
-                return "the name is that of an RCS file";
-            return {};
-        }
-        if (EqualsNoCase(part, "RCS"))
+    for (std::size_t end = name.find_first_of("\\/"); end != std::string_view::npos;
+         start = end + 1, end = name.find_first_of("\\/", start)) {
+        if (EqualsNoCase(name.substr(start, end - start), "RCS"))
             return "the name lies in an RCS directory";
-        start = end + 1;
     }
+    const std::string_view last = name.substr(start);
+    if (last.size() > 2 && last.ends_with(",v"))
+        return "the name is that of an RCS file";
+    return {};
 }
 
 bool IsAcceptableEmailAddress(std::string_view address)

@@ -17,6 +17,7 @@
 #include "ops/release_root.h"
 #include "ops/release_version_item.h"
 #include "ops/symbol_undo.h"
+#include "sites/exchange_checks.h"
 #include "sites/rcc_reader.h"
 #include "sites/rcc_writer.h"
 #include "sites/site_list.h"
@@ -77,14 +78,19 @@ bool AcceptSiteLine(Site& site, const std::string& sender, const std::string& em
     return true;
 }
 
-// Checks every entry before anything is changed, so that a command file that
-// cannot be applied in full changes nothing.
-bool CheckEntries(RCSRoot& root, std::vector<CommandFileEntry>& entries)
+// Checks every entry, the file it brings and the working file it writes
+// before anything is changed, so that a command file that cannot be applied
+// in full changes nothing. The n-th revision of one file in the command file
+// lies in the n-th revision subdirectory beside it.
+bool CheckEntries(const CKestroDoc& doc, const std::string& directory, std::vector<CommandFileEntry>& entries)
 {
+    RCSRoot& root = *doc.root;
+    const ProjectPlaces places{doc.GetWorkingDirectory(), doc.GetPathName()};
     std::unordered_set<std::string> added;  // files that earlier FILE entries bring
+    std::unordered_map<std::string, int> entriesOfFile;
     for (CommandFileEntry& entry : entries) {
         entry.fileName = ModelName(entry.fileName);
-        const std::string reason = UnsafeFileNameReason(entry.fileName);
+        const std::string reason = ForbiddenTargetReason(places, entry.fileName);
         if (!reason.empty()) {
             Report("Import file - file name refused: " + entry.fileName + " (" + reason + ")\r\n");
             return false;
@@ -100,8 +106,14 @@ bool CheckEntries(RCSRoot& root, std::vector<CommandFileEntry>& entries)
             Report("Import file - DIFF not supported\r\n");
             return false;
         }
-        if (entry.keyword == "FILE")
-            added.insert(FoldCase(entry.fileName));
+        if (entry.keyword != "FILE")
+            continue;
+        const std::string source = RevisionSubdirectory(entry.fileName, entriesOfFile[FoldCase(entry.fileName)]++);
+        if (const std::string unreadable = UnreadableSourceReason(directory, NativePath(source)); !unreadable.empty()) {
+            Report("Import file - " + entry.fileName + " cannot be read from " + source + ": " + unreadable + "\r\n");
+            return false;
+        }
+        added.insert(FoldCase(entry.fileName));
     }
     return true;
 }
@@ -172,7 +184,7 @@ int Site::ReadCommandFile(const std::string& path, bool mergeAfterImport)
     if (!AcceptSiteLine(*this, sender, email, destination))
         return 1;
     std::vector<CommandFileEntry> entries;
-    if (!ReadCommandEntries(file, entries) || !CheckEntries(root, entries))
+    if (!ReadCommandEntries(file, entries) || !CheckEntries(*doc, directory, entries))
         return 1;
     file.close();
     // The new release's symbols are removed again should the receive fail,
@@ -181,12 +193,12 @@ int Site::ReadCommandFile(const std::string& path, bool mergeAfterImport)
         Report("Release already exists:" + releaseName + "\r\n");
         return 1;
     }
-    if (const std::string clash = ReleaseSymbolClash(*doc->releaseRoot, releaseName); !clash.empty()) {
-        Report(clash + "\r\n");
+    if (const std::string reason = UnsafeReleaseNameReason(releaseName); !reason.empty()) {
+        Report("Import file names a release that cannot be used: " + releaseName + " (" + reason + ")\r\n");
         return 1;
     }
-    if (!IsValidReleaseName(releaseName)) {
-        Report("Import file names a release that cannot be used: " + releaseName + "\r\n");
+    if (const std::string clash = ReleaseSymbolClash(*doc->releaseRoot, releaseName); !clash.empty()) {
+        Report(clash + "\r\n");
         return 1;
     }
 

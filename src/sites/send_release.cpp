@@ -15,6 +15,7 @@
 #include "ops/release_root.h"
 #include "ops/release_version_item.h"
 #include "sites/dir_traverser.h"
+#include "sites/exchange_checks.h"
 #include "sites/rcc_writer.h"
 #include "sites/site_list.h"
 
@@ -295,6 +296,10 @@ int Site::SendReleaseToSite(RCSReleaseItem* release, int mode, RCSReleaseItem* o
 
     int result = 0;
     if (!Trim(sendCommand).empty()) {
+        if (StartsAShell(sendCommand))
+            CommandResults::instance().AppendResults(
+                "Warning: the send command of site " + name
+                + " starts a shell, which acts on quotes and special characters in the names put into it\r\n");
         std::string output;
         result = RunCommand(output,
                             ExpandSendCommand(sendCommand, directory.substr(0, directory.size() - 1),

@@ -115,6 +115,7 @@ TEST_F(CliContract, ACommandLineThatCannotRunAsGivenChangesNothing)
         {{"add", "proj/P.rcs", "proj/absent.c"}, 1},
         {{"show", "proj/P.rcs", "--format", "xml"}, 2},
         {{"options", "proj/P.rcs", "no-such-option"}, 2},
+        {{"options", "proj/P.rcs", "release-name-file", "../../outside.h"}, 1},
     };
     for (const auto& [arguments, status] : refused) {
         const CliResult result = Run(arguments);

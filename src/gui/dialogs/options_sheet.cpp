@@ -2,6 +2,7 @@
 
 #include "app/command_locks.h"
 #include "app/document.h"
+#include "app/release_name_file.h"
 #include "app/user_interaction.h"
 #include "gui/dialogs.h"
 #include "model/options.h"
@@ -442,12 +443,18 @@ bool EditOptions(CKestroDoc& doc, RCSOptions& options, QWidget* parent, const st
 
     const auto lock = LockTreeForChanges();
     for (;;) {
-        const std::string problem =
-            SiteNameProblem(doc, local, Edited(sheet.values().siteName, local ? local->name : std::string()));
+        const OptionsSheetValues values = sheet.values();
+        std::string problem = ReleaseNameFileProblem(Edited(values.releaseNameFile, doc.releaseNameFile),
+                                                     doc.GetProjectDirectory(), doc.GetWorkingDirectory());
+        OptionsSheet::Page page = OptionsSheet::ReleaseNamePage;
+        if (problem.empty()) {
+            problem = SiteNameProblem(doc, local, Edited(values.siteName, local ? local->name : std::string()));
+            page = OptionsSheet::SiteDetailsPage;
+        }
         if (problem.empty())
             break;
         CurrentUserInteraction().ShowMessage(problem, MessageIcon::None);
-        sheet.showPage(OptionsSheet::SiteDetailsPage);
+        sheet.showPage(page);
         if (sheet.exec() != QDialog::Accepted)
             return false;
     }

@@ -1,0 +1,20 @@
+#pragma once
+
+// Reads a file's history once more, one revision at a time, when its rlog
+// output cannot be split with certainty (see rlog_layout.h): a log message
+// or the description holds rows and lines that look like rlog's own.
+
+#include <string>
+
+namespace kestro {
+
+class RCSFileItem;
+
+// The output unchanged when its blocks are the revisions rlog selected.
+// Otherwise its header followed by one block per revision, each taken from
+// rlog's output for that revision alone and cut to what the parser reads,
+// which the text of no message can change. False, reported in the command
+// results, when even that does not give the revisions rlog selected.
+bool ResolveRlogOutput(const RCSFileItem& file, const std::string& output, std::string& resolved);
+
+} // namespace kestro

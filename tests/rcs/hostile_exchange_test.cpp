@@ -1,0 +1,269 @@
+// Command files, import trees and log messages made to reach outside the
+// project or to show what is not there, with the real RCS programs. Each
+// hostile receive or import must be refused before anything changes.
+
+#include "app/command_results.h"
+#include "model/file_item.h"
+#include "model/paths.h"
+#include "model/root_item.h"
+#include "model/version_item.h"
+#include "ops/release_root.h"
+#include "sites/site_list.h"
+#include "support/rcs_history.h"
+#include "support/recording_interaction.h"
+#include "support/test_project.h"
+
+#include <QCryptographicHash>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <functional>
+#include <map>
+#include <set>
+
+#include <sys/stat.h>
+
+namespace kestro {
+namespace {
+
+namespace fs = std::filesystem;
+
+// A checksum of every entry below a directory (links as their target), and
+// each file's mode, by path.
+std::map<std::string, QByteArray> Checksums(const std::string& directory)
+{
+    std::map<std::string, QByteArray> sums;
+    for (const auto& entry : fs::recursive_directory_iterator(directory)) {
+        QByteArray sum = entry.is_symlink() ? QByteArray::fromStdString(fs::read_symlink(entry.path()).string())
+                         : entry.is_regular_file()
+                             ? QCryptographicHash::hash(QByteArray::fromStdString(test::ReadFile(entry.path().string())),
+                                                        QCryptographicHash::Sha256)
+                             : QByteArray("directory");
+        sum += QByteArray::number(static_cast<int>(entry.symlink_status().permissions()));
+        sums[fs::relative(entry.path(), directory).string()] = sum;
+    }
+    return sums;
+}
+
+std::string Log(const std::string& text)
+{
+    return "----------------------------\r\nrevision 1.1\r\ndate: 2024/01/02 03:04:05;  author: paul;  state: Exp;\r\n"
+           + text + "\r\n.\r\n";
+}
+
+struct HostileExchange : ::testing::Test, test::ProjectFixture {
+    HostileExchange()
+    {
+        RCSOptions::instance().userName = test::LoginName();
+        std::string error;
+        EXPECT_TRUE(doc->OnSaveDocument(scratch.path() + "Demo.rcs", error)) << error;
+        test::WriteText("a.c", "alpha\n");
+        RCSFileItem* file = doc->AddFile(scratch.path() + "a.c");
+        file->PrepareCheckin();
+        CheckinSettings& settings = RCSOptions::instance().checkin;
+        settings.logMessage = "Here";
+        settings.lock = true;
+        settings.force = true;
+        EXPECT_EQ(file->Checkin(nullptr), 0) << Results();
+        fs::create_directories(incoming.path().toStdString() + "/ok");
+        test::WriteText(incoming.path().toStdString() + "/secret", "private key\n");
+    }
+
+    std::string Incoming(const std::string& relative = std::string()) const
+    {
+        return incoming.path().toStdString() + "/" + relative;
+    }
+
+    std::string Results() const { return CommandResults::instance().Text(); }
+
+    QTemporaryDir incoming;
+    test::RecordingInteraction interaction;
+};
+
+struct HostileCommandFile {
+    std::string label;
+    std::string head;  // the RCS1 line
+    std::string entries;
+    std::function<void(const std::string&)> plant;  // makes the files beside it
+    std::string named;                              // what the message names
+};
+
+TEST_F(HostileExchange, ReceivesAreRefusedBeforeAnyChange)
+{
+    const auto file = [](const std::string& name) {
+        return [name](const std::string& dir) { test::WriteText(dir + name, "foreign\n"); };
+    };
+    const std::string secret = Incoming("secret");
+    const std::string plain = "RCS1 - Beta2 Demo\r\n";
+    const std::vector<HostileCommandFile> cases = {
+        {"project file", plain, "FILE - 1.1 Demo.rcs\r\n" + Log("x"), file("Demo.rcs"), "Demo.rcs"},
+        {"lock file", plain, "FILE - 1.1 Demo.rcs.lock\r\n" + Log("x"), file("Demo.rcs.lock"), "Demo.rcs.lock"},
+        {"send area", plain, "FILE - 1.1 RCSSites\\Demo\\Paris\\a.c\r\n" + Log("x"),
+         file("RCSSites/Demo/Paris/a.c"), "RCSSites\\Demo\\Paris\\a.c"},
+        {"hook", plain, "FILE - 1.1 .git\\hooks\\pre-commit\r\n" + Log("x"),
+         [](const std::string& dir) {
+             test::WriteText(dir + ".git/hooks/pre-commit", "#!/bin/sh\n");
+             fs::permissions(dir + ".git/hooks/pre-commit", fs::perms::owner_exec, fs::perm_options::add);
+         },
+         ".git\\hooks\\pre-commit"},
+        {"RCS file", plain, "FILE - 1.1 RCS\\a.c,v\r\n" + Log("x"), file("RCS/a.c,v"), "RCS\\a.c,v"},
+        {"linked file", plain, "FILE - 1.1 b.c\r\n" + Log("x") + "FILE - 1.1 src\\leak.c\r\n" + Log("x"),
+         [secret](const std::string& dir) {
+             test::WriteText(dir + "b.c", "b\n");
+             fs::create_directories(dir + "src");
+             fs::create_symlink(secret, dir + "src/leak.c");
+         },
+         "src\\leak.c"},
+        {"linked directory", plain, "FILE - 1.1 src\\x.c\r\n" + Log("x"),
+         [](const std::string& dir) {
+             test::WriteText(dir + "elsewhere/x.c", "x\n");
+             fs::create_directory_symlink(dir + "elsewhere", dir + "src");
+         },
+         "src\\x.c"},
+        {"FIFO", plain, "FILE - 1.1 pipe.c\r\n" + Log("x"),
+         [](const std::string& dir) { ASSERT_EQ(::mkfifo((dir + "pipe.c").c_str(), 0600), 0); }, "pipe.c"},
+        {"release name with a command", "RCS1 - \"R1 & touch owned\" Demo\r\n", "FILE - 1.1 b.c\r\n" + Log("x"),
+         file("b.c"), "R1 & touch owned"},
+        {"release name with backticks", "RCS1 - R1`id` Demo\r\n", "FILE - 1.1 b.c\r\n" + Log("x"), file("b.c"),
+         "R1`id`"},
+        {"missing later file", plain, "FILE - 1.1 b.c\r\n" + Log("x") + "FILE - 1.1 c.c\r\n" + Log("x"), file("b.c"),
+         "c.c"},
+        {"missing revision folder", plain, "FILE - 1.1 b.c\r\n" + Log("x") + "FILE 1.1 1.2 b.c\r\n" + Log("x"),
+         file("b.c"), "RCS-1\\b.c"},
+    };
+    const auto before = Checksums(scratch.path());
+    for (std::size_t i = 0; i < cases.size(); ++i) {
+        const HostileCommandFile& hostile = cases[i];
+        const std::string dir = Incoming("case" + std::to_string(i) + "/");
+        fs::create_directories(dir);
+        hostile.plant(dir);
+        test::WriteText(dir + "Paris.RCC", hostile.head + "SITE Paris - London\r\n" + hostile.entries);
+        CommandResults::instance().ClearResults();
+        EXPECT_NE(doc->siteList->ReceiveRelease(dir + "Paris.RCC"), 0) << hostile.label;
+        EXPECT_NE(Results().find(hostile.named), std::string::npos) << hostile.label << "\n" << Results();
+        EXPECT_EQ(Checksums(scratch.path()), before) << hostile.label << "\n" << Results();
+        EXPECT_EQ(doc->root->children.size(), 1u) << hostile.label;
+        EXPECT_FALSE(doc->releaseRoot->FindRelease("Beta2")) << hostile.label;
+    }
+    EXPECT_FALSE(fs::exists(scratch.path() + "owned"));
+}
+
+TEST_F(HostileExchange, ImportsOfTreesHoldingLinksOrFifosAreRefusedBeforeAnyChange)
+{
+    const std::vector<std::pair<std::string, std::function<void(const std::string&)>>> cases = {
+        {"leak.c", [&](const std::string& dir) { fs::create_symlink(Incoming("secret"), dir + "leak.c"); }},
+        {"pipe.c", [](const std::string& dir) { ASSERT_EQ(::mkfifo((dir + "pipe.c").c_str(), 0600), 0); }},
+        {"linked", [&](const std::string& dir) { fs::create_directory_symlink(Incoming("ok"), dir + "linked"); }},
+    };
+    const auto before = Checksums(scratch.path());
+    for (std::size_t i = 0; i < cases.size(); ++i) {
+        const std::string dir = Incoming("tree" + std::to_string(i) + "/");
+        test::WriteText(dir + "b.c", "b\n");
+        test::WriteText(dir + "sub/c.c", "c\n");
+        cases[i].second(dir);
+        ImportSettings& settings = RCSOptions::instance().import;
+        settings = ImportSettings();
+        settings.sourceSite = "Paris";
+        settings.sourceDirectory = dir;
+        settings.releaseName = "Tree" + std::to_string(i);
+        settings.includeSubdirectories = true;
+        CommandResults::instance().ClearResults();
+        EXPECT_NE(doc->siteList->ImportRelease(), 0) << cases[i].first;
+        EXPECT_NE(Results().find(dir + cases[i].first + "\""), std::string::npos) << Results();
+        EXPECT_EQ(Checksums(scratch.path()), before) << cases[i].first << "\n" << Results();
+    }
+}
+
+TEST_F(HostileExchange, CopiedFilesTakeANewFilesModeNotTheSources)
+{
+    const std::string dir = Incoming("tree/");
+    test::WriteText(dir + "run.sh", "#!/bin/sh\n");
+    fs::permissions(dir + "run.sh", fs::perms::all, fs::perm_options::replace);
+    ImportSettings& settings = RCSOptions::instance().import;
+    settings = ImportSettings();
+    settings.sourceSite = "Paris";
+    settings.sourceDirectory = dir;
+    settings.releaseName = "Tree";
+    settings.lock = true;
+    CommandResults::instance().ClearResults();
+    ASSERT_EQ(doc->siteList->ImportRelease(), 0) << Results();
+    const fs::perms mode = fs::status(scratch.path() + "run.sh").permissions();
+    EXPECT_EQ(mode & (fs::perms::owner_exec | fs::perms::group_exec | fs::perms::others_exec | fs::perms::others_write),
+              fs::perms::none);
+}
+
+// The revision numbers below a file item, in any order.
+std::set<std::string> RevisionsOf(const RCSItem& item)
+{
+    std::set<std::string> numbers;
+    for (const auto& child : item.children) {
+        numbers.insert(child->name);
+        numbers.merge(RevisionsOf(*child));
+    }
+    return numbers;
+}
+
+// The revisions rlog selects when asked for each number alone.
+std::set<std::string> RevisionsRlogSelects(const std::string& rcsPath, const std::set<std::string>& candidates)
+{
+    std::set<std::string> real;
+    for (const std::string& number : candidates) {
+        std::string output;
+        EXPECT_EQ(test::RunProgram({"rlog", "-r" + number, rcsPath}, &output), 0) << output;
+        if (output.find("selected revisions: 1\n") != std::string::npos)
+            real.insert(number);
+    }
+    return real;
+}
+
+const std::string Fake = "----------------------------\nrevision 1.99\tlocked by: mallory;\n"
+                         "date: 2021/01/01 00:00:00;  author: mallory;  state: Exp;\nfake";
+
+TEST_F(HostileExchange, LogMessagesThatLookLikeRevisionsShowNothingThatIsNotThere)
+{
+    for (const std::string& arguments : {std::string("f.c"), std::string("g.c")}) {
+        test::WriteText(arguments, "1\n");
+        ASSERT_EQ(test::RunProgram({"ci", "-q", "-l", "-t-about\n" + Fake + "\n----------------------------\nx",
+                                    "-mInitial", arguments}),
+                  0);
+    }
+    test::WriteText("f.c", "1\n2\n");
+    ASSERT_EQ(test::RunProgram({"ci", "-q", "-l", "-mreal\n" + Fake + "\n----------------------------\nrevision 1.1\n"
+                                "date: 2020/01/01 00:00:00;  author: mallory;  state: Exp;\nrewritten", "f.c"}), 0);
+    // A whole fake history of the next file in the same rlog run.
+    test::WriteText("f.c", "1\n2\n3\n");
+    ASSERT_EQ(test::RunProgram({"ci", "-q", "-u", "-mthird\n" + std::string(77, '=')
+                                + "\n\nRCS file: RCS/g.c,v\nWorking file: g.c\nhead: 1.7\nbranch:\nlocks: strict\n"
+                                  "access list:\nsymbolic names:\nkeyword substitution: kv\ntotal revisions: 1;\t"
+                                  "selected revisions: 1\ndescription:\n" + Fake, "f.c"}), 0);
+    ASSERT_EQ(test::RunProgram({"rcs", "-q", "-u", "g.c"}), 0);
+
+    CommandResults::instance().ClearResults();
+    const std::vector<RCSFileItem*> files = doc->AddFiles({scratch.path() + "f.c", scratch.path() + "g.c"});
+    ASSERT_EQ(files.size(), 2u);
+    for (const char* name : {"f.c", "g.c"})
+        EXPECT_NE(Results().find(std::string(name) + " : its log messages hold lines"), std::string::npos) << Results();
+    for (RCSFileItem* file : files) {
+        const std::set<std::string> shown = RevisionsOf(*file);
+        const std::set<std::string> candidates = {"1.1", "1.2", "1.3", "1.7", "1.99"};
+        EXPECT_EQ(shown, RevisionsRlogSelects(file->GetRcsPath(), candidates)) << file->name << Results();
+        for (const std::string& number : shown) {
+            RCSVersionItem* revision = file->FindRevision(number);
+            ASSERT_TRUE(revision);
+            EXPECT_EQ(revision->locker, "") << number;
+            EXPECT_NE(revision->message, "fake");
+            EXPECT_NE(revision->message, "rewritten");
+        }
+    }
+    EXPECT_EQ(RevisionsOf(*files[0]), (std::set<std::string>{"1.1", "1.2", "1.3"}));
+    EXPECT_EQ(files[0]->FindRevision("1.3")->StatusCode(), Tip);
+    EXPECT_EQ(files[0]->FindRevision("1.3")->message, "third");
+    EXPECT_EQ(files[0]->FindRevision("1.2")->message, "real");
+    EXPECT_EQ(files[0]->FindRevision("1.1")->message, "Initial");
+    EXPECT_EQ(RevisionsOf(*files[1]), (std::set<std::string>{"1.1"}));
+}
+
+} // namespace
+} // namespace kestro

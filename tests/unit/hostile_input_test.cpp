@@ -1,0 +1,283 @@
+// Project files, command-file names and rlog output made by someone who
+// wants the program to act outside the project or show what is not there.
+
+#include "app/command_results.h"
+#include "app/release_name_file.h"
+#include "model/file_item.h"
+#include "model/rlog_layout.h"
+#include "model/root_item.h"
+#include "sites/exchange_checks.h"
+#include "support/test_project.h"
+
+#include <QCryptographicHash>
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <map>
+#include <memory>
+#include <vector>
+
+#include <sys/stat.h>
+
+namespace kestro {
+namespace {
+
+namespace fs = std::filesystem;
+
+// A checksum of every entry below a directory, links and all, by path.
+std::map<std::string, QByteArray> Checksums(const std::string& directory)
+{
+    std::map<std::string, QByteArray> sums;
+    for (const auto& entry : fs::recursive_directory_iterator(directory)) {
+        const std::string name = fs::relative(entry.path(), directory).string();
+        sums[name] = entry.is_symlink() ? QByteArray::fromStdString("link " + fs::read_symlink(entry.path()).string())
+                     : entry.is_regular_file()
+                         ? QCryptographicHash::hash(QByteArray::fromStdString(test::ReadFile(entry.path().string())),
+                                                    QCryptographicHash::Sha256)
+                         : QByteArray("directory");
+    }
+    return sums;
+}
+
+std::string Results()
+{
+    return CommandResults::instance().Text();
+}
+
+// A project in proj/ beside a folder outside/ that it must never touch.
+struct HostileProjectFile : ::testing::Test, test::ProjectFixture {
+    HostileProjectFile()
+    {
+        scratch.write("outside/victim.c", "precious\n");
+        scratch.write("outside/victim.h", "precious\n");
+        fs::create_directories(scratch.path() + "proj");
+    }
+
+    // Saves a project holding a file item of that name and that release
+    // name file, then opens it again as a user who was sent it would.
+    bool SaveAndOpen(const std::string& itemName, const std::string& releaseNameFile, std::string& error)
+    {
+        doc->OnNewDocument();
+        doc->root->AddChild(std::make_unique<RCSFileItem>(itemName, doc->root.get()));
+        doc->releaseNameFile = releaseNameFile;
+        doc->releaseNameTemplate = "echo owned %s\n";
+        const std::string path = scratch.path() + "proj/P.rcs";
+        EXPECT_TRUE(doc->OnSaveDocument(path, error)) << error;
+        CommandResults::instance().ClearResults();
+        return doc->OnOpenDocument(path, error);
+    }
+
+    std::string Outside() const { return scratch.path() + "outside"; }
+};
+
+TEST_F(HostileProjectFile, FileItemsLeadingOutsideRefuseTheProject)
+{
+    const auto before = Checksums(Outside());
+    const std::vector<std::string> names = {"..\\outside\\victim.c", "src\\..\\..\\outside\\victim.c", "/etc/passwd",
+                                            "\\etc\\passwd", "C:\\outside\\victim.c", "a\\.\\b.c", "a\\\\b.c",
+                                            std::string("a\nb.c")};
+    for (const std::string& name : names) {
+        std::string error;
+        EXPECT_FALSE(SaveAndOpen(name, std::string(), error)) << name;
+        EXPECT_NE(error.find("\"" + name + "\" is refused"), std::string::npos) << error;
+        EXPECT_FALSE(doc->root) << name;
+    }
+    EXPECT_EQ(Checksums(Outside()), before);
+}
+
+TEST_F(HostileProjectFile, AReleaseNameFileOutsideIsReportedAndNeverWritten)
+{
+    const auto before = Checksums(Outside());
+    const std::vector<std::string> files = {"../outside/victim.h", "sub/../../outside/victim.h",
+                                            scratch.path() + "outside/victim.h", "RCS/version.h,v"};
+    for (const std::string& releaseNameFile : files) {
+        std::string error;
+        ASSERT_TRUE(SaveAndOpen("a.c", releaseNameFile, error)) << error;
+        EXPECT_NE(Results().find("Release name file \"" + releaseNameFile + "\""), std::string::npos) << Results();
+        // Kept as stored, so that saving loses nothing, but never written.
+        EXPECT_EQ(doc->releaseNameFile, releaseNameFile);
+        CommandResults::instance().ClearResults();
+        doc->WriteReleaseNameFile("Beta1");
+        EXPECT_NE(Results().find("not written"), std::string::npos) << Results();
+    }
+    EXPECT_EQ(Checksums(Outside()), before);
+    EXPECT_FALSE(fs::exists(scratch.path() + "proj/RCS"));
+}
+
+TEST_F(HostileProjectFile, TheReleaseNameFileIsWrittenInsideButNotThroughLinks)
+{
+    std::string error;
+    ASSERT_TRUE(SaveAndOpen("a.c", "include/version.h", error)) << error;
+    fs::create_directories("include");
+    doc->WriteReleaseNameFile("Beta1");
+    EXPECT_EQ(test::ReadFile("include/version.h"), "echo owned Beta1\n");
+
+    const auto before = Checksums(Outside());
+    fs::create_symlink(Outside() + "/victim.h", "linked.h");
+    fs::create_directory_symlink(Outside(), "out");
+    for (const char* linked : {"linked.h", "out/victim.h"}) {
+        doc->releaseNameFile = linked;
+        CommandResults::instance().ClearResults();
+        doc->WriteReleaseNameFile("Beta2");
+        EXPECT_NE(Results().find("not written"), std::string::npos) << linked << Results();
+    }
+    EXPECT_EQ(Checksums(Outside()), before);
+}
+
+TEST(ReleaseNameFile, MustLieInsideTheWorkingDirectory)
+{
+    const std::string project = "/p/proj/";
+    EXPECT_EQ(ReleaseNameFileProblem("", project, project), "");
+    EXPECT_EQ(ReleaseNameFileProblem("version.h", project, project), "");
+    EXPECT_EQ(ReleaseNameFileProblem("src\\version.h", project, project), "");
+    EXPECT_EQ(ReleaseNameFileProblem("/p/proj/src/version.h", project, project), "");
+    // Relative to the project directory, inside a working directory above it.
+    EXPECT_EQ(ReleaseNameFileProblem("version.h", project, "/p/"), "");
+    EXPECT_NE(ReleaseNameFileProblem("version.h", project, "/p/work/"), "");
+    for (const char* outside : {"../version.h", "/p/proj", "/p/project2/version.h", "a/../../x", "/etc/profile",
+                                "RCS/a,v", "a\nb"})
+        EXPECT_NE(ReleaseNameFileProblem(outside, project, project), "") << outside;
+}
+
+TEST(ExchangeTargets, OnlyOrdinaryWorkingFiles)
+{
+    test::ScratchDirectory scratch;
+    const ProjectPlaces places{scratch.path(), scratch.path() + "Demo.rcs"};
+    for (const char* ordinary : {"a.c", "src\\lex.c", "src/RCS-1/lex.c", "doc\\notes.rcs.txt", "my.git\\x"})
+        EXPECT_EQ(ForbiddenTargetReason(places, ordinary), "") << ordinary;
+    const std::vector<std::pair<std::string, std::string>> refused = {
+        {"..\\x.c", "the name holds \".\" or \"..\""},
+        {"src\\RCS\\a.c", "the name lies in an RCS directory"},
+        {"a.c,v", "the name is that of an RCS file"},
+        {".git\\hooks\\pre-commit", "a part of the name begins with \".\""},
+        {"src\\.profile", "a part of the name begins with \".\""},
+        {"RCSSites\\Demo\\Paris\\a.c", "the name lies in the RCSSites send area"},
+        {"Demo.rcs", "the name is that of a project file or its lock file"},
+        {"other\\Old.RCS", "the name is that of a project file or its lock file"},
+        {"Demo.rcs.lock", "the name is that of a project file or its lock file"},
+        {"Kestro.OUT", "the name is that of the program's scratch file"},
+    };
+    for (const auto& [name, reason] : refused)
+        EXPECT_EQ(ForbiddenTargetReason(places, name), reason) << name;
+
+    // What already lies at the target decides too.
+    fs::create_directories(scratch.path() + "dir");
+    fs::create_symlink("/etc/passwd", scratch.path() + "passwd.c");
+    fs::create_directory_symlink("/tmp", scratch.path() + "tmp");
+    EXPECT_EQ(ForbiddenTargetReason(places, "dir"), "the working file is a directory");
+    EXPECT_EQ(ForbiddenTargetReason(places, "passwd.c"), "the working file is a symbolic link");
+    EXPECT_EQ(ForbiddenTargetReason(places, "tmp\\x.c"),
+              "the working file would be reached through a link that leads out of the working directory");
+}
+
+TEST(ExchangeSources, OnlyRegularFilesReachedWithoutLinks)
+{
+    test::ScratchDirectory scratch;
+    scratch.write("in/src/a.c", "a\n");
+    scratch.write("secret", "key\n");
+    fs::create_symlink(scratch.path() + "secret", scratch.path() + "in/leak.c");
+    fs::create_directory_symlink(scratch.path() + "in/src", scratch.path() + "in/linked");
+    ASSERT_EQ(::mkfifo((scratch.path() + "in/fifo.c").c_str(), 0600), 0);
+    const std::string in = scratch.path() + "in";
+    EXPECT_EQ(UnreadableSourceReason(in, "src/a.c"), "");
+    EXPECT_EQ(UnreadableSourceReason(in + "/", "src/a.c"), "");
+    EXPECT_EQ(UnreadableSourceReason(in, "leak.c"), "\"" + in + "/leak.c\" is a symbolic link");
+    EXPECT_EQ(UnreadableSourceReason(in, "linked/a.c"), "\"" + in + "/linked\" is a symbolic link");
+    EXPECT_EQ(UnreadableSourceReason(in, "fifo.c"), "\"" + in + "/fifo.c\" is a FIFO");
+    EXPECT_EQ(UnreadableSourceReason(in, "src"), "\"" + in + "/src\" is a directory");
+    EXPECT_EQ(UnreadableSourceReason(in, "src/RCS-1/a.c"), "\"" + in + "/src/RCS-1\" does not exist");
+}
+
+TEST(ExchangeReleaseNames, AsAFreezeAllowsAndNothingAShellActsOn)
+{
+    for (const char* accepted : {"Beta2", "Release 2", "R-1_2", "v+3"})
+        EXPECT_EQ(UnsafeReleaseNameReason(accepted), "") << accepted;
+    for (const char* refused : {"", "2Beta", "_x", "R1.2", "R$x", "R;x", "R@x", "R:x", "R`id`", "R$(id)", "R'x",
+                                "R\"x", "R|x", "R&x", "R>x", "R\nx", "R\tx", "R*", "R%r"})
+        EXPECT_NE(UnsafeReleaseNameReason(refused), "") << refused;
+}
+
+TEST(ExchangeSendCommands, ThoseThatStartAShellAreKnown)
+{
+    for (const char* shell : {"sh -c \"echo %r > log\"", "/bin/bash -c x", "env sh -c x", "env A=1 dash -c x",
+                              "busybox sh -c x"})
+        EXPECT_TRUE(StartsAShell(shell)) << shell;
+    for (const char* plain : {"", "mail -s %r %m", "/usr/bin/scp -r %d host:", "shasum %d", "ssh host x"})
+        EXPECT_FALSE(StartsAShell(plain)) << plain;
+}
+
+// rlog output for two revisions whose log message or description may hold
+// text of its own.
+std::string History(const std::string& description, const std::string& message, int selected = 2)
+{
+    return "\nRCS file: RCS/f.c,v\nWorking file: f.c\nhead: 1.2\nbranch:\nlocks: strict\naccess list:\n"
+           "symbolic names:\nkeyword substitution: kv\ntotal revisions: 2;\tselected revisions: "
+           + std::to_string(selected) + "\ndescription:\n" + description
+           + "----------------------------\nrevision 1.2\ndate: 2024/01/02 03:04:05;  author: a;  state: Exp;  "
+             "lines: +1 -0\n"
+           + message
+           + "\n----------------------------\nrevision 1.1\ndate: 2024/01/01 03:04:05;  author: a;  state: Exp;\n"
+             "Initial revision\n=============================================================================\n";
+}
+
+const std::string FakeBlock = "----------------------------\nrevision 1.99\tlocked by: mallory;\n"
+                              "date: 2021/01/01 00:00:00;  author: m;  state: Exp;\nfake";
+
+TEST(RlogLayout, BlocksAreTrustedOnlyWhenTheHeaderAgrees)
+{
+    const RlogLayout plain = ScanRlogLayout(History("", "real"));
+    ASSERT_EQ(plain.blocks.size(), 2u);
+    EXPECT_EQ(plain.blocks[0].number, "1.2");
+    EXPECT_EQ(plain.blocks[1].number, "1.1");
+    EXPECT_EQ(plain.head, "1.2");
+    EXPECT_EQ(plain.totalRevisions, 2);
+    EXPECT_EQ(plain.selectedRevisions, 2);
+    EXPECT_TRUE(IsUnambiguous(plain));
+
+    // A row of dashes that is not followed by a revision line is no block.
+    EXPECT_TRUE(IsUnambiguous(ScanRlogLayout(History("", "real\n----------------------------\nmore"))));
+    EXPECT_TRUE(IsUnambiguous(ScanRlogLayout(History("", "real\n-----------------------------\nrevision 1.9"))));
+
+    for (const std::string& output :
+         {History("", "real\n" + FakeBlock), History("desc\n" + FakeBlock + "\n", "real"),
+          History("", "real\n" + FakeBlock, 3), History("", "real", 1),
+          History("", "real\n----------------------------\nrevision 1.1\ndate: 2024/01/01 03:04:05;\nfake")}) {
+        EXPECT_FALSE(IsUnambiguous(ScanRlogLayout(output))) << output;
+    }
+}
+
+TEST(RlogLayout, ASingleRevisionIsFoundBehindTheDescription)
+{
+    const std::string description = "desc\n" + FakeBlock + "\n";
+    std::string found;
+    ASSERT_TRUE(DescriptionOf("\nRCS file: x\ntotal revisions: 2\ndescription:\n" + description
+                                  + "=============================================================================\n",
+                              found));
+    EXPECT_EQ(found, description);
+
+    std::string one = History(description, "real\n" + FakeBlock, 1);
+    one.erase(one.find("\n----------------------------\nrevision 1.1\n"));
+    one += "\n=============================================================================\n";
+    std::string block;
+    ASSERT_TRUE(SingleRevisionBlock(one, description, "1.2", block)) << one;
+    EXPECT_EQ(block, "----------------------------\nrevision 1.2\ndate: 2024/01/02 03:04:05;  author: a;  state: Exp;  "
+                     "lines: +1 -0\nreal\n");
+    EXPECT_FALSE(SingleRevisionBlock(one, description, "1.99", block));
+    EXPECT_FALSE(SingleRevisionBlock(one, "", "1.2", block));
+    EXPECT_FALSE(SingleRevisionBlock(History(description, "real"), description, "1.2", block));
+}
+
+TEST(RlogLayout, RevisionNumbersAndTheirOrder)
+{
+    for (const char* number : {"1.1", "1.2.1.3", "10.20"})
+        EXPECT_TRUE(IsRevisionNumber(number)) << number;
+    for (const char* number : {"", "1", "1.2.1", "1..2", ".1.2", "1.2.", "1.x", "1.2;"})
+        EXPECT_FALSE(IsRevisionNumber(number)) << number;
+    std::vector<std::string> numbers = {"1.2.1.1", "1.9", "1.10", "1.2.1.2", "1.1", "1.3.1.1"};
+    SortAsRlogLists(numbers);
+    EXPECT_EQ(numbers, (std::vector<std::string>{"1.10", "1.9", "1.1", "1.3.1.1", "1.2.1.2", "1.2.1.1"}));
+}
+
+} // namespace
+} // namespace kestro
