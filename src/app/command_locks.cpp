@@ -1,6 +1,7 @@
 #include "app/command_locks.h"
 
 #include "app/document.h"
+#include "model/command_progress.h"
 #include "model/root_item.h"
 
 namespace kestro {
@@ -57,6 +58,8 @@ bool CommandLocks::StartCommand(const std::string& name, std::function<int()> wo
         name_ = name;
     }
     running_ = true;
+    // A new command starts with no count and no stop asked of it.
+    CommandProgress::instance().Reset();
     worker_ = std::thread([this, work = std::move(work), finished = std::move(finished)] {
         {
             std::lock_guard command(commandMutex_);

@@ -10,6 +10,7 @@
 #include "gui/icons.h"
 #include "gui/tree_view.h"
 #include "model/item.h"
+#include "model/command_progress.h"
 #include "model/options.h"
 #include "model/paths.h"
 
@@ -24,6 +25,7 @@
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QMimeData>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QSettings>
 #include <QStatusBar>
@@ -353,8 +355,24 @@ void CMainFrame::CreateStatusBar()
 {
     statusPane_ = new QLabel(QStringLiteral("Ready"), this);
     workingDirectoryPane_ = new QLabel(this);
+    progressBar_ = new QProgressBar(this);
+    progressBar_->setMaximumWidth(200);
+    progressBar_->hide();
     statusBar()->addWidget(statusPane_, 1);
+    statusBar()->addPermanentWidget(progressBar_);
     statusBar()->addPermanentWidget(workingDirectoryPane_);
+}
+
+void CMainFrame::ShowProgress(const CommandProgress::State& progress, const std::string& command)
+{
+    if (progress.total <= 1) {
+        progressBar_->hide();
+        return;
+    }
+    progressBar_->setRange(0, progress.total);
+    progressBar_->setValue(progress.done);
+    progressBar_->show();
+    SetStatusText(QString::fromStdString("Running " + command + ": " + ProgressText(progress)));
 }
 
 void CMainFrame::SetStatusText(const QString& text)
@@ -387,8 +405,10 @@ void CMainFrame::UpdateCommandUI()
     CommandLocks& locks = CommandLocks::instance();
     std::string completed;
     const bool idle = !locks.IsRunning(&completed);
+    const CommandProgress::State progress = CommandProgress::instance().Get();
     if (!completed.empty())
-        SetStatusText(QString::fromStdString(completed + " complete"));
+        SetStatusText(QString::fromStdString(progress.summary.empty() ? completed + " complete" : progress.summary));
+    ShowProgress(idle ? CommandProgress::State() : progress, locks.CommandName());
 
     // A worker may be destroying items, so the selection is only read when
     // none runs. Then only the refresh thread can hold the tree, for one file

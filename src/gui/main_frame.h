@@ -6,6 +6,7 @@
 // asks to save a changed project before it is replaced or the program ends.
 
 #include "app/document.h"
+#include "model/command_progress.h"
 
 #include <QMainWindow>
 
@@ -15,6 +16,7 @@
 
 class QAction;
 class QLabel;
+class QProgressBar;
 class QTimer;
 
 namespace kestro::gui {
@@ -70,6 +72,9 @@ public:
     QAction* action(Command command) const { return actions_.at(command); }
 
     void SetStatusText(const QString& text);
+    // The progress bar and "Running NAME: N of M - FILE" while a command
+    // works through many items; hidden otherwise.
+    void ShowProgress(const CommandProgress::State& progress, const std::string& command);
     QString StatusText() const;
     // Shows the working directory in its pane, sized to the text.
     void SetWorkingDirectoryPane(const QString& text);
@@ -139,6 +144,7 @@ private:
     QAction* recentFilesSeparator_ = nullptr;
     QLabel* statusPane_ = nullptr;
     QLabel* workingDirectoryPane_ = nullptr;
+    QProgressBar* progressBar_ = nullptr;  // shown while a command works through items
     QTimer* enablingTimer_;
     ItemAnswers answers_;
     ProjectFileStamp declinedReload_;  // the version on disk the user chose not to load

@@ -3,10 +3,12 @@
 #include "app/command_locks.h"
 #include "app/command_results.h"
 #include "app/command_runner.h"
+#include "model/command_progress.h"
 
 #include <QFile>
 #include <QFileDialog>
 #include <QHBoxLayout>
+#include <QLabel>
 #include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -37,6 +39,9 @@ CShowResultsDlg::CShowResultsDlg(RunState state, QWidget* parent) : QDialog(pare
     setMinimumSize(180, 120);
     resize(520, 320);
 
+    progress_ = new QLabel(this);
+    progress_->setObjectName(QStringLiteral("progress"));
+    progress_->hide();
     text_ = new QPlainTextEdit(this);
     text_->setObjectName(QStringLiteral("results"));
     text_->setReadOnly(true);
@@ -50,7 +55,8 @@ CShowResultsDlg::CShowResultsDlg(RunState state, QWidget* parent) : QDialog(pare
     stop_ = new QPushButton(QStringLiteral("Stop"), this);
     stop_->setObjectName(QStringLiteral("stop"));
     stop_->setAutoDefault(false);
-    stop_->setToolTip(QStringLiteral("End the program that the command is waiting for"));
+    stop_->setToolTip(QStringLiteral("End the program that the command is waiting for, and the command after "
+                                     "the item at hand"));
     ok_ = new QPushButton(QStringLiteral("OK"), this);
     ok_->setObjectName(QStringLiteral("ok"));
     ok_->setDefault(true);
@@ -62,6 +68,7 @@ CShowResultsDlg::CShowResultsDlg(RunState state, QWidget* parent) : QDialog(pare
     buttons->addWidget(ok_);
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(7, 7, 7, 7);
+    layout->addWidget(progress_);
     layout->addWidget(text_);
     layout->addLayout(buttons);
 
@@ -97,6 +104,9 @@ void CShowResultsDlg::poll()
     // its end was seen is complete.
     const bool ended = !CommandLocks::instance().IsCommandRunning();
     refreshText();
+    const CommandProgress::State progress = CommandProgress::instance().Get();
+    progress_->setVisible(!ended && progress.total > 1);
+    progress_->setText(QString::fromStdString(ProgressText(progress)));
     if (!ended)
         return;
     runState_ = Finished;
@@ -148,6 +158,7 @@ void CShowResultsDlg::stop()
 {
     // Stopping waits until the program has gone, up to its grace time; that
     // wait belongs on a thread of its own so that the window keeps working.
+    CommandProgress::instance().RequestStop();
     QThread* stopper = QThread::create(&StopRunningProgram);
     connect(stopper, &QThread::finished, stopper, &QObject::deleteLater);
     stopper->start();

@@ -4,12 +4,15 @@
 // the command's worker runs and afterwards. While a command runs the window
 // polls the results text and the worker; OK and "&Save As ..." become
 // available once the worker has ended. Closing the window early leaves the
-// worker running. "Stop" ends the program the worker is waiting for, so that
-// a program that hangs cannot hold the project forever.
+// worker running. A line above the text says "N of M - FILE" while the
+// command works through many items. "Stop" ends the program the worker is
+// waiting for, so that a program that hangs cannot hold the project forever,
+// and ends the command after the item at hand.
 
 #include <QDialog>
 #include <QRect>
 
+class QLabel;
 class QPlainTextEdit;
 class QPushButton;
 class QTimer;
@@ -38,6 +41,7 @@ private:
 
     RunState runState_;
     qsizetype shownLength_ = 0;
+    QLabel* progress_;
     QPlainTextEdit* text_;
     QPushButton* ok_;
     QPushButton* saveAs_;

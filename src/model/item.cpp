@@ -1,6 +1,7 @@
 #include "model/item.h"
 
 #include "app/document.h"
+#include "model/command_progress.h"
 #include "model/options.h"
 #include "model/string_helpers.h"
 #include "model/tree_traverser.h"
@@ -231,34 +232,26 @@ int RCSItem::FillCombo(std::vector<ComboEntry>& combo)
 
 int RCSItem::Checkin(Site* site)
 {
-    int result = 0;
-    for (auto& child : children)
-        result |= child->Checkin(site);
-    return result;
+    return CommandProgress::instance().ForEachChild(*this, "checked in",
+                                                    [site](RCSItem& child) { return child.Checkin(site); });
 }
 
 int RCSItem::Checkout()
 {
-    int result = 0;
-    for (auto& child : children)
-        result |= child->Checkout();
-    return result;
+    return CommandProgress::instance().ForEachChild(*this, "checked out",
+                                                    [](RCSItem& child) { return child.Checkout(); });
 }
 
 int RCSItem::Compare()
 {
-    int result = 0;
-    for (auto& child : children)
-        result |= child->Compare();
-    return result;
+    return CommandProgress::instance().ForEachChild(*this, "compared",
+                                                    [](RCSItem& child) { return child.Compare(); });
 }
 
 int RCSItem::Report()
 {
-    int result = 0;
-    for (auto& child : children)
-        result |= child->Report();
-    return result;
+    return CommandProgress::instance().ForEachChild(*this, "reported",
+                                                    [](RCSItem& child) { return child.Report(); });
 }
 
 int RCSItem::Synchronise(bool top)

@@ -1,0 +1,107 @@
+#include "model/command_progress.h"
+
+#include "app/command_results.h"
+#include "model/item.h"
+
+namespace kestro {
+
+namespace {
+
+// Enough names to act on; the rest are counted.
+constexpr std::size_t NamedFailures = 10;
+
+std::string Summary(int done, int failed, const std::vector<std::string>& failures, const char* verb)
+{
+    std::string text = std::to_string(done - failed) + " " + verb + ", " + std::to_string(failed) + " failed";
+    for (std::size_t i = 0; i < failures.size() && i < NamedFailures; ++i)
+        text += (i == 0 ? ": " : ", ") + failures[i];
+    if (failures.size() > NamedFailures)
+        text += " and " + std::to_string(failures.size() - NamedFailures) + " more";
+    return text;
+}
+
+} // namespace
+
+std::string ProgressText(const CommandProgress::State& state)
+{
+    if (state.current.empty())
+        return std::to_string(state.done) + " of " + std::to_string(state.total);
+    return std::to_string(state.done + 1) + " of " + std::to_string(state.total) + " - " + state.current;
+}
+
+CommandProgress& CommandProgress::instance()
+{
+    static CommandProgress progress;
+    return progress;
+}
+
+void CommandProgress::Reset()
+{
+    std::lock_guard lock(mutex_);
+    state_ = State();
+    counting_ = false;
+    stop_ = false;
+}
+
+CommandProgress::State CommandProgress::Get() const
+{
+    std::lock_guard lock(mutex_);
+    return state_;
+}
+
+int CommandProgress::ForEachChild(RCSItem& item, const char* verb, const std::function<int(RCSItem&)>& run)
+{
+    bool outermost;
+    {
+        std::lock_guard lock(mutex_);
+        outermost = !counting_;
+        if (outermost) {
+            counting_ = true;
+            state_ = State();
+            state_.total = static_cast<int>(item.children.size());
+        }
+    }
+    int result = 0;
+    int done = 0;
+    int failed = 0;
+    std::vector<std::string> failures;
+    for (auto& child : item.children) {
+        if (stop_) {
+            result |= 1;
+            break;
+        }
+        if (outermost) {
+            std::lock_guard lock(mutex_);
+            state_.current = child->name;
+        }
+        const int childResult = run(*child);
+        result |= childResult;
+        ++done;
+        if (childResult != 0) {
+            ++failed;
+            failures.push_back(child->name);
+        }
+        if (outermost) {
+            std::lock_guard lock(mutex_);
+            state_.done = done;
+        }
+    }
+    if (!outermost)
+        return result;
+    const std::string summary = Summary(done, failed, failures, verb) + (stop_ ? ", stopped" : "");
+    {
+        std::lock_guard lock(mutex_);
+        counting_ = false;
+        state_.current.clear();
+        state_.summary = summary;
+    }
+    // A loop over one item says no more than that item's own output does.
+    if (item.children.size() > 1 || stop_) {
+        CommandResults::instance().AppendResults(Summary(done, failed, failures, verb) + "\r\n");
+        if (stop_)
+            CommandResults::instance().AppendResults("Stopped\r\n");
+    }
+    return result;
+}
+
+} // namespace kestro
