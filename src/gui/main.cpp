@@ -1,10 +1,11 @@
-// kestro [FILE]: the desktop program. With no file it starts a new project;
-// a file is routed as any file handed to the program is. Without a display
-// the window cannot open, so a project named on the command line is shown
-// in the terminal instead.
+// kestro [FILE] | --version: the desktop program. With no file it starts a
+// new project; a file is routed as any file handed to the program is.
+// Without a display the window cannot open, so a project named on the
+// command line is shown in the terminal instead.
 
 #include "app/document.h"
 #include "app/text_tree_view.h"
+#include "gui/app_icon.h"
 #include "gui/application.h"
 #include "gui/main_frame.h"
 #include "model/options.h"
@@ -13,6 +14,7 @@
 #include <QStringList>
 
 #include <cstdio>
+#include <cstring>
 #include <string>
 
 namespace {
@@ -52,12 +54,19 @@ int ShowInTerminal(int argc, char** argv)
 
 int main(int argc, char** argv)
 {
+    if (argc == 2 && std::strcmp(argv[1], "--version") == 0) {
+        std::printf("kestro %s\n", KESTRO_VERSION);
+        return 0;
+    }
     if (!HasDisplay())
         return ShowInTerminal(argc, argv);
 
     QApplication application(argc, argv);
     QApplication::setOrganizationName(QStringLiteral("Fenwycliff"));
     QApplication::setApplicationName(QStringLiteral("Kestro"));
+    QApplication::setApplicationVersion(QStringLiteral(KESTRO_VERSION));
+    QApplication::setWindowIcon(kestro::gui::ApplicationIcon());
+    QGuiApplication::setDesktopFileName(QStringLiteral("kestro"));
 
     const QStringList arguments = QApplication::arguments();
     if (arguments.size() > 2) {

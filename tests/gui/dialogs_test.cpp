@@ -1,4 +1,5 @@
 #include "gui/dialogs.h"
+#include "gui/app_icon.h"
 #include "gui/dialogs/options_sheet.h"
 
 #include "app/text_tree_view.h"
@@ -122,6 +123,24 @@ struct FileProject : test::ProjectFixture {
 };
 
 const QStringList SortedChoices = {"1.1", "1.1.1.1", "1.2", "alpha", "Beta 2"};
+
+// The icon the desktop shows for the program, at every size installed.
+TEST(AboutDialog, ShowsTheProgramsIconAndTheVersionItPrints)
+{
+    const QList<QSize> sizes = gui::ApplicationIcon().availableSizes();
+    for (const int side : {16, 22, 24, 32, 48, 64, 128, 256})
+        EXPECT_TRUE(sizes.contains(QSize(side, side))) << side;
+
+    gui::AboutDialog about;
+    QStringList texts;
+    bool pictured = false;
+    for (const QLabel* label : about.findChildren<QLabel*>()) {
+        texts.append(label->text());
+        pictured = pictured || !label->pixmap().isNull();
+    }
+    EXPECT_TRUE(texts.contains(QStringLiteral("Kestro Version " KESTRO_VERSION))) << texts.join('|').toStdString();
+    EXPECT_TRUE(pictured);
+}
 
 TEST(CheckinDialog, ShowsTheSettingsAndWritesThemBack)
 {

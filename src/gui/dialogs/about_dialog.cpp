@@ -1,9 +1,9 @@
 #include "gui/dialogs.h"
 
-#include <QApplication>
+#include "gui/app_icon.h"
+
 #include <QDialogButtonBox>
 #include <QHBoxLayout>
-#include <QIcon>
 #include <QLabel>
 #include <QStyle>
 #include <QVBoxLayout>
@@ -16,14 +16,14 @@ AboutDialog::AboutDialog(QWidget* parent) : QDialog(parent)
 
     const int size = style()->pixelMetric(QStyle::PM_MessageBoxIconSize, nullptr, this);
     auto* icon = new QLabel(this);
-    icon->setPixmap(QApplication::windowIcon().pixmap(size, size));
+    icon->setPixmap(ApplicationIcon().pixmap(size, size));
 
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok, this);
     connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
 
     auto* row = new QHBoxLayout;
     row->addWidget(icon);
-    row->addWidget(new QLabel(tr("Kestro Version 1.0 Build 9"), this), 1);
+    row->addWidget(new QLabel(tr("Kestro Version %1").arg(QStringLiteral(KESTRO_VERSION)), this), 1);
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(row);
     layout->addWidget(buttons);
