@@ -325,8 +325,19 @@ void CommandDispatch::RunShortCommand(const std::function<bool(RCSItem*)>& appli
 
 void CommandDispatch::Synchronise()
 {
-    RunShortCommand([](RCSItem* item) { return item->CanSynchronise(); },
-                    [](RCSItem* item) { item->Synchronise(true); });
+    // Reading the histories of a big project takes seconds: the worker does
+    // it, with the results window, so that the window stays live.
+    if (CommandLocks::instance().IsCommandRunning())
+        return;
+    RCSItem* item;
+    {
+        TreeLock lock(window_);
+        item = view_.selectedItem();
+        if (!item || !item->CanSynchronise())
+            return;
+    }
+    StartCommand("synchronise", [item] { return item->Synchronise(true); });
+    doc_.SetModifiedFlag(true);
 }
 
 void CommandDispatch::ToggleLocked()

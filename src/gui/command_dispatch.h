@@ -1,10 +1,10 @@
 #pragma once
 
 // What each command of the window does with the selected item. Long commands
-// (check-in, check-out, compare, merge, report, freeze, and sending,
-// receiving and importing releases) run on the command worker while the
-// results window shows their output; short ones run here on the interface
-// thread, holding the tree lock so that the status refresh
+// (check-in, check-out, compare, merge, report, freeze, synchronise, and
+// sending, receiving and importing releases) run on the command worker while
+// the results window shows their output; short ones run here on the
+// interface thread, holding the tree lock so that the status refresh
 // cannot change an item under them.
 //
 // The interface thread never waits without limit for the tree: it tries for

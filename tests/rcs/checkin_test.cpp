@@ -1,4 +1,5 @@
 #include "app/command_results.h"
+#include "model/command_progress.h"
 #include "model/file_item.h"
 #include "model/root_item.h"
 #include "model/version_item.h"
@@ -9,7 +10,9 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <filesystem>
+#include <thread>
 #include <sstream>
 #include <sys/stat.h>
 #include <utime.h>
@@ -327,6 +330,57 @@ TEST_F(CheckinTest, RootChecksInEveryFileWithTheSameMessage)
     EXPECT_EQ(a->workingRevision, "1.2");
     EXPECT_EQ(b->workingRevision, "");
     EXPECT_EQ(c->workingRevision, "1.2");
+}
+
+// A check-in of the whole project counts its files, ends with a summary,
+// and when stopped keeps every file it finished and leaves the rest alone.
+TEST_F(CheckinTest, ARootCheckinSaysHowFarItGotAndStopsBetweenFiles)
+{
+    constexpr int files = 40;
+    std::vector<RCSFileItem*> items;
+    for (int i = 0; i < files; ++i) {
+        const std::string name = "f" + std::to_string(100 + i) + ".c";
+        test::CheckIn(name, "one\n", "first", {"-l"});
+        items.push_back(project.doc->AddFile(name));
+        Rewrite(name, "two\n");
+    }
+    settings.logMessage = "second";
+    CommandProgress& progress = CommandProgress::instance();
+    progress.Reset();
+
+    // The user presses Stop once a few files are done.
+    std::atomic<bool> finished{false};
+    std::thread stopper([&] {
+        while (!finished && progress.Get().done < 5)
+            std::this_thread::yield();
+        progress.RequestStop();
+    });
+    const int result = project.doc->root->Checkin(nullptr);
+    finished = true;
+    stopper.join();
+
+    const int done = progress.Get().done;
+    EXPECT_NE(result, 0) << "a stopped command did not do all it was asked";
+    ASSERT_GE(done, 5);
+    ASSERT_LT(done, files) << "the stop came too late to test";
+    for (int i = 0; i < files; ++i) {
+        const std::string rcsFile = "RCS/" + items[static_cast<std::size_t>(i)]->name + ",v";
+        if (i < done) {
+            EXPECT_EQ(LogMessage(rcsFile, "1.2"), "second") << i;
+            EXPECT_EQ(items[static_cast<std::size_t>(i)]->workingRevision, "1.2") << i;
+        } else {
+            EXPECT_EQ(LogMessage(rcsFile, "1.2"), "(no revision 1.2)") << i;
+            EXPECT_EQ(test::ReadFile(items[static_cast<std::size_t>(i)]->name), "two\n");
+        }
+    }
+    EXPECT_TRUE(Results().ends_with(std::to_string(done) + " checked in, 0 failed\r\nStopped\r\n")) << Results();
+
+    // Without a stop the rest go in, with one line that says so.
+    CommandResults::instance().ClearResults();
+    progress.Reset();
+    EXPECT_EQ(project.doc->root->Checkin(nullptr), 0);
+    EXPECT_TRUE(Results().ends_with(std::to_string(files) + " checked in, 0 failed\r\n")) << Results();
+    EXPECT_EQ(progress.Get().done, files);
 }
 
 } // namespace
