@@ -8,6 +8,7 @@
 #include "gui/app_icon.h"
 #include "gui/application.h"
 #include "gui/main_frame.h"
+#include "gui/termination_signals.h"
 #include "model/options.h"
 
 #include <QApplication>
@@ -61,12 +62,14 @@ int main(int argc, char** argv)
     if (!HasDisplay())
         return ShowInTerminal(argc, argv);
 
+    kestro::gui::CatchTerminationSignals();
     QApplication application(argc, argv);
     QApplication::setOrganizationName(QStringLiteral("Fenwycliff"));
     QApplication::setApplicationName(QStringLiteral("Kestro"));
     QApplication::setApplicationVersion(QStringLiteral(KESTRO_VERSION));
     QApplication::setWindowIcon(kestro::gui::ApplicationIcon());
     QGuiApplication::setDesktopFileName(QStringLiteral("kestro"));
+    kestro::gui::QuitCleanlyOnTerminationSignals();
 
     const QStringList arguments = QApplication::arguments();
     if (arguments.size() > 2) {
@@ -79,5 +82,7 @@ int main(int argc, char** argv)
         return 1;
     }
     frame.show();
+    if (kestro::gui::TerminationRequested())
+        return 0;
     return application.exec();
 }
