@@ -6,6 +6,7 @@
 #include "app/command_runner.h"
 #include "app/document.h"
 #include "app/user_interaction.h"
+#include "model/command_progress.h"
 #include "model/file_item.h"
 #include "model/item_view.h"
 #include "model/root_item.h"
@@ -85,12 +86,12 @@ int RCSRoot::FreezeRelease(RCSReleaseItem* release)
     // Refreezing a name moves the symbols from where the latest release of
     // that name put them; a failed freeze moves them back there.
     SymbolUndo undo(symbol, doc && doc->releaseRoot ? doc->releaseRoot->FindLatestWithSymbol(symbol, release) : nullptr);
-    int result = 0;
-    // Every file is tried, so that each one at fault is reported.
-    for (auto& child : children) {
-        if (auto* file = dynamic_cast<RCSFileItem*>(child.get()))
-            result |= file->FreezeFile(release, undo);
-    }
+    // Every file is tried, so that each one at fault is reported; a stop
+    // leaves the release out as a failure does.
+    const int result = CommandProgress::instance().ForEachChild(*this, "frozen", [&](RCSItem& child) {
+        auto* file = dynamic_cast<RCSFileItem*>(&child);
+        return file ? file->FreezeFile(release, undo) : 0;
+    });
     if (result != 0) {
         undo.Undo();
         CommandResults::instance().AppendResults("Release " + release->name + " was not frozen\r\n");
