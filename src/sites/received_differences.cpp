@@ -112,10 +112,12 @@ bool ReceivedDifferences::Prepare(RCSRoot& root, const Site& site, const std::ve
             AppendArgument(command, checkout.textPath);
             AppendArgument(command, checkout.rcsPath);
         }
-        // co goes on past a file that lacks the revision; which texts exist
-        // afterwards tells what it found.
+        // co goes on past a file it cannot check out; which texts exist
+        // afterwards tells what it did. A program that could not be started
+        // has been reported.
         std::string output;
-        RunCommand(output, command, std::string(), false);
+        if (RunCommand(output, command, std::string(), false) < 0)
+            return false;
         for (const Checkout& checkout : group) {
             const CommandFileEntry& entry = entries[checkout.entry];
             std::error_code error;
