@@ -122,13 +122,15 @@ std::string CollapseKeywords(std::string_view text)
     return collapsed;
 }
 
-// Whether the file at path holds the text of the file's revision.
+// Whether the file at path holds the text of the file's revision. A sender
+// sends the text its RCS file holds; older senders sent it with keywords
+// expanded, which collapsing the keywords on both sides allows for.
 bool HoldsRevisionText(RCSFileItem& file, const std::string& revision, const std::string& path)
 {
     std::string command = "co";
     AppendArgument(command, "-q");
     AppendArgument(command, "-p");
-    AppendArgument(command, "-kk");
+    AppendArgument(command, "-ko");
     AppendArgument(command, "-r" + revision);
     AppendArgument(command, file.GetRcsPath());
     std::string text;

@@ -8,6 +8,7 @@
 #include "model/file_item.h"
 #include "model/options.h"
 #include "model/paths.h"
+#include "model/rlog_layout.h"
 #include "model/root_item.h"
 #include "model/string_helpers.h"
 #include "model/tree_traverser.h"
@@ -20,6 +21,7 @@
 #include "sites/exchange_checks.h"
 #include "sites/rcc_reader.h"
 #include "sites/rcc_writer.h"
+#include "sites/received_differences.h"
 #include "sites/site_list.h"
 
 #include <cerrno>
@@ -81,14 +83,18 @@ bool AcceptSiteLine(Site& site, const std::string& sender, const std::string& em
 // Checks every entry, the file it brings and the working file it writes
 // before anything is changed, so that a command file that cannot be applied
 // in full changes nothing. The n-th revision of one file in the command file
-// lies in the n-th revision subdirectory beside it.
-bool CheckEntries(const CKestroDoc& doc, const std::string& directory, std::vector<CommandFileEntry>& entries)
+// lies in the n-th revision subdirectory beside it; sources receives that
+// path for every FILE and DIFF entry.
+bool CheckEntries(const CKestroDoc& doc, const std::string& directory, std::vector<CommandFileEntry>& entries,
+                  std::vector<std::string>& sources)
 {
     RCSRoot& root = *doc.root;
     const ProjectPlaces places{doc.GetWorkingDirectory(), doc.GetPathName()};
     std::unordered_set<std::string> added;  // files that earlier FILE entries bring
     std::unordered_map<std::string, int> entriesOfFile;
-    for (CommandFileEntry& entry : entries) {
+    sources.assign(entries.size(), std::string());
+    for (std::size_t i = 0; i < entries.size(); ++i) {
+        CommandFileEntry& entry = entries[i];
         entry.fileName = ModelName(entry.fileName);
         const std::string reason = ForbiddenTargetReason(places, entry.fileName);
         if (!reason.empty()) {
@@ -100,19 +106,20 @@ bool CheckEntries(const CKestroDoc& doc, const std::string& directory, std::vect
             Report("Import:" + entry.fileName + " doesn't exist\r\n");
             return false;
         }
-        // Differences cannot be applied; refusing them before anything is
-        // checked in keeps the project as it was.
-        if (entry.keyword == "DIFF") {
-            Report("Import file - DIFF not supported\r\n");
+        if (entry.keyword == "DELE")
+            continue;
+        // The base of a difference is checked out by its number.
+        if (entry.keyword == "DIFF" && !IsRevisionNumber(entry.base)) {
+            Report("Import file - the differences for " + entry.fileName + " name no base revision: " + entry.base
+                   + "\r\n");
             return false;
         }
-        if (entry.keyword != "FILE")
-            continue;
         const std::string source = RevisionSubdirectory(entry.fileName, entriesOfFile[FoldCase(entry.fileName)]++);
         if (const std::string unreadable = UnreadableSourceReason(directory, NativePath(source)); !unreadable.empty()) {
             Report("Import file - " + entry.fileName + " cannot be read from " + source + ": " + unreadable + "\r\n");
             return false;
         }
+        sources[i] = directory + NativePath(source);
         added.insert(FoldCase(entry.fileName));
     }
     return true;
@@ -184,7 +191,8 @@ int Site::ReadCommandFile(const std::string& path, bool mergeAfterImport)
     if (!AcceptSiteLine(*this, sender, email, destination))
         return 1;
     std::vector<CommandFileEntry> entries;
-    if (!ReadCommandEntries(file, entries) || !CheckEntries(*doc, directory, entries))
+    std::vector<std::string> sources;
+    if (!ReadCommandEntries(file, entries) || !CheckEntries(*doc, directory, entries, sources))
         return 1;
     file.close();
     // The new release's symbols are removed again should the receive fail,
@@ -201,6 +209,11 @@ int Site::ReadCommandFile(const std::string& path, bool mergeAfterImport)
         Report(clash + "\r\n");
         return 1;
     }
+
+    // Every difference is applied now, while nothing has changed yet.
+    ReceivedDifferences differences;
+    if (!differences.Prepare(root, *this, entries, sources))
+        return 1;
 
     CheckoutSettings& checkout = options.checkout;
     checkout.lock = true;
@@ -244,19 +257,19 @@ int Site::ReadCommandFile(const std::string& path, bool mergeAfterImport)
     SymbolUndo symbols(MakeSymbolName(releaseName), nullptr);
 
     int result = 0;
-    // The n-th revision of one file in the command file lies in the n-th
-    // revision subdirectory.
-    std::unordered_map<std::string, int> entriesOfFile;
-    for (const CommandFileEntry& entry : entries) {
+    for (std::size_t i = 0; i < entries.size(); ++i) {
+        const CommandFileEntry& entry = entries[i];
         Report("Processing " + entry.keyword + " " + entry.base + " " + entry.revision + " " + entry.fileName
                + "\r\n");
         RCSFileItem* target = root.FindFile(entry.fileName);
         const std::string baseRevision = TranslateRevision(entry.base, Direction::SiteToLocal);
-        if (entry.keyword == "FILE") {
-            const int n = entriesOfFile[FoldCase(entry.fileName)]++;
+        if (entry.keyword != "DELE") {
+            // A difference arrives as the text it makes, and is checked in
+            // as a complete file would be.
+            const std::string& source = entry.keyword == "DIFF" ? differences.TextFile(i) : sources[i];
             checkin.logMessage = entry.logMessage;
-            result = ImportFile(directory + NativePath(RevisionSubdirectory(entry.fileName, n)), entry.fileName,
-                                mergeAfterImport, TranslateRevision(entry.revision, Direction::SiteToLocal));
+            result = ImportFile(source, entry.fileName, mergeAfterImport,
+                                TranslateRevision(entry.revision, Direction::SiteToLocal));
             target = root.FindFile(entry.fileName);
             if (result == 0 && !target)
                 result = 1;

@@ -135,9 +135,16 @@ int WriteRevisionEntry(CommandFile& commandFile, const std::string& sendDirector
     std::string keyword = "FILE";
     std::string command;
     std::string output;
+    // Both write the text that the RCS file holds, keywords unexpanded:
+    // expanded values (dates, authors, the log $Log$ inserts) belong to the
+    // site that checks a revision out, and would neither match the base text
+    // the other site has nor be stored there as this site stores them. -a
+    // makes rcsdiff write the lines of a binary-looking file too.
     if (mode == Site::JustDifferences && base != "-" && hasRcsFile) {
         keyword = "DIFF";
         command = "rcsdiff";
+        AppendArgument(command, "-ko");
+        AppendArgument(command, "-a");
         AppendArgument(command, "-r" + base);
     } else {
         if (!hasRcsFile) {
@@ -147,6 +154,7 @@ int WriteRevisionEntry(CommandFile& commandFile, const std::string& sendDirector
         command = "co";
         AppendArgument(command, "-p");
         AppendArgument(command, "-f");
+        AppendArgument(command, "-ko");
     }
     AppendArgument(command, "-r" + revision.name);
     AppendArgument(command, file.GetRcsPath());

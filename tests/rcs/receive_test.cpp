@@ -246,6 +246,7 @@ TEST_F(ReceiveTest, RefusedCommandFilesChangeNothing)
     CheckIn("a.c", "a one\n", "a first");
     ASSERT_NE(FreezeProject(*doc, "Beta1"), nullptr);
     test::WriteText(Incoming() + "new.c", "new\n");
+    test::WriteText(Incoming() + "a.c", "1c1\n< a one\n---\n> a two\n");
     const std::string good = "FILE - 1.1 new.c\r\n" + Log("1.1", "new");
     const std::string site = "SITE Paris - London\r\n";
     struct Case {
@@ -265,7 +266,9 @@ TEST_F(ReceiveTest, RefusedCommandFilesChangeNothing)
         {"RCS1 - Beta2 Parser\r\nSITE ..\\Paris - London\r\n", good,
          "Import file names a site that cannot be used: ..\\Paris\r\n"},
         {"", good + "FILE 1.1 1.2 x.c\r\n.\r\n", "Import:x.c doesn't exist\r\n"},
-        {"", good + "DIFF 1.1 1.2 a.c\r\n.\r\n", "Import file - DIFF not supported\r\n"},
+        {"", good + "DIFF 1.5 1.6 a.c\r\n.\r\n",
+         "Import file - a.c : the base revision 1.5 of its differences is not here\r\n"},
+        {"", good + "DIFF - 1.2 a.c\r\n.\r\n", "Import file - the differences for a.c name no base revision: -\r\n"},
         {"", good + "MOVE 1.1 1.2 a.c\r\n", "Import file - unexpected command:MOVE\r\n"},
         {"", good + "FILE - 1.1 a.c\r\n", "RCS command file - Unexpected EOF\r\n"},
         {"", good + "FILE 1.1\r\n", "RCS command file error:FILE 1.1\r\n"},

@@ -16,8 +16,6 @@
 #include "support/recording_interaction.h"
 #include "support/test_project.h"
 
-#include <QTemporaryDir>
-
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -53,7 +51,54 @@ std::string LogOf(const std::string& rcsPath, const std::string& revision)
     return log;
 }
 
-// A release's entries by file: revision number, text and log message.
+// Every revision of the files below a site's directory, by file and
+// revision, as the RCS file holds it (keywords unexpanded: expanded values
+// name the site's own check-in dates).
+std::map<std::string, std::string> AllRevisionTexts(const std::string& directory,
+                                                    const std::vector<std::string>& files)
+{
+    std::map<std::string, std::string> texts;
+    for (const std::string& file : files) {
+        const std::string rcsPath = directory + "RCS/" + file + ",v";
+        std::istringstream lines(test::Rlog(rcsPath));
+        for (std::string line; std::getline(lines, line);) {
+            if (!line.starts_with("revision "))
+                continue;
+            const std::string revision = line.substr(9, line.find_first_of("\t ", 9) - 9);
+            std::string text;
+            EXPECT_EQ(test::RunProgram({"co", "-q", "-ko", "-p", "-r" + revision, rcsPath}, &text), 0) << text;
+            texts[file + "@" + revision] = text;
+        }
+    }
+    return texts;
+}
+
+// Every file below a directory with its content.
+std::map<std::string, std::string> Contents(const std::string& directory)
+{
+    std::map<std::string, std::string> contents;
+    for (const auto& entry : fs::recursive_directory_iterator(directory)) {
+        if (entry.is_regular_file())
+            contents[entry.path().string()] = test::ReadFile(entry.path().string());
+    }
+    return contents;
+}
+
+// Whether every revision that Paris has holds the same text as London's of
+// that number; London, where the history began, has every revision.
+void ExpectSameRevisions(const std::map<std::string, std::string>& paris,
+                         const std::map<std::string, std::string>& london, std::size_t parisCount)
+{
+    EXPECT_EQ(paris.size(), parisCount);
+    for (const auto& [revision, text] : paris) {
+        const auto there = london.find(revision);
+        ASSERT_NE(there, london.end()) << revision;
+        EXPECT_EQ(text, there->second) << revision;
+    }
+}
+
+// A release's entries by file: revision number, text and log message, as
+// the RCS file holds them.
 using Held = std::map<std::string, std::tuple<std::string, std::string, std::string>>;
 
 struct TwoSites : ::testing::Test {
@@ -140,7 +185,7 @@ struct TwoSites : ::testing::Test {
             const RCSVersionItem* revision = static_cast<RCSReleaseVersionItem*>(child.get())->revisionRef;
             const std::string rcsPath = revision->file->GetRcsPath();
             std::string text;
-            EXPECT_EQ(test::RunProgram({"co", "-q", "-p", "-r" + revision->name, rcsPath}, &text), 0) << text;
+            EXPECT_EQ(test::RunProgram({"co", "-q", "-ko", "-p", "-r" + revision->name, rcsPath}, &text), 0) << text;
             held[revision->file->name] = {revision->name, text, LogOf(rcsPath, revision->name)};
         }
         return held;
@@ -201,27 +246,128 @@ TEST_F(TwoSites, ReleasesTravelBothWaysAndStayTheSame)
     EXPECT_EQ(parisHere->lastRelease, "R2");
     EXPECT_EQ(parisHere->TranslateRevision("1.1.1.2", Site::Direction::SiteToLocal), "1.1.1.2");
 
-    // London goes on from Paris's a.c. Differences cannot be received;
-    // complete files can, and b.c, which Paris still has, is taken as it is.
+    // London goes on from Paris's a.c and sends differences; b.c, which
+    // Paris still has, comes complete and is taken as it is.
     CheckIn("a.c", "a 1\na Paris\na London\n", "a in London");
     ASSERT_NE(FreezeProject(*doc, "R3"), nullptr);
     ASSERT_EQ(Send("Paris", "R3", "R2", 2), 0) << Results();
     EXPECT_NE(test::ReadFile(fromLondon).find("DIFF 1.1.1.1 1.1.1.1.1.1 a.c\r\n"), std::string::npos);
-    QTemporaryDir kept;
-    const std::string differences = kept.path().toStdString() + "/London.RCC";
-    fs::copy_file(fromLondon, differences);
-    ASSERT_EQ(Send("Paris", "R3", "R2", 1), 0) << Results();
     const Held r3 = Snapshot("R3");
     EXPECT_EQ(r3.size(), 4u);
 
     Open(paris);
-    EXPECT_EQ(Receive(differences), 1);
-    EXPECT_NE(Results().find("Import file - DIFF not supported\r\n"), std::string::npos) << Results();
-    EXPECT_EQ(doc->releaseRoot->FindRelease("R3"), nullptr);
     ASSERT_EQ(Receive(fromLondon), 0) << Results();
     EXPECT_NE(Results().find("src\\b.c : 1.1 not checked in as it already exists\r\n"), std::string::npos);
     EXPECT_EQ(Snapshot("R3"), r3);
     EXPECT_TRUE(doc->root->CanFreeze());
+}
+
+TEST_F(TwoSites, DifferencesBuildTheSameRevisionsAtBothSites)
+{
+    const std::string fromLondon = london.path() + "RCSSites/Parser/Paris/London.RCC";
+    const std::string fromParis = paris.path() + "RCSSites/Parser/London/Paris.RCC";
+    const std::vector<std::string> files = {"kw.c", "tail.txt", "empty.txt", "shrinks.txt", "crlf.txt", "bin.dat"};
+    const std::string binary("\x00\x01\x02\n\xff\xfe\n\x7f", 8);
+
+    Create(london, "London");
+    doc->siteList->Add("Paris", "");
+    CheckIn("kw.c", "/*\n * $Id$\n * $Revision$\n * $Log$\n */\nint one;\n", "kw first");
+    CheckIn("kw.c", "/*\n * $Id$\n * $Revision$\n * $Log$\n */\nint one;\nint two;\n", "kw second");
+    CheckIn("tail.txt", "one\ntwo", "no line break at the end");
+    CheckIn("empty.txt", "", "empty");
+    CheckIn("shrinks.txt", "x\ny\n", "two lines");
+    CheckIn("crlf.txt", "a\r\nb\r\n", "carriage returns");
+    CheckIn("bin.dat", binary, "binary");
+    ASSERT_NE(FreezeProject(*doc, "R1"), nullptr);
+    ASSERT_EQ(Send("Paris", "R1", "", 2), 0) << Results();
+
+    Create(paris, "Paris");
+    doc->siteList->SetMaster(doc->siteList->Add("London", ""));
+    ASSERT_EQ(Receive(fromLondon), 0) << Results();
+    ExpectSameRevisions(AllRevisionTexts(paris.path(), files), AllRevisionTexts(london.path(), files), 6);
+
+    // The keyword file moves on twice, and every other file changes in the
+    // way that is hardest on a difference.
+    Open(london);
+    // As users do, the next revision is made from the checked-out file, whose
+    // keywords this site expanded.
+    CheckIn("kw.c", test::ReadFile(london.path() + "kw.c") + "int three;\n", "kw third");
+    CheckIn("kw.c", "/*\n * $Id$\n * $Revision$\n * $Log$\n */\nint zero;\nint one;\nint three;\n", "kw fourth");
+    CheckIn("tail.txt", "one\ntwo\nthree", "still no line break");
+    CheckIn("empty.txt", "now\nfull\n", "filled");
+    CheckIn("shrinks.txt", "", "emptied");
+    CheckIn("crlf.txt", "a\r\nB\r\nc", "changed and cut");
+    CheckIn("bin.dat", binary + "\n\x00", "binary grows");
+    ASSERT_NE(FreezeProject(*doc, "R2"), nullptr);
+    ASSERT_EQ(Send("Paris", "R2", "R1", 2), 0) << Results();
+    const std::string commands = test::ReadFile(fromLondon);
+    for (const char* line : {"DIFF 1.2 1.4 kw.c\r\n", "DIFF 1.1 1.2 tail.txt\r\n", "DIFF 1.1 1.2 empty.txt\r\n",
+                             "DIFF 1.1 1.2 shrinks.txt\r\n", "DIFF 1.1 1.2 crlf.txt\r\n", "DIFF 1.1 1.2 bin.dat\r\n"})
+        EXPECT_NE(commands.find(line), std::string::npos) << line << commands;
+    const Held r2 = Snapshot("R2");
+
+    Open(paris);
+    ASSERT_EQ(Receive(fromLondon), 0) << Results();
+    // One entry brings kw.c 1.3 and 1.4; the revision made here carries both
+    // messages.
+    Held expected = r2;
+    std::get<2>(expected["kw.c"]) = "kw fourth\nkw third\n";
+    EXPECT_EQ(Snapshot("R2"), expected);
+    ExpectSameRevisions(AllRevisionTexts(paris.path(), files), AllRevisionTexts(london.path(), files), 12);
+
+    // Paris, not the master, works on a branch of its own; two revisions of
+    // one file travel as two differences, the second made from the first.
+    CheckIn("kw.c", test::ReadFile(paris.path() + "kw.c") + "int paris;\n", "kw Paris");
+    CheckIn("kw.c", "/*\n * $Id$\n * $Revision$\n * $Log$\n */\nint one;\nint paris;\n", "kw Paris again");
+    CheckIn("tail.txt", "one\ntwo\nthree\n", "line break at last");
+    ASSERT_NE(FreezeProject(*doc, "R3"), nullptr);
+    ASSERT_EQ(Send("London", "R3", "", 2), 0) << Results();
+    const std::string fromBranch = test::ReadFile(fromParis);
+    for (const char* line : {"DIFF 1.4 1.4.1.1 kw.c\r\n", "DIFF 1.4.1.1 1.4.1.2 kw.c\r\n", "DIFF 1.2 1.2.1.1 tail.txt\r\n"})
+        EXPECT_NE(fromBranch.find(line), std::string::npos) << line << fromBranch;
+    const Held r3 = Snapshot("R3");
+
+    Open(london);
+    ASSERT_EQ(Receive(fromParis), 0) << Results();
+    EXPECT_EQ(Snapshot("R3"), r3);
+    EXPECT_EQ(LogOf("RCS/kw.c,v", "1.4.1.2"), "kw Paris again\n");
+    ExpectSameRevisions(AllRevisionTexts(paris.path(), files), AllRevisionTexts(london.path(), files), 15);
+    EXPECT_TRUE(doc->root->CanFreeze());
+}
+
+TEST_F(TwoSites, DifferencesFromAnotherBaseTextChangeNothing)
+{
+    const std::string fromLondon = london.path() + "RCSSites/Parser/Paris/London.RCC";
+    Create(london, "London");
+    doc->siteList->Add("Paris", "");
+    CheckIn("a.c", "a 1\n", "a first");
+    CheckIn("b.c", "b 1\nb 2\nb 3\n", "b first");
+    ASSERT_NE(FreezeProject(*doc, "R1"), nullptr);
+    ASSERT_EQ(Send("Paris", "R1", "", 2), 0) << Results();
+
+    // Paris's b.c 1.1 is not London's: its second line differs.
+    test::WriteText(london.path() + "RCSSites/Parser/Paris/b.c", "b 1\nb two\nb 3\n");
+    Create(paris, "Paris");
+    doc->siteList->SetMaster(doc->siteList->Add("London", ""));
+    ASSERT_EQ(Receive(fromLondon), 0) << Results();
+    Save();
+
+    Open(london);
+    CheckIn("a.c", "a 1\na 2\n", "a second");
+    CheckIn("b.c", "b 1\nb 2 changed\nb 3\n", "b second");
+    ASSERT_NE(FreezeProject(*doc, "R2"), nullptr);
+    ASSERT_EQ(Send("Paris", "R2", "R1", 2), 0) << Results();
+
+    Open(paris);
+    const auto before = Contents(paris.path());
+    EXPECT_EQ(Receive(fromLondon), 1);
+    EXPECT_NE(Results().find("Import file - the differences for b.c 1.2 do not fit its base revision 1.1 here: line 2"
+                             " of the base revision is not the line that the differences change\r\n"),
+              std::string::npos)
+        << Results();
+    EXPECT_EQ(Contents(paris.path()), before);
+    EXPECT_EQ(doc->releaseRoot->FindRelease("R2"), nullptr);
+    EXPECT_EQ(doc->root->FindFile("a.c")->workingRevision, "1.1");
 }
 
 } // namespace
