@@ -4,6 +4,7 @@
 //   synchronise_bench [FILES] [REVISIONS_PER_FILE]
 
 #include "app/command_runner.h"
+#include "run_program.h"
 #include "app/document.h"
 #include "model/options.h"
 #include "model/root_item.h"
@@ -29,19 +30,6 @@ double SecondsSince(std::chrono::steady_clock::time_point start)
     return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
 }
 
-bool Run(const std::vector<std::string>& arguments)
-{
-    std::string command = arguments.front();
-    for (std::size_t i = 1; i < arguments.size(); ++i)
-        AppendArgument(command, arguments[i]);
-    std::string output;
-    if (RunCommand(output, command, std::string(), false) != 0) {
-        std::fprintf(stderr, "%s failed:\n%s\n", command.c_str(), output.c_str());
-        return false;
-    }
-    return true;
-}
-
 } // namespace
 
 int main(int argc, char** argv)
@@ -58,7 +46,7 @@ int main(int argc, char** argv)
     fs::create_directories("RCS");
     for (int r = 1; r <= revisions; ++r) {
         std::ofstream("model.c") << "revision " << r << "\n";
-        if (!Run({"ci", "-l", "-t-model", "-mChange " + std::to_string(r), "model.c"}))
+        if (!RunProgram({"ci", "-l", "-t-model", "-mChange " + std::to_string(r), "model.c"}))
             return 1;
     }
     std::vector<std::string> paths;

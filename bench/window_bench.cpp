@@ -12,6 +12,7 @@
 
 #include "app/command_locks.h"
 #include "app/command_runner.h"
+#include "run_program.h"
 #include "app/document.h"
 #include "gui/main_frame.h"
 #include "gui/tree_view.h"
@@ -43,19 +44,6 @@ using namespace kestro::gui;
 namespace fs = std::filesystem;
 
 namespace {
-
-bool Run(const std::vector<std::string>& arguments)
-{
-    std::string command = arguments.front();
-    for (std::size_t i = 1; i < arguments.size(); ++i)
-        AppendArgument(command, arguments[i]);
-    std::string output;
-    if (RunCommand(output, command, std::string(), false) != 0) {
-        std::fprintf(stderr, "%s failed:\n%s\n", command.c_str(), output.c_str());
-        return false;
-    }
-    return true;
-}
 
 // FILES files in 20 folders, each checked in once and then edited, so that
 // a check-in of the root makes a revision of every file.
@@ -200,7 +188,7 @@ int main(int argc, char** argv)
     qputenv("XDG_CONFIG_HOME", QByteArray::fromStdString(root + "/settings"));
     fs::create_directories("RCS");
     std::ofstream("model.c") << "revision 1\n";
-    if (!Run({"ci", "-l", "-t-model", "-mFirst", "model.c"}))
+    if (!RunProgram({"ci", "-l", "-t-model", "-mFirst", "model.c"}))
         return 1;
     if (!MakeProject(root + "/cli", root + "/RCS/model.c,v", files)
         || !MakeProject(root + "/win", root + "/RCS/model.c,v", files))

@@ -53,6 +53,19 @@ private:
     const QIcon* icon_;
 };
 
+// Removes a node and everything below it from a table of nodes.
+template <typename Nodes>
+void EraseSubtree(Nodes& nodes, NodeId top)
+{
+    std::vector<NodeId> doomed{top};
+    while (!doomed.empty()) {
+        const auto found = nodes.find(doomed.back());
+        doomed.pop_back();
+        doomed.insert(doomed.end(), found->second.children.begin(), found->second.children.end());
+        nodes.erase(found);
+    }
+}
+
 NodeId NodeOf(const QTreeWidgetItem* item)
 {
     return item ? static_cast<NodeId>(item->data(0, NodeRole).toULongLong()) : 0;
@@ -142,13 +155,7 @@ void CKestroView::deleteNode(NodeId node)
             return;
         std::vector<NodeId>& siblings = it->second.parent ? shadow_[it->second.parent].children : topLevel_;
         siblings.erase(std::remove(siblings.begin(), siblings.end(), node), siblings.end());
-        std::vector<NodeId> doomed{node};
-        while (!doomed.empty()) {
-            const auto found = shadow_.find(doomed.back());
-            doomed.pop_back();
-            doomed.insert(doomed.end(), found->second.children.begin(), found->second.children.end());
-            shadow_.erase(found);
-        }
+        EraseSubtree(shadow_, node);
         drain = queue({Change::Delete, node, 0, 0, QString(), 0});
     }
     requestDrain(drain);
@@ -346,13 +353,7 @@ void CKestroView::deleteShown(NodeId id)
     siblings.erase(std::remove(siblings.begin(), siblings.end(), id), siblings.end());
     // The widget takes its children's widgets with it.
     delete it->second.widget;
-    std::vector<NodeId> doomed{id};
-    while (!doomed.empty()) {
-        const auto found = shown_.find(doomed.back());
-        doomed.pop_back();
-        doomed.insert(doomed.end(), found->second.children.begin(), found->second.children.end());
-        shown_.erase(found);
-    }
+    EraseSubtree(shown_, id);
     if (parentId) {
         const ShownNode& parent = shown_[parentId];
         if (parent.widget && !parent.childrenShown && parent.children.empty())

@@ -4,6 +4,7 @@
 
 #include "app/document.h"
 #include "model/options.h"
+#include "support/cli_runner.h"
 #include "support/rcs_history.h"
 #include "support/test_project.h"
 
@@ -20,12 +21,6 @@ namespace {
 
 namespace fs = std::filesystem;
 
-struct CliResult {
-    int exitCode = -1;
-    std::string out;
-    std::string err;
-};
-
 // The project lives in proj/ below the scratch directory; every command runs
 // from the scratch directory itself, naming the project as proj/P.rcs.
 class CliContract : public ::testing::Test {
@@ -39,29 +34,13 @@ protected:
         EXPECT_EQ(Run({"checkin", "proj/P.rcs", "-m", "first"}).exitCode, 0);
     }
 
-    CliResult Run(const QStringList& arguments, const QByteArray& input = QByteArray())
+    test::CliResult Run(const QStringList& arguments, const QByteArray& input = QByteArray())
     {
-        QProcess process;
-        process.setWorkingDirectory(QString::fromStdString(scratch.path()));
-        process.start(KESTRO_CLI, arguments);
-        process.write(input);
-        process.closeWriteChannel();
-        process.waitForFinished(120000);
-        return {process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,
-                process.readAllStandardOutput().toStdString(), process.readAllStandardError().toStdString()};
+        return test::RunCli(arguments, scratch.path(), input);
     }
 
-    // A checksum of every file of the project, RCS files included.
-    std::map<std::string, QByteArray> Checksums()
-    {
-        std::map<std::string, QByteArray> sums;
-        for (const auto& entry : fs::recursive_directory_iterator(scratch.path() + "proj")) {
-            if (entry.is_regular_file())
-                sums[entry.path().string()] = QCryptographicHash::hash(
-                    QByteArray::fromStdString(test::ReadFile(entry.path().string())), QCryptographicHash::Sha256);
-        }
-        return sums;
-    }
+    // Every file of the project, RCS files included.
+    std::map<std::string, QByteArray> Checksums() { return test::TreeChecksums(scratch.path() + "proj"); }
 
     std::string Project() { return test::ReadFile(scratch.path() + "proj/P.rcs"); }
     std::string Log(const std::string& file) { return test::Rlog(scratch.path() + "proj/" + file); }
@@ -87,7 +66,7 @@ TEST_F(CliContract, EveryChangingCommandTakesPathsFromTheCallersDirectory)
     };
     for (const QStringList& command : commands) {
         const std::string before = Project();
-        const CliResult result = Run(command);
+        const test::CliResult result = Run(command);
         EXPECT_EQ(result.exitCode, 0) << command.join(' ').toStdString() << "\n" << result.out << result.err;
         EXPECT_NE(Project(), before) << command.join(' ').toStdString();
     }
@@ -118,7 +97,7 @@ TEST_F(CliContract, ACommandLineThatCannotRunAsGivenChangesNothing)
         {{"options", "proj/P.rcs", "release-name-file", "../../outside.h"}, 1},
     };
     for (const auto& [arguments, status] : refused) {
-        const CliResult result = Run(arguments);
+        const test::CliResult result = Run(arguments);
         EXPECT_EQ(result.exitCode, status) << arguments.join(' ').toStdString() << "\n" << result.out;
         EXPECT_TRUE(result.out.empty()) << arguments.join(' ').toStdString() << "\n" << result.out;
         EXPECT_EQ(std::count(result.err.begin(), result.err.end(), '\n'), 1) << result.err;
@@ -163,7 +142,7 @@ TEST_F(CliContract, ACheckInMessageIsTheRunsAloneWhereverItComesFrom)
 
 TEST_F(CliContract, OptionsAreListedSetReadBackAndTakeEffect)
 {
-    const CliResult listed = Run({"options", "proj/P.rcs"});
+    const test::CliResult listed = Run({"options", "proj/P.rcs"});
     EXPECT_EQ(listed.exitCode, 0);
     for (const char* name : {"use-universal-time=false", "time-display-format=", "file-types=", "release-name-file=",
                              "release-name-template=#define RELEASE \"%s\"\\r\\n", "site-name=", "default-send-command="})
@@ -176,7 +155,7 @@ TEST_F(CliContract, OptionsAreListedSetReadBackAndTakeEffect)
     EXPECT_EQ(Run({"options", "proj/P.rcs", "site-name", "Lima"}).exitCode, 0);
     EXPECT_EQ(Run({"sites", "proj/P.rcs"}).out.substr(0, 5), "Lima\t");
 
-    const CliResult tsv = Run({"show", "proj/P.rcs", "--format=tsv"});
+    const test::CliResult tsv = Run({"show", "proj/P.rcs", "--format=tsv"});
     EXPECT_NE(tsv.out.find("1\t"), std::string::npos);
     EXPECT_NE(tsv.out.find("\tfile\tsrc\\\\main.c\tsrc\\\\main.c"), std::string::npos) << tsv.out;
 }

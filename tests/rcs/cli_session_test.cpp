@@ -1,5 +1,6 @@
 // A whole single-site session through kestro-cli, as a script would run it.
 
+#include "support/cli_runner.h"
 #include "support/rcs_history.h"
 #include "support/test_project.h"
 
@@ -14,31 +15,14 @@
 namespace kestro {
 namespace {
 
-struct CliResult {
-    int exitCode;
-    std::string out;
-    std::string err;
-};
-
 class CliSession : public ::testing::Test {
 protected:
-    CliResult Run(QStringList arguments)
+    test::CliResult Run(QStringList arguments)
     {
         arguments.insert(1, project);
-        QProcess process;
-        process.setWorkingDirectory(QString::fromStdString(scratch.path()));
-        process.start(KESTRO_CLI, arguments);
-        process.waitForFinished(120000);
-        return {process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,
-                process.readAllStandardOutput().toStdString(), process.readAllStandardError().toStdString()};
+        return test::RunCli(arguments, scratch.path());
     }
-    std::string Read(const std::string& relative)
-    {
-        std::ifstream in(scratch.path() + relative, std::ios::binary);
-        std::stringstream text;
-        text << in.rdbuf();
-        return text.str();
-    }
+    std::string Read(const std::string& relative) { return test::ReadFile(scratch.path() + relative); }
 
     test::ScratchDirectory scratch;
     QString project = QString::fromStdString(scratch.path() + "Session.rcs");
@@ -50,21 +34,21 @@ TEST_F(CliSession, FromNewProjectToAFrozenReleaseCheckedOutAgain)
     test::WriteText("src/main.c", "int main(void) { return 0; }\n");
     test::WriteText("doc/notes.txt", "first notes\n");
 
-    CliResult added = Run({"add", "src/main.c", "doc\\notes.txt"});
+    test::CliResult added = Run({"add", "src/main.c", "doc\\notes.txt"});
     ASSERT_EQ(added.exitCode, 0) << added.err;
-    CliResult shown = Run({"show", "--codes"});
+    test::CliResult shown = Run({"show", "--codes"});
     EXPECT_NE(shown.out.find("[1] src\\main.c New file"), std::string::npos) << shown.out;
 
-    CliResult first = Run({"checkin", "-m", "First version"});
+    test::CliResult first = Run({"checkin", "-m", "First version"});
     ASSERT_EQ(first.exitCode, 0) << first.out << first.err;
     EXPECT_NE(first.out.find("ci -l "), std::string::npos) << first.out;
 
     test::WriteText("src/main.c", "int main(void) { return 1; }\n");
-    CliResult second = Run({"checkin", "src/main.c", "-m", "Return one\n\nSecond paragraph."});
+    test::CliResult second = Run({"checkin", "src/main.c", "-m", "Return one\n\nSecond paragraph."});
     ASSERT_EQ(second.exitCode, 0) << second.out << second.err;
     EXPECT_NE(test::Rlog("src/RCS/main.c,v").find("Return one\n\nSecond paragraph."), std::string::npos);
 
-    CliResult frozen = Run({"freeze", "Beta 2"});
+    test::CliResult frozen = Run({"freeze", "Beta 2"});
     ASSERT_EQ(frozen.exitCode, 0) << frozen.out << frozen.err;
     EXPECT_NE(test::Rlog("src/RCS/main.c,v").find("Beta_2: 1.2"), std::string::npos);
     EXPECT_NE(test::Rlog("doc/RCS/notes.txt,v").find("Beta_2: 1.1"), std::string::npos);
@@ -72,7 +56,7 @@ TEST_F(CliSession, FromNewProjectToAFrozenReleaseCheckedOutAgain)
     test::WriteText("src/main.c", "int main(void) { return 2; }\n");
     ASSERT_EQ(Run({"checkin", "src/main.c", "-m", "Return two"}).exitCode, 0);
 
-    CliResult back = Run({"checkout", "release:Beta 2", "--no-lock"});
+    test::CliResult back = Run({"checkout", "release:Beta 2", "--no-lock"});
     ASSERT_EQ(back.exitCode, 0) << back.out << back.err;
     EXPECT_EQ(Read("src/main.c"), "int main(void) { return 1; }\n");
     EXPECT_NE(back.out.find("-uBeta_2"), std::string::npos) << back.out;
@@ -89,37 +73,37 @@ TEST_F(CliSession, RefusalsAndBadItemsFailWithAMessage)
     test::WriteText("a.c", "a\n");
     ASSERT_EQ(Run({"add", "a.c"}).exitCode, 0);
 
-    CliResult noLock = Run({"checkin", "a.c", "-m", "x"});
+    test::CliResult noLock = Run({"checkin", "a.c", "-m", "x"});
     ASSERT_EQ(noLock.exitCode, 0) << noLock.out << noLock.err;
     test::WriteText("a.c", "b\n");
-    CliResult again = Run({"checkin", "a.c", "-m", "y", "--no-lock"});
+    test::CliResult again = Run({"checkin", "a.c", "-m", "y", "--no-lock"});
     ASSERT_EQ(again.exitCode, 0) << again.out;
-    CliResult refused = Run({"checkin", "a.c", "-m", "z"});
+    test::CliResult refused = Run({"checkin", "a.c", "-m", "z"});
     EXPECT_EQ(refused.exitCode, 1);
     EXPECT_NE(refused.out.find("a.c : no revisions locked by "), std::string::npos) << refused.out;
 
-    CliResult missing = Run({"lock", "nofile.c@1.1"});
+    test::CliResult missing = Run({"lock", "nofile.c@1.1"});
     EXPECT_EQ(missing.exitCode, 1);
     EXPECT_NE(missing.err.find("No file nofile.c in the project"), std::string::npos) << missing.err;
 
-    CliResult badName = Run({"freeze", "1st"});
+    test::CliResult badName = Run({"freeze", "1st"});
     EXPECT_EQ(badName.exitCode, 1);
     EXPECT_NE(badName.err.find("Release name must start with a letter"), std::string::npos) << badName.err;
 
-    CliResult locked = Run({"lock", "a.c@1.2"});
+    test::CliResult locked = Run({"lock", "a.c@1.2"});
     ASSERT_EQ(locked.exitCode, 0) << locked.out << locked.err;
     EXPECT_NE(test::Rlog("RCS/a.c,v").find("locked by: " + test::LoginName()), std::string::npos);
 
     // rcs cannot set the symbol while another program holds the RCS file.
     test::WriteText("RCS/,a.c,", "");
-    CliResult busy = Run({"freeze", "Busy"});
+    test::CliResult busy = Run({"freeze", "Busy"});
     std::filesystem::remove(scratch.path() + "RCS/,a.c,");
     EXPECT_NE(busy.exitCode, 0);
     EXPECT_NE(busy.out.find("a.c : cannot freeze as Busy\r\n"), std::string::npos) << busy.out;
     EXPECT_EQ(test::Rlog("RCS/a.c,v").find("Busy"), std::string::npos);
     EXPECT_EQ(Run({"show"}).out.find("Busy"), std::string::npos);
 
-    CliResult deleted = Run({"delete", "a.c"});
+    test::CliResult deleted = Run({"delete", "a.c"});
     ASSERT_EQ(deleted.exitCode, 0) << deleted.err;
     EXPECT_TRUE(std::filesystem::exists(scratch.path() + "a.c")) << "only the item leaves the project";
     EXPECT_EQ(Run({"show"}).out, "Releases\nSession\n");

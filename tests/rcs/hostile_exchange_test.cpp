@@ -30,23 +30,6 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// A checksum of every entry below a directory (links as their target), and
-// each file's mode, by path.
-std::map<std::string, QByteArray> Checksums(const std::string& directory)
-{
-    std::map<std::string, QByteArray> sums;
-    for (const auto& entry : fs::recursive_directory_iterator(directory)) {
-        QByteArray sum = entry.is_symlink() ? QByteArray::fromStdString(fs::read_symlink(entry.path()).string())
-                         : entry.is_regular_file()
-                             ? QCryptographicHash::hash(QByteArray::fromStdString(test::ReadFile(entry.path().string())),
-                                                        QCryptographicHash::Sha256)
-                             : QByteArray("directory");
-        sum += QByteArray::number(static_cast<int>(entry.symlink_status().permissions()));
-        sums[fs::relative(entry.path(), directory).string()] = sum;
-    }
-    return sums;
-}
-
 std::string Log(const std::string& text)
 {
     return "----------------------------\r\nrevision 1.1\r\ndate: 2024/01/02 03:04:05;  author: paul;  state: Exp;\r\n"
@@ -133,7 +116,7 @@ TEST_F(HostileExchange, ReceivesAreRefusedBeforeAnyChange)
         {"missing revision folder", plain, "FILE - 1.1 b.c\r\n" + Log("x") + "FILE 1.1 1.2 b.c\r\n" + Log("x"),
          file("b.c"), "RCS-1\\b.c"},
     };
-    const auto before = Checksums(scratch.path());
+    const auto before = test::TreeChecksums(scratch.path());
     for (std::size_t i = 0; i < cases.size(); ++i) {
         const HostileCommandFile& hostile = cases[i];
         const std::string dir = Incoming("case" + std::to_string(i) + "/");
@@ -143,7 +126,7 @@ TEST_F(HostileExchange, ReceivesAreRefusedBeforeAnyChange)
         CommandResults::instance().ClearResults();
         EXPECT_NE(doc->siteList->ReceiveRelease(dir + "Paris.RCC"), 0) << hostile.label;
         EXPECT_NE(Results().find(hostile.named), std::string::npos) << hostile.label << "\n" << Results();
-        EXPECT_EQ(Checksums(scratch.path()), before) << hostile.label << "\n" << Results();
+        EXPECT_EQ(test::TreeChecksums(scratch.path()), before) << hostile.label << "\n" << Results();
         EXPECT_EQ(doc->root->children.size(), 1u) << hostile.label;
         EXPECT_FALSE(doc->releaseRoot->FindRelease("Beta2")) << hostile.label;
     }
@@ -157,7 +140,7 @@ TEST_F(HostileExchange, ImportsOfTreesHoldingLinksOrFifosAreRefusedBeforeAnyChan
         {"pipe.c", [](const std::string& dir) { ASSERT_EQ(::mkfifo((dir + "pipe.c").c_str(), 0600), 0); }},
         {"linked", [&](const std::string& dir) { fs::create_directory_symlink(Incoming("ok"), dir + "linked"); }},
     };
-    const auto before = Checksums(scratch.path());
+    const auto before = test::TreeChecksums(scratch.path());
     for (std::size_t i = 0; i < cases.size(); ++i) {
         const std::string dir = Incoming("tree" + std::to_string(i) + "/");
         test::WriteText(dir + "b.c", "b\n");
@@ -172,7 +155,7 @@ TEST_F(HostileExchange, ImportsOfTreesHoldingLinksOrFifosAreRefusedBeforeAnyChan
         CommandResults::instance().ClearResults();
         EXPECT_NE(doc->siteList->ImportRelease(), 0) << cases[i].first;
         EXPECT_NE(Results().find(dir + cases[i].first + "\""), std::string::npos) << Results();
-        EXPECT_EQ(Checksums(scratch.path()), before) << cases[i].first << "\n" << Results();
+        EXPECT_EQ(test::TreeChecksums(scratch.path()), before) << cases[i].first << "\n" << Results();
     }
 }
 

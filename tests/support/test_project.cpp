@@ -2,6 +2,8 @@
 
 #include "model/item_view.h"
 
+#include <QCryptographicHash>
+
 #include <fstream>
 #include <pwd.h>
 #include <unistd.h>
@@ -35,6 +37,22 @@ std::string ReadFile(const std::string& path)
 {
     std::ifstream in(path, std::ios::binary);
     return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+std::map<std::string, QByteArray> TreeChecksums(const std::string& directory)
+{
+    namespace fs = std::filesystem;
+    std::map<std::string, QByteArray> sums;
+    for (const auto& entry : fs::recursive_directory_iterator(directory)) {
+        QByteArray sum = entry.is_symlink() ? QByteArray::fromStdString("link " + fs::read_symlink(entry.path()).string())
+                         : entry.is_regular_file()
+                             ? QCryptographicHash::hash(QByteArray::fromStdString(ReadFile(entry.path().string())),
+                                                        QCryptographicHash::Sha256)
+                             : QByteArray("directory");
+        sum += " mode " + QByteArray::number(static_cast<int>(entry.symlink_status().permissions()));
+        sums[fs::relative(entry.path(), directory).string()] = sum;
+    }
+    return sums;
 }
 
 std::string LoginName()

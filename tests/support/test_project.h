@@ -7,9 +7,11 @@
 #include "app/text_tree_view.h"
 #include "model/options.h"
 
+#include <QByteArray>
 #include <QTemporaryDir>
 
 #include <filesystem>
+#include <map>
 #include <memory>
 #include <string>
 
@@ -31,6 +33,10 @@ private:
 
 // The whole content of a file; empty when it cannot be read.
 std::string ReadFile(const std::string& path);
+
+// What must not change below a directory, by relative path: each file's
+// checksum, each link's target, each entry's mode.
+std::map<std::string, QByteArray> TreeChecksums(const std::string& directory);
 
 // The login name of the user running the tests, as RCS records it.
 std::string LoginName();

@@ -1,5 +1,6 @@
 #include "cli/cli_arguments.h"
 #include "cli/output_format.h"
+#include "support/cli_runner.h"
 #include "support/test_project.h"
 
 #include <QProcess>
@@ -11,21 +12,6 @@
 
 namespace kestro {
 namespace {
-
-struct CliRun {
-    int exitCode;
-    std::string out;
-    std::string err;
-};
-
-CliRun RunCli(const QStringList& arguments)
-{
-    QProcess process;
-    process.start(QStringLiteral(KESTRO_CLI), arguments);
-    process.waitForFinished(60000);
-    return {process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,
-            process.readAllStandardOutput().toStdString(), process.readAllStandardError().toStdString()};
-}
 
 TEST(CliArguments, OnlyKnownOptionsAndDashNamesAfterTheEnd)
 {
@@ -69,15 +55,15 @@ TEST(Cli, NewThenShowPrintsBothTrees)
 {
     test::ScratchDirectory scratch;
     const QString project = QString::fromStdString(scratch.path() + "Parser.rcs");
-    CliRun created = RunCli({"new", project});
+    test::CliResult created = test::RunCli({"new", project});
     ASSERT_EQ(created.exitCode, 0) << created.err;
-    CliRun again = RunCli({"new", project});
+    test::CliResult again = test::RunCli({"new", project});
     EXPECT_EQ(again.exitCode, 1) << "an existing project is never overwritten";
 
-    CliRun shown = RunCli({"show", project});
+    test::CliResult shown = test::RunCli({"show", project});
     ASSERT_EQ(shown.exitCode, 0) << shown.err;
     EXPECT_EQ(shown.out, "Releases\nParser\n");
-    CliRun codes = RunCli({"show", project, "--codes"});
+    test::CliResult codes = test::RunCli({"show", project, "--codes"});
     EXPECT_EQ(codes.out, "[12] Releases\n[0] Parser\n");
 }
 
@@ -86,12 +72,12 @@ TEST(Cli, DamagedProjectIsReportedWithItsName)
     test::ScratchDirectory scratch;
     const std::string path = scratch.path() + "Broken.rcs";
     std::ofstream(path, std::ios::binary) << std::string("\x05\x00\x00\x00\xff\xff", 6);
-    CliRun shown = RunCli({"show", QString::fromStdString(path)});
+    test::CliResult shown = test::RunCli({"show", QString::fromStdString(path)});
     EXPECT_EQ(shown.exitCode, 1);
     EXPECT_NE(shown.err.find(path), std::string::npos) << shown.err;
     EXPECT_EQ(std::filesystem::file_size(path), 6u) << "a failed open leaves the file alone";
 
-    CliRun usage = RunCli({"frobnicate", "P.rcs"});
+    test::CliResult usage = test::RunCli({"frobnicate", "P.rcs"});
     EXPECT_EQ(usage.exitCode, 2);
 }
 

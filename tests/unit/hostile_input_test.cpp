@@ -25,21 +25,6 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// A checksum of every entry below a directory, links and all, by path.
-std::map<std::string, QByteArray> Checksums(const std::string& directory)
-{
-    std::map<std::string, QByteArray> sums;
-    for (const auto& entry : fs::recursive_directory_iterator(directory)) {
-        const std::string name = fs::relative(entry.path(), directory).string();
-        sums[name] = entry.is_symlink() ? QByteArray::fromStdString("link " + fs::read_symlink(entry.path()).string())
-                     : entry.is_regular_file()
-                         ? QCryptographicHash::hash(QByteArray::fromStdString(test::ReadFile(entry.path().string())),
-                                                    QCryptographicHash::Sha256)
-                         : QByteArray("directory");
-    }
-    return sums;
-}
-
 std::string Results()
 {
     return CommandResults::instance().Text();
@@ -73,7 +58,7 @@ struct HostileProjectFile : ::testing::Test, test::ProjectFixture {
 
 TEST_F(HostileProjectFile, FileItemsLeadingOutsideRefuseTheProject)
 {
-    const auto before = Checksums(Outside());
+    const auto before = test::TreeChecksums(Outside());
     const std::vector<std::string> names = {"..\\outside\\victim.c", "src\\..\\..\\outside\\victim.c", "/etc/passwd",
                                             "\\etc\\passwd", "C:\\outside\\victim.c", "a\\.\\b.c", "a\\\\b.c",
                                             std::string("a\nb.c")};
@@ -83,12 +68,12 @@ TEST_F(HostileProjectFile, FileItemsLeadingOutsideRefuseTheProject)
         EXPECT_NE(error.find("\"" + name + "\" is refused"), std::string::npos) << error;
         EXPECT_FALSE(doc->root) << name;
     }
-    EXPECT_EQ(Checksums(Outside()), before);
+    EXPECT_EQ(test::TreeChecksums(Outside()), before);
 }
 
 TEST_F(HostileProjectFile, AReleaseNameFileOutsideIsReportedAndNeverWritten)
 {
-    const auto before = Checksums(Outside());
+    const auto before = test::TreeChecksums(Outside());
     const std::vector<std::string> files = {"../outside/victim.h", "sub/../../outside/victim.h",
                                             scratch.path() + "outside/victim.h", "RCS/version.h,v"};
     for (const std::string& releaseNameFile : files) {
@@ -101,7 +86,7 @@ TEST_F(HostileProjectFile, AReleaseNameFileOutsideIsReportedAndNeverWritten)
         doc->WriteReleaseNameFile("Beta1");
         EXPECT_NE(Results().find("not written"), std::string::npos) << Results();
     }
-    EXPECT_EQ(Checksums(Outside()), before);
+    EXPECT_EQ(test::TreeChecksums(Outside()), before);
     EXPECT_FALSE(fs::exists(scratch.path() + "proj/RCS"));
 }
 
@@ -113,7 +98,7 @@ TEST_F(HostileProjectFile, TheReleaseNameFileIsWrittenInsideButNotThroughLinks)
     doc->WriteReleaseNameFile("Beta1");
     EXPECT_EQ(test::ReadFile("include/version.h"), "echo owned Beta1\n");
 
-    const auto before = Checksums(Outside());
+    const auto before = test::TreeChecksums(Outside());
     fs::create_symlink(Outside() + "/victim.h", "linked.h");
     fs::create_directory_symlink(Outside(), "out");
     for (const char* linked : {"linked.h", "out/victim.h"}) {
@@ -122,7 +107,7 @@ TEST_F(HostileProjectFile, TheReleaseNameFileIsWrittenInsideButNotThroughLinks)
         doc->WriteReleaseNameFile("Beta2");
         EXPECT_NE(Results().find("not written"), std::string::npos) << linked << Results();
     }
-    EXPECT_EQ(Checksums(Outside()), before);
+    EXPECT_EQ(test::TreeChecksums(Outside()), before);
 }
 
 TEST(ReleaseNameFile, MustLieInsideTheWorkingDirectory)

@@ -1,0 +1,52 @@
+#pragma once
+
+// Runs the real kestro-cli as a script would and keeps what it said. The
+// including test target defines KESTRO_CLI as the program's path.
+
+#include <QProcess>
+#include <QProcessEnvironment>
+#include <QStringList>
+
+#include <memory>
+#include <string>
+
+namespace kestro::test {
+
+struct CliResult {
+    int exitCode = -1;  // -1 when it did not end normally
+    std::string out;
+    std::string err;
+};
+
+// Starts kestro-cli in the directory (the current one when empty) with the
+// input on its standard input, for runs that go on side by side.
+inline std::unique_ptr<QProcess> StartCli(const QStringList& arguments, const std::string& directory = {},
+                                          const QByteArray& input = {},
+                                          const QProcessEnvironment& environment =
+                                              QProcessEnvironment::systemEnvironment())
+{
+    auto process = std::make_unique<QProcess>();
+    if (!directory.empty())
+        process->setWorkingDirectory(QString::fromStdString(directory));
+    process->setProcessEnvironment(environment);
+    process->start(QStringLiteral(KESTRO_CLI), arguments);
+    process->write(input);
+    process->closeWriteChannel();
+    return process;
+}
+
+inline CliResult FinishCli(QProcess& process)
+{
+    process.waitForFinished(300000);
+    return {process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,
+            process.readAllStandardOutput().toStdString(), process.readAllStandardError().toStdString()};
+}
+
+inline CliResult RunCli(const QStringList& arguments, const std::string& directory = {},
+                        const QByteArray& input = {},
+                        const QProcessEnvironment& environment = QProcessEnvironment::systemEnvironment())
+{
+    return FinishCli(*StartCli(arguments, directory, input, environment));
+}
+
+} // namespace kestro::test
