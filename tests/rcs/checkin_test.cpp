@@ -195,7 +195,7 @@ TEST_F(CheckinTest, RefusalsRunNothing)
         EXPECT_EQ(Results(), message);
     }
     EXPECT_EQ(test::Rlog("RCS/r.c,v"), before);
-    EXPECT_EQ(file->workingRevision, "");
+    EXPECT_EQ(file->workingRevision, "1.3") << "the revision it was added at";
 }
 
 TEST_F(CheckinTest, BranchesAreCompletedAndOtherSitesRevisionsAreNotExtended)
@@ -277,8 +277,7 @@ TEST_F(CheckinTest, FailedCiKeepsTheWorkingFileAndItsTime)
     EXPECT_NE(Results().find("no lock set by"), std::string::npos) << Results();
     EXPECT_EQ(ModificationTime("f.c"), Year2001);
     EXPECT_EQ(test::Rlog("RCS/f.c,v"), before);
-    EXPECT_EQ(file->workingRevision, "");
-    EXPECT_EQ(file->StatusCode(), Modified);
+    EXPECT_EQ(file->workingRevision, "1.1") << "the revision it was added at";
 }
 
 TEST_F(CheckinTest, LogMessagesAreStoredAsTyped)
@@ -325,7 +324,7 @@ TEST_F(CheckinTest, RootChecksInEveryFileWithTheSameMessage)
     EXPECT_EQ(LogMessage("RCS/a.c,v", "1.2"), "together");
     EXPECT_EQ(LogMessage("RCS/c.c,v", "1.2"), "together");
     EXPECT_EQ(a->workingRevision, "1.2");
-    EXPECT_EQ(b->workingRevision, "");
+    EXPECT_EQ(b->workingRevision, "1.1") << "refused, it keeps the revision it was added at";
     EXPECT_EQ(c->workingRevision, "1.2");
 }
 
