@@ -331,7 +331,7 @@ bool CKestroDoc::IsProjectFile(const std::string& bytes)
     std::uint32_t version = 0;
     for (int i = 3; i >= 0; --i)
         version = (version << 8) | static_cast<unsigned char>(bytes[static_cast<std::size_t>(i)]);
-    return version >= 1 && version <= 0xFFFF;
+    return version <= 0xFFFF;
 }
 
 bool CKestroDoc::ReadProject(const std::string& bytes, std::string& failure)
