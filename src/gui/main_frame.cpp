@@ -484,6 +484,8 @@ bool CMainFrame::LoadProject(const QString& path)
     UpdateCaption();
     if (!opened) {
         ShowMessageBox(this, QString::fromStdString(error), MessageIcon::Warning);
+        // The project kept open had its refresh pass stopped by the attempt.
+        CommandLocks::instance().StartStatusRefresh();
         return false;
     }
     AddRecentFile(QString::fromStdString(doc_->GetPathName()));
