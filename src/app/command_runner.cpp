@@ -40,6 +40,7 @@ std::mutex childMutex;
 std::condition_variable childEnded;
 pid_t runningChild = 0;
 std::uint64_t runNumber = 0;  // tells one run's program from the next
+std::uint64_t stoppedRun = 0;  // the run whose program was asked to stop
 
 // Closes the descriptor when the run ends, however it ends.
 class Descriptor {
@@ -294,10 +295,19 @@ int RunCommand(std::string& output, const std::string& commandLine, const std::s
         runningChild = pid;
         ++runNumber;
     }
+    const std::uint64_t thisRun = runNumber;
     const int result = WaitForEnd(pid);
     output = ReadAll(out.get());
     if (echo)
         results.AppendResults(output + "\r\n");
+    bool stopped;
+    {
+        std::lock_guard lock(childMutex);
+        stopped = stoppedRun == thisRun;
+    }
+    // Said whether or not the run echoes: the user asked for it.
+    if (stopped)
+        results.AppendResults("Stopped\r\n");
     return result;
 }
 
@@ -308,6 +318,7 @@ void StopRunningProgram()
         return;
     const pid_t pid = runningChild;
     const std::uint64_t run = runNumber;
+    stoppedRun = run;
     ::kill(pid, SIGTERM);
     // The wait gives the lock up, so RunCommand can record the end; a
     // program that ignores SIGTERM is killed when the grace time is over.

@@ -5,6 +5,7 @@
 #include "app/command_results.h"
 #include "app/release_name_file.h"
 #include "app/user_interaction.h"
+#include "model/adopt_files.h"
 #include "model/rlog_batch.h"
 #include "model/file_item.h"
 #include "model/options.h"
@@ -234,15 +235,47 @@ bool CKestroDoc::OnOpenDocument(const std::string& path, std::string& error)
     struct stat info {};
     const ProjectFileStamp stamp = ::fstat(file.handle(), &info) == 0 ? StampOf(info) : ProjectFileStamp();
     file.close();
+    if (!IsProjectFile(bytes.toStdString())) {
+        error = path + " is not a Kestro project file";
+        return false;
+    }
+
+    // The open project is kept aside until the new one has proved readable.
+    CommandLocks::instance().CancelStatusRefresh();
+    std::unique_lock tree(CommandLocks::instance().TreeMutex());
+    if (root)
+        root->Detach();
+    if (releaseRoot)
+        releaseRoot->Detach();
+    std::unique_ptr<RCSRoot> keptRoot = std::move(root);
+    std::unique_ptr<RCSReleaseRoot> keptReleaseRoot = std::move(releaseRoot);
+    std::unique_ptr<SiteList> keptSiteList = std::move(siteList);
+    const std::string keptFileTypes = fileTypes, keptReleaseNameFile = releaseNameFile,
+                      keptReleaseNameTemplate = releaseNameTemplate, keptWorkingDirectory = workingDirectory,
+                      keptPathName = pathName_;
+    const ProjectFileStamp keptStamp = stamp_;
+    const bool keptModified = modified_;
 
     DeleteContents();
-    std::lock_guard tree(CommandLocks::instance().TreeMutex());
     pathName_ = FullPath(path);
     stamp_ = stamp;
     EnterDirectory(GetProjectDirectory());
     std::string failure;
     if (!ReadProject(bytes.toStdString(), failure)) {
         error = "The project file " + path + " cannot be read: " + failure;
+        root = std::move(keptRoot);
+        releaseRoot = std::move(keptReleaseRoot);
+        siteList = std::move(keptSiteList);
+        fileTypes = keptFileTypes;
+        releaseNameFile = keptReleaseNameFile;
+        releaseNameTemplate = keptReleaseNameTemplate;
+        pathName_ = keptPathName;
+        stamp_ = keptStamp;
+        modified_ = keptModified;
+        EnterDirectory(GetProjectDirectory());
+        SetWorkingDirectory(keptWorkingDirectory, false);
+        if (root && releaseRoot)
+            InsertTreesIntoView();
         return false;
     }
     AdoptCopiedProjectDirectory();
@@ -289,6 +322,19 @@ bool CKestroDoc::LoadFromBytes(const std::string& bytes, std::string& error)
     }
     ReportUnsafeReleaseNameFile();
     return true;
+}
+
+bool CKestroDoc::IsProjectFile(const std::string& bytes)
+{
+    // A project file starts with its layout's version as 32 bits, least
+    // significant byte first. Far above any layout there will be, the first
+    // bytes belong to some other kind of file.
+    if (bytes.size() < 4)
+        return false;
+    std::uint32_t version = 0;
+    for (int i = 3; i >= 0; --i)
+        version = (version << 8) | static_cast<unsigned char>(bytes[static_cast<std::size_t>(i)]);
+    return version <= 0xFFFF;
 }
 
 bool CKestroDoc::ReadProject(const std::string& bytes, std::string& failure)
@@ -452,12 +498,12 @@ std::vector<RCSFileItem*> CKestroDoc::AddFiles(const std::vector<std::string>& p
             continue;
         }
         std::string relative = directory.substr(projectDirectory.size());
-        // Naming the RCS file adds the working file beside its RCS directory.
-        if (relative == "RCS/" || (relative.size() > 5 && relative.ends_with("/RCS/"))) {
+        // Naming the RCS file adds its working file, as the RCS programs
+        // pair them: beside the RCS directory, or beside a ",v" file.
+        if (relative == "RCS/" || (relative.size() > 5 && relative.ends_with("/RCS/")))
             relative.erase(relative.size() - 4);
-            if (fileName.size() > 2 && fileName.ends_with(",v"))
-                fileName.erase(fileName.size() - 2);
-        }
+        if (fileName.size() > 2 && fileName.ends_with(",v"))
+            fileName.erase(fileName.size() - 2);
         const std::string itemName = ModelName(relative + fileName);
         RCSFileItem* item = root->FindFile(itemName);
         if (!item) {
@@ -478,6 +524,7 @@ std::vector<RCSFileItem*> CKestroDoc::AddFiles(const std::vector<std::string>& p
     RunRlogForFiles(items, {}, [](RCSFileItem* file, int result, const std::string& output) {
         file->FinishSynchronise(true, true, result, output);
     });
+    AdoptUnchangedFiles(items);
     root->RefreshDisplay(false);
     SetModifiedFlag(true);
     return items;

@@ -65,8 +65,8 @@ public:
 
     bool OnNewDocument();
     void DeleteContents();
-    // Reads a project file. On failure the document is left empty and error
-    // names the file and what is wrong with it.
+    // Reads a project file. On failure the document keeps the project it had
+    // and error names the file and what is wrong with it.
     bool OnOpenDocument(const std::string& path, std::string& error);
     // Reads a project held in memory, as OnOpenDocument reads a file. The
     // document then has no file name; on failure it is left empty.
@@ -97,6 +97,9 @@ public:
     // Removes the file tree from the view and shows it again, so that every
     // text and sibling order is computed anew.
     void ResetTree();
+
+    // False for bytes that cannot start a project file of any version.
+    static bool IsProjectFile(const std::string& bytes);
 
 private:
     void EnsureDefaultSite();

@@ -21,6 +21,7 @@
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QMessageBox>
 #include <QRegularExpression>
 
 #include <chrono>
@@ -103,7 +104,9 @@ void CommandDispatch::StartCommand(const std::string& name, std::function<int()>
         setStatusText(QString::fromStdString("Running " + name));
     // No command runs now and only this thread starts them, so the worker
     // is not refused.
-    if (!CommandLocks::instance().StartCommand(name, std::move(work)))
+    if (!CommandLocks::instance().StartCommand(name, std::move(work), [name](int result) {
+            CommandResults::instance().Finish(name, result);
+        }))
         return;
     CShowResultsDlg results(CShowResultsDlg::Running, window_);
     results.exec();
@@ -126,7 +129,10 @@ void CommandDispatch::RunItemCommand(const std::string& name, bool (RCSItem::*ca
         if (showDialog(window_) != QDialog::Accepted)
             return;
     }
-    StartCommand(name, [item, work] { return work(item); });
+    StartCommand(name, [item, work] {
+        CommandResults::instance().CountItemOutcomes();
+        return work(item);
+    });
     if (marksModified)
         doc_.SetModifiedFlag(true);
 }
@@ -406,6 +412,14 @@ void CommandDispatch::ChangeOwningSite()
         if (dialog.exec() != QDialog::Accepted)
             return;
         owner = dialog.ownerName();
+        // A typing slip must not quietly make a new site.
+        if (!owner.trimmed().isEmpty() && !doc_.siteList->Find(owner.trimmed().toStdString())
+            && QMessageBox::question(window_, QStringLiteral("Kestro"),
+                                     QStringLiteral("There is no site named %1.\nCreate it?")
+                                         .arg(owner.trimmed()),
+                                     QMessageBox::Yes | QMessageBox::No, QMessageBox::No)
+                   != QMessageBox::Yes)
+            continue;
         if (kestro::ChangeOwningSite(doc_, revision, owner.toStdString()))
             return;
     }

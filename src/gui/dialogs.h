@@ -39,7 +39,9 @@ namespace gui {
 
 // "Check in": revision combo (filled by the settings' item's FillCombo),
 // Lock, Force, Determine revision, Keep original file time, and the message;
-// Enter ends the dialog with OK, Ctrl+Enter starts a new line.
+// Enter ends the dialog with OK, Ctrl+Enter starts a new line. It names
+// what it checks in, opens with the message in focus, and asks before
+// checking in with an empty message.
 class CheckinDialog : public QDialog {
     Q_OBJECT
 public:

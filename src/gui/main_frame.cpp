@@ -1,7 +1,9 @@
 #include "gui/main_frame.h"
 
 #include "app/command_locks.h"
+#include "app/command_results.h"
 #include "app/document.h"
+#include "app/command_runner.h"
 #include "app/project_lock.h"
 #include "gui/application.h"
 #include "gui/command_dispatch.h"
@@ -29,9 +31,11 @@
 #include <QPushButton>
 #include <QSettings>
 #include <QStatusBar>
+#include <QThread>
 #include <QTimer>
 #include <QToolBar>
 
+#include <atomic>
 #include <chrono>
 
 namespace kestro::gui {
@@ -405,10 +409,13 @@ void CMainFrame::UpdateCommandUI()
     CommandLocks& locks = CommandLocks::instance();
     std::string completed;
     const bool idle = !locks.IsRunning(&completed);
-    const CommandProgress::State progress = CommandProgress::instance().Get();
-    if (!completed.empty())
-        SetStatusText(QString::fromStdString(progress.summary.empty() ? completed + " complete" : progress.summary));
-    ShowProgress(idle ? CommandProgress::State() : progress, locks.CommandName());
+    if (!completed.empty()) {
+        // Commands started through the dispatch leave a summary; anything
+        // else only ever said that it ended.
+        const std::string summary = CommandResults::instance().LastSummary();
+        SetStatusText(QString::fromStdString(summary.empty() ? completed + " complete" : summary));
+    }
+    ShowProgress(idle ? CommandProgress::State() : CommandProgress::instance().Get(), locks.CommandName());
 
     // A worker may be destroying items, so the selection is only read when
     // none runs. Then only the refresh thread can hold the tree, for one file
@@ -496,6 +503,8 @@ bool CMainFrame::LoadProject(const QString& path)
     UpdateCaption();
     if (!opened) {
         ShowMessageBox(this, QString::fromStdString(error), MessageIcon::Warning);
+        // The project kept open had its refresh pass stopped by the attempt.
+        CommandLocks::instance().StartStatusRefresh();
         return false;
     }
     AddRecentFile(QString::fromStdString(doc_->GetPathName()));
@@ -687,12 +696,48 @@ void CMainFrame::SaveWindowPosition()
 
 void CMainFrame::closeEvent(QCloseEvent* event)
 {
+    CommandLocks& locks = CommandLocks::instance();
+    if (locks.IsCommandRunning()) {
+        QMessageBox box(QMessageBox::Question, QStringLiteral("Kestro"),
+                        QStringLiteral("The %1 command is still running.\nStop it and close Kestro?")
+                            .arg(QString::fromStdString(locks.CommandName())),
+                        QMessageBox::Cancel, this);
+        QPushButton* stop = box.addButton(QStringLiteral("&Stop"), QMessageBox::AcceptRole);
+        box.setDefaultButton(QMessageBox::Cancel);
+        box.exec();
+        if (box.clickedButton() != stop) {
+            event->ignore();
+            return;
+        }
+        StopCommand();
+    }
     if (!SaveModified()) {
         event->ignore();
         return;
     }
     WaitForCommandThread(this);
     event->accept();
+}
+
+void CMainFrame::StopCommand()
+{
+    // A command over many files starts one program after another, so each
+    // is stopped until the worker has ended. Stopping waits for the
+    // program, which belongs on a thread of its own; this one keeps
+    // painting meanwhile.
+    std::atomic<bool> stopping = true;
+    QThread* stopper = QThread::create([&stopping] {
+        while (stopping && CommandLocks::instance().IsCommandRunning()) {
+            StopRunningProgram();
+            QThread::msleep(20);
+        }
+    });
+    stopper->start();
+    while (!CommandLocks::instance().WaitForCommand(std::chrono::milliseconds(20)))
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+    stopping = false;
+    stopper->wait();
+    delete stopper;
 }
 
 void CMainFrame::dragEnterEvent(QDragEnterEvent* event)

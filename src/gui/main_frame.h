@@ -103,6 +103,8 @@ protected:
     void dropEvent(QDropEvent* event) override;
 
 private:
+    // Stops the running command's programs until its worker has ended.
+    void StopCommand();
     void CreateActions();
     void CreateMenus();
     void CreateToolBar();

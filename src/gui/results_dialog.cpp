@@ -86,7 +86,9 @@ CShowResultsDlg::CShowResultsDlg(RunState state, QWidget* parent) : QDialog(pare
     stop_->setEnabled(running);
     if (running)
         timer_->start();
-    if (savedRect_.bottom() != 0)
+    // Before the first window of the session closes there is no place to
+    // go back to, and an empty rectangle would shrink it to its minimum.
+    if (savedRect_.isValid())
         setGeometry(savedRect_);
     refreshText();
 }

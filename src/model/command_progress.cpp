@@ -76,6 +76,8 @@ int CommandProgress::ForEachChild(RCSItem& item, const char* verb, const std::fu
         }
         const int childResult = run(*child);
         result |= childResult;
+        if (outermost)
+            CommandResults::instance().CountOutcome(childResult);
         ++done;
         if (childResult != 0) {
             ++failed;
@@ -95,12 +97,9 @@ int CommandProgress::ForEachChild(RCSItem& item, const char* verb, const std::fu
         state_.current.clear();
         state_.summary = summary;
     }
-    // A loop over one item says no more than that item's own output does.
-    if (item.children.size() > 1 || stop_) {
-        CommandResults::instance().AppendResults(Summary(done, failed, failures, verb) + "\r\n");
-        if (stop_)
-            CommandResults::instance().AppendResults("Stopped\r\n");
-    }
+    // A stop between two programs leaves no program to say so.
+    if (stop_)
+        CommandResults::instance().AppendResultsOnce("Stopped\r\n");
     return result;
 }
 

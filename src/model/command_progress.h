@@ -34,9 +34,9 @@ public:
 
     // Runs run on every child of item, in order, and returns the results
     // or-ed together. The outermost loop of a command counts the children
-    // for the progress and ends with a summary line in the command results:
-    // "N <verb>, M failed", naming the files that failed, and "Stopped" when
-    // the user stopped it; loops inside it only run.
+    // for the progress and the command's outcome, and leaves its summary,
+    // "N <verb>, M failed" naming the files that failed; "Stopped" goes into
+    // the results when the user stopped it. Loops inside it only run.
     int ForEachChild(RCSItem& item, const char* verb, const std::function<int(RCSItem&)>& run);
 
 private:

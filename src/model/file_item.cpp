@@ -120,11 +120,18 @@ std::string RCSFileItem::GetWorkingPath() const
 
 std::string RCSFileItem::GetRcsPath() const
 {
+    // Looked for where the RCS programs look: in the RCS directory, then
+    // beside the working file; a file not yet checked in goes to the RCS
+    // directory.
     const auto [directory, base] = SplitName();
     const std::string plain = NativePath(directory) + "RCS/" + base;
     const std::string suffixed = plain + ",v";
-    if (!FileStatus(suffixed, nullptr) && FileStatus(plain, nullptr))
+    if (FileStatus(suffixed, nullptr))
+        return suffixed;
+    if (FileStatus(plain, nullptr))
         return plain;
+    if (const std::string beside = NativePath(name) + ",v"; FileStatus(beside, nullptr))
+        return beside;
     return suffixed;
 }
 

@@ -33,8 +33,9 @@ public:
     std::pair<std::string, std::string> SplitName() const;
     // The working file: the working directory followed by the name.
     std::string GetWorkingPath() const;
-    // The RCS file, relative to the project directory: the ",v" form when it
-    // exists or when neither form exists, otherwise the form without suffix.
+    // The RCS file, relative to the project directory: in the RCS directory
+    // the ",v" form, else the form without suffix, else the ",v" file beside
+    // the working file; the RCS directory's ",v" form when none exists.
     std::string GetRcsPath() const;
     // Commands that write the RCS file make its directory first; merely
     // looking at a file's status never creates anything.
@@ -49,7 +50,7 @@ public:
     int Compare() override;
     int Merge() override;
     int Report() override;
-    bool CanFreeze() override;
+    void CollectFreezeProblems(std::vector<std::string>& problems, RCSItem*& first) override;
     unsigned ConfirmDelete() override;
     int Delete(unsigned flags) override;
     int ResetDefaultBranch() override;

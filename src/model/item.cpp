@@ -1,7 +1,10 @@
 #include "model/item.h"
 
+#include "app/command_results.h"
 #include "app/document.h"
+#include "app/user_interaction.h"
 #include "model/command_progress.h"
+#include "model/item_view.h"
 #include "model/options.h"
 #include "model/string_helpers.h"
 #include "model/tree_traverser.h"
@@ -166,13 +169,35 @@ int RCSItem::SortCompare(const RCSItem* other) const
     return CompareNoCase(name, other->name);
 }
 
+void RCSItem::CollectFreezeProblems(std::vector<std::string>& problems, RCSItem*& first)
+{
+    for (auto& child : children)
+        child->CollectFreezeProblems(problems, first);
+}
+
 bool RCSItem::CanFreeze()
 {
-    for (auto& child : children) {
-        if (!child->CanFreeze())
-            return false;
-    }
-    return true;
+    std::vector<std::string> problems;
+    RCSItem* first = nullptr;
+    CollectFreezeProblems(problems, first);
+    if (problems.empty())
+        return true;
+    // All of them at once, so that one look shows what is to be done; a
+    // message box holds only so many lines, the results hold every one.
+    constexpr std::size_t MaxShown = 20;
+    std::string message;
+    for (std::size_t i = 0; i < problems.size() && i < MaxShown; ++i)
+        message += (i == 0 ? "" : "\r\n") + problems[i];
+    if (problems.size() > MaxShown)
+        message += "\r\nand " + std::to_string(problems.size() - MaxShown)
+                   + " more (see the command results)";
+    CommandResults& results = CommandResults::instance();
+    for (const std::string& problem : problems)
+        results.AppendResults(problem + "\r\n");
+    CurrentUserInteraction().ShowMessage(message, MessageIcon::Stop);
+    if (ItemView* view = CurrentItemView(); view && first && first->treeItem)
+        view->selectNode(first->treeItem);
+    return false;
 }
 
 bool RCSItem::PrepareCheckin()

@@ -91,7 +91,13 @@ public:
     virtual bool CanCompare() const { return true; }
     virtual bool CanMerge() const { return true; }
     virtual bool CanSynchronise() const { return true; }
-    virtual bool CanFreeze();
+    // True when every file below is checked in at a revision RCS still has;
+    // otherwise one message lists every file that is not (also written to
+    // the command results) and the first of them is selected.
+    bool CanFreeze();
+    // Adds a line for each file below that keeps a release from being made,
+    // and the first such file.
+    virtual void CollectFreezeProblems(std::vector<std::string>& problems, RCSItem*& first);
 
     virtual bool PrepareCheckin();
     virtual bool PrepareCheckout();

@@ -182,4 +182,19 @@ std::string TimeZoneValue(const std::string& standardName, const std::string& da
     return name + std::to_string(secondsWest / 3600);
 }
 
+KeptCommandSettings::KeptCommandSettings()
+    : checkin_(RCSOptions::instance().checkin),
+      checkout_(RCSOptions::instance().checkout),
+      merge_(RCSOptions::instance().merge)
+{
+}
+
+KeptCommandSettings::~KeptCommandSettings()
+{
+    RCSOptions& options = RCSOptions::instance();
+    options.checkin = checkin_;
+    options.checkout = checkout_;
+    options.merge = merge_;
+}
+
 }  // namespace kestro

@@ -58,6 +58,23 @@ public:
     std::string childTimeZone;  // TZ for the RCS programs
 };
 
+// Keeps the check-in, check-out and merge settings the user chose while a
+// command fills them for runs of its own (receiving or importing a
+// release), and puts them back when it goes out of scope, so that those
+// runs never leave Force on or Lock off for the user's next check-in.
+class KeptCommandSettings {
+public:
+    KeptCommandSettings();
+    ~KeptCommandSettings();
+    KeptCommandSettings(const KeptCommandSettings&) = delete;
+    KeptCommandSettings& operator=(const KeptCommandSettings&) = delete;
+
+private:
+    CheckinSettings checkin_;
+    CheckoutSettings checkout_;
+    MergeSettings merge_;
+};
+
 // The TZ value for a zone: its name (the daylight name while daylight saving
 // is in effect and that name is known, else the standard name, else "UTC")
 // followed by the standard offset in whole hours west of Greenwich, truncated

@@ -20,6 +20,46 @@ namespace kestro {
 
 namespace {
 
+// True when no later revision follows on the revision's line (the trunk
+// counts as one line, as ci sees it).
+bool IsBranchTip(const RCSVersionItem& revision)
+{
+    const bool trunk = CountRevisionFields(revision.name) == 2;
+    const std::string branch = BranchOf(revision.name);
+    for (const auto& sibling : revision.parent->children) {
+        const auto* other = dynamic_cast<const RCSVersionItem*>(sibling.get());
+        if (!other || (!trunk && BranchOf(other->name) != branch))
+            continue;
+        if (CompareRevisions(other->name, revision.name) > 0)
+            return false;
+    }
+    return true;
+}
+
+// The number of a new branch from the revision, above every branch it has,
+// as ci numbers one.
+std::string NextFreeBranch(const RCSVersionItem& revision)
+{
+    std::string next = revision.name + ".1";
+    for (const auto& child : revision.children) {
+        const auto* other = dynamic_cast<const RCSVersionItem*>(child.get());
+        if (other && CompareRevisions(BranchOf(other->name), next) >= 0)
+            next = NextRevision(BranchOf(other->name));
+    }
+    return next;
+}
+
+// The revision the working file came from, when the user holds its lock.
+RCSVersionItem* LockedWorkingRevision(RCSFileItem& file)
+{
+    if (file.workingRevision.empty())
+        return nullptr;
+    RCSVersionItem* revision = file.FindRevision(file.workingRevision);
+    if (!revision || !revision->IsLocked() || !EqualsNoCase(revision->locker, RCSOptions::instance().userName))
+        return nullptr;
+    return revision;
+}
+
 constexpr std::string_view RevisionDelimiters = ";\r\n\t ";
 
 SiteList* CurrentSiteList()
@@ -116,6 +156,15 @@ int RCSFileItem::Checkin(Site* site)
         AppendArgument(command, "-M");
     const std::string lockOption = settings.lock ? "-l" : "-u";
 
+    // Markers left by a merge would be committed as text.
+    if (!settings.force) {
+        if (const int line = ConflictMarkerLine(GetWorkingPath())) {
+            results.AppendResults(name + " : line " + std::to_string(line)
+                                  + " holds a merge conflict marker - resolve the conflict, or check in with Force\r\n");
+            return 1;
+        }
+    }
+
     std::string revision = settings.revision;
     Site* ownerSite = site;
     if (!GetRcsFileStatus()) {
@@ -132,7 +181,14 @@ int RCSFileItem::Checkin(Site* site)
                 return 1;
             }
             found = preferred;
-            if (locked > 1) {
+            // The working file came from one of several locked revisions:
+            // the new revision descends from that one, never from another
+            // lock's, which would drop the changes in between.
+            RCSVersionItem* base = locked > 1 ? LockedWorkingRevision(*this) : nullptr;
+            if (base) {
+                found = base;
+                revision = IsBranchTip(*base) ? BranchOf(base->name) : NextFreeBranch(*base);
+            } else if (locked > 1) {
                 const auto code = preferred->StatusCode();
                 if (code != LockedTip && code != Tip) {
                     results.AppendResults(name + " : multiple revisions locked by " + user
@@ -141,6 +197,12 @@ int RCSFileItem::Checkin(Site* site)
                 }
                 revision = BranchOf(preferred->name);
             }
+            // With one lock there is no choice to report.
+            if (locked > 1)
+                results.AppendResults(name + " : checking in on top of revision " + found->name + "\r\n");
+            if (!workingRevision.empty() && workingRevision != found->name)
+                results.AppendResults(name + " : warning - the working file came from revision " + workingRevision
+                                      + ", which is not locked by " + user + "\r\n");
         }
         if (!revision.empty()) {
             const std::string entered = revision;

@@ -49,14 +49,22 @@ bool EditedInTheSameSecond(RCSFileItem& file)
 {
     if (file.recordedTime != file.workingTime || file.workingRevision.empty())
         return false;
-    std::string command = "rcsdiff";
-    AppendArgument(command, "-q");
-    AppendArgument(command, "-kk");
-    AppendArgument(command, "-r" + file.workingRevision);
-    AppendArgument(command, file.GetWorkingPath());
-    AppendArgument(command, file.GetRcsPath());
-    std::string output;
-    return RunCommand(output, command, std::string(), false) != 0;
+    // rcsdiff -kk leaves the working file's keywords as they are, so a file
+    // checked out with its keywords expanded matches only a plain rcsdiff,
+    // and one checked out without them only rcsdiff -kk.
+    for (const bool compressKeywords : {false, true}) {
+        std::string command = "rcsdiff";
+        AppendArgument(command, "-q");
+        if (compressKeywords)
+            AppendArgument(command, "-kk");
+        AppendArgument(command, "-r" + file.workingRevision);
+        AppendArgument(command, file.GetWorkingPath());
+        AppendArgument(command, file.GetRcsPath());
+        std::string output;
+        if (RunCommand(output, command, std::string(), false) == 0)
+            return false;
+    }
+    return true;
 }
 
 } // namespace

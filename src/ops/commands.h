@@ -47,6 +47,11 @@ bool ChangeWorkingDirectory(CKestroDoc& doc, const std::string& directory);
 // (after "File not found") when it could not be removed.
 int DeleteFile(const std::string& path);
 
+// The number of the first line of the file that rcsmerge writes to mark a
+// conflict ("<<<<<<< " or ">>>>>>> " at its start); 0 when there is none
+// or the file cannot be read.
+int ConflictMarkerLine(const std::string& path);
+
 // A log message as ci reads it from standard input: a line holding a lone
 // "." is sent as " .", and a final "." line ends the message.
 std::string EscapeLogMessage(const std::string& text);

@@ -8,7 +8,6 @@
 #include "app/user_interaction.h"
 #include "model/command_progress.h"
 #include "model/file_item.h"
-#include "model/item_view.h"
 #include "model/root_item.h"
 #include "model/string_helpers.h"
 #include "model/version_item.h"
@@ -44,19 +43,16 @@ bool IsValidReleaseName(const std::string& name)
     return false;
 }
 
-bool RCSFileItem::CanFreeze()
+void RCSFileItem::CollectFreezeProblems(std::vector<std::string>& problems, RCSItem*& first)
 {
-    std::string problem;
     if (StatusCode() != CheckedIn || workingRevision.empty())
-        problem = name + " is not checked in";
+        problems.push_back(name + " is not checked in");
     else if (!FindRevision(workingRevision))
-        problem = name + " version " + workingRevision + " has been deleted from RCS";
+        problems.push_back(name + " version " + workingRevision + " has been deleted from RCS");
     else
-        return true;
-    CurrentUserInteraction().ShowMessage(problem, MessageIcon::Stop);
-    if (ItemView* v = CurrentItemView(); v && treeItem)
-        v->selectNode(treeItem);
-    return false;
+        return;
+    if (!first)
+        first = this;
 }
 
 int RCSFileItem::FreezeFile(RCSReleaseItem* release, SymbolUndo& undo)

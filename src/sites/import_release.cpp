@@ -425,6 +425,7 @@ int SiteList::ImportRelease()
     Site* site = FindOrCreate(settings.sourceSite);
     if (!site)
         return 1;
+    const KeptCommandSettings userSettings;
     CheckinSettings& checkin = RCSOptions::instance().checkin;
     checkin.force = settings.force;
     checkin.determineRevision = settings.determineRevision;

@@ -145,6 +145,7 @@ int SiteList::ReceiveRelease(const std::string& path)
     if (!site)
         return 1;
     RCSOptions& options = RCSOptions::instance();
+    const KeptCommandSettings userSettings;
     CheckinSettings& checkin = options.checkin;
     checkin.force = true;
     checkin.determineRevision = false;

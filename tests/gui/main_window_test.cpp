@@ -15,6 +15,7 @@
 #include "gui/results_dialog.h"
 #include "gui/tree_view.h"
 #include "model/options.h"
+#include "model/root_item.h"
 #include "sites/site_list.h"
 #include "demo_window.h"
 #include "modal_steps.h"
@@ -343,7 +344,7 @@ TEST_F(MainWindow, AWorkerAsksThroughAMessageBoxAndGoesOn)
         return 0;
     });
     EXPECT_TRUE(driver.allTaken());
-    EXPECT_EQ(output, "went on\n");
+    EXPECT_EQ(output, "went on\nask complete\n");
 }
 
 TEST_F(MainWindow, StopEndsAProgramThatHangs)
@@ -371,7 +372,93 @@ TEST_F(MainWindow, StopEndsAProgramThatHangs)
     });
     EXPECT_TRUE(driver.allTaken());
     EXPECT_TRUE(output.startsWith("sleep 600")) << output.toStdString();
+    EXPECT_TRUE(output.contains("\nStopped\n")) << output.toStdString();
+    EXPECT_TRUE(output.endsWith("hang failed\n")) << output.toStdString();
     EXPECT_NE(result, 0);
+    frame_->UpdateCommandUI();
+    EXPECT_EQ(frame_->StatusText(), "hang failed");
+}
+
+TEST_F(MainWindow, ClosingWhileACommandRunsOffersToStopIt)
+{
+    const auto closeWindow = [](QWidget* window) {
+        qobject_cast<QDialog*>(window)->reject();
+        return true;
+    };
+    const auto answer = [](bool stop) {
+        return [=](QWidget* window) {
+            auto* box = qobject_cast<QMessageBox*>(window);
+            if (!box)
+                return false;
+            EXPECT_TRUE(box->text().contains("The hang command is still running")) << box->text().toStdString();
+            QAbstractButton* button = box->button(QMessageBox::Cancel);
+            for (QAbstractButton* each : box->buttons()) {
+                if (stop && each->text() == "&Stop")
+                    button = each;
+            }
+            button->click();
+            return true;
+        };
+    };
+    {
+        ModalSteps driver({closeWindow});
+        frame_->dispatch().StartCommand("hang", [] {
+            std::string output;
+            return RunCommand(output, "sleep 600", std::string(), true);
+        });
+        EXPECT_TRUE(driver.allTaken());
+    }
+    frame_->show();
+    ASSERT_TRUE(CommandLocks::instance().IsCommandRunning());
+    {
+        ModalSteps driver({answer(false)});
+        EXPECT_FALSE(frame_->close());
+        EXPECT_TRUE(driver.allTaken());
+    }
+    EXPECT_TRUE(CommandLocks::instance().IsCommandRunning()) << "Cancel leaves the command running";
+    {
+        ModalSteps driver({answer(true)});
+        EXPECT_TRUE(frame_->close());
+        EXPECT_TRUE(driver.allTaken());
+        EXPECT_TRUE(driver.unexpected.isEmpty()) << driver.unexpected.join(QLatin1Char('\n')).toStdString();
+    }
+    EXPECT_FALSE(CommandLocks::instance().IsCommandRunning());
+    EXPECT_TRUE(CommandResults::instance().Text().find("Stopped\r\n") != std::string::npos);
+}
+
+TEST_F(MainWindow, TheFirstResultsWindowOpensAtAReadableSize)
+{
+    CShowResultsDlg results(CShowResultsDlg::Viewing, frame_.get());
+    results.show();
+    EXPECT_GE(results.width(), 400);
+    EXPECT_GE(results.height(), 250);
+    results.accept();
+    CShowResultsDlg again(CShowResultsDlg::Viewing, frame_.get());
+    EXPECT_EQ(again.size(), results.size()) << "later windows open where the last one was";
+}
+
+TEST_F(MainWindow, AFailedOpenKeepsTheOpenProject)
+{
+    CKestroDoc& doc = frame_->document();
+    const std::string openPath = doc.GetPathName();
+    const std::size_t files = doc.root->children.size();
+    const QString junk = QString::fromStdString(directory_.filePath("junk.rcs").toStdString());
+    std::ofstream(junk.toStdString()) << "Hello, this is not a project\n";
+    const std::string project = test::ReadFile(projectPath_);
+    const QString cut = QString::fromStdString(directory_.filePath("cut.rcs").toStdString());
+    std::ofstream(cut.toStdString(), std::ios::binary) << project.substr(0, project.size() / 2);
+
+    for (const auto& [path, message] :
+         {std::pair{junk, junk + " is not a Kestro project file"}, {cut, cut + " cannot be read"}}) {
+        ModalSteps driver({Message(message)});
+        EXPECT_FALSE(frame_->OpenProject(path));
+        EXPECT_TRUE(driver.allTaken()) << path.toStdString();
+        EXPECT_EQ(doc.GetPathName(), openPath);
+        EXPECT_EQ(frame_->windowTitle().toStdString(), doc.GetTitle() + " - Kestro");
+        ASSERT_NE(doc.root, nullptr);
+        EXPECT_EQ(doc.root->children.size(), files);
+        EXPECT_NE(File("src\\main.c"), nullptr) << "the tree still shows the project";
+    }
 }
 
 TEST_F(MainWindow, ChangingTheTimeFormatRedrawsTheTree)

@@ -19,12 +19,16 @@
 #include "support/test_project.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMessageBox>
+#include <QPlainTextEdit>
 #include <QSettings>
 #include <QTemporaryDir>
+#include <QTimer>
 #include <QTreeWidget>
 
 #include <gtest/gtest.h>
@@ -343,6 +347,128 @@ TEST_F(Sites, ADirectoryTreeIsImportedAsARelease)
     std::ifstream imported(directory_.filePath("src/main.c").toStdString());
     std::string text((std::istreambuf_iterator<char>(imported)), std::istreambuf_iterator<char>());
     EXPECT_EQ(text, "int main(void) { return 7; }\n");
+}
+
+TEST_F(Sites, ForceStartsClearedEachTimeAndAReceiveLeavesTheUsersSettingsAlone)
+{
+    RCSOptions& options = RCSOptions::instance();
+    options.checkin.force = true;
+    options.checkout.force = true;
+    options.import.force = true;
+    {
+        CheckinDialog checkin(options.checkin);
+        EXPECT_FALSE(CheckBox(&checkin, "&Force")->isChecked());
+        CheckoutDialog checkout(options.checkout);
+        EXPECT_FALSE(CheckBox(&checkout, "&Force")->isChecked());
+        ImportDialog import(options.import, sites());
+        EXPECT_FALSE(CheckBox(&import, "&Force")->isChecked());
+    }
+
+    // A receive, even one refused, checks in with settings of its own.
+    MakeFreezable();
+    options.checkin.force = false;
+    options.checkin.lock = true;
+    options.checkin.logMessage = "my message";
+    options.receive.lock = false;
+    const std::string commandFile = directory_.filePath("Paris.RCC").toStdString();
+    std::ofstream(commandFile) << "not a command file\r\n";
+    QString output;
+    {
+        ModalSteps driver({Accept("Receive release"), Results(&output)});
+        frame_->dispatch().ReceiveCommandFile(QString::fromStdString(commandFile));
+        EXPECT_TRUE(driver.allTaken());
+    }
+    ASSERT_TRUE(WaitFor([] { return !CommandLocks::instance().IsCommandRunning(); }));
+    frame_->UpdateCommandUI();
+    EXPECT_EQ(frame_->StatusText(), "release failed") << output.toStdString();
+    EXPECT_TRUE(output.endsWith("release failed\n")) << output.toStdString();
+    EXPECT_FALSE(options.checkin.force);
+    EXPECT_TRUE(options.checkin.lock);
+    EXPECT_EQ(options.checkin.logMessage, "my message");
+
+    SelectFile("src\\main.c");
+    bool seen = false;
+    Run(Command::Checkin, {[&](QWidget* window) {
+            auto* dialog = qobject_cast<QDialog*>(window);
+            EXPECT_FALSE(CheckBox(dialog, "&Force")->isChecked());
+            EXPECT_TRUE(CheckBox(dialog, "&Lock")->isChecked());
+            EXPECT_EQ(dialog->findChild<QLabel*>(QStringLiteral("target"))->text(), "Check in: src\\main.c");
+            EXPECT_EQ(QApplication::focusWidget(), dialog->findChild<QPlainTextEdit*>());
+            seen = true;
+            dialog->reject();
+            return true;
+        }});
+    EXPECT_TRUE(seen);
+}
+
+TEST_F(Sites, SendRefusesEmptyFieldsAndAFailedSendSaysSo)
+{
+    MakeFreezable();
+    // The dialog stays open until the release to send is chosen.
+    Run(Command::Send, {[](QWidget* window) {
+                            auto* dialog = qobject_cast<QDialog*>(window);
+                            Labelled<QComboBox>(dialog, "&Destination site:")->setEditText("Paris");
+                            Labelled<QComboBox>(dialog, "&Release to send:")->setCurrentIndex(-1);
+                            // Its refusal opens a message box of its own, once this step is done.
+                            QTimer::singleShot(0, dialog, [dialog] { dialog->accept(); });
+                            return true;
+                        },
+                        Message("The release to send must be given"),
+                        [](QWidget* window) {
+                            EXPECT_EQ(window->windowTitle(), "Send release to remote site");
+                            qobject_cast<QDialog*>(window)->reject();
+                            return true;
+                        }});
+    EXPECT_EQ(sites().Find("Paris"), nullptr);
+
+    Site* paris = sites().Add("Paris", "");
+    ASSERT_NE(paris, nullptr);
+    paris->sendCommand = "false";
+    QString output;
+    Run(Command::Send, {Accept("Send release to remote site",
+                               [](QDialog* dialog) {
+                                   Labelled<QComboBox>(dialog, "&Destination site:")->setEditText("Paris");
+                                   Labelled<QComboBox>(dialog, "&Release to send:")->setCurrentIndex(0);
+                               }),
+                        Results(&output)});
+    ASSERT_TRUE(WaitFor([] { return !CommandLocks::instance().IsCommandRunning(); }));
+    frame_->UpdateCommandUI();
+    EXPECT_EQ(frame_->StatusText(), "send failed") << output.toStdString();
+}
+
+TEST_F(Sites, ANewOwnerSiteIsCreatedOnlyWhenConfirmed)
+{
+    RCSVersionItem* revision = ARevision();
+    ASSERT_NE(revision, nullptr);
+    Site* before = revision->owningSite;
+    frame_->view().applyPendingChanges();
+    frame_->view().setCurrentItem(frame_->view().widgetItem(revision->treeItem));
+    frame_->UpdateCommandUI();
+    const auto owner = [](const QString& name) {
+        return Accept("Change owner of revision",
+                      [=](QDialog* dialog) { dialog->findChild<QComboBox*>()->setEditText(name); });
+    };
+    const auto answer = [](QMessageBox::StandardButton button) {
+        return [=](QWidget* window) {
+            auto* box = qobject_cast<QMessageBox*>(window);
+            if (!box)
+                return false;
+            EXPECT_TRUE(box->text().contains("There is no site named Pariss")) << box->text().toStdString();
+            box->button(button)->click();
+            return true;
+        };
+    };
+    // A typing slip brings the dialog back; cancelling it changes nothing.
+    Run(Command::ChangeOwner, {owner("Pariss"), answer(QMessageBox::No), [](QWidget* window) {
+                                   qobject_cast<QDialog*>(window)->reject();
+                                   return true;
+                               }});
+    EXPECT_EQ(sites().Find("Pariss"), nullptr);
+    EXPECT_EQ(revision->owningSite, before);
+
+    Run(Command::ChangeOwner, {owner("Pariss"), answer(QMessageBox::Yes)});
+    ASSERT_NE(sites().Find("Pariss"), nullptr);
+    EXPECT_EQ(revision->owningSite, sites().Find("Pariss"));
 }
 
 } // namespace

@@ -130,6 +130,9 @@ TEST(Freeze, RefusedUnlessEveryFileIsCheckedInAtAnExistingRevision)
     CheckIn("a.c", "a\n", "a");
     CheckIn("b.c", "b\n", "b");
     t.AddCheckedIn("a.c", "1.1");
+    // Edited before it joins the project, so it is not taken as checked in.
+    std::filesystem::permissions("b.c", std::filesystem::perms::owner_write, std::filesystem::perm_options::add);
+    test::WriteText("b.c", "b edited\n");
     RCSFileItem* b = t.doc->AddFile("b.c");
     ASSERT_EQ(b->StatusCode(), Modified);
     t.doc->SetModifiedFlag(false);

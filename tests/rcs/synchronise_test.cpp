@@ -187,7 +187,7 @@ TEST(Synchronise, DeletedRcsFileTakesTheRevisionsAlong)
     SynchroniseTest t;
     CheckIn("a.c", "a\n", "a");
     RCSFileItem* file = t.Add("a.c");
-    ASSERT_EQ(file->StatusCode(), Modified);
+    ASSERT_EQ(file->StatusCode(), CheckedIn);
     std::filesystem::remove("RCS/a.c,v");
     file->Synchronise(true);
     EXPECT_TRUE(file->children.empty());

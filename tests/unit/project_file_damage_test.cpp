@@ -344,12 +344,17 @@ protected:
     {
         const std::string path = Path("damaged.rcs");
         project.scratch.write("damaged.rcs", bytes);
+        const RCSRoot* root = doc.root.get();
+        const RCSReleaseRoot* releaseRoot = doc.releaseRoot.get();
+        const std::string pathName = doc.GetPathName();
         std::string error;
         EXPECT_FALSE(doc.OnOpenDocument(path, error));
         EXPECT_NE(error.find(path), std::string::npos) << error;
         EXPECT_NE(error.find(reason), std::string::npos) << error;
-        EXPECT_EQ(doc.root, nullptr);
-        EXPECT_EQ(doc.releaseRoot, nullptr);
+        // The project that was open stays.
+        EXPECT_EQ(doc.root.get(), root);
+        EXPECT_EQ(doc.releaseRoot.get(), releaseRoot);
+        EXPECT_EQ(doc.GetPathName(), pathName);
     }
 };
 
@@ -435,6 +440,14 @@ void FillProject(CKestroDoc& doc, int files, int revisionsPerFile, int releases,
         for (int f = 0; f < filesPerRelease && f < static_cast<int>(newest.size()); ++f)
             release->AddChild(std::make_unique<RCSReleaseVersionItem>(newest[f]));
     }
+}
+
+TEST_F(ProjectFileDamageTest, AFileOfAnotherKindIsNotAProjectFile)
+{
+    FillProject(doc, 2, 1, 0, 0);
+    ExpectRefused("Hello, this is a text file\n", Path("damaged.rcs") + " is not a Kestro project file");
+    ExpectRefused("", Path("damaged.rcs") + " is not a Kestro project file");
+    EXPECT_EQ(doc.root->children.size(), 2u);
 }
 
 TEST_F(ProjectFileDamageTest, EveryTruncationIsRefused)

@@ -22,7 +22,8 @@ CheckoutDialog::CheckoutDialog(CheckoutSettings& settings, QWidget* parent)
     revision_ = CreateRevisionCombo(this);
     FillRevisionCombo(revision_, settings.item, settings.revision);
     lock_ = CheckBox(tr("&Lock"), settings.lock, this);
-    force_ = CheckBox(tr("&Force"), settings.force, this);
+    // Force overwrites or discards work, so it is chosen afresh for each use.
+    force_ = CheckBox(tr("&Force"), false, this);
     determineRevision_ = CheckBox(tr("&Determine revision from source file"), settings.determineRevision, this);
     keepTime_ = CheckBox(tr("&Keep original file time"), settings.keepTime, this);
     date_ = new QLineEdit(QString::fromStdString(settings.checkoutDate), this);

@@ -1,6 +1,7 @@
 #include "gui/dialogs.h"
 
 #include "gui/dialogs/check_box.h"
+#include "gui/gui_interaction.h"
 #include "gui/dialogs/message_keys.h"
 #include "model/item.h"
 #include "model/parameter_blocks.h"
@@ -51,6 +52,16 @@ QComboBox* RemoteSiteCombo(const SiteList& sites, const std::string& current, QW
         combo->addItem(QString::fromStdString(entry.text));
     combo->setEditText(QString::fromStdString(current));
     return combo;
+}
+
+// A required field left empty keeps the dialog open with the field in focus.
+bool IsFilledIn(QDialog* dialog, QWidget* field, const QString& text, const QString& what)
+{
+    if (!text.trimmed().isEmpty())
+        return true;
+    ShowMessageBox(dialog, what + QStringLiteral(" must be given"), MessageIcon::Stop);
+    field->setFocus();
+    return false;
 }
 
 } // namespace
@@ -112,6 +123,9 @@ void SendDialog::PresetOriginalRelease()
 
 void SendDialog::accept()
 {
+    if (!IsFilledIn(this, destination_, destination_->currentText(), tr("The site to send to"))
+        || !IsFilledIn(this, release_, release_->currentText(), tr("The release to send")))
+        return;
     settings_.destinationSite = destination_->currentText().toStdString();
     settings_.releaseToSend = release_->currentText().toStdString();
     settings_.originalRelease = original_->currentText().toStdString();
@@ -163,7 +177,8 @@ ImportDialog::ImportDialog(ImportSettings& settings, const SiteList& sites, QWid
     new MessageKeys(message_, this);
     determineRevision_ = CheckBox(tr("&Determine revision from source file"), settings.determineRevision, this);
     lock_ = CheckBox(tr("&Lock"), settings.lock, this);
-    force_ = CheckBox(tr("&Force"), settings.force, this);
+    // Force overwrites or discards work, so it is chosen afresh for each use.
+    force_ = CheckBox(tr("&Force"), false, this);
     keepTime_ = CheckBox(tr("&Keep original file time"), settings.keepTime, this);
     includeSubdirectories_ = CheckBox(tr("&Include subdirectories"), settings.includeSubdirectories, this);
     mergeAfterImport_ = CheckBox(tr("Merge &After import"), settings.mergeAfterImport, this);
@@ -187,6 +202,9 @@ ImportDialog::ImportDialog(ImportSettings& settings, const SiteList& sites, QWid
 
 void ImportDialog::accept()
 {
+    if (!IsFilledIn(this, site_, site_->currentText(), tr("The source site"))
+        || !IsFilledIn(this, directory_, directory_->text(), tr("The source directory")))
+        return;
     // IsValidReleaseName tells the user what is wrong with the name.
     if (!IsValidReleaseName(releaseName_->text().toStdString())) {
         releaseName_->setFocus();

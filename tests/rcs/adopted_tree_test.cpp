@@ -1,0 +1,132 @@
+// A tree that RCS alone kept, brought into a new project: files are
+// recognised as checked in by their text, RCS files beside their working
+// files are found, and the tree can be frozen at once.
+
+#include "app/command_results.h"
+#include "model/file_item.h"
+#include "model/root_item.h"
+#include "model/version_item.h"
+#include "ops/commands.h"
+#include "ops/release_item.h"
+#include "support/rcs_history.h"
+#include "support/recording_interaction.h"
+#include "support/test_project.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+namespace kestro {
+namespace {
+
+namespace fs = std::filesystem;
+
+constexpr int Directories = 10;
+constexpr int FilesPerDirectory = 30;
+
+// d0 .. d9 with 30 files each, checked in with ci -l in one run per
+// directory; d7 has no RCS directory, so its RCS files lie beside.
+std::vector<std::string> BuildTree()
+{
+    std::vector<std::string> paths;
+    for (int d = 0; d < Directories; ++d) {
+        const std::string directory = "d" + std::to_string(d);
+        fs::create_directories(directory);
+        if (d != 7)
+            fs::create_directories(directory + "/RCS");
+        std::vector<std::string> ci{"ci", "-q", "-l", "-t-adopted", "-mfirst"};
+        for (int f = 0; f < FilesPerDirectory; ++f) {
+            const std::string path = directory + "/f" + std::to_string(f) + ".c";
+            test::WriteText(path, "/* $Id$ */\nint f" + std::to_string(f) + ";\n");
+            ci.push_back(path);
+            paths.push_back(path);
+        }
+        std::string output;
+        EXPECT_EQ(test::RunProgram(ci, &output), 0) << output;
+    }
+    return paths;
+}
+
+TEST(AdoptedTree, FilesEqualToTheirRevisionAreCheckedInAndTheTreeFreezes)
+{
+    test::ProjectFixture project;
+    test::RecordingInteraction interaction;
+    RCSOptions::instance().userName = test::LoginName();
+    std::vector<std::string> paths = BuildTree();
+    ASSERT_TRUE(fs::exists("d7/f3.c,v"));
+    fs::permissions("d2/f5.c", fs::perms::owner_write, fs::perm_options::add);
+    test::WriteText("d2/f5.c", "/* edited */\n");
+    // The RCS file beside its working file names that working file.
+    paths[7 * FilesPerDirectory + 3] = "d7/f3.c,v";
+
+    const std::vector<RCSFileItem*> added = project.doc->AddFiles(paths);
+    ASSERT_EQ(added.size(), paths.size());
+    ASSERT_EQ(project.doc->root->children.size(), paths.size());
+
+    RCSFileItem* beside = project.doc->root->FindFile("d7\\f3.c");
+    ASSERT_NE(beside, nullptr);
+    EXPECT_EQ(project.doc->root->FindFile("d7\\f3.c,v"), nullptr);
+    EXPECT_EQ(beside->GetRcsPath(), "d7/f3.c,v");
+    EXPECT_EQ(project.doc->root->FindFile("d0\\f0.c")->GetRcsPath(), "d0/RCS/f0.c,v");
+
+    RCSFileItem* edited = project.doc->root->FindFile("d2\\f5.c");
+    for (RCSFileItem* file : added) {
+        if (file == edited)
+            continue;
+        EXPECT_EQ(file->StatusCode(), CheckedIn) << file->name;
+        EXPECT_EQ(file->workingRevision, "1.1") << file->name;
+    }
+    EXPECT_EQ(edited->StatusCode(), Modified);
+    EXPECT_TRUE(edited->workingRevision.empty());
+
+    // Every file that keeps the release from being made is named at once.
+    test::WriteText("d9/new.c", "new\n");
+    ASSERT_NE(project.doc->AddFile("d9/new.c"), nullptr);
+    CommandResults::instance().ClearResults();
+    EXPECT_EQ(FreezeProject(*project.doc, "R1"), nullptr);
+    ASSERT_EQ(interaction.messages.size(), 1u);
+    EXPECT_EQ(interaction.messages[0], "d2\\f5.c is not checked in\r\nd9\\new.c is not checked in");
+    EXPECT_EQ(CommandResults::instance().Text(), "d2\\f5.c is not checked in\r\nd9\\new.c is not checked in\r\n");
+
+    RCSOptions::instance().checkin.logMessage = "edit";
+    RCSOptions::instance().checkin.revision.clear();
+    for (RCSFileItem* file : {edited, project.doc->root->FindFile("d9\\new.c")})
+        ASSERT_EQ(file->Checkin(nullptr), 0) << CommandResults::instance().Text();
+    RCSReleaseItem* release = FreezeProject(*project.doc, "R1");
+    ASSERT_NE(release, nullptr) << CommandResults::instance().Text();
+    EXPECT_EQ(release->children.size(), paths.size() + 1);
+    std::string log;
+    ASSERT_EQ(test::RunProgram({"rlog", "-h", "d7/f3.c,v"}, &log), 0);
+    EXPECT_NE(log.find("\tR1: 1.1\n"), std::string::npos) << log;
+}
+
+TEST(AdoptedTree, RcsFileBesideItsWorkingFileServesEveryCommand)
+{
+    test::ProjectFixture project;
+    RCSOptions::instance().userName = test::LoginName();
+    fs::create_directories("d");
+    test::WriteText("d/LICENSE", "free\n");
+    std::string output;
+    ASSERT_EQ(test::RunProgram({"ci", "-q", "-u", "-t-x", "-mfirst", "d/LICENSE"}, &output), 0) << output;
+    ASSERT_TRUE(fs::exists("d/LICENSE,v"));
+
+    RCSFileItem* file = project.doc->AddFile("d/LICENSE,v");
+    ASSERT_NE(file, nullptr);
+    EXPECT_EQ(file->name, "d\\LICENSE");
+    EXPECT_EQ(file->StatusCode(), CheckedIn);
+    EXPECT_EQ(project.doc->AddFile("d/LICENSE"), file);
+
+    CheckoutSettings& checkout = RCSOptions::instance().checkout;
+    checkout.revision.clear();
+    checkout.lock = true;
+    ASSERT_EQ(file->Checkout(), 0) << CommandResults::instance().Text();
+    fs::permissions("d/LICENSE", fs::perms::owner_write, fs::perm_options::add);
+    test::WriteText("d/LICENSE", "still free\n");
+    RCSOptions::instance().checkin.logMessage = "second";
+    ASSERT_EQ(file->Checkin(nullptr), 0) << CommandResults::instance().Text();
+    EXPECT_EQ(file->workingRevision, "1.2");
+    EXPECT_FALSE(fs::exists("d/RCS")) << "no second RCS file was made";
+}
+
+} // namespace
+} // namespace kestro
