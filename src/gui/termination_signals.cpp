@@ -55,8 +55,10 @@ void QuitCleanlyOnTerminationSignals()
         QThread* stopper = QThread::create(&StopRunningProgram);
         QObject::connect(stopper, &QThread::finished, stopper, &QObject::deleteLater);
         stopper->start();
-        // Every event loop ends, a modal dialog's too.
-        QCoreApplication::quit();
+        // Every event loop ends, a modal dialog's too. quit() would close the
+        // windows first, and a question about unsaved changes would then
+        // hold the program until someone answers it.
+        QCoreApplication::exit(0);
     });
 }
 

@@ -6,7 +6,8 @@
 // waits for still running and the settings unsaved. Instead the signal
 // reaches the interface thread, which stops the running command after the
 // item at hand and leaves the event loop, so that the program ends as when
-// its window is closed.
+// its window is closed, but without asking anything: nobody may be there
+// to answer. A project not saved by then stays as it was last saved.
 
 namespace kestro::gui {
 
