@@ -4,6 +4,9 @@
 #include "model/file_item.h"
 #include "model/string_helpers.h"
 
+#include <string_view>
+#include <unordered_map>
+
 namespace kestro {
 
 namespace {
@@ -58,22 +61,40 @@ void RunBatch(const std::vector<RCSFileItem*>& files, const std::vector<std::str
 bool SplitRlogOutput(const std::string& output, const std::vector<std::string>& rcsPaths,
                      std::vector<std::string>& parts)
 {
-    // Each file's part starts with the line "RCS file: " and its path; a part
-    // is taken only when the next file's start follows the row of "=" that
-    // ends the previous part, so log text cannot be mistaken for a start.
-    static const std::string endOfFile(77, '=');
+    // Each file's part starts with the line "RCS file: " and its path, right
+    // after the row of "=" that ends the previous part (the first at the very
+    // start). Every such line is found in one pass; a path seen at more than
+    // one of them, as when a log message copies a file's start, makes the
+    // split uncertain.
+    static const std::string fileLine = "RCS file: ";
+    static const std::string afterEndOfFile = std::string(77, '=') + "\n\n" + fileLine;
+    const std::string_view text(output);
+    std::unordered_map<std::string_view, std::vector<std::size_t>> fileLines;
+    const auto note = [&](std::size_t at) {
+        const std::size_t pathStart = at + fileLine.size();
+        const std::size_t end = text.find('\n', pathStart);
+        if (end != std::string_view::npos)
+            fileLines[text.substr(pathStart, end - pathStart)].push_back(at);
+    };
+    for (std::size_t at : {std::size_t(0), std::size_t(1)}) {
+        if (text.substr(at, fileLine.size()) == fileLine)
+            note(at);
+    }
+    for (std::size_t at = text.find(afterEndOfFile); at != std::string_view::npos;
+         at = text.find(afterEndOfFile, at + 1))
+        note(at + afterEndOfFile.size() - fileLine.size());
+
     parts.clear();
     std::vector<std::size_t> starts;
-    std::size_t from = 0;
     for (std::size_t i = 0; i < rcsPaths.size(); ++i) {
-        const std::string marker = (i == 0 ? "RCS file: " : endOfFile + "\n\nRCS file: ") + rcsPaths[i] + "\n";
-        const std::size_t found = output.find(marker, from);
-        // A log message that copies a file's start makes the split uncertain.
-        if (found == std::string::npos || (i == 0 && found > 1) || output.find(marker, found + 1) != std::string::npos)
+        const auto found = fileLines.find(rcsPaths[i]);
+        if (found == fileLines.end() || found->second.size() != 1)
             return false;
-        const std::size_t start = i == 0 ? found : found + endOfFile.size() + 1;
-        starts.push_back(start);
-        from = start + 1;
+        const std::size_t line = found->second.front();
+        if ((i == 0 && line > 1) || (i > 0 && (line < 2 || line - 1 <= starts.back())))
+            return false;
+        // A later part keeps the line break before its "RCS file: " line.
+        starts.push_back(i == 0 ? line : line - 1);
     }
     for (std::size_t i = 0; i < starts.size(); ++i) {
         const std::size_t end = i + 1 < starts.size() ? starts[i + 1] : output.size();
