@@ -7,6 +7,7 @@
 #include "gui/gui_interaction.h"
 #include "gui/results_dialog.h"
 #include "gui/tree_view.h"
+#include "model/file_item.h"
 #include "model/options.h"
 #include "model/paths.h"
 #include "model/root_item.h"
@@ -485,9 +486,22 @@ void CommandDispatch::AddFiles(const QStringList& paths)
     std::vector<std::string> files;
     for (const QString& path : paths)
         files.push_back(path.toStdString());
-    TreeLock lock(window_);
-    if (doc_.root)
+    if (!doc_.root || files.empty())
+        return;
+    // One file (opened from a file manager, dropped on the window) is read in
+    // a few milliseconds, and a results window for it would only be in the way.
+    if (files.size() == 1) {
+        TreeLock lock(window_);
         doc_.AddFiles(files);
+        return;
+    }
+    // Reading the histories, and comparing the working files of an existing
+    // RCS tree with their revisions, takes seconds for a big tree: the worker
+    // does it, and the window stays live and shows how far it got.
+    StartCommand("add", [this, files] {
+        const std::vector<RCSFileItem*> added = doc_.AddFiles(files);
+        return added.size() == files.size() ? 0 : 1;
+    });
 }
 
 } // namespace kestro::gui

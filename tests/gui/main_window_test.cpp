@@ -502,6 +502,18 @@ TEST_F(MainWindow, FilesHandedToTheProgramAreRoutedByExtension)
     EXPECT_EQ(OpenDocumentFile(*frame_, directory_.filePath("src/extra.c")), &frame_->document());
     EXPECT_NE(File("src\\extra.c"), nullptr);
 
+    // Several files are read on the worker, with a results window.
+    std::ofstream(directory_.filePath("src/one.c").toStdString()) << "int one;\n";
+    std::ofstream(directory_.filePath("src/two.c").toStdString()) << "int two;\n";
+    {
+        QString output;
+        ModalSteps driver({Results(&output)});
+        frame_->dispatch().AddFiles({directory_.filePath("src/one.c"), directory_.filePath("src/two.c")});
+        EXPECT_TRUE(driver.allTaken());
+        EXPECT_TRUE(output.endsWith("add complete\n")) << output.toStdString();
+    }
+    EXPECT_TRUE(WaitFor([&] { return File("src\\one.c") && File("src\\two.c"); }));
+
     EXPECT_EQ(OpenDocumentFile(*frame_, directory_.filePath("missing.c")), nullptr);
     EXPECT_EQ(OpenDocumentFile(*frame_, directory_.filePath("src")), nullptr);
 
