@@ -129,10 +129,10 @@ protected:
     void MakeFreezable()
     {
         QString output;
-        SelectFile("doc\\readme.txt");
+        SelectFile("doc/readme.txt");
         Run(Command::Checkout,
             {Accept("Check out", [](QDialog* dialog) { CheckBox(dialog, "&Force")->setChecked(true); }), Results(&output)});
-        SelectFile("src\\lexer.c");
+        SelectFile("src/lexer.c");
         Run(Command::Delete, {Accept("Confirm deletion")});
     }
 
@@ -249,9 +249,9 @@ TEST_F(Sites, AReleaseSentFromOneProjectIsReceivedByAnother)
 
     // Here the new file joins the project and a release holding it is sent.
     QString output;
-    SelectFile("src\\lexer.c");
+    SelectFile("src/lexer.c");
     Run(Command::Checkin, {Accept("Check in"), Results(&output)});
-    SelectFile("doc\\readme.txt");
+    SelectFile("doc/readme.txt");
     Run(Command::Checkout,
         {Accept("Check out", [](QDialog* dialog) { CheckBox(dialog, "&Force")->setChecked(true); }), Results(&output)});
     Run(Command::Freeze, {Accept("Freeze a release",
