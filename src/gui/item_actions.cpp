@@ -20,7 +20,11 @@ bool FillItemMenu(CMainFrame& frame, const QPoint& pos, QMenu& menu)
     QTreeWidgetItem* node = view.itemAt(pos);
     if (!node)
         return false;
-    if (!node->isSelected() || view.currentItem() != node)
+    // A node among two picked revisions keeps the picks, so that Compare
+    // from its menu compares them.
+    if (node->isSelected())
+        view.setCurrentItem(node, 0, QItemSelectionModel::NoUpdate);
+    else
         view.setCurrentItem(node);
     frame.UpdateCommandUI();
     bool separatorDue = false;

@@ -247,6 +247,15 @@ TEST_F(DiffViewWindow, DoubleClickOpensARevisionsOwnChanges)
                                                   QStringLiteral("src/main.c")});
     EXPECT_EQ(Texts(*view->unifiedPane(), DiffRowKind::Added), added);
 
+    // A modified file: its working file against the revision it came from.
+    CloseDiffViews();
+    QTreeWidgetItem* readme = File(QStringLiteral("doc/readme.txt"));
+    ASSERT_TRUE(readme && readme->text(0).contains("Modified"));
+    frame_->view().setCurrentItem(readme);
+    ActivateNode(*frame_, readme);
+    WaitForDiff(view);
+    EXPECT_TRUE(view->windowTitle().endsWith("doc/readme.txt: 1.2 - working file")) << view->windowTitle().toStdString();
+
     // A release opens instead.
     QTreeWidgetItem* release = frame_->view().topLevelItem(0)->child(0);
     frame_->view().topLevelItem(0)->setExpanded(true);
@@ -304,6 +313,16 @@ TEST_F(DiffViewWindow, DetailsShowTheWholeLogMessage)
 
     frame_->view().setCurrentItem(readme);
     EXPECT_TRUE(frame_->details().text().contains("RCS file: doc/RCS/readme.txt,v")) << frame_->details().text().toStdString();
+    EXPECT_TRUE(frame_->details().text().contains("Working revision: 1.2")) << frame_->details().text().toStdString();
+
+    // The pane comes back shown in the next session.
+    frame_.reset();
+    frame_ = std::make_unique<CMainFrame>();
+    EXPECT_FALSE(frame_->details().isHidden());
+    frame_->details().hide();
+    frame_.reset();
+    frame_ = std::make_unique<CMainFrame>();
+    EXPECT_TRUE(frame_->details().isHidden());
 }
 
 } // namespace
