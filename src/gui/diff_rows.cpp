@@ -4,12 +4,21 @@ namespace kestro::gui {
 
 namespace {
 
+// The file as the project names it, from its RCS file (src/RCS/main.c,v is
+// src/main.c): the labels hold the working path, which may be long and
+// absolute. Output without an "RCS file:" line keeps its label.
 QString FileTitle(const FileDiff& file)
 {
-    if (!file.newLabel.empty())
-        return QString::fromStdString(file.newLabel) + QStringLiteral("   (") + QString::fromStdString(file.rcsFile) +
-               QLatin1Char(')');
-    return QString::fromStdString(file.rcsFile);
+    if (file.rcsFile.empty())
+        return QString::fromStdString(file.newLabel);
+    QString name = QString::fromStdString(file.rcsFile);
+    if (name.endsWith(QStringLiteral(",v")))
+        name.chop(2);
+    const qsizetype slash = name.lastIndexOf(QLatin1Char('/'));
+    const QString directory = name.left(slash + 1);
+    if (directory == QStringLiteral("RCS/") || directory.endsWith(QStringLiteral("/RCS/")))
+        name = directory.chopped(4) + name.mid(slash + 1);
+    return name;
 }
 
 const char* const BinaryNotice = "Binary files differ";

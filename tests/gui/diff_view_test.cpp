@@ -234,6 +234,26 @@ TEST_F(DiffViewWindow, TwoPickedRevisionsCompareInTheDiffView)
     EXPECT_TRUE(CommandResults::instance().Text().starts_with("rcsdiff -r1.1 -r1.3 -u"));
 }
 
+TEST_F(DiffViewWindow, AProjectCompareShowsWhatDiffersAndSaysWhatCouldNotBeCompared)
+{
+    // src/lexer.c was never checked in; doc/readme.txt is modified.
+    frame_->view().setCurrentItem(frame_->view().topLevelItem(1));
+    frame_->UpdateCommandUI();
+    ModalSteps driver({Accept(QStringLiteral("Compare Revisions"))});
+    frame_->action(Command::Compare)->trigger();
+    EXPECT_TRUE(driver.allTaken());
+    DiffView* view = nullptr;
+    WaitForDiff(view);
+    ASSERT_NE(view, nullptr);
+    EXPECT_TRUE(view->windowTitle().contains("some files could not be compared")) << view->windowTitle().toStdString();
+    const std::vector<DiffRow>& rows = view->unifiedPane()->rows();
+    const auto headers = std::count_if(rows.begin(), rows.end(),
+                                       [](const DiffRow& row) { return row.kind == DiffRowKind::FileHeader; });
+    EXPECT_EQ(headers, 1) << "only the modified file has differences";
+    EXPECT_EQ(rows.front().text, "doc/readme.txt");
+    EXPECT_TRUE(CommandResults::instance().Text().find("Cannot compare src\\lexer.c") != std::string::npos);
+}
+
 TEST_F(DiffViewWindow, DoubleClickOpensARevisionsOwnChanges)
 {
     QTreeWidgetItem* third = Revision(File(QStringLiteral("src/main.c")), QStringLiteral("1.3"));
