@@ -11,6 +11,8 @@
 #include "ops/release_version_item.h"
 #include "sites/site.h"
 
+#include <algorithm>
+
 namespace kestro {
 
 namespace {
@@ -97,7 +99,7 @@ ItemDetails DescribeItem(const RCSItem& item, const RCSReleaseRoot* releases)
     } else if (auto* file = dynamic_cast<RCSFileItem*>(&mutableItem)) {
         DescribeFile(*file, details);
     } else if (auto* release = dynamic_cast<const RCSReleaseItem*>(&item)) {
-        details.title = "Release " + release->name;
+        details.title = "Release: " + release->name;
         details.fields.emplace_back("Date", FormatTime(release->releaseDate, RCSOptions::instance().timeFormat));
         for (const auto& entry : release->children) {
             const auto* used = dynamic_cast<const RCSReleaseVersionItem*>(entry.get());
@@ -107,6 +109,8 @@ ItemDetails DescribeItem(const RCSItem& item, const RCSReleaseRoot* releases)
             else
                 details.entries.push_back(NativePath(entry->name));
         }
+        // By file name, not in the order they were added.
+        std::sort(details.entries.begin(), details.entries.end());
     } else {
         details.title = item.GetDisplayText();
     }

@@ -335,6 +335,16 @@ TEST_F(DiffViewWindow, DetailsShowTheWholeLogMessage)
     EXPECT_TRUE(frame_->details().text().contains("RCS file: doc/RCS/readme.txt,v")) << frame_->details().text().toStdString();
     EXPECT_TRUE(frame_->details().text().contains("Working revision: 1.2")) << frame_->details().text().toStdString();
 
+    // A release lists its files with the revision of each.
+    QTreeWidgetItem* releaseRoot = frame_->view().topLevelItem(0);
+    releaseRoot->setExpanded(true);
+    frame_->view().applyPendingChanges();
+    for (int i = 0; i < releaseRoot->childCount(); ++i)
+        if (releaseRoot->child(i)->text(0).startsWith("Release 1"))
+            frame_->view().setCurrentItem(releaseRoot->child(i));
+    EXPECT_TRUE(frame_->details().text().contains("Files:\n  doc/readme.txt  1.2\n  src/main.c  1.2\n  src/parser.c  1.2\n"))
+        << frame_->details().text().toStdString();
+
     // The pane comes back shown in the next session.
     frame_.reset();
     frame_ = std::make_unique<CMainFrame>();
