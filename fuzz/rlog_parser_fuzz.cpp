@@ -4,6 +4,7 @@
 
 #include "app/document.h"
 #include "model/file_item.h"
+#include "model/revision_log.h"
 #include "model/rlog_layout.h"
 #include "model/root_item.h"
 #include "ops/release_item.h"
@@ -58,6 +59,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     std::string description, block;
     if (kestro::DescriptionOf(output, description))
         (void)kestro::SingleRevisionBlock(output, description, "1.1", block);
+    kestro::RevisionLog log;
+    (void)kestro::ReadRevisionLog(output, "1.1", log);
     project.file->ParseRlog(output, false, nullptr);
     project.file->ParseRlog(output, true, release);
     project.file->ParseRlog(output, false, release, false);

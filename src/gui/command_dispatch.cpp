@@ -154,14 +154,6 @@ void CommandDispatch::Checkout()
         [](RCSItem* item) { return item->Checkout(); }, true);
 }
 
-void CommandDispatch::Compare()
-{
-    RunItemCommand(
-        "compare", &RCSItem::CanCompare, &RCSItem::PrepareCompare,
-        [](QWidget* parent) { return CompareDialog(RCSOptions::instance().compare, parent).exec(); },
-        [](RCSItem* item) { return item->Compare(); }, false);
-}
-
 void CommandDispatch::Merge()
 {
     RunItemCommand(

@@ -62,6 +62,9 @@ public:
     void Checkin();
     void Checkout();
     void Compare();
+    // Compares the item's file without the dialog, between two revisions
+    // (an empty revision 2 is the working file), in the diff view.
+    void CompareRevisions(RCSItem* item, const std::string& revision1, const std::string& revision2);
     void Merge();
     void Report();
     void Freeze();
@@ -94,6 +97,10 @@ private:
     void RunReleaseCommand(const std::string& name, const std::function<int(QWidget*)>& showDialog,
                            int (SiteList::*work)());
     void RunShortCommand(const std::function<bool(RCSItem*)>& applies, const std::function<void(RCSItem*)>& run);
+
+    // Runs the compare the settings hold, in a diff view unless the
+    // settings change the output form.
+    void RunCompare();
 
     CKestroDoc& doc_;
     CKestroView& view_;

@@ -7,9 +7,11 @@
 #include "app/project_lock.h"
 #include "gui/application.h"
 #include "gui/command_dispatch.h"
+#include "gui/details_dock.h"
 #include "gui/dialogs.h"
 #include "gui/gui_interaction.h"
 #include "gui/icons.h"
+#include "gui/item_actions.h"
 #include "gui/tree_view.h"
 #include "model/item.h"
 #include "model/command_progress.h"
@@ -64,6 +66,7 @@ CMainFrame::CMainFrame(QWidget* parent) : QMainWindow(parent)
     CreateMenus();
     CreateToolBar();
     CreateStatusBar();
+    CreateDetailsDock();
     RestoreWindowPosition();
 
     doc_ = std::make_unique<CKestroDoc>();
@@ -133,6 +136,14 @@ CMainFrame::CMainFrame(QWidget* parent) : QMainWindow(parent)
     UpdateCaption();
 
     connect(view_, &QTreeWidget::currentItemChanged, this, &CMainFrame::UpdateCommandUI);
+    view_->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(view_, &QWidget::customContextMenuRequested, this, [this](const QPoint& pos) {
+        QMenu menu(this);
+        if (FillItemMenu(*this, pos, menu) && !menu.isEmpty())
+            menu.exec(view_->viewport()->mapToGlobal(pos));
+    });
+    view_->setExpandsOnDoubleClick(false);
+    connect(view_, &QTreeWidget::itemDoubleClicked, this, [this](QTreeWidgetItem* node) { ActivateNode(*this, node); });
     enablingTimer_ = new QTimer(this);
     enablingTimer_->setInterval(EnablingInterval);
     connect(enablingTimer_, &QTimer::timeout, this, &CMainFrame::UpdateCommandUI);
@@ -164,6 +175,17 @@ CMainFrame::~CMainFrame()
     doc_.reset();
     if (&CurrentUserInteraction() == interaction_.get())
         SetUserInteraction(nullptr);
+}
+
+const std::vector<std::vector<Command>>& ItemCommandGroups()
+{
+    static const std::vector<std::vector<Command>> groups = {
+        {Command::Checkin, Command::Checkout, Command::Compare, Command::Merge, Command::Report},
+        {Command::Synchronise},
+        {Command::Locked, Command::SetDefaultBranch, Command::ChangeOwner},
+        {Command::Delete},
+    };
+    return groups;
 }
 
 QAction* CMainFrame::AddAction(Command command, const QString& text, const QString& prompt)
@@ -353,6 +375,19 @@ void CMainFrame::CreateToolBar()
     actions_[Command::Toolbar] = toggle;
     QMenu* viewMenu = menuBar()->findChild<QMenu*>(QStringLiteral("viewMenu"));
     viewMenu->insertAction(action(Command::StatusBar), toggle);
+}
+
+void CMainFrame::CreateDetailsDock()
+{
+    // Created hidden before the window state is restored, which shows it
+    // again when it was shown at the last exit.
+    details_ = new DetailsDock([this] { return doc_ ? doc_->releaseRoot.get() : nullptr; }, *view_, this);
+    addDockWidget(Qt::RightDockWidgetArea, details_);
+    details_->hide();
+    QAction* toggle = details_->toggleViewAction();
+    toggle->setText(QStringLiteral("&Details"));
+    toggle->setStatusTip(QStringLiteral("Show or hide the details of the selected item"));
+    menuBar()->findChild<QMenu*>(QStringLiteral("viewMenu"))->insertAction(action(Command::Output), toggle);
 }
 
 void CMainFrame::CreateStatusBar()

@@ -23,6 +23,7 @@ namespace kestro::gui {
 
 class CKestroView;
 class CommandDispatch;
+class DetailsDock;
 class GuiInteraction;
 
 enum class Command {
@@ -60,6 +61,10 @@ enum class Command {
     About,
 };
 
+// The commands that act on the selected item, in groups; the tree's context
+// menu offers those of them that are enabled.
+const std::vector<std::vector<Command>>& ItemCommandGroups();
+
 class CMainFrame : public QMainWindow {
     Q_OBJECT
 public:
@@ -69,6 +74,7 @@ public:
     CKestroDoc& document() { return *doc_; }
     CKestroView& view() { return *view_; }
     CommandDispatch& dispatch() { return *dispatch_; }
+    DetailsDock& details() { return *details_; }
     QAction* action(Command command) const { return actions_.at(command); }
 
     void SetStatusText(const QString& text);
@@ -109,6 +115,7 @@ private:
     void CreateMenus();
     void CreateToolBar();
     void CreateStatusBar();
+    void CreateDetailsDock();
     QAction* AddAction(Command command, const QString& text, const QString& prompt);
     void RestoreWindowPosition();
     void SaveWindowPosition();
@@ -141,6 +148,7 @@ private:
     CKestroView* view_;
     std::unique_ptr<GuiInteraction> interaction_;
     CommandDispatch* dispatch_;
+    DetailsDock* details_ = nullptr;
     std::map<Command, QAction*> actions_;
     std::vector<QAction*> recentFileActions_;
     QAction* recentFilesSeparator_ = nullptr;

@@ -1,6 +1,10 @@
 #include "gui/tree_view.h"
 
 #include "gui/icons.h"
+#include "model/file_item.h"
+#include "model/paths.h"
+#include "model/version_item.h"
+#include "ops/release_version_item.h"
 
 #include <QElapsedTimer>
 #include <QHeaderView>
@@ -66,6 +70,28 @@ void EraseSubtree(Nodes& nodes, NodeId top)
     }
 }
 
+// The file name a node's text starts with, or null.
+const std::string* FileNameOf(const RCSItem* item)
+{
+    if (const auto* file = dynamic_cast<const RCSFileItem*>(item))
+        return &file->name;
+    if (const auto* entry = dynamic_cast<const RCSReleaseVersionItem*>(item);
+        entry && entry->revisionRef && entry->revisionRef->file)
+        return &entry->revisionRef->file->name;
+    return nullptr;
+}
+
+// File names show with "/" between directories, as everywhere on this
+// platform; the model keeps "\". Only the name that starts the text changes,
+// not a backslash in a log message after it.
+QString ShownText(const RCSItem* item, const std::string& text)
+{
+    const std::string* name = FileNameOf(item);
+    if (name && text.starts_with(*name))
+        return QString::fromStdString(NativePath(*name) + text.substr(name->size()));
+    return QString::fromStdString(text);
+}
+
 NodeId NodeOf(const QTreeWidgetItem* item)
 {
     return item ? static_cast<NodeId>(item->data(0, NodeRole).toULongLong()) : 0;
@@ -78,7 +104,7 @@ CKestroView::CKestroView(QWidget* parent) : QTreeWidget(parent)
     setHeaderHidden(true);
     setColumnCount(1);
     setRootIsDecorated(true);
-    setSelectionMode(QAbstractItemView::SingleSelection);
+    setSelectionMode(QAbstractItemView::ExtendedSelection);
     setEditTriggers(QAbstractItemView::NoEditTriggers);
     setUniformRowHeights(true);
     // Sized by noteWidth as nodes are shown: a column sized to its contents
@@ -119,7 +145,7 @@ NodeId CKestroView::insertNode(NodeId parent, int position, RCSItem* item, const
         position = std::clamp(position, 0, static_cast<int>(siblings->size()));
         siblings->insert(siblings->begin() + position, id);
         shadow_[id] = ShadowNode{parent, {}, item, text, image};
-        drain = queue({Change::Insert, id, parent, position, QString::fromStdString(text), image});
+        drain = queue({Change::Insert, id, parent, position, ShownText(item, text), image});
     }
     requestDrain(drain);
     return id;
@@ -140,7 +166,7 @@ void CKestroView::updateNode(NodeId node, RCSItem* item, const std::string& text
             return;
         shadow.text = text;
         shadow.image = image;
-        drain = queue({Change::Update, node, 0, 0, QString::fromStdString(text), image});
+        drain = queue({Change::Update, node, 0, 0, ShownText(item, text), image});
     }
     requestDrain(drain);
 }
@@ -443,6 +469,15 @@ RCSItem* CKestroView::selectedItem() const
 {
     const NodeId node = currentNode();
     return node ? itemOf(node) : nullptr;
+}
+
+std::vector<RCSItem*> CKestroView::pickedItems() const
+{
+    std::vector<RCSItem*> items;
+    for (const QTreeWidgetItem* widget : selectedItems())
+        if (RCSItem* item = itemOf(NodeOf(widget)))
+            items.push_back(item);
+    return items;
 }
 
 } // namespace kestro::gui

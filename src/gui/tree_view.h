@@ -50,6 +50,10 @@ public:
     // The caret node's item, or null. Only valid while nothing else changes
     // the trees: the caller holds the tree lock or knows that no command runs.
     RCSItem* selectedItem() const;
+    // The items of every selected node (Ctrl+click picks more than one);
+    // commands act on the caret's item, Compare also looks at these. Valid
+    // under the same conditions as selectedItem.
+    std::vector<RCSItem*> pickedItems() const;
     // Applies every change queued so far, however long that takes, so that a
     // caller may rely on an up-to-date widget.
     void applyPendingChanges();

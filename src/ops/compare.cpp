@@ -7,6 +7,7 @@
 #include "model/file_item.h"
 #include "model/options.h"
 #include "model/string_helpers.h"
+#include "ops/compare_capture.h"
 
 namespace kestro {
 
@@ -22,6 +23,9 @@ int RCSFileItem::Compare()
         AppendArgument(command, "-r" + MakeSymbolName(settings.revision1));
     if (!settings.revision2.empty())
         AppendArgument(command, "-r" + MakeSymbolName(settings.revision2));
+    CompareCapture* capture = CompareCapture::Current();
+    if (capture && capture->unified && !settings.contextDiff)
+        AppendArgument(command, "-u");
     if (settings.noKeywords)
         AppendArgument(command, "-kk");
     if (settings.contextDiff)
@@ -39,7 +43,13 @@ int RCSFileItem::Compare()
     AppendArgument(command, GetWorkingPath());
     AppendArgument(command, GetRcsPath());
     std::string output;
-    return RunCommand(output, command, std::string(), true);
+    const int result = RunCommand(output, command, std::string(), true);
+    if (capture) {
+        if (!capture->text.empty() && capture->text.back() != '\n')
+            capture->text += '\n';
+        capture->text += output;
+    }
+    return result;
 }
 
 } // namespace kestro

@@ -130,10 +130,10 @@ TEST_F(MainWindow, ShowsTheDemoProjectWithTheReleasesAboveTheFiles)
 
     QTreeWidgetItem* project = view.topLevelItem(1);
     ASSERT_EQ(project->childCount(), 4);
-    EXPECT_TRUE(project->child(0)->text(0).startsWith("doc\\readme.txt Modified"));
-    EXPECT_EQ(project->child(1)->text(0), "src\\lexer.c New file");
-    EXPECT_TRUE(project->child(2)->text(0).startsWith("src\\main.c Checked in Version 1.3"));
-    EXPECT_TRUE(project->child(3)->text(0).startsWith("src\\parser.c Checked in Version 1.2.1.1"));
+    EXPECT_TRUE(project->child(0)->text(0).startsWith("doc/readme.txt Modified"));
+    EXPECT_EQ(project->child(1)->text(0), "src/lexer.c New file");
+    EXPECT_TRUE(project->child(2)->text(0).startsWith("src/main.c Checked in Version 1.3"));
+    EXPECT_TRUE(project->child(3)->text(0).startsWith("src/parser.c Checked in Version 1.2.1.1"));
 
     // A branch hangs below the revision it sprouts from.
     QTreeWidgetItem* parser = Open(project->child(3));
@@ -162,37 +162,45 @@ TEST(StatusImages, AreDistinctFromOneAnother)
 
 TEST_F(MainWindow, ChecksInANewFileAndChecksOutTheDefaultBranch)
 {
-    Select(File("src\\lexer.c"));
+    Select(File("src/lexer.c"));
     ASSERT_TRUE(Enabled(Command::Checkin));
     QString output;
     Run(Command::Checkin, {Accept("Check in"), Results(&output)});
     EXPECT_TRUE(output.contains("ci ")) << output.toStdString();
-    QTreeWidgetItem* lexer = File("src\\lexer.c");
+    QTreeWidgetItem* lexer = File("src/lexer.c");
     ASSERT_NE(lexer, nullptr);
-    EXPECT_TRUE(lexer->text(0).startsWith("src\\lexer.c Checked in Version 1.1")) << lexer->text(0).toStdString();
+    EXPECT_TRUE(lexer->text(0).startsWith("src/lexer.c Checked in Version 1.1")) << lexer->text(0).toStdString();
     ASSERT_EQ(Open(lexer)->childCount(), 1);
     EXPECT_TRUE(lexer->child(0)->text(0).startsWith("1.1 "));
     EXPECT_TRUE(frame_->document().IsModified());
     frame_->UpdateCommandUI();
     EXPECT_EQ(frame_->StatusText(), "checkin complete");
 
-    Select(File("src\\parser.c"));
+    Select(File("src/parser.c"));
     Run(Command::Checkout, {Accept("Check out"), Results(&output)});
     EXPECT_TRUE(output.contains("co ")) << output.toStdString();
-    QTreeWidgetItem* tip = Node("1.2.1.1 ", File("src\\parser.c"));
+    QTreeWidgetItem* tip = Node("1.2.1.1 ", File("src/parser.c"));
     ASSERT_NE(tip, nullptr);
     EXPECT_TRUE(tip->text(0).contains(QString::fromStdString("(" + test::LoginName() + ")"))) << tip->text(0).toStdString();
 }
 
 TEST_F(MainWindow, CompareAndReportShowTheirOutputInTheResultsWindow)
 {
-    Select(File("doc\\readme.txt"));
+    Select(File("doc/readme.txt"));
     QString output;
-    Run(Command::Compare, {Accept("Compare Revisions"), Results(&output)});
+    // A context diff changes the output form, so it shows as plain results.
+    Run(Command::Compare, {Accept("Compare Revisions",
+                                  [](QDialog* dialog) {
+                                      for (auto* box : dialog->findChildren<QCheckBox*>())
+                                          if (box->text() == "&Context diff")
+                                              box->setChecked(true);
+                                  }),
+                           Results(&output)});
     EXPECT_TRUE(output.contains("rcsdiff")) << output.toStdString();
+    EXPECT_TRUE(output.contains(" -c ")) << output.toStdString();
     EXPECT_FALSE(frame_->document().IsModified()) << "comparing changes nothing";
 
-    Select(File("src\\main.c"));
+    Select(File("src/main.c"));
     Run(Command::Report, {Accept("Report"), Results(&output)});
     EXPECT_TRUE(output.contains("rlog")) << output.toStdString();
     EXPECT_TRUE(output.contains("Report errors with line numbers")) << output.toStdString();
@@ -212,7 +220,7 @@ TEST_F(MainWindow, CompareAndReportShowTheirOutputInTheResultsWindow)
 
 TEST_F(MainWindow, CommandsWaitWhileACommandRunsEvenAfterItsWindowIsClosed)
 {
-    Select(File("src\\main.c"));
+    Select(File("src/main.c"));
     ASSERT_TRUE(Enabled(Command::Checkin));
     std::promise<void> release;
     std::shared_future<void> released = release.get_future().share();
@@ -253,7 +261,7 @@ TEST_F(MainWindow, AProjectOpenedWhileACommandRunsWaitsForIt)
 {
     std::ofstream(directory_.filePath("src/extra.c").toStdString()) << "int extra;\n";
     ASSERT_NE(OpenDocumentFile(*frame_, directory_.filePath("src/extra.c")), nullptr);
-    ASSERT_NE(File("src\\extra.c"), nullptr);
+    ASSERT_NE(File("src/extra.c"), nullptr);
 
     std::promise<void> release;
     std::shared_future<void> released = release.get_future().share();
@@ -280,8 +288,8 @@ TEST_F(MainWindow, AProjectOpenedWhileACommandRunsWaitsForIt)
     // On a slow machine the worker may take more than one wait to end.
     for (const QString& extra : driver.unexpected)
         EXPECT_TRUE(extra.startsWith("Kestro: Waiting for hold thread")) << extra.toStdString();
-    EXPECT_EQ(File("src\\extra.c"), nullptr) << "the project was read again";
-    EXPECT_NE(File("src\\main.c"), nullptr);
+    EXPECT_EQ(File("src/extra.c"), nullptr) << "the project was read again";
+    EXPECT_NE(File("src/main.c"), nullptr);
 }
 
 TEST_F(MainWindow, AProjectChangedByAnotherProgramIsNeverOverwrittenSilently)
@@ -457,20 +465,20 @@ TEST_F(MainWindow, AFailedOpenKeepsTheOpenProject)
         EXPECT_EQ(frame_->windowTitle().toStdString(), doc.GetTitle() + " - Kestro");
         ASSERT_NE(doc.root, nullptr);
         EXPECT_EQ(doc.root->children.size(), files);
-        EXPECT_NE(File("src\\main.c"), nullptr) << "the tree still shows the project";
+        EXPECT_NE(File("src/main.c"), nullptr) << "the tree still shows the project";
     }
 }
 
 TEST_F(MainWindow, ChangingTheTimeFormatRedrawsTheTree)
 {
-    Select(File("src\\main.c"));
+    Select(File("src/main.c"));
     Run(Command::Options, {Accept("Kestro Options", [](QDialog* sheet) {
             for (QLineEdit* field : sheet->findChildren<QLineEdit*>()) {
                 if (field->text() == "%d %b %y %H:%M:%S")
                     field->setText("%Y-%m-%d");
             }
         })});
-    QTreeWidgetItem* main = Open(File("src\\main.c"));
+    QTreeWidgetItem* main = Open(File("src/main.c"));
     ASSERT_NE(main, nullptr);
     ASSERT_EQ(main->childCount(), 3);
     EXPECT_TRUE(main->child(0)->text(0).startsWith(QString::fromStdString("1.3 (" + test::LoginName() + ") 2026-02-02 ")))
@@ -480,17 +488,17 @@ TEST_F(MainWindow, ChangingTheTimeFormatRedrawsTheTree)
 
 TEST_F(MainWindow, DeleteAsksFirstAndRefusesRevisionsInARelease)
 {
-    Select(File("src\\lexer.c"));
+    Select(File("src/lexer.c"));
     ASSERT_TRUE(Enabled(Command::Delete));
     Run(Command::Delete, {Accept("Confirm deletion")});
-    EXPECT_EQ(File("src\\lexer.c"), nullptr);
+    EXPECT_EQ(File("src/lexer.c"), nullptr);
     EXPECT_TRUE(std::filesystem::exists(directory_.filePath("src/lexer.c").toStdString()))
         << "the working file stays unless asked for";
     EXPECT_TRUE(frame_->document().IsModified());
 
-    Select(Node("1.2 ", File("src\\main.c")));
+    Select(Node("1.2 ", File("src/main.c")));
     Run(Command::Delete, {Message("is in use in one or more releases")});
-    EXPECT_NE(Node("1.2 ", File("src\\main.c")), nullptr);
+    EXPECT_NE(Node("1.2 ", File("src/main.c")), nullptr);
 
     Select("Demo");
     EXPECT_FALSE(Enabled(Command::Delete)) << "the project itself cannot be deleted";
@@ -500,7 +508,7 @@ TEST_F(MainWindow, FilesHandedToTheProgramAreRoutedByExtension)
 {
     std::ofstream(directory_.filePath("src/extra.c").toStdString()) << "int extra;\n";
     EXPECT_EQ(OpenDocumentFile(*frame_, directory_.filePath("src/extra.c")), &frame_->document());
-    EXPECT_NE(File("src\\extra.c"), nullptr);
+    EXPECT_NE(File("src/extra.c"), nullptr);
 
     // Several files are read on the worker, with a results window.
     std::ofstream(directory_.filePath("src/one.c").toStdString()) << "int one;\n";
@@ -512,7 +520,7 @@ TEST_F(MainWindow, FilesHandedToTheProgramAreRoutedByExtension)
         EXPECT_TRUE(driver.allTaken());
         EXPECT_TRUE(output.endsWith("add complete\n")) << output.toStdString();
     }
-    EXPECT_TRUE(WaitFor([&] { return File("src\\one.c") && File("src\\two.c"); }));
+    EXPECT_TRUE(WaitFor([&] { return File("src/one.c") && File("src/two.c"); }));
 
     EXPECT_EQ(OpenDocumentFile(*frame_, directory_.filePath("missing.c")), nullptr);
     EXPECT_EQ(OpenDocumentFile(*frame_, directory_.filePath("src")), nullptr);
@@ -540,7 +548,7 @@ TEST_F(MainWindow, FilesHandedToTheProgramAreRoutedByExtension)
     QDropEvent drop(QPointF(10, 10), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
     QApplication::sendEvent(frame_.get(), &drop);
     EXPECT_TRUE(WaitFor([&] { return driver.allTaken(); }));
-    EXPECT_TRUE(WaitFor([&] { return File("src\\extra.c") == nullptr; }));
+    EXPECT_TRUE(WaitFor([&] { return File("src/extra.c") == nullptr; }));
     EXPECT_FALSE(frame_->document().IsModified());
 }
 
@@ -550,7 +558,7 @@ TEST_F(MainWindow, FreezeNeedsEveryFileCheckedInAndAddsTheRelease)
     EXPECT_EQ(frame_->view().topLevelItem(0)->childCount(), 2);
 
     QString output;
-    Select(File("doc\\readme.txt"));
+    Select(File("doc/readme.txt"));
     // Its working file was changed after its check-out, so only Force replaces it.
     Run(Command::Checkout, {Accept("Check out",
                                    [](QDialog* dialog) {
@@ -560,8 +568,8 @@ TEST_F(MainWindow, FreezeNeedsEveryFileCheckedInAndAddsTheRelease)
                                        }
                                    }),
                             Results(&output)});
-    EXPECT_TRUE(File("doc\\readme.txt")->text(0).startsWith("doc\\readme.txt Checked in"));
-    Select(File("src\\lexer.c"));
+    EXPECT_TRUE(File("doc/readme.txt")->text(0).startsWith("doc/readme.txt Checked in"));
+    Select(File("src/lexer.c"));
     Run(Command::Delete, {Accept("Confirm deletion")});
     Run(Command::Freeze, {[](QWidget* window) {
             qobject_cast<QDialog*>(window)->reject();

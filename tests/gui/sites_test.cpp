@@ -133,10 +133,10 @@ protected:
     void MakeFreezable()
     {
         QString output;
-        SelectFile("doc\\readme.txt");
+        SelectFile("doc/readme.txt");
         Run(Command::Checkout,
             {Accept("Check out", [](QDialog* dialog) { CheckBox(dialog, "&Force")->setChecked(true); }), Results(&output)});
-        SelectFile("src\\lexer.c");
+        SelectFile("src/lexer.c");
         Run(Command::Delete, {Accept("Confirm deletion")});
     }
 
@@ -253,9 +253,9 @@ TEST_F(Sites, AReleaseSentFromOneProjectIsReceivedByAnother)
 
     // Here the new file joins the project and a release holding it is sent.
     QString output;
-    SelectFile("src\\lexer.c");
+    SelectFile("src/lexer.c");
     Run(Command::Checkin, {Accept("Check in"), Results(&output)});
-    SelectFile("doc\\readme.txt");
+    SelectFile("doc/readme.txt");
     Run(Command::Checkout,
         {Accept("Check out", [](QDialog* dialog) { CheckBox(dialog, "&Force")->setChecked(true); }), Results(&output)});
     Run(Command::Freeze, {Accept("Freeze a release",
@@ -386,13 +386,13 @@ TEST_F(Sites, ForceStartsClearedEachTimeAndAReceiveLeavesTheUsersSettingsAlone)
     EXPECT_TRUE(options.checkin.lock);
     EXPECT_EQ(options.checkin.logMessage, "my message");
 
-    SelectFile("src\\main.c");
+    SelectFile("src/main.c");
     bool seen = false;
     Run(Command::Checkin, {[&](QWidget* window) {
             auto* dialog = qobject_cast<QDialog*>(window);
             EXPECT_FALSE(CheckBox(dialog, "&Force")->isChecked());
             EXPECT_TRUE(CheckBox(dialog, "&Lock")->isChecked());
-            EXPECT_EQ(dialog->findChild<QLabel*>(QStringLiteral("target"))->text(), "Check in: src\\main.c");
+            EXPECT_EQ(dialog->findChild<QLabel*>(QStringLiteral("target"))->text(), "Check in: src/main.c");
             EXPECT_EQ(QApplication::focusWidget(), dialog->findChild<QPlainTextEdit*>());
             seen = true;
             dialog->reject();

@@ -4,6 +4,8 @@
 #include "model/root_item.h"
 #include "model/string_helpers.h"
 #include "model/version_item.h"
+#include "model/unified_diff.h"
+#include "ops/compare_capture.h"
 #include "support/rcs_history.h"
 #include "support/test_project.h"
 
@@ -128,6 +130,46 @@ TEST(CompareMergeReport, CompareOptionsComeInTheirOrder)
     settings.noKeywords = settings.contextDiff = settings.ignoreBlankSpace = settings.showCFunction = true;
     file->Compare();
     EXPECT_EQ(t.FirstLine(t.TakeResults()), "rcsdiff -r1.1 -kk -c -B -b -i -w -p" + t.Paths(*file));
+}
+
+TEST(CompareMergeReport, CaptureCollectsUnifiedOutputOfEveryFile)
+{
+    CompareMergeReportTest t;
+    CheckIn("a.c", "one\ntwo\n", "first", {"-l"});
+    CheckIn("b.c", "same\n", "first", {"-l"});
+    RCSFileItem* a = t.Add("a.c");
+    RCSFileItem* b = t.Add("b.c");
+    ASSERT_TRUE(a && b);
+    test::WriteText("a.c", "one\n2\n");
+    t.TakeResults();
+
+    std::string captured;
+    {
+        CompareCapture capture(true);
+        EXPECT_EQ(t.doc->root->Compare(), 1);
+        captured = capture.text;
+    }
+    EXPECT_EQ(t.FirstLine(t.TakeResults()), "rcsdiff -u" + t.Paths(*a));
+    const std::vector<FileDiff> files = ParseUnifiedDiff(captured);
+    ASSERT_EQ(files.size(), 2u) << captured;
+    ASSERT_EQ(files[0].hunks.size(), 1u) << captured;
+    EXPECT_EQ(files[0].hunks[0].lines.back().text, "2");
+    EXPECT_EQ(files[0].hunks[0].lines.back().kind, DiffLineKind::Added);
+    EXPECT_FALSE(files[1].differs());
+
+    // A context diff keeps its own form; without a capture nothing is
+    // collected and the output form stays the plain one.
+    t.compare().contextDiff = true;
+    {
+        CompareCapture capture(true);
+        a->Compare();
+        EXPECT_EQ(t.FirstLine(t.TakeResults()), "rcsdiff -c" + t.Paths(*a));
+        EXPECT_NE(capture.text.find("*** "), std::string::npos) << capture.text;
+    }
+    t.compare().contextDiff = false;
+    a->Compare();
+    EXPECT_EQ(t.FirstLine(t.TakeResults()), "rcsdiff" + t.Paths(*a));
+    EXPECT_EQ(CompareCapture::Current(), nullptr);
 }
 
 TEST(CompareMergeReport, MergeBranchIntoWorkingFile)

@@ -5,6 +5,7 @@
 #include "gui/dialogs/revision_combo.h"
 #include "model/file_item.h"
 #include "model/parameter_blocks.h"
+#include "model/paths.h"
 #include "model/version_item.h"
 
 #include <QCheckBox>
@@ -27,7 +28,7 @@ QString CheckinTarget(RCSItem* item)
     if (!file)
         return QString();
     if (dynamic_cast<RCSFileItem*>(file))
-        return QString::fromStdString(file->name);
+        return QString::fromStdString(NativePath(file->name));
     std::size_t files = 0;
     for (const auto& child : file->children)
         files += dynamic_cast<RCSFileItem*>(child.get()) != nullptr;
