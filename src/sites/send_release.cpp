@@ -4,6 +4,7 @@
 #include "app/command_results.h"
 #include "app/command_runner.h"
 #include "app/document.h"
+#include "app/rcs_programs.h"
 #include "model/file_item.h"
 #include "model/options.h"
 #include "model/paths.h"
@@ -171,7 +172,7 @@ int WriteRevisionEntry(CommandFile& commandFile, const std::string& sendDirector
     AppendArgument(rlog, "-N");
     AppendArgument(rlog, "-r" + LogRange(base, revision.name));
     AppendArgument(rlog, file.GetRcsPath());
-    results.AppendResults(rlog + " >>" + commandFile.path() + "\r\n");
+    results.AppendResults(DirectCommandLine(rlog) + " >>" + commandFile.path() + "\r\n");
     if (const int logged = RunCommand(output, rlog, std::string(), false))
         return logged;
     return commandFile.Write(LogBlock(output)) ? 0 : 1;

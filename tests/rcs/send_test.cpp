@@ -2,6 +2,7 @@
 // file, the revision files beside it, the send command, and kestro-cli's
 // sites and send commands.
 
+#include "app/rcs_programs.h"
 #include "app/command_results.h"
 #include "model/file_item.h"
 #include "model/options.h"
@@ -161,7 +162,7 @@ TEST(Send, ChangedFilesAgainstTheOriginalWithLogBlocksAndDeletions)
     EXPECT_FALSE(fs::exists(t.SendDirectory() + "b.c"));
     EXPECT_EQ(t.paris->lastRelease, "Beta-2");
     EXPECT_TRUE(t.doc->IsModified());
-    EXPECT_NE(t.Results().find("rlog -N -r1.3 src/RCS/a.c,v >>" + t.SendDirectory() + "London.RCC\r\n"),
+    EXPECT_NE(t.Results().find(DirectProgram("rlog") + " -N -r1.3 src/RCS/a.c,v >>" + t.SendDirectory() + "London.RCC\r\n"),
               std::string::npos)
         << t.Results();
 }
