@@ -1,5 +1,9 @@
 #include "app/batch_output.h"
 
+#include <algorithm>
+#include <string_view>
+#include <unordered_map>
+
 namespace kestro {
 
 std::string CoStartLine(const std::string& rcsPath, const std::string& workingPath)
@@ -12,66 +16,67 @@ std::string RcsStartLine(const std::string& rcsPath)
     return "RCS file: " + rcsPath + "\n";
 }
 
-namespace {
-
-bool AtLineStart(const std::string& text, std::size_t position)
-{
-    return position == 0 || text[position - 1] == '\n';
-}
-
-// The first line at or after from that starts a line, or npos.
-std::size_t FindLine(const std::string& text, const std::string& line, std::size_t from)
-{
-    for (std::size_t found = text.find(line, from); found != std::string::npos; found = text.find(line, found + 1)) {
-        if (AtLineStart(text, found))
-            return found;
-    }
-    return std::string::npos;
-}
-
-} // namespace
-
 std::vector<BatchPart> SplitBatchOutput(const std::string& output, const std::vector<std::string>& startLines)
 {
     static const std::string done = "done\n";
     std::vector<BatchPart> parts(startLines.size());
-    // A file name that another file's text could copy makes every split
-    // uncertain: file names appear in error messages and first lines alike.
-    for (const std::string& line : startLines) {
-        const std::size_t first = FindLine(output, line, 0);
-        if (first != std::string::npos && FindLine(output, line, first + 1) != std::string::npos)
-            return parts;
+    std::unordered_map<std::string_view, std::size_t> fileOfLine;
+    for (std::size_t i = 0; i < startLines.size(); ++i)
+        fileOfLine.emplace(startLines[i], i);
+
+    // One pass over the lines: where each file's first line is, where any
+    // file's first line is, and where the "done" lines are.
+    constexpr std::size_t None = std::string::npos;
+    std::vector<std::size_t> startOf(startLines.size(), None);
+    std::vector<std::size_t> anyStart;
+    std::vector<std::size_t> dones;
+    for (std::size_t line = 0; line < output.size();) {
+        const std::size_t newline = output.find('\n', line);
+        const std::size_t end = newline == None ? output.size() : newline + 1;
+        const std::string_view text(output.data() + line, end - line);
+        if (text == done) {
+            dones.push_back(line);
+        } else if (const auto it = fileOfLine.find(text); it != fileOfLine.end()) {
+            // A file name that another file's text could copy makes every
+            // split uncertain.
+            if (startOf[it->second] != None)
+                return parts;
+            startOf[it->second] = line;
+            anyStart.push_back(line);
+        }
+        line = end;
     }
+    // The first position in the sorted list at or after from, or None.
+    const auto firstFrom = [](const std::vector<std::size_t>& positions, std::size_t from) {
+        const auto it = std::lower_bound(positions.begin(), positions.end(), from);
+        return it == positions.end() ? None : *it;
+    };
+
     std::size_t position = 0;
     for (std::size_t i = 0; i < startLines.size(); ++i) {
         BatchPart& part = parts[i];
-        if (output.compare(position, startLines[i].size(), startLines[i]) == 0) {
-            const std::size_t end = FindLine(output, done, position + startLines[i].size());
-            if (end == std::string::npos)
+        if (startOf[i] == position) {
+            // The file's part ends at its "done", before any other file's
+            // first line.
+            const std::size_t end = firstFrom(dones, position);
+            const std::size_t nextStart = firstFrom(anyStart, position + 1);
+            if (end == None || (nextStart != None && nextStart < end))
                 return parts;
-            // Another file's first line before "done" would mean this file
-            // ended without it.
-            for (std::size_t j = i + 1; j < startLines.size(); ++j) {
-                const std::size_t other = FindLine(output, startLines[j], position);
-                if (other != std::string::npos && other < end)
-                    return parts;
-            }
             part.outcome = BatchPart::Succeeded;
             part.text = output.substr(position, end + done.size() - position);
             position = end + done.size();
             continue;
         }
         // A failed file: its error lines run up to the next file's first
-        // line, which must therefore be there.
-        std::size_t next = output.size();
-        if (i + 1 < startLines.size()) {
-            next = FindLine(output, startLines[i + 1], position);
-            if (next == std::string::npos)
-                return parts;
-        }
+        // line, which must therefore be the very next first line there is.
+        const std::size_t nextStart = firstFrom(anyStart, position);
+        const bool last = i + 1 == startLines.size();
+        const std::size_t next = last ? None : startOf[i + 1];
+        if (next != nextStart || (!last && next == None))
+            return parts;
         part.outcome = BatchPart::Failed;
-        part.text = output.substr(position, next - position);
-        position = next;
+        part.text = output.substr(position, (next == None ? output.size() : next) - position);
+        position = next == None ? output.size() : next;
     }
     return parts;
 }

@@ -4,6 +4,9 @@
 #include "model/file_item.h"
 #include "model/string_helpers.h"
 
+#include <string_view>
+#include <unordered_map>
+
 namespace kestro {
 
 namespace {
@@ -61,19 +64,52 @@ bool SplitRlogOutput(const std::string& output, const std::vector<std::string>& 
     // Each file's part starts with the line "RCS file: " and its path; a part
     // is taken only when the next file's start follows the row of "=" that
     // ends the previous part, so log text cannot be mistaken for a start.
-    static const std::string endOfFile(77, '=');
+    // One pass finds every such line; a path whose start shows twice (a log
+    // message that copies it) makes the split uncertain.
+    static const std::string endOfFile = std::string(77, '=') + "\n\n";
+    static const std::string prefix = "RCS file: ";
     parts.clear();
+    struct Seen {
+        std::size_t line = std::string::npos;  // the first start after an end
+        int afterEnd = 0;                       // starts after a row of "="
+        int anywhere = 0;                       // starts at any line
+    };
+    std::unordered_map<std::string_view, Seen> seen;
+    for (std::size_t line = 0; line < output.size();) {
+        const std::size_t newline = output.find('\n', line);
+        if (newline == std::string::npos)
+            break;
+        if (output.compare(line, prefix.size(), prefix) == 0) {
+            Seen& path = seen[std::string_view(output).substr(line + prefix.size(), newline - line - prefix.size())];
+            ++path.anywhere;
+            const bool afterEnd = line >= endOfFile.size()
+                                  && output.compare(line - endOfFile.size(), endOfFile.size(), endOfFile) == 0;
+            if (afterEnd && path.afterEnd++ == 0)
+                path.line = line;
+        }
+        line = newline + 1;
+    }
     std::vector<std::size_t> starts;
-    std::size_t from = 0;
     for (std::size_t i = 0; i < rcsPaths.size(); ++i) {
-        const std::string marker = (i == 0 ? "RCS file: " : endOfFile + "\n\nRCS file: ") + rcsPaths[i] + "\n";
-        const std::size_t found = output.find(marker, from);
-        // A log message that copies a file's start makes the split uncertain.
-        if (found == std::string::npos || (i == 0 && found > 1) || output.find(marker, found + 1) != std::string::npos)
+        const auto it = seen.find(rcsPaths[i]);
+        if (it == seen.end())
             return false;
-        const std::size_t start = i == 0 ? found : found + endOfFile.size() + 1;
+        const Seen& path = it->second;
+        std::size_t start;
+        if (i == 0) {
+            // The first file opens the output, perhaps after a blank line.
+            start = output.starts_with(prefix) ? 0 : 1;
+            if (path.anywhere != 1 || output.compare(start, prefix.size(), prefix) != 0
+                || output.compare(start + prefix.size(), rcsPaths[0].size() + 1, rcsPaths[0] + "\n") != 0)
+                return false;
+        } else {
+            if (path.afterEnd != 1)
+                return false;
+            start = path.line - 1;  // the blank line after the row of "="
+        }
+        if (!starts.empty() && start <= starts.back())
+            return false;
         starts.push_back(start);
-        from = start + 1;
     }
     for (std::size_t i = 0; i < starts.size(); ++i) {
         const std::size_t end = i + 1 < starts.size() ? starts[i + 1] : output.size();

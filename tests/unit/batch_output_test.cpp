@@ -1,4 +1,5 @@
 #include "app/batch_output.h"
+#include "model/rlog_batch.h"
 
 #include <gtest/gtest.h>
 
@@ -72,10 +73,56 @@ TEST(BatchOutput, SplitsRcsOutputPerFile)
         {"a busy file in the middle", a + busy + c, {S, F, S}, {a, busy, c}},
         {"a symbol error after the first line", a + "RCS file: RCS/b.c,v\nrcs: RCS/b.c,v: invalid symbol\n" + c,
          {S, U, U}, {}},
-        {"a warning before a start", a + b + "rcs: warning: something\n" + c, {S, S, F}, {}},
+        {"a warning before the last start", a + b + "rcs: warning: something\n" + c, {S, S, U}, {}},
+        {"a failing last file", a + b + busy, {S, S, F}, {a, b, busy}},
     };
     for (const Case& each : cases)
         Check(each, lines);
+}
+
+// Shaped as `rlog -h` of GNU RCS 5.10.1 prints it over several files.
+std::string RlogPart(const std::string& path, const std::string& log = std::string())
+{
+    return "\nRCS file: " + path + "\nWorking file: x\nhead: 1.1\ntotal revisions: 1\n" + log + std::string(77, '=')
+           + "\n";
+}
+
+TEST(BatchOutput, SplitsRlogOutputPerFile)
+{
+    const std::vector<std::string> paths = {"RCS/a.c,v", "RCS/b.c,v", "src/RCS/c d.c,v"};
+    const std::string a = RlogPart(paths[0]);
+    const std::string b = RlogPart(paths[1]);
+    const std::string c = RlogPart(paths[2]);
+    const std::string copied = RlogPart(paths[1], std::string(77, '=') + "\n\nRCS file: RCS/c.c,v\n");
+    struct RlogCase {
+        const char* name;
+        std::string output;
+        bool split;
+    };
+    const RlogCase cases[] = {
+        {"all read", a + b + c, true},
+        {"a missing file in the middle (its error went elsewhere)", a + c, false},
+        {"a missing last file", a + b, false},
+        {"files out of order", a + c + b, false},
+        {"a log that copies another file's start", a + copied + c + RlogPart("RCS/c.c,v"), true},
+        {"a log that copies a start of this batch", a + RlogPart(paths[1], std::string(77, '=') + "\n\nRCS file: src/RCS/c d.c,v\n") + c,
+         false},
+        {"text before the first file", "rlog: warning\n" + a + b + c, false},
+    };
+    for (const RlogCase& each : cases) {
+        std::vector<std::string> parts;
+        ASSERT_EQ(SplitRlogOutput(each.output, paths, parts), each.split) << each.name;
+        if (!each.split)
+            continue;
+        ASSERT_EQ(parts.size(), 3u) << each.name;
+        EXPECT_EQ(parts[0], a) << each.name;
+        EXPECT_TRUE(parts[1].starts_with("\n" + b.substr(0, 20))) << each.name;
+        EXPECT_TRUE(parts[2].starts_with("\n\nRCS file: src/RCS/c d.c,v\n")) << each.name;
+    }
+    std::vector<std::string> parts;
+    ASSERT_TRUE(SplitRlogOutput(a + b + c, paths, parts));
+    EXPECT_EQ(parts[1], "\n" + b);
+    EXPECT_EQ(parts[2], "\n" + c);
 }
 
 } // namespace
