@@ -22,13 +22,17 @@ std::string RlogCommand(const std::vector<std::string>& options)
     return command;
 }
 
+using Apply = std::function<void(RCSFileItem*, int, const std::string&)>;
+using Started = std::function<void(const std::string&)>;
+
 void RunOneByOne(const std::vector<RCSFileItem*>& files, const std::vector<std::string>& paths,
-                 const std::vector<std::string>& options,
-                 const std::function<void(RCSFileItem*, int, const std::string&)>& apply)
+                 const std::vector<std::string>& options, const Apply& apply, const Started& started)
 {
     for (std::size_t i = 0; i < files.size(); ++i) {
         std::string command = RlogCommand(options);
         AppendArgument(command, paths[i]);
+        if (started)
+            started(command);
         std::string output;
         const int result = RunCommand(output, command, std::string(), false);
         apply(files[i], result, output);
@@ -36,20 +40,21 @@ void RunOneByOne(const std::vector<RCSFileItem*>& files, const std::vector<std::
 }
 
 void RunBatch(const std::vector<RCSFileItem*>& files, const std::vector<std::string>& paths,
-              const std::vector<std::string>& options,
-              const std::function<void(RCSFileItem*, int, const std::string&)>& apply)
+              const std::vector<std::string>& options, const Apply& apply, const Started& started)
 {
     if (files.size() == 1) {
-        RunOneByOne(files, paths, options, apply);
+        RunOneByOne(files, paths, options, apply, started);
         return;
     }
     std::string command = RlogCommand(options);
     for (const std::string& path : paths)
         AppendArgument(command, path);
+    if (started)
+        started(command);
     std::string output;
     std::vector<std::string> parts;
     if (RunCommand(output, command, std::string(), false) != 0 || !SplitRlogOutput(output, paths, parts)) {
-        RunOneByOne(files, paths, options, apply);
+        RunOneByOne(files, paths, options, apply, started);
         return;
     }
     for (std::size_t i = 0; i < files.size(); ++i)
@@ -119,7 +124,7 @@ bool SplitRlogOutput(const std::string& output, const std::vector<std::string>& 
 }
 
 void RunRlogForFiles(const std::vector<RCSFileItem*>& files, const std::vector<std::string>& options,
-                     const std::function<void(RCSFileItem*, int, const std::string&)>& apply)
+                     const Apply& apply, const Started& started)
 {
     std::vector<RCSFileItem*> batch;
     std::vector<std::string> paths;
@@ -131,7 +136,7 @@ void RunRlogForFiles(const std::vector<RCSFileItem*>& files, const std::vector<s
         std::string quoted;
         AppendArgument(quoted, path);
         if (!batch.empty() && length + quoted.size() > MaxCommandLength) {
-            RunBatch(batch, paths, options, apply);
+            RunBatch(batch, paths, options, apply, started);
             batch.clear();
             paths.clear();
             length = RlogCommand(options).size();
@@ -141,7 +146,7 @@ void RunRlogForFiles(const std::vector<RCSFileItem*>& files, const std::vector<s
         paths.push_back(std::move(path));
     }
     if (!batch.empty())
-        RunBatch(batch, paths, options, apply);
+        RunBatch(batch, paths, options, apply, started);
 }
 
 } // namespace kestro
