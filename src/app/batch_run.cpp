@@ -2,6 +2,7 @@
 
 #include "app/batch_output.h"
 #include "app/command_runner.h"
+#include "model/command_progress.h"
 #include "model/string_helpers.h"
 
 namespace kestro {
@@ -22,6 +23,12 @@ std::string Arguments(const std::vector<std::string>& arguments)
 void RunAlone(const std::string& command, const BatchFile& file, std::size_t index,
               const std::function<void(std::size_t, int, const std::string&)>& done)
 {
+    // Once the user has stopped the command, a file that is left is not
+    // started again: it failed as the run it was in did.
+    if (CommandProgress::instance().StopRequested()) {
+        done(index, 1, std::string());
+        return;
+    }
     std::string output;
     const int result = RunCommand(output, command + Arguments(file.arguments), std::string(), true);
     done(index, result, output);
@@ -57,6 +64,11 @@ void RunBatched(const std::string& command, const std::vector<BatchFile>& files,
         for (std::size_t i = first; i < last; ++i)
             indices.push_back(i);
         while (!indices.empty()) {
+            if (CommandProgress::instance().StopRequested()) {
+                for (const std::size_t i : indices)
+                    done(i, 1, std::string());
+                break;
+            }
             if (indices.size() == 1) {
                 RunAlone(command, files[indices.front()], indices.front(), done);
                 break;

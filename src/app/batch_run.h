@@ -23,7 +23,8 @@ struct BatchFile {
 // is called once per file: 0 and the file's part for a file whose part shows
 // it succeeded. A file that failed is run again alone (echoed), so that the
 // program itself names it and gives its result; the files after the point
-// where the output can no longer be split share a run again.
+// where the output can no longer be split share a run again. After a stop
+// (CommandProgress) no file runs again: each gets 1.
 void RunBatched(const std::string& command, const std::vector<BatchFile>& files,
                 const std::function<void(std::size_t, int, const std::string&)>& done);
 
