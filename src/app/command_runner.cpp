@@ -1,6 +1,7 @@
 #include "app/command_runner.h"
 
 #include "app/command_results.h"
+#include "app/rcs_programs.h"
 #include "model/options.h"
 #include "model/string_helpers.h"
 
@@ -249,11 +250,17 @@ int RunCommand(std::string& output, const std::string& commandLine, const std::s
     std::vector<std::string> arguments = SplitCommandLine(commandLine);
     if (arguments.empty())
         return -1;
+    // "co ..." becomes "rcs co ..." where co only wraps rcs; the echo shows it.
+    std::string shownLine = commandLine;
+    if (DirectProgram(arguments.front()) != arguments.front()) {
+        arguments.insert(arguments.begin(), "rcs");
+        shownLine = "rcs " + commandLine;
+    }
 
     std::lock_guard run(runMutex);
     CommandResults& results = CommandResults::instance();
     if (echo) {
-        std::string line = commandLine;
+        std::string line = shownLine;
         if (!redirectFile.empty())
             line += (append ? " >>" : " >") + redirectFile;
         results.AppendResults(line + "\r\n");

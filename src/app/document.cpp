@@ -347,6 +347,10 @@ bool CKestroDoc::ReadProject(const std::string& bytes, std::string& failure)
         failure = error.what();
         return false;
     }
+    if (statusOnOpen && root) {
+        for (auto& child : root->children)
+            child->UpdateStatus();
+    }
     return true;
 }
 

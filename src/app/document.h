@@ -65,6 +65,11 @@ public:
 
     bool OnNewDocument();
     void DeleteContents();
+    // Whether reading a project looks at every file on the disk for its
+    // status. A caller that works on a few files of a big project clears it
+    // and brings those files' status up to date itself; until then a file
+    // shows the status it was saved with.
+    bool statusOnOpen = true;
     // Reads a project file. On failure the document keeps the project it had
     // and error names the file and what is wrong with it.
     bool OnOpenDocument(const std::string& path, std::string& error);

@@ -12,6 +12,7 @@
 #include "model/root_item.h"
 #include "model/version_item.h"
 #include "ops/commands.h"
+#include "ops/release_version_item.h"
 #include "sites/site_list.h"
 
 #include <cerrno>
@@ -49,6 +50,29 @@ bool ResolveItems(Session& session, const Arguments& args, std::vector<RCSItem*>
     return true;
 }
 
+// Brings the status of the files the items stand for up to date: the
+// project was opened without looking at any file, so that a command on one
+// file of a big project does not pay for all of them.
+void UpdateStatusOf(CKestroDoc& doc, const std::vector<RCSItem*>& items)
+{
+    std::vector<RCSFileItem*> files;
+    for (RCSItem* item : items) {
+        auto* file = dynamic_cast<RCSFileItem*>(item);
+        if (const auto* revision = dynamic_cast<RCSVersionItem*>(item))
+            file = revision->file;
+        else if (const auto* entry = dynamic_cast<RCSReleaseVersionItem*>(item))
+            file = entry->revisionRef ? entry->revisionRef->file : nullptr;
+        if (!file) {  // the project, the releases or a release: every file
+            for (auto& child : doc.root->children)
+                child->UpdateStatus();
+            return;
+        }
+        files.push_back(file);
+    }
+    for (RCSFileItem* file : files)
+        file->UpdateStatus();
+}
+
 // Runs one command on every item: prepare, apply the options, run.
 // A command without settings passes no prepare step.
 // A check may refuse the items (returning the exit status) or replace them
@@ -60,11 +84,13 @@ int RunOnItems(const Arguments& args, bool marksModified, bool (RCSItem::*prepar
                bool (RCSItem::*can)() const = nullptr, const ItemCheck& check = {})
 {
     Session session;
+    session.doc.statusOnOpen = false;
     if (!session.Open(args.project, marksModified))
         return 1;
     std::vector<RCSItem*> items;
     if (!ResolveItems(session, args, items))
         return 1;
+    UpdateStatusOf(session.doc, items);
     if (check) {
         if (const int refused = check(items))
             return refused;

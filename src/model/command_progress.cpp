@@ -51,6 +51,16 @@ CommandProgress::State CommandProgress::Get() const
 
 int CommandProgress::ForEachChild(RCSItem& item, const char* verb, const std::function<int(RCSItem&)>& run)
 {
+    std::vector<Group> groups;
+    groups.reserve(item.children.size());
+    for (auto& child : item.children)
+        groups.push_back({child.get()});
+    return ForEachGroup(item, verb, groups, [&](const Group& group) { return std::vector<int>{run(*group.front())}; });
+}
+
+int CommandProgress::ForEachGroup(RCSItem& item, const char* verb, const std::vector<Group>& groups,
+                                  const std::function<std::vector<int>(const Group&)>& run)
+{
     bool outermost;
     {
         std::lock_guard lock(mutex_);
@@ -65,23 +75,26 @@ int CommandProgress::ForEachChild(RCSItem& item, const char* verb, const std::fu
     int done = 0;
     int failed = 0;
     std::vector<std::string> failures;
-    for (auto& child : item.children) {
+    for (const Group& group : groups) {
         if (stop_) {
             result |= 1;
             break;
         }
         if (outermost) {
             std::lock_guard lock(mutex_);
-            state_.current = child->name;
+            state_.current = group.front()->name;
         }
-        const int childResult = run(*child);
-        result |= childResult;
-        if (outermost)
-            CommandResults::instance().CountOutcome(childResult);
-        ++done;
-        if (childResult != 0) {
-            ++failed;
-            failures.push_back(child->name);
+        const std::vector<int> results = run(group);
+        for (std::size_t i = 0; i < group.size(); ++i) {
+            const int memberResult = i < results.size() ? results[i] : 1;
+            result |= memberResult;
+            if (outermost)
+                CommandResults::instance().CountOutcome(memberResult);
+            ++done;
+            if (memberResult != 0) {
+                ++failed;
+                failures.push_back(group[i]->name);
+            }
         }
         if (outermost) {
             std::lock_guard lock(mutex_);

@@ -161,8 +161,6 @@ void RCSFileItem::SerializeData(Archive& ar)
     }
     ar.transferTime(recordedTime);
     ar.transfer(workingRevision);
-    if (ar.isLoading())
-        UpdateStatus();
 }
 
 bool RCSFileItem::AcceptsChild(const RCSItem& child) const

@@ -47,6 +47,12 @@ public:
     bool PrepareCheckout() override;
     int Checkin(Site* site) override;
     int Checkout() override;
+    // Checking out to the working file in two steps, so that many files can
+    // share one co run: co's options, or false with the reason the file must
+    // not be checked out; then, once co has checked it out, recording what
+    // it did from the file's part of co's output (no synchronisation).
+    bool PlanCheckout(std::vector<std::string>& options, std::string& refusal);
+    void CheckedOut(const std::string& output);
     int Compare() override;
     int Merge() override;
     int Report() override;

@@ -50,6 +50,8 @@ void RCSItem::SetName(const std::string& text)
 {
     if (text != name) {
         name = text;
+        if (parent)
+            parent->ChildrenChanged();
         RefreshDisplay(false);
     }
 }
@@ -59,7 +61,7 @@ void RCSItem::AddChild(std::unique_ptr<RCSItem> item)
     RCSItem* added = item.get();
     added->parent = this;
     children.push_back(std::move(item));
-    ChildrenChanged();
+    ChildAdded(added);
     if (CurrentItemView()) {
         InsertIntoTree(added);
         RefreshDisplay(false);

@@ -128,6 +128,8 @@ protected:
     virtual bool AcceptsChild(const RCSItem& child) const;
     // Told whenever the children change, for items that index them.
     virtual void ChildrenChanged() {}
+    // Told when one child was appended; by default as any other change.
+    virtual void ChildAdded(RCSItem* /*child*/) { ChildrenChanged(); }
 };
 
 // Creates the item's node (and those of its descendants) in the view.

@@ -18,8 +18,10 @@ class RCSFileItem;
 // be started). Options are added before the file names ("-h" for headers).
 // A batch whose run fails, or whose output cannot be split with certainty,
 // is run again one file at a time, so a damaged file never hides the others.
+// started(commandLine), when given, hears of each run before it starts.
 void RunRlogForFiles(const std::vector<RCSFileItem*>& files, const std::vector<std::string>& options,
-                     const std::function<void(RCSFileItem*, int, const std::string&)>& apply);
+                     const std::function<void(RCSFileItem*, int, const std::string&)>& apply,
+                     const std::function<void(const std::string&)>& started = {});
 
 // Splits the output of one rlog run over the given RCS paths into one part
 // per path. False when the parts cannot be told apart.

@@ -1,7 +1,8 @@
 #include "model/root_item.h"
 
 #include "model/file_item.h"
-#include "model/tree_traverser.h"
+#include "model/string_helpers.h"
+#include "ops/commands.h"
 
 namespace kestro {
 
@@ -18,6 +19,11 @@ int RCSRoot::ResetDefaultBranch()
     return result;
 }
 
+int RCSRoot::Checkout()
+{
+    return CheckoutChildren(*this);
+}
+
 void RCSRoot::SetOwningSite(Site* site)
 {
     for (auto& child : children)
@@ -26,8 +32,24 @@ void RCSRoot::SetOwningSite(Site* site)
 
 RCSFileItem* RCSRoot::FindFile(const std::string& fileName)
 {
-    NameSearch search(fileName, 0);
-    return dynamic_cast<RCSFileItem*>(search.Find(this));
+    if (!fileIndexValid_) {
+        fileIndex_.clear();
+        for (auto& child : children) {
+            if (auto* file = dynamic_cast<RCSFileItem*>(child.get()))
+                fileIndex_.emplace(FoldCase(file->name), file);
+        }
+        fileIndexValid_ = true;
+    }
+    const auto it = fileIndex_.find(FoldCase(fileName));
+    return it == fileIndex_.end() ? nullptr : it->second;
+}
+
+void RCSRoot::ChildAdded(RCSItem* child)
+{
+    if (!fileIndexValid_)
+        return;
+    if (auto* file = dynamic_cast<RCSFileItem*>(child))
+        fileIndex_.emplace(FoldCase(file->name), file);
 }
 
 bool RCSRoot::AcceptsChild(const RCSItem& child) const

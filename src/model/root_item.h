@@ -2,6 +2,9 @@
 
 #include "model/item.h"
 
+#include <string>
+#include <unordered_map>
+
 namespace kestro {
 
 class RCSFileItem;
@@ -16,6 +19,8 @@ public:
     bool CanDelete() const override { return false; }
     bool CanMerge() const override { return false; }
     int ResetDefaultBranch() override;
+    // Every file, sharing co runs among the files that share options.
+    int Checkout() override;
     // Reads every file's history, with as few rlog runs as the command line
     // allows; with top, also drops the releases whose symbols are gone.
     int Synchronise(bool top) override;
@@ -31,6 +36,16 @@ public:
 
 protected:
     bool AcceptsChild(const RCSItem& child) const override;
+    void ChildrenChanged() override { fileIndexValid_ = false; }
+    void ChildAdded(RCSItem* child) override;
+
+private:
+    // Files by their case-folded name, so that adding or receiving thousands
+    // of files does not walk the children once per file. The first of two
+    // names that fold alike wins, as a walk would find it. Rebuilt on demand
+    // after removals, renames and loading; kept up to date by additions.
+    std::unordered_map<std::string, RCSFileItem*> fileIndex_;
+    bool fileIndexValid_ = false;
 };
 
 } // namespace kestro

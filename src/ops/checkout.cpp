@@ -1,15 +1,23 @@
 // Checking a revision out with co, over the working file or into another
 // file.
 
+#include "app/batch_output.h"
+#include "app/batch_run.h"
 #include "app/command_results.h"
 #include "app/command_runner.h"
 #include "app/document.h"
+#include "model/command_progress.h"
 #include "model/file_item.h"
 #include "model/options.h"
+#include "model/rlog_batch.h"
 #include "model/rlog_scanner.h"
 #include "model/string_helpers.h"
+#include "model/version_item.h"
+#include "ops/commands.h"
+#include "ops/release_version_item.h"
 
 #include <filesystem>
+#include <map>
 
 namespace kestro {
 
@@ -67,7 +75,113 @@ bool EditedInTheSameSecond(RCSFileItem& file)
     return true;
 }
 
+// The file a child of the root or of a release checks out.
+RCSFileItem* FileOfChild(RCSItem& child)
+{
+    if (auto* file = dynamic_cast<RCSFileItem*>(&child))
+        return file;
+    if (auto* entry = dynamic_cast<RCSReleaseVersionItem*>(&child))
+        return entry->revisionRef ? entry->revisionRef->file : nullptr;
+    return nullptr;
+}
+
+std::string CoCommand(const std::vector<std::string>& options)
+{
+    std::string command = "co";
+    for (const std::string& option : options)
+        AppendArgument(command, option);
+    return command;
+}
+
+// One co run over files that share its options; each file's result.
+std::vector<int> CheckoutGroup(const std::vector<RCSFileItem*>& files, const std::vector<std::string>& options)
+{
+    const bool makeDirectories = !ProjectDirectoryIsWorkingDirectory();
+    std::vector<BatchFile> batch;
+    for (RCSFileItem* file : files) {
+        const std::string working = file->GetWorkingPath();
+        const std::string rcs = file->GetRcsPath();
+        if (makeDirectories)
+            MakeDirectories(working);
+        batch.push_back({{working, rcs}, CoStartLine(rcs, working)});
+    }
+    std::vector<int> results(files.size(), 1);
+    std::vector<RCSFileItem*> checkedOut;
+    RunBatched(CoCommand(options), batch, [&](std::size_t i, int result, const std::string& output) {
+        results[i] = result;
+        if (result == 0) {
+            files[i]->CheckedOut(output);
+            checkedOut.push_back(files[i]);
+        }
+    });
+    // The histories as each file's own check-out reads them, in batched runs.
+    for (RCSFileItem* file : checkedOut)
+        file->ClearCovered();
+    RunRlogForFiles(checkedOut, {}, [](RCSFileItem* file, int rlogResult, const std::string& output) {
+        file->FinishSynchronise(true, true, rlogResult, output);
+        file->RefreshDisplay(false);
+    });
+    return results;
+}
+
 } // namespace
+
+int CheckoutChildren(RCSItem& parent)
+{
+    CommandProgress& progress = CommandProgress::instance();
+    // A copy into another file names one file: nothing to share.
+    if (!RCSOptions::instance().checkout.targetFile.empty())
+        return progress.ForEachChild(parent, "checked out", [](RCSItem& child) { return child.Checkout(); });
+
+    // Files that share co's options share its runs; any other child is
+    // handled alone, in its place among the runs.
+    struct Planned {
+        RCSFileItem* file = nullptr;
+        std::vector<std::string> options;
+        std::string refusal;
+    };
+    std::map<RCSItem*, Planned> plans;
+    std::map<std::string, std::vector<RCSItem*>> sharing;
+    std::vector<std::string> order;  // a key per group, by first member
+    for (auto& child : parent.children) {
+        Planned& plan = plans[child.get()];
+        plan.file = FileOfChild(*child);
+        std::string key = "\n" + std::to_string(order.size());  // a group of its own
+        if (plan.file && plan.file->PlanCheckout(plan.options, plan.refusal))
+            key = CoCommand(plan.options);
+        auto& members = sharing[key];
+        if (members.empty())
+            order.push_back(key);
+        members.push_back(child.get());
+    }
+    std::vector<CommandProgress::Group> groups;
+    for (const std::string& key : order) {
+        const std::vector<RCSItem*>& members = sharing[key];
+        if (key.starts_with("\n")) {
+            groups.push_back(members);
+            continue;
+        }
+        std::vector<BatchFile> lengths;
+        for (RCSItem* member : members)
+            lengths.push_back({{plans[member].file->GetWorkingPath(), plans[member].file->GetRcsPath()}, {}});
+        for (const auto& [first, last] : BatchRanges(key, lengths))
+            groups.emplace_back(members.begin() + static_cast<std::ptrdiff_t>(first),
+                                members.begin() + static_cast<std::ptrdiff_t>(last));
+    }
+    return progress.ForEachGroup(parent, "checked out", groups, [&](const CommandProgress::Group& group) {
+        const Planned& first = plans[group.front()];
+        if (group.size() == 1 && first.options.empty()) {
+            if (!first.file)
+                return std::vector<int>{group.front()->Checkout()};
+            CommandResults::instance().AppendResults(first.refusal + "\r\n");
+            return std::vector<int>{1};
+        }
+        std::vector<RCSFileItem*> files;
+        for (RCSItem* member : group)
+            files.push_back(plans[member].file);
+        return CheckoutGroup(files, first.options);
+    });
+}
 
 bool RCSFileItem::PrepareCheckout()
 {
@@ -76,45 +190,63 @@ bool RCSFileItem::PrepareCheckout()
     return true;
 }
 
-int RCSFileItem::Checkout()
+bool RCSFileItem::PlanCheckout(std::vector<std::string>& options, std::string& refusal)
 {
     const CheckoutSettings& settings = RCSOptions::instance().checkout;
-    CommandResults& results = CommandResults::instance();
+    options.clear();
     if (!GetRcsFileStatus()) {
-        results.AppendResults("Cannot check out " + name + " as it has never been checked in\r\n");
-        return 1;
+        refusal = "Cannot check out " + name + " as it has never been checked in";
+        return false;
     }
-    const bool toWorkingFile = settings.targetFile.empty();
-
     // co here cannot be asked whether to overwrite a working file, so the
     // question is settled first: a working file changed since the last
     // check-in or check-out is replaced only with Force.
     bool overwrite = settings.force;
-    if (toWorkingFile && !overwrite) {
+    if (settings.targetFile.empty() && !overwrite) {
         UpdateStatus();
         if (workingTime != 0 && (recordedTime < workingTime || EditedInTheSameSecond(*this))) {
-            results.AppendResults(name + " : the working file has changed since it was last checked in or out"
-                                         " - check out with Force to replace it\r\n");
-            return 1;
+            refusal = name + " : the working file has changed since it was last checked in or out"
+                             " - check out with Force to replace it";
+            return false;
         }
         overwrite = true;
     }
-
-    std::string command = "co";
     if (overwrite)
-        AppendArgument(command, "-f");
+        options.push_back("-f");
     if (settings.keepTime)
-        AppendArgument(command, "-M");
+        options.push_back("-M");
     if (settings.noKeywords)
-        AppendArgument(command, "-kk");
+        options.push_back("-kk");
     const std::string lockOption = settings.lock ? "-l" : "-u";
-    if (settings.determineRevision)
-        AppendArgument(command, lockOption + "$");
-    else
-        AppendArgument(command, lockOption + MakeSymbolName(settings.revision));
+    options.push_back(lockOption + (settings.determineRevision ? "$" : MakeSymbolName(settings.revision)));
     if (!settings.checkoutDate.empty())
-        AppendArgument(command, "-d" + settings.checkoutDate);
+        options.push_back("-d" + settings.checkoutDate);
+    return true;
+}
 
+void RCSFileItem::CheckedOut(const std::string& output)
+{
+    const std::string revision = CheckedOutRevision(output);
+    if (!revision.empty())
+        workingRevision = revision;
+    UpdateStatus();
+    recordedTime = workingTime;
+}
+
+int RCSFileItem::Checkout()
+{
+    const CheckoutSettings& settings = RCSOptions::instance().checkout;
+    std::vector<std::string> options;
+    std::string refusal;
+    if (!PlanCheckout(options, refusal)) {
+        CommandResults::instance().AppendResults(refusal + "\r\n");
+        return 1;
+    }
+    std::string command = "co";
+    for (const std::string& option : options)
+        AppendArgument(command, option);
+
+    const bool toWorkingFile = settings.targetFile.empty();
     std::string output;
     int result;
     if (toWorkingFile) {
@@ -134,15 +266,8 @@ int RCSFileItem::Checkout()
 
     // A copy in another file leaves the working file, and what is recorded
     // about it, as it was; only a lock may have changed.
-    if (!toWorkingFile) {
-        Synchronise(true);
-        return 0;
-    }
-    const std::string revision = CheckedOutRevision(output);
-    if (!revision.empty())
-        workingRevision = revision;
-    UpdateStatus();
-    recordedTime = workingTime;
+    if (toWorkingFile)
+        CheckedOut(output);
     Synchronise(true);
     // The text shows the revision and time even when the status stays.
     RefreshDisplay(false);

@@ -30,6 +30,11 @@ std::string ReleaseSymbolClash(RCSReleaseRoot& releases, const std::string& rele
 // taken, or when a file could not be frozen (nothing is then left changed).
 RCSReleaseItem* FreezeProject(CKestroDoc& doc, const std::string& releaseName);
 
+// Checks out every child of the root or of a release: files that share co's
+// options in as few co runs as possible, each file's result, messages and
+// recorded state as its own check-out gives them.
+int CheckoutChildren(RCSItem& parent);
+
 // Deletes an item after asking for confirmation: refused when a release uses
 // it; the item leaves the project once confirmed and its deletion succeeded.
 // Returns 0 on success (or when cancelled), else the failing result.

@@ -2,6 +2,8 @@
 // revisions (outdated in RCS together with the branches that sprout from
 // them), releases and release entries (their RCS symbols).
 
+#include "app/batch_output.h"
+#include "app/batch_run.h"
 #include "app/command_results.h"
 #include "app/command_runner.h"
 #include "app/document.h"
@@ -152,19 +154,32 @@ int RCSReleaseItem::Delete(unsigned flags)
 {
     if (!(flags & FromRcs))
         return 0;
-    // A release that cannot leave every file stays whole: the symbols
-    // already removed go back to the revisions its entries name.
-    SymbolUndo undo(MakeSymbolName(name), this);
+    // One rcs run removes the symbol from many files. A release that cannot
+    // leave every file stays whole: the symbols already removed go back to
+    // the revisions its entries name.
+    std::vector<RCSFileItem*> files;
+    std::vector<BatchFile> batch;
     for (auto& child : children) {
         auto* entry = static_cast<RCSReleaseVersionItem*>(child.get());
-        if (const int result = entry->Delete(flags)) {
-            undo.Undo();
-            return result;
-        }
-        if (entry->revisionRef && entry->revisionRef->file)
-            undo.Changed(*entry->revisionRef->file);
+        if (!entry->revisionRef || !entry->revisionRef->file)
+            continue;
+        RCSFileItem* file = entry->revisionRef->file;
+        files.push_back(file);
+        batch.push_back({{file->GetRcsPath()}, RcsStartLine(file->GetRcsPath())});
     }
-    return 0;
+    std::string command = "rcs";
+    AppendArgument(command, "-N" + MakeSymbolName(name));
+    SymbolUndo undo(MakeSymbolName(name), this);
+    int failure = 0;
+    RunBatched(command, batch, [&](std::size_t i, int result, const std::string&) {
+        if (result == 0)
+            undo.Changed(*files[i]);
+        else if (failure == 0)
+            failure = result;
+    });
+    if (failure != 0)
+        undo.Undo();
+    return failure;
 }
 
 unsigned RCSReleaseVersionItem::ConfirmDelete()

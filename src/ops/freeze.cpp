@@ -2,6 +2,8 @@
 // symbol, and the release tree gets an item with one entry per file. A
 // release is made for every file or not at all.
 
+#include "app/batch_output.h"
+#include "app/batch_run.h"
 #include "app/command_results.h"
 #include "app/command_runner.h"
 #include "app/document.h"
@@ -16,6 +18,7 @@
 #include "ops/release_root.h"
 #include "ops/symbol_undo.h"
 
+#include <map>
 #include <memory>
 
 namespace kestro {
@@ -25,6 +28,41 @@ namespace {
 bool IsAsciiLetter(char c)
 {
     return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
+}
+
+std::string FreezeCommand(const RCSReleaseItem& release, const std::string& revision)
+{
+    std::string command = "rcs";
+    AppendArgument(command, "-N" + MakeSymbolName(release.name) + ":" + revision);
+    return command;
+}
+
+// One rcs run sets the symbol on files whose working revisions share a
+// number; what FreezeFile does for one file, for each of them.
+std::vector<int> FreezeGroup(const CommandProgress::Group& group, RCSReleaseItem* release, SymbolUndo& undo)
+{
+    std::vector<RCSFileItem*> files;
+    std::vector<RCSVersionItem*> revisions;
+    std::vector<BatchFile> batch;
+    for (RCSItem* member : group) {
+        auto* file = static_cast<RCSFileItem*>(member);
+        files.push_back(file);
+        revisions.push_back(file->FindRevision(file->workingRevision));
+        batch.push_back({{file->GetRcsPath()}, RcsStartLine(file->GetRcsPath())});
+    }
+    std::vector<int> results(group.size(), 1);
+    RunBatched(FreezeCommand(*release, revisions.front()->name), batch,
+               [&](std::size_t i, int result, const std::string&) {
+                   results[i] = result;
+                   if (result != 0) {
+                       CommandResults::instance().AppendResults(files[i]->name + " : cannot freeze as " + release->name
+                                                                + "\r\n");
+                       return;
+                   }
+                   undo.Changed(*files[i]);
+                   release->AddRevision(revisions[i]);
+               });
+    return results;
 }
 
 } // namespace
@@ -82,11 +120,38 @@ int RCSRoot::FreezeRelease(RCSReleaseItem* release)
     // Refreezing a name moves the symbols from where the latest release of
     // that name put them; a failed freeze moves them back there.
     SymbolUndo undo(symbol, doc && doc->releaseRoot ? doc->releaseRoot->FindLatestWithSymbol(symbol, release) : nullptr);
-    // Every file is tried, so that each one at fault is reported; a stop
-    // leaves the release out as a failure does.
-    const int result = CommandProgress::instance().ForEachChild(*this, "frozen", [&](RCSItem& child) {
-        auto* file = dynamic_cast<RCSFileItem*>(&child);
-        return file ? file->FreezeFile(release, undo) : 0;
+    // Files frozen at the same revision number share rcs runs. Every file
+    // is tried, so that each one at fault is reported; a stop leaves the
+    // release out as a failure does.
+    std::map<std::string, std::vector<RCSItem*>> byRevision;
+    std::vector<std::string> order;
+    std::vector<CommandProgress::Group> groups;
+    for (auto& child : children) {
+        auto* file = dynamic_cast<RCSFileItem*>(child.get());
+        RCSVersionItem* revision = file ? file->FindRevision(file->workingRevision) : nullptr;
+        if (!revision) {
+            groups.push_back({child.get()});  // nothing to freeze
+            continue;
+        }
+        auto& members = byRevision[revision->name];
+        if (members.empty())
+            order.push_back(revision->name);
+        members.push_back(child.get());
+    }
+    for (const std::string& revision : order) {
+        const std::vector<RCSItem*>& members = byRevision[revision];
+        std::vector<BatchFile> lengths;
+        for (RCSItem* member : members)
+            lengths.push_back({{static_cast<RCSFileItem*>(member)->GetRcsPath()}, {}});
+        for (const auto& [first, last] : BatchRanges(FreezeCommand(*release, revision), lengths))
+            groups.emplace_back(members.begin() + static_cast<std::ptrdiff_t>(first),
+                                members.begin() + static_cast<std::ptrdiff_t>(last));
+    }
+    const int result = CommandProgress::instance().ForEachGroup(*this, "frozen", groups, [&](const CommandProgress::Group& group) {
+        auto* file = dynamic_cast<RCSFileItem*>(group.front());
+        if (!file || !file->FindRevision(file->workingRevision))
+            return std::vector<int>{0};
+        return FreezeGroup(group, release, undo);
     });
     if (result != 0) {
         undo.Undo();

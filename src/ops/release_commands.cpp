@@ -4,6 +4,7 @@
 #include "app/document.h"
 #include "model/options.h"
 #include "model/version_item.h"
+#include "ops/commands.h"
 #include "ops/release_item.h"
 #include "ops/release_version_item.h"
 
@@ -39,7 +40,7 @@ bool RCSReleaseItem::PrepareReport()
 
 int RCSReleaseItem::Checkout()
 {
-    const int result = RCSItem::Checkout();
+    const int result = CheckoutChildren(*this);
     // The release name file claims the whole release is checked out.
     if (result == 0) {
         if (CKestroDoc* doc = CKestroDoc::current())

@@ -1,12 +1,16 @@
 // Sending a release to another site: the revision files and the RCC command
 // file in the site's send directory, then the site's send command.
 
+#include "app/batch_output.h"
+#include "app/batch_run.h"
 #include "app/command_results.h"
 #include "app/command_runner.h"
 #include "app/document.h"
+#include "app/rcs_programs.h"
 #include "model/file_item.h"
 #include "model/options.h"
 #include "model/paths.h"
+#include "model/rlog_batch.h"
 #include "model/revision_numbers.h"
 #include "model/root_item.h"
 #include "model/string_helpers.h"
@@ -24,6 +28,7 @@
 #include <ctime>
 #include <deque>
 #include <filesystem>
+#include <map>
 
 namespace kestro {
 
@@ -116,10 +121,21 @@ std::string LogRange(const std::string& base, const std::string& revision)
     return revision;
 }
 
-// Writes the revision's file below the send directory and its entry with
-// its log block into the command file.
-int WriteRevisionEntry(CommandFile& commandFile, const std::string& sendDirectory, const RCSVersionItem& revision,
-                       int mode, const std::string& base, int index)
+// One revision to send: the file written below the send directory and the
+// log block that goes with its entry in the command file.
+struct Outgoing {
+    const RCSVersionItem* revision;
+    std::string base;
+    std::string target;
+    bool difference;  // rcsdiff against the base rather than the whole text
+    int written = 1;  // the program's result for the file
+    int logged = 1;   // rlog's result
+    std::string log;
+};
+
+// Where the revision goes; 1 (said in the results) when it cannot be sent.
+int PlanRevision(const std::string& sendDirectory, const RCSVersionItem& revision, int mode, const std::string& base,
+                 int index, std::vector<Outgoing>& outgoing)
 {
     CommandResults& results = CommandResults::instance();
     const RCSFileItem& file = *revision.file;
@@ -130,51 +146,87 @@ int WriteRevisionEntry(CommandFile& commandFile, const std::string& sendDirector
         results.AppendResults("Cannot send " + file.name + " as its name leads outside the send directory\r\n");
         return 1;
     }
-
     const bool hasRcsFile = file.GetRcsFileStatus();
-    std::string keyword = "FILE";
-    std::string command;
-    std::string output;
-    // Both write the text that the RCS file holds, keywords unexpanded:
-    // expanded values (dates, authors, the log $Log$ inserts) belong to the
-    // site that checks a revision out, and would neither match the base text
-    // the other site has nor be stored there as this site stores them. -a
-    // makes rcsdiff write the lines of a binary-looking file too.
-    if (mode == Site::JustDifferences && base != "-" && hasRcsFile) {
-        keyword = "DIFF";
-        command = "rcsdiff";
-        AppendArgument(command, "-ko");
-        AppendArgument(command, "-a");
-        AppendArgument(command, "-r" + base);
-    } else {
-        if (!hasRcsFile) {
-            results.AppendResults("Cannot check out " + file.name + " as it has never been checked in\r\n");
-            return 1;
-        }
-        command = "co";
-        AppendArgument(command, "-p");
-        AppendArgument(command, "-f");
-        AppendArgument(command, "-ko");
-    }
-    AppendArgument(command, "-r" + revision.name);
-    AppendArgument(command, file.GetRcsPath());
-    MakeDirectories(target);
-    const int written = RunCommand(output, command, std::string(), true, target);
-    // rcsdiff: 0 the same, 1 different, anything else trouble.
-    if (written != 0 && !(keyword == "DIFF" && written == 1))
-        return written;
-
-    if (!WriteCommandLine(commandFile, keyword, base, revision.name, file.name))
+    const bool difference = mode == Site::JustDifferences && base != "-" && hasRcsFile;
+    if (!difference && !hasRcsFile) {
+        results.AppendResults("Cannot check out " + file.name + " as it has never been checked in\r\n");
         return 1;
+    }
+    outgoing.push_back({&revision, base, target, difference, 1, 1, std::string()});
+    return 0;
+}
 
-    std::string rlog = "rlog";
-    AppendArgument(rlog, "-N");
-    AppendArgument(rlog, "-r" + LogRange(base, revision.name));
-    AppendArgument(rlog, file.GetRcsPath());
-    results.AppendResults(rlog + " >>" + commandFile.path() + "\r\n");
-    if (const int logged = RunCommand(output, rlog, std::string(), false))
-        return logged;
-    return commandFile.Write(LogBlock(output)) ? 0 : 1;
+// Writes every revision's file: rcsdiff one file at a time, co over all the
+// files of one revision number at once. Both write the text that the RCS
+// file holds, keywords unexpanded: expanded values (dates, authors, the log
+// $Log$ inserts) belong to the site that checks a revision out, and would
+// neither match the base text the other site has nor be stored there as this
+// site stores them. -a makes rcsdiff write the lines of a binary-looking file
+// too.
+void WriteFiles(std::vector<Outgoing>& outgoing)
+{
+    std::map<std::string, std::vector<Outgoing*>> byRevision;
+    for (Outgoing& each : outgoing) {
+        MakeDirectories(each.target);
+        if (!each.difference) {
+            byRevision[each.revision->name].push_back(&each);
+            continue;
+        }
+        std::string command = "rcsdiff";
+        for (const std::string& option : {std::string("-ko"), std::string("-a"), "-r" + each.base,
+                                          "-r" + each.revision->name, each.revision->file->GetRcsPath()})
+            AppendArgument(command, option);
+        std::string output;
+        each.written = RunCommand(output, command, std::string(), true, each.target);
+        // rcsdiff: 0 the same, 1 different, anything else trouble.
+        if (each.written == 1)
+            each.written = 0;
+    }
+    for (auto& [revision, group] : byRevision) {
+        std::string command = "co";
+        for (const std::string& option : {std::string("-f"), std::string("-ko"), "-r" + revision})
+            AppendArgument(command, option);
+        std::vector<BatchFile> files;
+        for (const Outgoing* each : group) {
+            const std::string rcsPath = each->revision->file->GetRcsPath();
+            files.push_back({{each->target, rcsPath}, CoStartLine(rcsPath, each->target)});
+        }
+        RunBatched(command, files, [&](std::size_t i, int result, const std::string&) {
+            group[i]->written = result;
+            // co leaves a file it checks out unlocked read-only; the send
+            // directory's files are the site's own to replace or remove.
+            std::error_code ignored;
+            if (result == 0)
+                fs::permissions(group[i]->target, fs::perms::owner_write, fs::perm_options::add, ignored);
+        });
+    }
+}
+
+// Reads the log of every revision, in one rlog run per revision range.
+void ReadLogs(std::vector<Outgoing>& outgoing, const std::string& commandFile)
+{
+    std::map<std::string, std::vector<Outgoing*>> byRange;
+    for (Outgoing& each : outgoing) {
+        if (each.written == 0)
+            byRange[LogRange(each.base, each.revision->name)].push_back(&each);
+    }
+    for (auto& [range, group] : byRange) {
+        std::vector<RCSFileItem*> files;
+        std::map<const RCSFileItem*, Outgoing*> entryOf;
+        for (Outgoing* each : group) {
+            files.push_back(each->revision->file);
+            entryOf[each->revision->file] = each;
+        }
+        RunRlogForFiles(
+            files, {"-N", "-r" + range},
+            [&](RCSFileItem* file, int result, const std::string& output) {
+                entryOf[file]->logged = result;
+                entryOf[file]->log = output;
+            },
+            [&](const std::string& command) {
+                CommandResults::instance().AppendResults(DirectCommandLine(command) + " >>" + commandFile + "\r\n");
+            });
+    }
 }
 
 // The site's send command with its "%" codes replaced. The command is split
@@ -269,6 +321,8 @@ int Site::SendReleaseToSite(RCSReleaseItem* release, int mode, RCSReleaseItem* o
         || !WriteCommandLine(commandFile, "SITE", local->name, local->emailAddress, name))
         return 1;
 
+    std::vector<Outgoing> outgoing;
+    bool refused = false;
     for (const auto& child : release->children) {
         auto* entry = dynamic_cast<RCSReleaseVersionItem*>(child.get());
         if (!entry || !entry->revisionRef || !entry->revisionRef->file)
@@ -284,11 +338,32 @@ int Site::SendReleaseToSite(RCSReleaseItem* release, int mode, RCSReleaseItem* o
             continue;
         int index = 0;
         for (RCSVersionItem* step : RevisionChain(revision, base)) {
-            if (const int result = WriteRevisionEntry(commandFile, directory, *step, mode, base, index++))
-                return result;
+            if (PlanRevision(directory, *step, mode, base, index++, outgoing) != 0) {
+                refused = true;
+                break;
+            }
             base = step->name;
         }
+        if (refused)
+            break;
     }
+    // The files and logs of all revisions in as few runs as possible, then
+    // their entries in order; the first that failed ends the command file.
+    WriteFiles(outgoing);
+    ReadLogs(outgoing, commandFile.path());
+    for (const Outgoing& each : outgoing) {
+        if (each.written != 0)
+            return each.written;
+        if (!WriteCommandLine(commandFile, each.difference ? "DIFF" : "FILE", each.base, each.revision->name,
+                              each.revision->file->name))
+            return 1;
+        if (each.logged != 0)
+            return each.logged;
+        if (!commandFile.Write(LogBlock(each.log)))
+            return 1;
+    }
+    if (refused)
+        return 1;
 
     if (original) {
         for (const auto& child : original->children) {

@@ -1,5 +1,6 @@
 #include "demo_window.h"
 #include "app/command_results.h"
+#include "app/rcs_programs.h"
 #include "gui/details_dock.h"
 #include "gui/diff_pane.h"
 #include "gui/diff_view.h"
@@ -231,7 +232,7 @@ TEST_F(DiffViewWindow, TwoPickedRevisionsCompareInTheDiffView)
     EXPECT_EQ(Texts(*pane, DiffRowKind::Removed), removed);
     EXPECT_EQ(PaintedBackground(*pane, pane->changes().front()),
               DiffPane::background(pane->rows()[static_cast<std::size_t>(pane->changes().front())].kind));
-    EXPECT_TRUE(CommandResults::instance().Text().starts_with("rcsdiff -r1.1 -r1.3 -u"));
+    EXPECT_TRUE(CommandResults::instance().Text().starts_with(DirectProgram("rcsdiff") + " -r1.1 -r1.3 -u"));
 }
 
 TEST_F(DiffViewWindow, AProjectCompareShowsWhatDiffersAndSaysWhatCouldNotBeCompared)

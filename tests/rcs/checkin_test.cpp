@@ -1,3 +1,4 @@
+#include "app/rcs_programs.h"
 #include "app/command_results.h"
 #include "model/command_progress.h"
 #include "model/file_item.h"
@@ -112,7 +113,7 @@ TEST_F(CheckinTest, InitialCheckinDescribesTheFileAndGoesToTheMasterSite)
     EXPECT_EQ(settings.logMessage, "src\\main.c - Initial checkin");
 
     EXPECT_EQ(file->Checkin(nullptr), 0) << Results();
-    EXPECT_TRUE(Results().starts_with("ci -l " + file->GetWorkingPath() + " src/RCS/main.c,v\r\n")) << Results();
+    EXPECT_TRUE(Results().starts_with(DirectProgram("ci") + " -l " + file->GetWorkingPath() + " src/RCS/main.c,v\r\n")) << Results();
     EXPECT_EQ(Description("src/RCS/main.c,v"), "src\\main.c - Initial checkin");
 
     RCSVersionItem* initial = file->FindRevision("1.1");
@@ -138,7 +139,7 @@ TEST_F(CheckinTest, SingleLockLetsCiChooseTheRevision)
     settings.logMessage = "second";
 
     EXPECT_EQ(file->Checkin(nullptr), 0) << Results();
-    EXPECT_TRUE(Results().starts_with("ci -l " + file->GetWorkingPath() + " RCS/a.c,v\r\n")) << Results();
+    EXPECT_TRUE(Results().starts_with(DirectProgram("ci") + " -l " + file->GetWorkingPath() + " RCS/a.c,v\r\n")) << Results();
     EXPECT_EQ(LogMessage("RCS/a.c,v", "1.2"), "second");
     EXPECT_EQ(file->workingRevision, "1.2");
     EXPECT_EQ(file->StatusCode(), CheckedIn);
@@ -156,7 +157,7 @@ TEST_F(CheckinTest, SeveralLocksGoOnFromTheLockedTipOnly)
     Rewrite("tip.c", "three\n");
 
     EXPECT_EQ(tip->Checkin(nullptr), 0) << Results();
-    EXPECT_NE(Results().find("ci -l1.3 "), std::string::npos) << Results();
+    EXPECT_NE(Results().find(DirectProgram("ci") + " -l1.3 "), std::string::npos) << Results();
     EXPECT_EQ(tip->workingRevision, "1.3");
 
     // Locks on an older trunk revision and a branch, with the tip unlocked:
@@ -209,7 +210,7 @@ TEST_F(CheckinTest, BranchesAreCompletedAndOtherSitesRevisionsAreNotExtended)
     Rewrite("b.c", "branch\n");
     settings.revision = "1.2.1";
     EXPECT_EQ(own->Checkin(nullptr), 0) << Results();
-    EXPECT_NE(Results().find("ci -l1.2.1.1 "), std::string::npos) << Results();
+    EXPECT_NE(Results().find(DirectProgram("ci") + " -l1.2.1.1 "), std::string::npos) << Results();
     EXPECT_NE(own->FindRevision("1.2.1.1"), nullptr);
 
     // 1.2 and its branch 1.2.1 belong to Paris: this site starts its own branch.
@@ -226,7 +227,7 @@ TEST_F(CheckinTest, BranchesAreCompletedAndOtherSitesRevisionsAreNotExtended)
     CommandResults::instance().ClearResults();
 
     EXPECT_EQ(shared->Checkin(nullptr), 0) << Results();
-    EXPECT_NE(Results().find("ci -l1.2.2 "), std::string::npos) << Results();
+    EXPECT_NE(Results().find(DirectProgram("ci") + " -l1.2.2 "), std::string::npos) << Results();
     RCSVersionItem* created = shared->FindRevision("1.2.2.1");
     ASSERT_NE(created, nullptr);
     EXPECT_EQ(created->owningSite, project.doc->siteList->GetLocalSite());
@@ -242,7 +243,7 @@ TEST_F(CheckinTest, ImportLocksTheSendersRevisionAndGivesTheNewOneToTheSender)
     settings.revision = "1";
 
     EXPECT_EQ(file->Checkin(paris), 0) << Results();
-    EXPECT_NE(Results().find("ci -l1.1.1 "), std::string::npos) << Results();
+    EXPECT_NE(Results().find(DirectProgram("ci") + " -l1.1.1 "), std::string::npos) << Results();
     RCSVersionItem* created = file->FindRevision("1.1.1.1");
     ASSERT_NE(created, nullptr);
     EXPECT_EQ(created->owningSite, paris);
@@ -258,7 +259,7 @@ TEST_F(CheckinTest, KeepTimeRestoresTheTimeOfAReadOnlyWorkingFile)
     settings.lock = false;
 
     EXPECT_EQ(file->Checkin(nullptr), 0) << Results();
-    EXPECT_TRUE(Results().starts_with("ci -M -u " + file->GetWorkingPath() + " RCS/k.c,v\r\n")) << Results();
+    EXPECT_TRUE(Results().starts_with(DirectProgram("ci") + " -M -u " + file->GetWorkingPath() + " RCS/k.c,v\r\n")) << Results();
     EXPECT_EQ(ModificationTime("k.c"), Year2001);
     EXPECT_TRUE(IsReadOnly("k.c")) << "ci -u leaves the file read-only, and so must setting its time";
     EXPECT_EQ(file->recordedTime, Year2001);
@@ -276,7 +277,7 @@ TEST_F(CheckinTest, FailedCiKeepsTheWorkingFileAndItsTime)
     settings.revision = "2.1";
 
     EXPECT_NE(file->Checkin(nullptr), 0);
-    EXPECT_TRUE(Results().starts_with("ci -l2.1 " + file->GetWorkingPath() + " RCS/f.c,v\r\n")) << Results();
+    EXPECT_TRUE(Results().starts_with(DirectProgram("ci") + " -l2.1 " + file->GetWorkingPath() + " RCS/f.c,v\r\n")) << Results();
     EXPECT_NE(Results().find("no lock set by"), std::string::npos) << Results();
     EXPECT_EQ(ModificationTime("f.c"), Year2001);
     EXPECT_EQ(test::Rlog("RCS/f.c,v"), before);

@@ -1,4 +1,6 @@
+#include "app/rcs_programs.h"
 #include "app/command_results.h"
+#include "model/command_progress.h"
 #include "model/file_item.h"
 #include "model/root_item.h"
 #include "model/version_item.h"
@@ -94,7 +96,7 @@ TEST_F(CheckoutTest, ChangedWorkingFileIsReplacedOnlyWithForce)
     settings.force = true;
     CommandResults::instance().ClearResults();
     EXPECT_EQ(file->Checkout(), 0) << Results();
-    EXPECT_TRUE(Results().starts_with("co -f -l " + file->GetWorkingPath() + " RCS/w.c,v\r\n")) << Results();
+    EXPECT_TRUE(Results().starts_with(DirectProgram("co") + " -f -l " + file->GetWorkingPath() + " RCS/w.c,v\r\n")) << Results();
     EXPECT_EQ(test::ReadFile("w.c"), "checked in\n");
     EXPECT_EQ(file->workingRevision, "1.1");
     EXPECT_EQ(file->recordedTime, ModificationTime("w.c"));
@@ -130,7 +132,7 @@ TEST_F(CheckoutTest, UnchangedWorkingFileIsReplacedWithTheOptionsAsked)
     settings.noKeywords = true;
 
     EXPECT_EQ(file->Checkout(), 0) << Results();
-    EXPECT_TRUE(Results().starts_with("co -f -M -kk -u1.1 " + file->GetWorkingPath() + " RCS/k.c,v\r\n"))
+    EXPECT_TRUE(Results().starts_with(DirectProgram("co") + " -f -M -kk -u1.1 " + file->GetWorkingPath() + " RCS/k.c,v\r\n"))
         << Results();
     EXPECT_EQ(test::ReadFile("k.c"), "$Revision$ one\n");
     const std::time_t checkedOut = ModificationTime("k.c");
@@ -152,7 +154,7 @@ TEST_F(CheckoutTest, RevisionCanComeFromTheWorkingFile)
     settings.determineRevision = true;
 
     EXPECT_EQ(file->Checkout(), 0) << Results();
-    EXPECT_TRUE(Results().starts_with("co -f -l$ " + file->GetWorkingPath() + " RCS/d.c,v\r\n")) << Results();
+    EXPECT_TRUE(Results().starts_with(DirectProgram("co") + " -f -l$ " + file->GetWorkingPath() + " RCS/d.c,v\r\n")) << Results();
     EXPECT_EQ(file->workingRevision, "1.1");
     EXPECT_EQ(file->FindRevision("1.1")->locker, test::LoginName());
     EXPECT_EQ(file->FindRevision("1.2")->locker, "");
@@ -167,7 +169,7 @@ TEST_F(CheckoutTest, DateWithABlankIsOneArgument)
     settings.checkoutDate = "1998/03/01 12:00";
 
     EXPECT_EQ(file->Checkout(), 0) << Results();
-    EXPECT_TRUE(Results().starts_with("co -f -u \"-d1998/03/01 12:00\" " + file->GetWorkingPath()))
+    EXPECT_TRUE(Results().starts_with(DirectProgram("co") + " -f -u \"-d1998/03/01 12:00\" " + file->GetWorkingPath()))
         << Results();
     EXPECT_EQ(test::ReadFile("t.c"), "january\n");
     EXPECT_EQ(file->workingRevision, "1.1");
@@ -200,7 +202,7 @@ TEST_F(CheckoutTest, CopyToAnotherFileLeavesTheWorkingFileAlone)
     settings.targetFile = "copies/old one/main.c";
 
     EXPECT_EQ(file->Checkout(), 0) << Results();
-    EXPECT_TRUE(Results().starts_with("co -u1.1 -p src/RCS/main.c,v >copies/old one/main.c\r\n")) << Results();
+    EXPECT_TRUE(Results().starts_with(DirectProgram("co") + " -u1.1 -p src/RCS/main.c,v >copies/old one/main.c\r\n")) << Results();
     EXPECT_EQ(test::ReadFile("copies/old one/main.c"), "first text\n");
     EXPECT_EQ(test::ReadFile("src/main.c"), "edited\n");
     EXPECT_EQ(file->workingRevision, "1.2");
@@ -211,7 +213,7 @@ TEST_F(CheckoutTest, CopyToAnotherFileLeavesTheWorkingFileAlone)
     CommandResults::instance().ClearResults();
     settings.revision = "1.2";
     EXPECT_EQ(file->Checkout(), -1);
-    EXPECT_EQ(Results(), "co -u1.2 -p src/RCS/main.c,v >copies/old one/main.c\r\n"
+    EXPECT_EQ(Results(), DirectProgram("co") + " -u1.2 -p src/RCS/main.c,v >copies/old one/main.c\r\n"
                          "Cannot create copies/old one/main.c\r\n");
     EXPECT_EQ(test::ReadFile("copies/old one/main.c"), "first text\n");
 }
@@ -252,7 +254,7 @@ TEST_F(CheckoutTest, ReleaseIsCheckedOutFileByFileAndNamedOnlyWhenComplete)
 
     // b.c lacks the symbol: a.c is still checked out, the release is not named.
     EXPECT_NE(release->Checkout(), 0);
-    EXPECT_NE(Results().find("co -f -lBeta_2 " + a->GetWorkingPath()), std::string::npos) << Results();
+    EXPECT_NE(Results().find(DirectProgram("co") + " -f -lBeta_2 " + a->GetWorkingPath()), std::string::npos) << Results();
     EXPECT_EQ(test::ReadFile("a.c"), "a1\n");
     EXPECT_EQ(test::ReadFile("b.c"), "b2\n");
     EXPECT_FALSE(fs::exists("release.h"));
@@ -263,6 +265,50 @@ TEST_F(CheckoutTest, ReleaseIsCheckedOutFileByFileAndNamedOnlyWhenComplete)
     EXPECT_EQ(b->workingRevision, "1.1");
     EXPECT_EQ(b->FindRevision("1.1")->locker, test::LoginName());
     EXPECT_EQ(test::ReadFile("release.h"), "#define RELEASE \"Beta 2\"\r\n");
+}
+
+// Count of the lines in the results that start with the text.
+int LinesStartingWith(const std::string& results, const std::string& start)
+{
+    int count = 0;
+    std::istringstream lines(results);
+    for (std::string line; std::getline(lines, line);)
+        count += line.starts_with(start) ? 1 : 0;
+    return count;
+}
+
+TEST_F(CheckoutTest, ProjectIsCheckedOutInSharedRunsAndABusyFileIsNamed)
+{
+    std::vector<RCSFileItem*> files;
+    std::vector<std::string> paths;
+    std::string busyRevision;
+    for (int i = 0; i < 30; ++i) {
+        paths.push_back((i % 2 ? "src/f" : "f") + std::to_string(i) + ".c");
+        test::CheckIn(paths.back(), "one " + paths.back() + "\n", "first", {"-l"});
+        test::CheckIn(paths.back(), "two " + paths.back() + "\n", "second");
+        files.push_back(AddUnchanged(paths.back()));
+    }
+    test::WriteText("RCS/,f12.c,", "");
+    busyRevision = project.doc->root->FindFile("f12.c")->workingRevision;
+    settings.lock = true;
+    settings.revision = "1.1";
+
+    EXPECT_NE(project.doc->root->Checkout(), 0);
+    fs::remove("RCS/,f12.c,");
+    const std::string results = Results();
+    EXPECT_NE(results.find("co: RCS file RCS/f12.c,v is in use"), std::string::npos) << results;
+    EXPECT_EQ(CommandProgress::instance().Get().summary, "29 checked out, 1 failed: f12.c");
+    // One run over all, then the busy file alone.
+    EXPECT_EQ(LinesStartingWith(results, DirectProgram("co") + " -f -l1.1 "), 2) << results;
+    EXPECT_EQ(LinesStartingWith(results, "rlog"), 0) << "histories are read without echo";
+    for (std::size_t i = 0; i < files.size(); ++i) {
+        RCSFileItem* file = files[i];
+        const bool busy = file->name == "f12.c";
+        EXPECT_EQ(test::ReadFile(paths[i]), (busy ? "two " : "one ") + paths[i] + "\n") << file->name;
+        EXPECT_EQ(file->workingRevision, busy ? busyRevision : "1.1") << file->name;
+        EXPECT_EQ(file->FindRevision("1.1")->locker, busy ? "" : test::LoginName()) << file->name;
+        EXPECT_EQ(file->StatusCode(), CheckedIn) << file->name;
+    }
 }
 
 } // namespace

@@ -1,6 +1,7 @@
 // A whole single-site session through kestro-cli, as a script would run it.
 
 #include "support/cli_runner.h"
+#include "app/rcs_programs.h"
 #include "support/rcs_history.h"
 #include "support/test_project.h"
 
@@ -41,7 +42,7 @@ TEST_F(CliSession, FromNewProjectToAFrozenReleaseCheckedOutAgain)
 
     test::CliResult first = Run({"checkin", "-m", "First version"});
     ASSERT_EQ(first.exitCode, 0) << first.out << first.err;
-    EXPECT_NE(first.out.find("ci -l "), std::string::npos) << first.out;
+    EXPECT_NE(first.out.find(DirectProgram("ci") + " -l "), std::string::npos) << first.out;
 
     test::WriteText("src/main.c", "int main(void) { return 1; }\n");
     test::CliResult second = Run({"checkin", "src/main.c", "-m", "Return one\n\nSecond paragraph."});

@@ -1,5 +1,6 @@
 #include "app/command_results.h"
 #include "app/command_runner.h"
+#include "app/rcs_programs.h"
 #include "model/options.h"
 #include "model/string_helpers.h"
 #include "support/test_project.h"
@@ -235,6 +236,15 @@ TEST_F(CommandRunnerTest, RunsTheRcsPrograms)
 
     EXPECT_EQ(RunCommand(output, "rlog a.c", "", false), 0) << output;
     EXPECT_NE(output.find("head: 1.1\n"), std::string::npos) << output;
+
+    // Where rlog only wraps rcs, rcs itself runs and the echo says so.
+    CommandResults::instance().ClearResults();
+    EXPECT_EQ(RunCommand(output, "rlog -h a.c", "", true), 0) << output;
+    const std::string shown = DirectProgram("rlog") + " -h a.c\r\n";
+    EXPECT_TRUE(Results().starts_with(shown)) << Results();
+    if (std::filesystem::exists("/usr/bin/rcs") && std::filesystem::exists("/usr/bin/rlog")) {
+        EXPECT_EQ(DirectProgram("rlog"), "rcs rlog") << "GNU RCS 5.10 installs rlog as a wrapper";
+    }
 }
 
 TEST_F(CommandRunnerTest, RunsFromTwoThreadsDoNotMix)

@@ -1,3 +1,4 @@
+#include "app/rcs_programs.h"
 #include "app/command_results.h"
 #include "model/file_item.h"
 #include "model/options.h"
@@ -83,11 +84,11 @@ TEST(CompareMergeReport, CompareRevisionsAndWorkingFile)
 
     // No revisions: the head against the working file.
     EXPECT_EQ(file->Compare(), 0);
-    EXPECT_EQ(t.FirstLine(t.TakeResults()), "rcsdiff" + t.Paths(*file));
+    EXPECT_EQ(t.FirstLine(t.TakeResults()), DirectProgram("rcsdiff") + t.Paths(*file));
     test::WriteText("f.c", "three\n");
     EXPECT_EQ(file->Compare(), 1);
     std::string results = t.TakeResults();
-    EXPECT_EQ(t.FirstLine(results), "rcsdiff" + t.Paths(*file));
+    EXPECT_EQ(t.FirstLine(results), DirectProgram("rcsdiff") + t.Paths(*file));
     EXPECT_NE(results.find("< two"), std::string::npos) << results;
     EXPECT_NE(results.find("> three"), std::string::npos) << results;
 
@@ -95,14 +96,14 @@ TEST(CompareMergeReport, CompareRevisionsAndWorkingFile)
     t.compare().revision1 = " 1.1 ";
     EXPECT_EQ(file->Compare(), 1);
     results = t.TakeResults();
-    EXPECT_EQ(t.FirstLine(results), "rcsdiff -r1.1" + t.Paths(*file));
+    EXPECT_EQ(t.FirstLine(results), DirectProgram("rcsdiff") + " -r1.1" + t.Paths(*file));
     EXPECT_NE(results.find("< one"), std::string::npos) << results;
 
     // Two revisions: the working file plays no part.
     t.compare().revision2 = "1.2";
     EXPECT_EQ(file->Compare(), 1);
     results = t.TakeResults();
-    EXPECT_EQ(t.FirstLine(results), "rcsdiff -r1.1 -r1.2" + t.Paths(*file));
+    EXPECT_EQ(t.FirstLine(results), DirectProgram("rcsdiff") + " -r1.1 -r1.2" + t.Paths(*file));
     EXPECT_NE(results.find("> two"), std::string::npos) << results;
     EXPECT_EQ(results.find("three"), std::string::npos) << results;
 
@@ -124,12 +125,12 @@ TEST(CompareMergeReport, CompareOptionsComeInTheirOrder)
     auto& settings = t.compare();
     settings.ignoreCase = settings.ignoreWhiteSpace = settings.ignoreBlankLines = true;
     EXPECT_EQ(file->Compare(), 0) << "case, white space and blank lines ignored";
-    EXPECT_EQ(t.FirstLine(t.TakeResults()), "rcsdiff -B -i -w" + t.Paths(*file));
+    EXPECT_EQ(t.FirstLine(t.TakeResults()), DirectProgram("rcsdiff") + " -B -i -w" + t.Paths(*file));
 
     settings.revision1 = "1.1";
     settings.noKeywords = settings.contextDiff = settings.ignoreBlankSpace = settings.showCFunction = true;
     file->Compare();
-    EXPECT_EQ(t.FirstLine(t.TakeResults()), "rcsdiff -r1.1 -kk -c -B -b -i -w -p" + t.Paths(*file));
+    EXPECT_EQ(t.FirstLine(t.TakeResults()), DirectProgram("rcsdiff") + " -r1.1 -kk -c -B -b -i -w -p" + t.Paths(*file));
 }
 
 TEST(CompareMergeReport, CaptureCollectsUnifiedOutputOfEveryFile)
@@ -149,7 +150,7 @@ TEST(CompareMergeReport, CaptureCollectsUnifiedOutputOfEveryFile)
         EXPECT_EQ(t.doc->root->Compare(), 1);
         captured = capture.text;
     }
-    EXPECT_EQ(t.FirstLine(t.TakeResults()), "rcsdiff -u" + t.Paths(*a));
+    EXPECT_EQ(t.FirstLine(t.TakeResults()), DirectProgram("rcsdiff") + " -u" + t.Paths(*a));
     const std::vector<FileDiff> files = ParseUnifiedDiff(captured);
     ASSERT_EQ(files.size(), 2u) << captured;
     ASSERT_EQ(files[0].hunks.size(), 1u) << captured;
@@ -163,12 +164,12 @@ TEST(CompareMergeReport, CaptureCollectsUnifiedOutputOfEveryFile)
     {
         CompareCapture capture(true);
         a->Compare();
-        EXPECT_EQ(t.FirstLine(t.TakeResults()), "rcsdiff -c" + t.Paths(*a));
+        EXPECT_EQ(t.FirstLine(t.TakeResults()), DirectProgram("rcsdiff") + " -c" + t.Paths(*a));
         EXPECT_NE(capture.text.find("*** "), std::string::npos) << capture.text;
     }
     t.compare().contextDiff = false;
     a->Compare();
-    EXPECT_EQ(t.FirstLine(t.TakeResults()), "rcsdiff" + t.Paths(*a));
+    EXPECT_EQ(t.FirstLine(t.TakeResults()), DirectProgram("rcsdiff") + t.Paths(*a));
     EXPECT_EQ(CompareCapture::Current(), nullptr);
 }
 
@@ -190,12 +191,12 @@ TEST(CompareMergeReport, MergeBranchIntoWorkingFile)
     t.merge().revision1 = "1.1";
     t.merge().revision2 = "1.1.1.1";
     EXPECT_EQ(file->Merge(), 1) << "the expanded keywords conflict";
-    EXPECT_EQ(t.FirstLine(t.TakeResults()), "rcsmerge -r1.1 -r1.1.1.1" + t.Paths(*file));
+    EXPECT_EQ(t.FirstLine(t.TakeResults()), DirectProgram("rcsmerge") + " -r1.1 -r1.1.1.1" + t.Paths(*file));
 
     test::WriteText("f.c", trunkText);
     t.merge().ignoreKeywords = true;
     EXPECT_EQ(file->Merge(), 0);
-    EXPECT_EQ(t.FirstLine(t.TakeResults()), "rcsmerge -r1.1 -r1.1.1.1 -kk" + t.Paths(*file));
+    EXPECT_EQ(t.FirstLine(t.TakeResults()), DirectProgram("rcsmerge") + " -r1.1 -r1.1.1.1 -kk" + t.Paths(*file));
     EXPECT_EQ(test::ReadFile("f.c"), "top\n$Revision: 1.2 $\n1\n2\n3\n4\nA\n");
     EXPECT_EQ(file->FindRevision("1.2")->StatusCode(), LockedTip) << "the model is unchanged";
 }
@@ -261,7 +262,7 @@ TEST(CompareMergeReport, ReportOptions)
         c.set(t.report(), user);
         EXPECT_EQ(file->Report(), 0) << c.what;
         const std::string results = t.TakeResults();
-        EXPECT_EQ(t.FirstLine(results), "rlog" + c.arguments + " " + rcsPath) << c.what;
+        EXPECT_EQ(t.FirstLine(results), DirectProgram("rlog") + c.arguments + " " + rcsPath) << c.what;
         EXPECT_NE(results.find(c.present), std::string::npos) << c.what << "\n" << results;
         if (c.absent) {
             EXPECT_EQ(results.find(c.absent), std::string::npos) << c.what << "\n" << results;
@@ -278,7 +279,7 @@ TEST(CompareMergeReport, ReportNamesTheRcsFileNotTheName)
     t.TakeResults();
     EXPECT_EQ(file->Report(), 0);
     const std::string results = t.TakeResults();
-    EXPECT_EQ(t.FirstLine(results), "rlog RCS/-x.c,v");
+    EXPECT_EQ(t.FirstLine(results), DirectProgram("rlog") + " RCS/-x.c,v");
     EXPECT_NE(results.find("odd name"), std::string::npos) << results;
 }
 

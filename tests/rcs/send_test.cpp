@@ -2,6 +2,7 @@
 // file, the revision files beside it, the send command, and kestro-cli's
 // sites and send commands.
 
+#include "app/rcs_programs.h"
 #include "app/command_results.h"
 #include "model/file_item.h"
 #include "model/options.h"
@@ -19,6 +20,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <regex>
@@ -161,7 +163,7 @@ TEST(Send, ChangedFilesAgainstTheOriginalWithLogBlocksAndDeletions)
     EXPECT_FALSE(fs::exists(t.SendDirectory() + "b.c"));
     EXPECT_EQ(t.paris->lastRelease, "Beta-2");
     EXPECT_TRUE(t.doc->IsModified());
-    EXPECT_NE(t.Results().find("rlog -N -r1.3 src/RCS/a.c,v >>" + t.SendDirectory() + "London.RCC\r\n"),
+    EXPECT_NE(t.Results().find(DirectProgram("rlog") + " -N -r1.3 src/RCS/a.c,v >>" + t.SendDirectory() + "London.RCC\r\n"),
               std::string::npos)
         << t.Results();
 }
@@ -287,6 +289,55 @@ TEST(Send, RefusalsWriteNothing)
     EXPECT_NE(t.Results().find("Cannot send ..\\..\\b.c as its name leads outside the send directory\r\n"),
               std::string::npos);
     EXPECT_FALSE(fs::exists(t.scratch.path() + "RCSSites/b.c"));
+}
+
+// Count of the lines in the results that start with the text.
+int LinesStartingWith(const std::string& results, const std::string& start)
+{
+    int count = 0;
+    std::istringstream lines(results);
+    for (std::string line; std::getline(lines, line);)
+        count += line.starts_with(start) ? 1 : 0;
+    return count;
+}
+
+TEST(Send, ManyFilesShareRunsAndADamagedFileIsNamed)
+{
+    SendTest t;
+    RCSReleaseItem* release = t.doc->releaseRoot->FindOrCreateRelease("Many", nullptr);
+    for (int i = 0; i < 30; ++i) {
+        const std::string name = "f" + std::to_string(i) + ".c";
+        CheckIn(name, name + "\n", "first " + name);
+        release->AddRevision(t.doc->AddFile(name)->FindRevision("1.1"));
+    }
+    const std::string kept = test::ReadFile("RCS/f12.c,v");
+    fs::permissions("RCS/f12.c,v", fs::perms::owner_write, fs::perm_options::add);
+    test::WriteText("RCS/f12.c,v", "not an RCS file\n");
+
+    EXPECT_NE(t.Send("Many", "", 0), 0);
+    std::string results = t.Results();
+    const std::size_t alone = results.find(DirectProgram("co") + " -f -ko -r1.1 " + t.SendDirectory() + "f12.c RCS/f12.c,v\r\n");
+    ASSERT_NE(alone, std::string::npos) << "run alone, so co names it: " << results;
+    EXPECT_EQ(results.find("co: RCS/f12.c,v", alone), results.find("\r\n", alone) + 3) << results;
+    EXPECT_EQ(test::ReadFile(t.SendDirectory() + "f29.c"), "f29.c\n") << "the files after it are written";
+    EXPECT_EQ(t.paris->lastRelease, "") << "a failed send is not the last exchanged";
+
+    test::WriteText("RCS/f12.c,v", kept);
+    CommandResults::instance().ClearResults();
+    ASSERT_EQ(t.Send("Many", "", 0), 0) << t.Results();
+    results = t.Results();
+    EXPECT_EQ(LinesStartingWith(results, DirectProgram("co") + " "), 1) << results;
+    EXPECT_EQ(LinesStartingWith(results, DirectProgram("rlog") + " "), 1) << results;
+    const CommandFileLines rcc = t.CommandFile();
+    ASSERT_EQ(rcc.blocks.size(), 30u);
+    for (int i = 0; i < 30; ++i) {
+        const std::string name = "f" + std::to_string(i) + ".c";
+        EXPECT_EQ(test::ReadFile(t.SendDirectory() + name), name + "\n");
+        EXPECT_EQ(std::count_if(rcc.blocks.begin(), rcc.blocks.end(),
+                                [&](const Lines& block) { return Holds(block, "first " + name); }),
+                  1)
+            << name;
+    }
 }
 
 TEST(RccWriter, RevisionSubdirectoriesAndCommandLineQuoting)

@@ -120,6 +120,32 @@ TEST(Document, SavedProjectOpensWithTheSameContents)
     EXPECT_EQ(again, expected);
 }
 
+TEST(Document, OpeningLooksAtTheFilesOnlyWhenAsked)
+{
+    ProjectFixture project;
+    CKestroDoc& doc = *project.doc;
+    std::ofstream("a.c") << "a\n";
+    RCSFileItem* file = doc.AddFile("a.c");
+    ASSERT_NE(file, nullptr);
+    ASSERT_EQ(file->StatusCode(), NewFile);
+    std::string error;
+    ASSERT_TRUE(doc.OnSaveDocument("P.rcs", error)) << error;
+    std::filesystem::remove("a.c");
+
+    CKestroDoc asSaved;
+    asSaved.statusOnOpen = false;
+    ASSERT_TRUE(asSaved.OnOpenDocument("P.rcs", error)) << error;
+    RCSFileItem* unseen = asSaved.root->FindFile("a.c");
+    ASSERT_NE(unseen, nullptr);
+    EXPECT_EQ(unseen->StatusCode(), NewFile) << "the status it was saved with";
+    unseen->UpdateStatus();
+    EXPECT_EQ(unseen->StatusCode(), MissingFile);
+
+    CKestroDoc looked;
+    ASSERT_TRUE(looked.OnOpenDocument("P.rcs", error)) << error;
+    EXPECT_EQ(looked.root->FindFile("a.c")->StatusCode(), MissingFile);
+}
+
 TEST(Document, ADocumentWithoutAFileTreeIsNeverSaved)
 {
     test::ScratchDirectory scratch;

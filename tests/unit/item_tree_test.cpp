@@ -276,6 +276,27 @@ TEST(ItemTree, NameSearchIgnoresCase)
     EXPECT_NE(deep.Find(&root), nullptr);
 }
 
+TEST(ItemTree, FileIndexFollowsAddRemoveAndRename)
+{
+    ProjectFixture project;
+    RCSRoot& root = *project.doc->root;
+    RCSFileItem* first = AddFileItem(root, "a.c");
+    EXPECT_EQ(root.FindFile("A.C"), first) << "builds the index";
+    RCSFileItem* twin = AddFileItem(root, "A.c");
+    RCSFileItem* other = AddFileItem(root, "b.c");
+    EXPECT_EQ(root.FindFile("a.c"), first) << "the first of two names that fold alike wins";
+    EXPECT_EQ(root.FindFile("B.c"), other) << "an addition joins the built index";
+
+    std::unique_ptr<RCSItem> removed = first->Detach();
+    EXPECT_EQ(root.FindFile("a.c"), twin);
+    removed = other->Detach();
+    EXPECT_EQ(root.FindFile("b.c"), nullptr);
+
+    twin->SetName("c.c");
+    EXPECT_EQ(root.FindFile("a.c"), nullptr);
+    EXPECT_EQ(root.FindFile("C.C"), twin);
+}
+
 TEST(ItemTree, CanQueriesByClass)
 {
     RCSRoot root;

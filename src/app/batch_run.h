@@ -1,0 +1,36 @@
+#pragma once
+
+// Runs co or rcs over many files at once: starting a program per file costs
+// far more than the work on each file. Each file's part of the output is
+// handed back as if the program had run on that file alone.
+
+#include <cstddef>
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace kestro {
+
+// One file in a batched run: what the command line gets for it, and the line
+// that starts its part of the output (CoStartLine, RcsStartLine).
+struct BatchFile {
+    std::vector<std::string> arguments;
+    std::string startLine;
+};
+
+// Runs the command followed by every file's arguments, in as few runs as the
+// command line's length allows, each run echoed. done(index, result, output)
+// is called once per file: 0 and the file's part for a file whose part shows
+// it succeeded. A file that failed is run again alone (echoed), so that the
+// program itself names it and gives its result; the files after the point
+// where the output can no longer be split share a run again. After a stop
+// (CommandProgress) no file runs again: each gets 1.
+void RunBatched(const std::string& command, const std::vector<BatchFile>& files,
+                const std::function<void(std::size_t, int, const std::string&)>& done);
+
+// The files split into runs that keep the command line below the system's
+// limit, as ranges [first, last).
+std::vector<std::pair<std::size_t, std::size_t>> BatchRanges(const std::string& command,
+                                                              const std::vector<BatchFile>& files);
+
+} // namespace kestro

@@ -1,0 +1,129 @@
+#include "app/batch_output.h"
+#include "model/rlog_batch.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+namespace kestro {
+namespace {
+
+using Outcome = BatchPart::Outcome;
+constexpr Outcome S = BatchPart::Succeeded;
+constexpr Outcome F = BatchPart::Failed;
+constexpr Outcome U = BatchPart::Unknown;
+
+struct Case {
+    const char* name;
+    std::string output;
+    std::vector<Outcome> outcomes;
+    std::vector<std::string> texts;  // empty: not checked
+};
+
+void Check(const Case& c, const std::vector<std::string>& startLines)
+{
+    const std::vector<BatchPart> parts = SplitBatchOutput(c.output, startLines);
+    ASSERT_EQ(parts.size(), startLines.size()) << c.name;
+    for (std::size_t i = 0; i < parts.size(); ++i) {
+        EXPECT_EQ(parts[i].outcome, c.outcomes[i]) << c.name << ", file " << i;
+        if (!c.texts.empty()) {
+            EXPECT_EQ(parts[i].text, c.texts[i]) << c.name << ", file " << i;
+        }
+    }
+}
+
+// Captured from `rcs co` of GNU RCS 5.10.1 over a.c, b.c and c.c.
+TEST(BatchOutput, SplitsCoOutputPerFile)
+{
+    const std::vector<std::string> lines = {CoStartLine("RCS/a.c,v", "a.c"), CoStartLine("RCS/b.c,v", "b.c"),
+                                            CoStartLine("RCS/c.c,v", "c.c")};
+    const std::string a = "RCS/a.c,v  -->  a.c\nrevision 1.1 (locked)\ndone\n";
+    const std::string b = "RCS/b.c,v  -->  b.c\nrevision 1.2 (locked)\ndone\n";
+    const std::string c = "RCS/c.c,v  -->  c.c\nrevision 1.1 (locked)\ndone\n";
+    const std::string busy = "co: RCS file RCS/b.c,v is in use\n";
+    const std::string missing = "co: RCS/b.c,v: No such file or directory\n";
+    const Case cases[] = {
+        {"all checked out", a + b + c, {S, S, S}, {a, b, c}},
+        {"a busy file in the middle", a + busy + c, {S, F, S}, {a, busy, c}},
+        {"a missing first file", missing + b + c, {F, S, S}, {missing, b, c}},
+        {"a failing last file", a + b + "co: RCS/c.c,v: No such file or directory\n", {S, S, F}, {}},
+        {"two failing files in a row", a + busy + missing, {S, U, U}, {}},
+        {"two failures before a success cannot be told apart", busy + missing + c, {U, U, U}, {}},
+        {"a run that ended early", a + "RCS/b.c,v  -->  b.c\nrevision 1.2 (locked)\n", {S, U, U}, {}},
+        {"no output", "", {U, U, U}, {}},
+        {"a start line that shows twice", a + b + c + a, {U, U, U}, {}},
+        {"a file name inside another line is no start", "co: x RCS/a.c,v  -->  a.c\n" + b + c, {F, S, S}, {}},
+    };
+    for (const Case& each : cases)
+        Check(each, lines);
+}
+
+// Captured from `rcs -Nrel:1.1` of GNU RCS 5.10.1 over three RCS files.
+TEST(BatchOutput, SplitsRcsOutputPerFile)
+{
+    const std::vector<std::string> lines = {RcsStartLine("RCS/a.c,v"), RcsStartLine("RCS/b.c,v"),
+                                            RcsStartLine("src/RCS/c d.c,v")};
+    const std::string a = "RCS file: RCS/a.c,v\ndone\n";
+    const std::string b = "RCS file: RCS/b.c,v\ndone\n";
+    const std::string c = "RCS file: src/RCS/c d.c,v\ndone\n";
+    const std::string busy = "rcs: RCS file RCS/b.c,v is in use\n";
+    const Case cases[] = {
+        {"all changed", a + b + c, {S, S, S}, {a, b, c}},
+        {"a busy file in the middle", a + busy + c, {S, F, S}, {a, busy, c}},
+        {"a symbol error after the first line", a + "RCS file: RCS/b.c,v\nrcs: RCS/b.c,v: invalid symbol\n" + c,
+         {S, U, U}, {}},
+        {"a warning before the last start", a + b + "rcs: warning: something\n" + c, {S, S, U}, {}},
+        {"a failing last file", a + b + busy, {S, S, F}, {a, b, busy}},
+    };
+    for (const Case& each : cases)
+        Check(each, lines);
+}
+
+// Shaped as `rlog -h` of GNU RCS 5.10.1 prints it over several files.
+std::string RlogPart(const std::string& path, const std::string& log = std::string())
+{
+    return "\nRCS file: " + path + "\nWorking file: x\nhead: 1.1\ntotal revisions: 1\n" + log + std::string(77, '=')
+           + "\n";
+}
+
+TEST(BatchOutput, SplitsRlogOutputPerFile)
+{
+    const std::vector<std::string> paths = {"RCS/a.c,v", "RCS/b.c,v", "src/RCS/c d.c,v"};
+    const std::string a = RlogPart(paths[0]);
+    const std::string b = RlogPart(paths[1]);
+    const std::string c = RlogPart(paths[2]);
+    const std::string copied = RlogPart(paths[1], std::string(77, '=') + "\n\nRCS file: RCS/c.c,v\n");
+    struct RlogCase {
+        const char* name;
+        std::string output;
+        bool split;
+    };
+    const RlogCase cases[] = {
+        {"all read", a + b + c, true},
+        {"a missing file in the middle (its error went elsewhere)", a + c, false},
+        {"a missing last file", a + b, false},
+        {"files out of order", a + c + b, false},
+        {"a log that copies another file's start", a + copied + c + RlogPart("RCS/c.c,v"), true},
+        {"a log that copies a start of this batch", a + RlogPart(paths[1], std::string(77, '=') + "\n\nRCS file: src/RCS/c d.c,v\n") + c,
+         false},
+        {"text before the first file", "rlog: warning\n" + a + b + c, false},
+    };
+    for (const RlogCase& each : cases) {
+        std::vector<std::string> parts;
+        ASSERT_EQ(SplitRlogOutput(each.output, paths, parts), each.split) << each.name;
+        if (!each.split)
+            continue;
+        ASSERT_EQ(parts.size(), 3u) << each.name;
+        EXPECT_EQ(parts[0], a) << each.name;
+        EXPECT_TRUE(parts[1].starts_with("\n" + b.substr(0, 20))) << each.name;
+        EXPECT_TRUE(parts[2].starts_with("\n\nRCS file: src/RCS/c d.c,v\n")) << each.name;
+    }
+    std::vector<std::string> parts;
+    ASSERT_TRUE(SplitRlogOutput(a + b + c, paths, parts));
+    EXPECT_EQ(parts[1], "\n" + b);
+    EXPECT_EQ(parts[2], "\n" + c);
+}
+
+} // namespace
+} // namespace kestro
