@@ -5,7 +5,7 @@
 //   commands_bench [FILES]        (KESTRO_CLI in the environment picks
 //                                   another kestro-cli, e.g. an older build)
 
-#include "app/command_runner.h"
+#include "rcs/command_runner.h"
 #include "model/string_helpers.h"
 
 #include <QTemporaryDir>

@@ -8,8 +8,8 @@
 #include "model/options.h"
 #include "model/root_item.h"
 #include "model/version_item.h"
-#include "ops/release_item.h"
-#include "ops/release_root.h"
+#include "model/release_item.h"
+#include "model/release_root.h"
 
 #include <QTemporaryDir>
 

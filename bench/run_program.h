@@ -2,7 +2,7 @@
 
 // Runs an RCS program for a benchmark's setup; says what failed.
 
-#include "app/command_runner.h"
+#include "rcs/command_runner.h"
 #include "model/string_helpers.h"
 
 #include <cstdio>

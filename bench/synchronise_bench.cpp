@@ -3,7 +3,7 @@
 //
 //   synchronise_bench [FILES] [REVISIONS_PER_FILE]
 
-#include "app/command_runner.h"
+#include "rcs/command_runner.h"
 #include "run_program.h"
 #include "app/document.h"
 #include "model/options.h"

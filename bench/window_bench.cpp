@@ -11,7 +11,7 @@
 //   window: checkin ratio R, freeze ratio R, longest stall N ms, open 100000 items N ms
 
 #include "app/command_locks.h"
-#include "app/command_runner.h"
+#include "rcs/command_runner.h"
 #include "run_program.h"
 #include "app/document.h"
 #include "gui/main_frame.h"

@@ -2,7 +2,7 @@
 // with the DIFF files another site sent. The input is the base, a NUL byte
 // and the difference; without a NUL the whole input is the difference.
 
-#include "sites/diff_apply.h"
+#include "exchange/diff_apply.h"
 
 #include <cstddef>
 #include <cstdint>

@@ -4,7 +4,7 @@
 #include "app/document.h"
 #include "model/options.h"
 #include "model/root_item.h"
-#include "ops/release_root.h"
+#include "model/release_root.h"
 
 #include <cstddef>
 #include <cstdint>

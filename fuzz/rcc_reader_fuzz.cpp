@@ -3,9 +3,9 @@
 // its log block, and the checks on the names, the release name and the
 // address it carries.
 
-#include "app/command_results.h"
-#include "sites/exchange_checks.h"
-#include "sites/rcc_reader.h"
+#include "model/command_results.h"
+#include "exchange/exchange_checks.h"
+#include "exchange/rcc_reader.h"
 
 #include <cstddef>
 #include <cstdint>

@@ -5,10 +5,10 @@
 #include "app/document.h"
 #include "model/file_item.h"
 #include "model/revision_log.h"
-#include "model/rlog_layout.h"
+#include "rcs/rlog_layout.h"
 #include "model/root_item.h"
-#include "ops/release_item.h"
-#include "ops/release_root.h"
+#include "model/release_item.h"
+#include "model/release_root.h"
 
 #include <cstddef>
 #include <cstdint>

@@ -1,6 +1,6 @@
 #include "app/demo_project.h"
 
-#include "app/command_runner.h"
+#include "rcs/command_runner.h"
 #include "app/document.h"
 #include "model/file_item.h"
 #include "model/string_helpers.h"

@@ -1,26 +1,25 @@
 #include "app/document.h"
 
-#include "app/archive.h"
+#include "archive/archive.h"
 #include "app/command_locks.h"
-#include "app/command_results.h"
+#include "model/command_results.h"
 #include "app/release_name_file.h"
-#include "app/user_interaction.h"
-#include "model/adopt_files.h"
-#include "model/rlog_batch.h"
+#include "model/user_interaction.h"
+#include "rcs/adopt_files.h"
+#include "rcs/rlog_batch.h"
 #include "model/file_item.h"
 #include "model/options.h"
 #include "model/paths.h"
 #include "model/root_item.h"
 #include "model/string_helpers.h"
 #include "model/version_item.h"
-#include "ops/release_root.h"
-#include "sites/site_list.h"
+#include "model/release_root.h"
+#include "model/site_list.h"
 
 #include <QFile>
 #include <QSaveFile>
 
 #include <algorithm>
-#include <atomic>
 #include <cctype>
 #include <cerrno>
 #include <cstring>
@@ -34,7 +33,6 @@ namespace kestro {
 
 namespace {
 
-std::atomic<CKestroDoc*> currentDocument{nullptr};
 
 std::string DirectoryOf(const std::string& path)
 {
@@ -100,28 +98,18 @@ ProjectFileStamp StampOfFile(const std::string& path)
     return ::stat(path.c_str(), &info) == 0 ? StampOf(info) : ProjectFileStamp();
 }
 
-CKestroDoc::CKestroDoc()
-{
-    currentDocument.store(this);
-}
+CKestroDoc::CKestroDoc() = default;
 
 CKestroDoc::~CKestroDoc()
 {
     CommandLocks& locks = CommandLocks::instance();
     locks.CancelStatusRefresh();
-    locks.WithTreeLocked([this] {
-        CKestroDoc* self = this;
-        currentDocument.compare_exchange_strong(self, nullptr);
-        // Items refer to sites, so the trees go before the site list.
-        root.reset();
-        releaseRoot.reset();
-        siteList.reset();
-    });
+    locks.WithTreeLocked([this] { Close(); });
 }
 
 CKestroDoc* CKestroDoc::current()
 {
-    return currentDocument.load();
+    return static_cast<CKestroDoc*>(Project::current());
 }
 
 std::string CKestroDoc::GetTitle() const

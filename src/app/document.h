@@ -3,6 +3,8 @@
 // The project document: the file tree, the release tree, the sites and the
 // project's own settings, and the project file they are kept in.
 
+#include "model/project.h"
+
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -13,9 +15,6 @@ namespace kestro {
 
 class Archive;
 class RCSFileItem;
-class RCSRoot;
-class RCSReleaseRoot;
-class SiteList;
 
 // What tells one version of the project file on disk from another: a save
 // replaces the file, so a new file, size or time means another program
@@ -32,22 +31,17 @@ struct ProjectFileStamp {
 // The stamp of the file at path now; exists is false when there is none.
 ProjectFileStamp StampOfFile(const std::string& path);
 
-class CKestroDoc {
+class CKestroDoc : public Project {
 public:
     // The newest layout of the project file; older ones down to 1 are read.
     static constexpr std::uint32_t ProjectFileVersion = 5;
 
     CKestroDoc();
-    ~CKestroDoc();
-    CKestroDoc(const CKestroDoc&) = delete;
-    CKestroDoc& operator=(const CKestroDoc&) = delete;
+    ~CKestroDoc() override;
 
     // The one document of the process, or null.
     static CKestroDoc* current();
 
-    std::unique_ptr<RCSRoot> root;
-    std::unique_ptr<RCSReleaseRoot> releaseRoot;
-    std::unique_ptr<SiteList> siteList;
     std::string fileTypes;
     std::string releaseNameFile;
     std::string releaseNameTemplate;
@@ -56,12 +50,11 @@ public:
     // Called whenever the working directory changes, for the status bar.
     std::function<void(const std::string&)> onWorkingDirectoryChanged;
 
-    const std::string& GetPathName() const { return pathName_; }
-    // The project file's name without its extension; "Untitled" before the
-    // project is first saved.
-    std::string GetTitle() const;
+    const std::string& GetPathName() const override { return pathName_; }
+    // "Untitled" before the project is first saved.
+    std::string GetTitle() const override;
     bool IsModified() const { return modified_; }
-    void SetModifiedFlag(bool modified = true) { modified_ = modified; }
+    void SetModifiedFlag(bool modified = true) override { modified_ = modified; }
 
     bool OnNewDocument();
     void DeleteContents();
@@ -93,10 +86,10 @@ public:
     // as possible. Returns the items added or found, in order.
     std::vector<RCSFileItem*> AddFiles(const std::vector<std::string>& paths);
 
-    std::string GetProjectDirectory() const;
-    std::string GetWorkingDirectory() const { return workingDirectory; }
+    std::string GetProjectDirectory() const override;
+    std::string GetWorkingDirectory() const override { return workingDirectory; }
     bool SetWorkingDirectory(std::string directory, bool markModified);
-    void WriteReleaseNameFile(const std::string& releaseName) const;
+    void WriteReleaseNameFile(const std::string& releaseName) const override;
     // Shows both trees in the view: the release tree above the file tree.
     void InsertTreesIntoView();
     // Removes the file tree from the view and shows it again, so that every

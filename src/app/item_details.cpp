@@ -6,10 +6,10 @@
 #include "model/revision_numbers.h"
 #include "model/time_format.h"
 #include "model/version_item.h"
-#include "ops/release_item.h"
-#include "ops/release_root.h"
-#include "ops/release_version_item.h"
-#include "sites/site.h"
+#include "model/release_item.h"
+#include "model/release_root.h"
+#include "model/release_version_item.h"
+#include "model/site.h"
 
 #include <algorithm>
 

@@ -1,6 +1,6 @@
 #include "cli/cli_session.h"
 
-#include "app/command_results.h"
+#include "model/command_results.h"
 #include "model/paths.h"
 
 #include <iostream>

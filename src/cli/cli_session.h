@@ -5,7 +5,7 @@
 
 #include "app/document.h"
 #include "app/project_lock.h"
-#include "app/user_interaction.h"
+#include "model/user_interaction.h"
 #include "cli/cli_arguments.h"
 
 #include <chrono>

@@ -6,7 +6,7 @@
 #include "model/options.h"
 #include "model/paths.h"
 #include "ops/commands.h"
-#include "sites/site_list.h"
+#include "model/site_list.h"
 
 #include <filesystem>
 

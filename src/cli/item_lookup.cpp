@@ -5,9 +5,9 @@
 #include "model/paths.h"
 #include "model/root_item.h"
 #include "model/version_item.h"
-#include "ops/release_item.h"
-#include "ops/release_root.h"
-#include "ops/release_version_item.h"
+#include "model/release_item.h"
+#include "model/release_root.h"
+#include "model/release_version_item.h"
 
 #include <filesystem>
 

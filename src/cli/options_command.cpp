@@ -6,8 +6,8 @@
 #include "cli/cli_session.h"
 #include "cli/output_format.h"
 #include "model/options.h"
-#include "sites/site.h"
-#include "sites/site_list.h"
+#include "model/site.h"
+#include "model/site_list.h"
 
 #include <functional>
 #include <iostream>

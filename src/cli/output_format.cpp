@@ -4,8 +4,8 @@
 #include "model/file_item.h"
 #include "model/root_item.h"
 #include "model/version_item.h"
-#include "ops/release_item.h"
-#include "ops/release_root.h"
+#include "model/release_item.h"
+#include "model/release_root.h"
 
 namespace kestro::cli {
 

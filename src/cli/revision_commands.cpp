@@ -3,6 +3,7 @@
 // operation and marks the project modified where the window does.
 
 #include "app/document.h"
+#include "app/working_directory.h"
 #include "cli/cli_session.h"
 #include "cli/item_lookup.h"
 #include "model/item.h"
@@ -12,8 +13,8 @@
 #include "model/root_item.h"
 #include "model/version_item.h"
 #include "ops/commands.h"
-#include "ops/release_version_item.h"
-#include "sites/site_list.h"
+#include "model/release_version_item.h"
+#include "model/site_list.h"
 
 #include <cerrno>
 #include <cstring>

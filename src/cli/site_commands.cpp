@@ -5,7 +5,7 @@
 #include "cli/output_format.h"
 #include "model/options.h"
 #include "model/root_item.h"
-#include "sites/site_list.h"
+#include "model/site_list.h"
 
 #include <iostream>
 

@@ -1,8 +1,9 @@
 #include "gui/command_dispatch.h"
 
 #include "app/command_locks.h"
-#include "app/command_results.h"
+#include "model/command_results.h"
 #include "app/document.h"
+#include "app/working_directory.h"
 #include "gui/dialogs.h"
 #include "gui/gui_interaction.h"
 #include "gui/results_dialog.h"
@@ -14,10 +15,10 @@
 #include "model/string_helpers.h"
 #include "model/version_item.h"
 #include "ops/commands.h"
-#include "ops/release_item.h"
-#include "ops/release_root.h"
-#include "sites/site.h"
-#include "sites/site_list.h"
+#include "model/release_item.h"
+#include "model/release_root.h"
+#include "model/site.h"
+#include "model/site_list.h"
 
 #include <QDir>
 #include <QFileDialog>

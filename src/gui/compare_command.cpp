@@ -4,7 +4,7 @@
 // the plain command results instead.
 
 #include "app/command_locks.h"
-#include "app/command_results.h"
+#include "model/command_results.h"
 #include "gui/command_dispatch.h"
 #include "gui/dialogs.h"
 #include "gui/diff_view.h"

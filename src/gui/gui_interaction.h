@@ -7,7 +7,7 @@
 // it polls, and its message boxes and the results window keep its events
 // flowing.
 
-#include "app/user_interaction.h"
+#include "model/user_interaction.h"
 
 #include <QObject>
 

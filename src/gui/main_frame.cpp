@@ -1,9 +1,9 @@
 #include "gui/main_frame.h"
 
 #include "app/command_locks.h"
-#include "app/command_results.h"
+#include "model/command_results.h"
 #include "app/document.h"
-#include "app/command_runner.h"
+#include "rcs/command_runner.h"
 #include "app/project_lock.h"
 #include "gui/application.h"
 #include "gui/command_dispatch.h"

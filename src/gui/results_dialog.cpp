@@ -1,8 +1,8 @@
 #include "gui/results_dialog.h"
 
 #include "app/command_locks.h"
-#include "app/command_results.h"
-#include "app/command_runner.h"
+#include "model/command_results.h"
+#include "rcs/command_runner.h"
 #include "model/command_progress.h"
 
 #include <QFile>

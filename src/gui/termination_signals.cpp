@@ -1,6 +1,6 @@
 #include "gui/termination_signals.h"
 
-#include "app/command_runner.h"
+#include "rcs/command_runner.h"
 #include "model/command_progress.h"
 
 #include <QCoreApplication>

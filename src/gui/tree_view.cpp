@@ -4,7 +4,7 @@
 #include "model/file_item.h"
 #include "model/paths.h"
 #include "model/version_item.h"
-#include "ops/release_version_item.h"
+#include "model/release_version_item.h"
 
 #include <QElapsedTimer>
 #include <QHeaderView>

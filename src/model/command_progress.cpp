@@ -1,6 +1,6 @@
 #include "model/command_progress.h"
 
-#include "app/command_results.h"
+#include "model/command_results.h"
 #include "model/item.h"
 
 namespace kestro {

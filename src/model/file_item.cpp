@@ -1,6 +1,6 @@
 #include "model/file_item.h"
 
-#include "app/document.h"
+#include "model/project.h"
 #include "model/options.h"
 #include "model/paths.h"
 #include "model/time_format.h"
@@ -25,7 +25,7 @@ bool FileStatus(const std::string& path, std::time_t* modified)
 
 std::string WorkingDirectory()
 {
-    if (CKestroDoc* doc = CKestroDoc::current())
+    if (Project* doc = Project::current())
         return doc->GetWorkingDirectory();
     return CurrentDirectory();
 }

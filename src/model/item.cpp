@@ -1,14 +1,14 @@
 #include "model/item.h"
 
-#include "app/command_results.h"
-#include "app/document.h"
-#include "app/user_interaction.h"
+#include "model/command_results.h"
+#include "model/project.h"
+#include "model/user_interaction.h"
 #include "model/command_progress.h"
 #include "model/item_view.h"
 #include "model/options.h"
 #include "model/string_helpers.h"
 #include "model/tree_traverser.h"
-#include "ops/release_root.h"
+#include "model/release_root.h"
 
 #include <algorithm>
 
@@ -246,7 +246,7 @@ bool RCSItem::PrepareReport()
 
 int RCSItem::FillCombo(std::vector<ComboEntry>& combo)
 {
-    CKestroDoc* doc = CKestroDoc::current();
+    Project* doc = Project::current();
     if (!doc || !doc->releaseRoot)
         return 0;
     int count = 0;

@@ -6,7 +6,7 @@
 // and carries one operation per command so that a command only asks the
 // selected item.
 
-#include "app/archive.h"
+#include "archive/archive.h"
 #include "model/item_view.h"
 
 #include <cstdint>

@@ -2,7 +2,7 @@
 // default branch, the neighbours of a revision to check in, and the branch a
 // site checks in on.
 
-#include "app/command_results.h"
+#include "model/command_results.h"
 #include "model/file_item.h"
 #include "model/options.h"
 #include "model/revision_numbers.h"

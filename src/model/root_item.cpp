@@ -2,7 +2,6 @@
 
 #include "model/file_item.h"
 #include "model/string_helpers.h"
-#include "ops/commands.h"
 
 namespace kestro {
 
@@ -17,11 +16,6 @@ int RCSRoot::ResetDefaultBranch()
     for (auto& child : children)
         result |= child->ResetDefaultBranch();
     return result;
-}
-
-int RCSRoot::Checkout()
-{
-    return CheckoutChildren(*this);
 }
 
 void RCSRoot::SetOwningSite(Site* site)

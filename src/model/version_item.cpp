@@ -1,12 +1,12 @@
 #include "model/version_item.h"
 
-#include "app/document.h"
+#include "model/project.h"
 #include "model/file_item.h"
 #include "model/options.h"
 #include "model/revision_numbers.h"
 #include "model/time_format.h"
-#include "sites/site.h"
-#include "sites/site_list.h"
+#include "model/site.h"
+#include "model/site_list.h"
 
 namespace kestro {
 
@@ -14,7 +14,7 @@ namespace {
 
 SiteList* CurrentSiteList()
 {
-    CKestroDoc* doc = CKestroDoc::current();
+    Project* doc = Project::current();
     return doc ? doc->siteList.get() : nullptr;
 }
 

@@ -1,17 +1,17 @@
 // Checking a working file in as a new revision with ci, on the branch that
 // belongs to the site doing the check-in.
 
-#include "app/command_results.h"
-#include "app/command_runner.h"
-#include "app/document.h"
+#include "model/command_results.h"
+#include "rcs/command_runner.h"
+#include "model/project.h"
 #include "model/file_item.h"
 #include "model/options.h"
 #include "model/revision_numbers.h"
-#include "model/rlog_scanner.h"
+#include "rcs/rlog_scanner.h"
 #include "model/string_helpers.h"
 #include "model/version_item.h"
 #include "ops/commands.h"
-#include "sites/site_list.h"
+#include "model/site_list.h"
 
 #include <chrono>
 #include <filesystem>
@@ -64,7 +64,7 @@ constexpr std::string_view RevisionDelimiters = ";\r\n\t ";
 
 SiteList* CurrentSiteList()
 {
-    CKestroDoc* doc = CKestroDoc::current();
+    Project* doc = Project::current();
     return doc ? doc->siteList.get() : nullptr;
 }
 

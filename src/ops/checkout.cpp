@@ -1,20 +1,21 @@
 // Checking a revision out with co, over the working file or into another
 // file.
 
-#include "app/batch_output.h"
-#include "app/batch_run.h"
-#include "app/command_results.h"
-#include "app/command_runner.h"
-#include "app/document.h"
+#include "rcs/batch_output.h"
+#include "rcs/batch_run.h"
+#include "model/command_results.h"
+#include "rcs/command_runner.h"
+#include "model/project.h"
 #include "model/command_progress.h"
 #include "model/file_item.h"
 #include "model/options.h"
-#include "model/rlog_batch.h"
-#include "model/rlog_scanner.h"
+#include "rcs/rlog_batch.h"
+#include "rcs/rlog_scanner.h"
 #include "model/string_helpers.h"
 #include "model/version_item.h"
 #include "ops/commands.h"
-#include "ops/release_version_item.h"
+#include "model/release_version_item.h"
+#include "model/root_item.h"
 
 #include <filesystem>
 #include <map>
@@ -45,7 +46,7 @@ std::string CheckedOutRevision(const std::string& output)
 
 bool ProjectDirectoryIsWorkingDirectory()
 {
-    CKestroDoc* doc = CKestroDoc::current();
+    Project* doc = Project::current();
     return !doc || doc->GetWorkingDirectory() == doc->GetProjectDirectory();
 }
 
@@ -231,6 +232,11 @@ void RCSFileItem::CheckedOut(const std::string& output)
         workingRevision = revision;
     UpdateStatus();
     recordedTime = workingTime;
+}
+
+int RCSRoot::Checkout()
+{
+    return CheckoutChildren(*this);
 }
 
 int RCSFileItem::Checkout()

@@ -8,7 +8,7 @@
 
 namespace kestro {
 
-class CKestroDoc;
+class Project;
 class RCSItem;
 class RCSReleaseItem;
 class RCSReleaseRoot;
@@ -28,7 +28,7 @@ std::string ReleaseSymbolClash(RCSReleaseRoot& releases, const std::string& rele
 // offending file selected) unless every file is checked in at a revision RCS
 // still has. Null when refused, when the name is invalid or its symbol
 // taken, or when a file could not be frozen (nothing is then left changed).
-RCSReleaseItem* FreezeProject(CKestroDoc& doc, const std::string& releaseName);
+RCSReleaseItem* FreezeProject(Project& doc, const std::string& releaseName);
 
 // Checks out every child of the root or of a release: files that share co's
 // options in as few co runs as possible, each file's result, messages and
@@ -38,15 +38,11 @@ int CheckoutChildren(RCSItem& parent);
 // Deletes an item after asking for confirmation: refused when a release uses
 // it; the item leaves the project once confirmed and its deletion succeeded.
 // Returns 0 on success (or when cancelled), else the failing result.
-int DeleteItem(CKestroDoc& doc, RCSItem* item);
+int DeleteItem(Project& doc, RCSItem* item);
 
 // Makes the named site (found ignoring case, or created) the revision's
 // owner. False when the name cannot name a site.
-bool ChangeOwningSite(CKestroDoc& doc, RCSVersionItem* revision, const std::string& ownerName);
-
-// Sets a new working directory; false (after the message "Cannot change
-// directory to " + directory) when it does not exist.
-bool ChangeWorkingDirectory(CKestroDoc& doc, const std::string& directory);
+bool ChangeOwningSite(Project& doc, RCSVersionItem* revision, const std::string& ownerName);
 
 // Removes a file, making it writable first; 0 when removed or absent, -1
 // (after "File not found") when it could not be removed.

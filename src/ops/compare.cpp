@@ -2,8 +2,8 @@
 // when none is given) and the working file. The differences are only shown;
 // nothing in the project changes.
 
-#include "app/command_results.h"
-#include "app/command_runner.h"
+#include "model/command_results.h"
+#include "rcs/command_runner.h"
 #include "model/file_item.h"
 #include "model/options.h"
 #include "model/string_helpers.h"

@@ -1,6 +1,6 @@
 // Choosing the branch that RCS checks in and out by default.
 
-#include "app/command_runner.h"
+#include "rcs/command_runner.h"
 #include "model/file_item.h"
 #include "model/revision_numbers.h"
 #include "model/string_helpers.h"

@@ -2,19 +2,19 @@
 // revisions (outdated in RCS together with the branches that sprout from
 // them), releases and release entries (their RCS symbols).
 
-#include "app/batch_output.h"
-#include "app/batch_run.h"
-#include "app/command_results.h"
-#include "app/command_runner.h"
-#include "app/document.h"
-#include "app/user_interaction.h"
+#include "rcs/batch_output.h"
+#include "rcs/batch_run.h"
+#include "model/command_results.h"
+#include "rcs/command_runner.h"
+#include "model/project.h"
+#include "model/user_interaction.h"
 #include "model/file_item.h"
 #include "model/options.h"
 #include "model/string_helpers.h"
 #include "model/version_item.h"
 #include "ops/commands.h"
-#include "ops/release_item.h"
-#include "ops/release_version_item.h"
+#include "model/release_item.h"
+#include "model/release_version_item.h"
 #include "ops/symbol_undo.h"
 
 #include <algorithm>
@@ -196,7 +196,7 @@ int RCSReleaseVersionItem::Delete(unsigned flags)
     return RunRcs("-N" + MakeSymbolName(parent->name), revisionRef->file->GetRcsPath());
 }
 
-int DeleteItem(CKestroDoc& doc, RCSItem* item)
+int DeleteItem(Project& doc, RCSItem* item)
 {
     if (!item || !item->CanDelete())
         return 1;

@@ -2,20 +2,20 @@
 // symbol, and the release tree gets an item with one entry per file. A
 // release is made for every file or not at all.
 
-#include "app/batch_output.h"
-#include "app/batch_run.h"
-#include "app/command_results.h"
-#include "app/command_runner.h"
-#include "app/document.h"
-#include "app/user_interaction.h"
+#include "rcs/batch_output.h"
+#include "rcs/batch_run.h"
+#include "model/command_results.h"
+#include "rcs/command_runner.h"
+#include "model/project.h"
+#include "model/user_interaction.h"
 #include "model/command_progress.h"
 #include "model/file_item.h"
 #include "model/root_item.h"
 #include "model/string_helpers.h"
 #include "model/version_item.h"
 #include "ops/commands.h"
-#include "ops/release_item.h"
-#include "ops/release_root.h"
+#include "model/release_item.h"
+#include "model/release_root.h"
 #include "ops/symbol_undo.h"
 
 #include <map>
@@ -115,7 +115,7 @@ int RCSFileItem::FreezeFile(RCSReleaseItem* release, SymbolUndo& undo)
 
 int RCSRoot::FreezeRelease(RCSReleaseItem* release)
 {
-    CKestroDoc* doc = CKestroDoc::current();
+    Project* doc = Project::current();
     const std::string symbol = MakeSymbolName(release->name);
     // Refreezing a name moves the symbols from where the latest release of
     // that name put them; a failed freeze moves them back there.
@@ -172,7 +172,7 @@ std::string ReleaseSymbolClash(RCSReleaseRoot& releases, const std::string& rele
     return "Release name " + releaseName + " would share the RCS symbol " + symbol + " with release " + owner->name;
 }
 
-RCSReleaseItem* FreezeProject(CKestroDoc& doc, const std::string& releaseName)
+RCSReleaseItem* FreezeProject(Project& doc, const std::string& releaseName)
 {
     if (!doc.root || !doc.releaseRoot || !doc.root->CanFreeze() || !IsValidReleaseName(releaseName))
         return nullptr;

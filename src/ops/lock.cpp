@@ -1,6 +1,6 @@
 // Locking and unlocking a revision in RCS.
 
-#include "app/command_runner.h"
+#include "rcs/command_runner.h"
 #include "model/file_item.h"
 #include "model/options.h"
 #include "model/string_helpers.h"

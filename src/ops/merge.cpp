@@ -1,8 +1,8 @@
 // Merge: rcsmerge writes the differences between two revisions into the
 // working file. The revisions in the project are not affected.
 
-#include "app/command_results.h"
-#include "app/command_runner.h"
+#include "model/command_results.h"
+#include "rcs/command_runner.h"
 #include "model/file_item.h"
 #include "model/options.h"
 #include "model/string_helpers.h"

@@ -1,12 +1,12 @@
 // Changing the site that owns a revision. Ownership is Kestro's own record;
 // RCS knows nothing of it.
 
-#include "app/document.h"
+#include "model/project.h"
 #include "model/file_item.h"
 #include "model/version_item.h"
 #include "ops/commands.h"
-#include "sites/site.h"
-#include "sites/site_list.h"
+#include "model/site.h"
+#include "model/site_list.h"
 
 namespace kestro {
 
@@ -16,7 +16,7 @@ void RCSFileItem::SetOwningSite(Site* site)
         child->SetOwningSite(site);
 }
 
-bool ChangeOwningSite(CKestroDoc& doc, RCSVersionItem* revision, const std::string& ownerName)
+bool ChangeOwningSite(Project& doc, RCSVersionItem* revision, const std::string& ownerName)
 {
     if (!revision || !doc.siteList)
         return false;

@@ -1,12 +1,12 @@
 // The revision commands on a release and on its entries: a release stands
 // for its symbolic name in every file, an entry for the revision it names.
 
-#include "app/document.h"
+#include "model/project.h"
 #include "model/options.h"
 #include "model/version_item.h"
 #include "ops/commands.h"
-#include "ops/release_item.h"
-#include "ops/release_version_item.h"
+#include "model/release_item.h"
+#include "model/release_version_item.h"
 
 namespace kestro {
 
@@ -43,7 +43,7 @@ int RCSReleaseItem::Checkout()
     const int result = CheckoutChildren(*this);
     // The release name file claims the whole release is checked out.
     if (result == 0) {
-        if (CKestroDoc* doc = CKestroDoc::current())
+        if (Project* doc = Project::current())
             doc->WriteReleaseNameFile(name);
     }
     return result;

@@ -1,10 +1,10 @@
 // Report: rlog's account of a file, shown whole or condensed to the log
 // messages. Its output also refreshes the file's revisions and releases.
 
-#include "app/command_results.h"
-#include "app/command_runner.h"
+#include "model/command_results.h"
+#include "rcs/command_runner.h"
 #include "model/file_item.h"
-#include "model/rlog_resolve.h"
+#include "rcs/rlog_resolve.h"
 #include "model/options.h"
 #include "model/string_helpers.h"
 

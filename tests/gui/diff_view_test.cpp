@@ -1,6 +1,6 @@
 #include "demo_window.h"
-#include "app/command_results.h"
-#include "app/rcs_programs.h"
+#include "model/command_results.h"
+#include "rcs/rcs_programs.h"
 #include "gui/details_dock.h"
 #include "gui/diff_pane.h"
 #include "gui/diff_view.h"

@@ -3,11 +3,11 @@
 // the routing of files handed to the program.
 
 #include "app/command_locks.h"
-#include "app/command_results.h"
-#include "app/command_runner.h"
+#include "model/command_results.h"
+#include "rcs/command_runner.h"
 #include "app/demo_project.h"
 #include "app/document.h"
-#include "app/user_interaction.h"
+#include "model/user_interaction.h"
 #include "gui/application.h"
 #include "gui/command_dispatch.h"
 #include "gui/icons.h"
@@ -16,7 +16,7 @@
 #include "gui/tree_view.h"
 #include "model/options.h"
 #include "model/root_item.h"
-#include "sites/site_list.h"
+#include "model/site_list.h"
 #include "demo_window.h"
 #include "modal_steps.h"
 #include "support/rcs_history.h"

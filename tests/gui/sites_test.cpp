@@ -12,10 +12,10 @@
 #include "model/options.h"
 #include "model/root_item.h"
 #include "model/version_item.h"
-#include "ops/release_root.h"
+#include "model/release_root.h"
 #include "demo_window.h"
 #include "modal_steps.h"
-#include "sites/site_list.h"
+#include "model/site_list.h"
 #include "support/test_project.h"
 
 #include <QAction>

@@ -10,7 +10,7 @@
 #include "gui/tree_view.h"
 #include "model/file_item.h"
 #include "model/root_item.h"
-#include "ops/release_root.h"
+#include "model/release_root.h"
 #include "support/test_project.h"
 
 #include <QApplication>

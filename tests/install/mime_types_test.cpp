@@ -3,7 +3,7 @@
 // reads the installed package (or the cache built from it) the way file
 // managers read theirs.
 
-#include "sites/rcc_writer.h"
+#include "exchange/rcc_writer.h"
 #include "support/test_project.h"
 
 #include <QMimeDatabase>

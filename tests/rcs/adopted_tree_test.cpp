@@ -2,12 +2,12 @@
 // recognised as checked in by their text, RCS files beside their working
 // files are found, and the tree can be frozen at once.
 
-#include "app/command_results.h"
+#include "model/command_results.h"
 #include "model/file_item.h"
 #include "model/root_item.h"
 #include "model/version_item.h"
 #include "ops/commands.h"
-#include "ops/release_item.h"
+#include "model/release_item.h"
 #include "support/rcs_history.h"
 #include "support/recording_interaction.h"
 #include "support/test_project.h"

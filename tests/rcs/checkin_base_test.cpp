@@ -1,6 +1,6 @@
 // The revision a check-in builds on, and merges that leave conflicts.
 
-#include "app/command_results.h"
+#include "model/command_results.h"
 #include "model/file_item.h"
 #include "model/version_item.h"
 #include "ops/commands.h"

@@ -1,5 +1,5 @@
-#include "app/rcs_programs.h"
-#include "app/command_results.h"
+#include "rcs/rcs_programs.h"
+#include "model/command_results.h"
 #include "model/file_item.h"
 #include "model/options.h"
 #include "model/root_item.h"

@@ -2,13 +2,13 @@
 // project or to show what is not there, with the real RCS programs. Each
 // hostile receive or import must be refused before anything changes.
 
-#include "app/command_results.h"
+#include "model/command_results.h"
 #include "model/file_item.h"
 #include "model/paths.h"
 #include "model/root_item.h"
 #include "model/version_item.h"
-#include "ops/release_root.h"
-#include "sites/site_list.h"
+#include "model/release_root.h"
+#include "model/site_list.h"
 #include "support/rcs_history.h"
 #include "support/recording_interaction.h"
 #include "support/test_project.h"

@@ -1,16 +1,16 @@
 // Receiving hand-written command files and importing directory trees, with
 // the real RCS programs.
 
-#include "app/command_results.h"
+#include "model/command_results.h"
 #include "model/file_item.h"
 #include "model/paths.h"
 #include "model/root_item.h"
 #include "model/version_item.h"
 #include "ops/commands.h"
-#include "ops/release_item.h"
-#include "ops/release_root.h"
-#include "ops/release_version_item.h"
-#include "sites/site_list.h"
+#include "model/release_item.h"
+#include "model/release_root.h"
+#include "model/release_version_item.h"
+#include "model/site_list.h"
 #include "support/rcs_history.h"
 #include "support/recording_interaction.h"
 #include "support/test_project.h"

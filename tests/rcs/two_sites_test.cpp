@@ -2,16 +2,16 @@
 // passing releases back and forth. The process holds one document at a
 // time, so the test saves one site's project before it opens the other's.
 
-#include "app/command_results.h"
+#include "model/command_results.h"
 #include "model/file_item.h"
 #include "model/paths.h"
 #include "model/root_item.h"
 #include "model/version_item.h"
 #include "ops/commands.h"
-#include "ops/release_item.h"
-#include "ops/release_root.h"
-#include "ops/release_version_item.h"
-#include "sites/site_list.h"
+#include "model/release_item.h"
+#include "model/release_root.h"
+#include "model/release_version_item.h"
+#include "model/site_list.h"
 #include "support/rcs_history.h"
 #include "support/recording_interaction.h"
 #include "support/test_project.h"

@@ -1,6 +1,6 @@
 #include "support/rcs_history.h"
 
-#include "app/command_runner.h"
+#include "rcs/command_runner.h"
 #include "model/string_helpers.h"
 
 #include <gtest/gtest.h>

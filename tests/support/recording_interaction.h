@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/user_interaction.h"
+#include "model/user_interaction.h"
 
 #include <string>
 #include <vector>

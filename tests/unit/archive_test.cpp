@@ -1,8 +1,8 @@
-#include "app/archive.h"
+#include "archive/archive.h"
 
 #include "model/root_item.h"
-#include "sites/site.h"
-#include "sites/site_list.h"
+#include "model/site.h"
+#include "model/site_list.h"
 
 #include <gtest/gtest.h>
 

@@ -1,5 +1,5 @@
-#include "app/batch_output.h"
-#include "model/rlog_batch.h"
+#include "rcs/batch_output.h"
+#include "rcs/rlog_batch.h"
 
 #include <gtest/gtest.h>
 

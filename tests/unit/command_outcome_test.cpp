@@ -1,8 +1,8 @@
 // What a command says it did, and how rcsdiff's output over many files is
 // read file by file.
 
-#include "app/command_results.h"
-#include "model/adopt_files.h"
+#include "model/command_results.h"
+#include "rcs/adopt_files.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
 // The differences are the form rcsdiff (GNU diff) writes by default; the
 // cases were made with diff on the texts shown.
 
-#include "sites/diff_apply.h"
+#include "exchange/diff_apply.h"
 
 #include <gtest/gtest.h>
 

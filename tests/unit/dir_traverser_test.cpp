@@ -1,5 +1,5 @@
-#include "sites/dir_traverser.h"
-#include "sites/site_list.h"
+#include "exchange/dir_traverser.h"
+#include "model/site_list.h"
 #include "support/test_project.h"
 
 #include <gtest/gtest.h>

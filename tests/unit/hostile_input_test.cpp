@@ -1,12 +1,12 @@
 // Project files, command-file names and rlog output made by someone who
 // wants the program to act outside the project or show what is not there.
 
-#include "app/command_results.h"
+#include "model/command_results.h"
 #include "app/release_name_file.h"
 #include "model/file_item.h"
-#include "model/rlog_layout.h"
+#include "rcs/rlog_layout.h"
 #include "model/root_item.h"
-#include "sites/exchange_checks.h"
+#include "exchange/exchange_checks.h"
 #include "support/test_project.h"
 
 #include <QCryptographicHash>

@@ -3,10 +3,10 @@
 #include "model/root_item.h"
 #include "model/tree_traverser.h"
 #include "model/version_item.h"
-#include "ops/release_item.h"
-#include "ops/release_root.h"
-#include "ops/release_version_item.h"
-#include "sites/site_list.h"
+#include "model/release_item.h"
+#include "model/release_root.h"
+#include "model/release_version_item.h"
+#include "model/site_list.h"
 #include "support/test_project.h"
 
 #include <gtest/gtest.h>

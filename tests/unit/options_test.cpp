@@ -1,6 +1,6 @@
 #include "model/options.h"
 
-#include "app/archive.h"
+#include "archive/archive.h"
 
 #include <QSettings>
 #include <QStringList>

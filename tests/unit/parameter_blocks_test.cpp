@@ -1,6 +1,6 @@
 #include "model/parameter_blocks.h"
 
-#include "app/archive.h"
+#include "archive/archive.h"
 
 #include <gtest/gtest.h>
 

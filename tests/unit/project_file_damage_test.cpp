@@ -2,16 +2,16 @@
 // and leaves the document empty, without crashing or reading past the data.
 // Saving never leaves a half-written project behind.
 
-#include "app/archive.h"
+#include "archive/archive.h"
 #include "app/document.h"
 #include "model/file_item.h"
 #include "model/options.h"
 #include "model/root_item.h"
 #include "model/version_item.h"
-#include "ops/release_item.h"
-#include "ops/release_root.h"
-#include "ops/release_version_item.h"
-#include "sites/site_list.h"
+#include "model/release_item.h"
+#include "model/release_root.h"
+#include "model/release_version_item.h"
+#include "model/site_list.h"
 #include "support/test_project.h"
 
 #include <gtest/gtest.h>

@@ -1,6 +1,6 @@
-#include "app/command_results.h"
-#include "sites/rcc_reader.h"
-#include "sites/rcc_writer.h"
+#include "model/command_results.h"
+#include "exchange/rcc_reader.h"
+#include "exchange/rcc_writer.h"
 
 #include <gtest/gtest.h>
 

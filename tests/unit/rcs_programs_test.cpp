@@ -1,4 +1,4 @@
-#include "app/rcs_programs.h"
+#include "rcs/rcs_programs.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "model/rlog_scanner.h"
+#include "rcs/rlog_scanner.h"
 
 #include <gtest/gtest.h>
 

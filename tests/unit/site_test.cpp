@@ -1,8 +1,8 @@
-#include "app/command_results.h"
+#include "model/command_results.h"
 #include "model/file_item.h"
 #include "model/root_item.h"
 #include "model/version_item.h"
-#include "sites/site_list.h"
+#include "model/site_list.h"
 #include "support/recording_interaction.h"
 #include "support/test_project.h"
 

@@ -6,9 +6,9 @@
 #include "model/item.h"
 #include "model/parameter_blocks.h"
 #include "ops/commands.h"
-#include "ops/release_root.h"
-#include "sites/site.h"
-#include "sites/site_list.h"
+#include "model/release_root.h"
+#include "model/site.h"
+#include "model/site_list.h"
 
 #include <QCheckBox>
 #include <QComboBox>

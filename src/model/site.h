@@ -1,0 +1,81 @@
+#pragma once
+
+#include "archive/archive.h"
+
+#include <string>
+#include <string_view>
+#include <unordered_map>
+#include <utility>
+#include <vector>
+
+namespace kestro {
+
+class RCSReleaseItem;
+class RCSVersionItem;
+
+// Pairs of revision numbers, kept in the order they were first recorded so
+// that a project file read and written again keeps its bytes.
+class RevisionMap {
+public:
+    void Set(const std::string& key, const std::string& value);
+    const std::string* Find(const std::string& key) const;
+    std::size_t size() const { return entries_.size(); }
+    const std::vector<std::pair<std::string, std::string>>& entries() const { return entries_; }
+    void clear();
+
+private:
+    std::vector<std::pair<std::string, std::string>> entries_;
+    std::unordered_map<std::string, std::size_t> index_;
+};
+
+// One installation of the project. Its send directory lies below the
+// project directory: "RCSSites/<project title>/<site name>/".
+class Site : public Serializable {
+public:
+    enum class Direction { SiteToLocal, LocalToSite };
+
+    Site();
+    Site(const std::string& siteName, const std::string& email);
+
+    std::string name;
+    std::string emailAddress;
+    std::string sendCommand;
+    std::string lastRelease;
+    RevisionMap localToSite;  // our revision number -> that site's
+    RevisionMap siteToLocal;  // the same pairs the other way round; never stored
+
+    const char* className() const override { return "Site"; }
+    std::uint16_t classSchema() const override { return 3; }
+    void serialize(Archive& ar) override;
+
+    // Maps a revision number through the pairs recorded for this site,
+    // using the longest recorded leading part of it.
+    std::string TranslateRevision(const std::string& revision, Direction direction) const;
+    void RecordRevisionPair(std::string siteRevision, std::string localRevision);
+
+    // Empty when the site's name could not safely name a directory.
+    std::string SendDirectory() const;
+    // Deletes everything below the send directory (names beginning with "."
+    // are kept), never anything outside the project's "RCSSites" area.
+    void ClearSendDirectory();
+
+    // Sending a release to this site (sites/send_release.cpp). Without an
+    // original release the site's lastRelease is the one it is known to
+    // hold; 0 on success.
+    enum SendMode { JustDifferences = 0, CompleteChangedFiles = 1, AllFiles = 2 };
+    int SendReleaseToSite(RCSReleaseItem* release, int mode, RCSReleaseItem* original);
+
+    // Receiving and importing a release from this site
+    // (sites/receive_release.cpp, sites/import_release.cpp).
+    int ReadCommandFile(const std::string& path, bool mergeAfterImport);
+    int ImportDirectory(const std::string& directory, const std::string& releaseName, bool includeSubdirectories,
+                        bool mergeAfterImport);
+    int ImportFile(const std::string& sourcePath, const std::string& targetName, bool mergeAfterImport,
+                   const std::string& revision);
+};
+
+// Whether a name may be given to a site. Its send directory is later
+// cleared recursively, so the name must stay one path component.
+bool IsValidSiteName(std::string_view siteName);
+
+} // namespace kestro

@@ -1,0 +1,116 @@
+#include "rcs/batch_run.h"
+
+#include "rcs/batch_output.h"
+#include "rcs/command_runner.h"
+#include "model/command_progress.h"
+#include "model/string_helpers.h"
+
+namespace kestro {
+
+namespace {
+
+// Well below the system's limit on the arguments of one program.
+constexpr std::size_t MaxCommandLength = 100000;
+
+std::string Arguments(const std::vector<std::string>& arguments)
+{
+    std::string text;
+    for (const std::string& argument : arguments)
+        AppendArgument(text, argument);
+    return text;
+}
+
+void RunAlone(const std::string& command, const BatchFile& file, std::size_t index,
+              const std::function<void(std::size_t, int, const std::string&)>& done)
+{
+    // Once the user has stopped the command, a file that is left is not
+    // started again: it failed as the run it was in did.
+    if (CommandProgress::instance().StopRequested()) {
+        done(index, 1, std::string());
+        return;
+    }
+    std::string output;
+    const int result = RunCommand(output, command + Arguments(file.arguments), std::string(), true);
+    done(index, result, output);
+}
+
+} // namespace
+
+std::vector<std::pair<std::size_t, std::size_t>> BatchRanges(const std::string& command,
+                                                              const std::vector<BatchFile>& files)
+{
+    std::vector<std::pair<std::size_t, std::size_t>> ranges;
+    std::size_t first = 0;
+    std::size_t length = command.size();
+    for (std::size_t i = 0; i < files.size(); ++i) {
+        const std::size_t added = Arguments(files[i].arguments).size();
+        if (i > first && length + added > MaxCommandLength) {
+            ranges.emplace_back(first, i);
+            first = i;
+            length = command.size();
+        }
+        length += added;
+    }
+    if (first < files.size())
+        ranges.emplace_back(first, files.size());
+    return ranges;
+}
+
+void RunBatched(const std::string& command, const std::vector<BatchFile>& files,
+                const std::function<void(std::size_t, int, const std::string&)>& done)
+{
+    for (const auto& [first, last] : BatchRanges(command, files)) {
+        std::vector<std::size_t> indices;
+        for (std::size_t i = first; i < last; ++i)
+            indices.push_back(i);
+        while (!indices.empty()) {
+            if (CommandProgress::instance().StopRequested()) {
+                for (const std::size_t i : indices)
+                    done(i, 1, std::string());
+                break;
+            }
+            if (indices.size() == 1) {
+                RunAlone(command, files[indices.front()], indices.front(), done);
+                break;
+            }
+            std::string line = command;
+            std::vector<std::string> startLines;
+            for (const std::size_t i : indices) {
+                line += Arguments(files[i].arguments);
+                startLines.push_back(files[i].startLine);
+            }
+            std::string output;
+            const int result = RunCommand(output, line, std::string(), true);
+            // A run that could not start gives no parts at all.
+            const std::vector<BatchPart> parts = result < 0 ? std::vector<BatchPart>(indices.size())
+                                                            : SplitBatchOutput(output, startLines);
+            std::vector<std::size_t> unknown;
+            bool anySucceeded = false;
+            for (std::size_t k = 0; k < indices.size(); ++k) {
+                if (parts[k].outcome == BatchPart::Succeeded) {
+                    anySucceeded = true;
+                    done(indices[k], 0, parts[k].text);
+                } else if (parts[k].outcome == BatchPart::Failed) {
+                    RunAlone(command, files[indices[k]], indices[k], done);
+                } else {
+                    unknown.push_back(indices[k]);
+                }
+            }
+            // The output lost track at the first unknown file, which runs
+            // alone; the files after it share a run again, unless this run
+            // got nowhere.
+            if (unknown.empty())
+                break;
+            RunAlone(command, files[unknown.front()], unknown.front(), done);
+            unknown.erase(unknown.begin());
+            if (!anySucceeded) {
+                for (const std::size_t i : unknown)
+                    RunAlone(command, files[i], i, done);
+                break;
+            }
+            indices = std::move(unknown);
+        }
+    }
+}
+
+} // namespace kestro
