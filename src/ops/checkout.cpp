@@ -126,7 +126,7 @@ std::vector<int> CheckoutGroup(const std::vector<RCSFileItem*>& files, const std
 
 } // namespace
 
-int CheckoutChildren(RCSItem& parent)
+int CheckoutChildren(RCSItem& parent, const std::function<bool(RCSItem&)>& include)
 {
     CommandProgress& progress = CommandProgress::instance();
     // A copy into another file names one file: nothing to share.
@@ -144,6 +144,8 @@ int CheckoutChildren(RCSItem& parent)
     std::map<std::string, std::vector<RCSItem*>> sharing;
     std::vector<std::string> order;  // a key per group, by first member
     for (auto& child : parent.children) {
+        if (include && !include(*child))
+            continue;
         Planned& plan = plans[child.get()];
         plan.file = FileOfChild(*child);
         std::string key = "\n" + std::to_string(order.size());  // a group of its own

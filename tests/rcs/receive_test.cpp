@@ -217,6 +217,7 @@ TEST_F(ReceiveTest, AFailedReceiveRemovesTheNewReleaseAndItsSymbols)
 TEST_F(ReceiveTest, AFailedReceiveLeavesTheSymbolsOfOlderReleases)
 {
     CheckIn("a.c", "a one\n", "a first");
+    CheckIn("c.c", "c one\n", "c first");
     ASSERT_NE(FreezeProject(*doc, "Beta_2"), nullptr);
     ASSERT_NE(FreezeProject(*doc, "Beta1"), nullptr);
 
@@ -229,11 +230,24 @@ TEST_F(ReceiveTest, AFailedReceiveLeavesTheSymbolsOfOlderReleases)
                          "Release name Beta 2 would share the RCS symbol Beta_2 with release Beta_2\r\n");
     EXPECT_EQ(doc->releaseRoot->children.size(), 2u);
 
-    // b.c's RCS file is busy, so its check-in fails after a.c was checked in
-    // and frozen.
-    test::WriteText("RCS/,b.c,", "");
-    EXPECT_NE(Receive(CommandFile(entries, "RCS1 Beta1 Beta3 Parser\r\nSITE Paris - London\r\n")), 0);
-    EXPECT_TRUE(ResultsHold("rcs -NBeta3:")) << Results();
+    // c.c, which the command file leaves alone, cannot take the new symbol
+    // after a.c and b.c were checked in and took it: theirs is removed.
+    test::WriteText("RCS/,c.c,", "");
+    const std::string head = "RCS1 Beta1 Beta3 Parser\r\nSITE Paris - London\r\n";
+    EXPECT_NE(Receive(CommandFile(entries, head)), 0);
+    EXPECT_TRUE(ResultsHold("c.c : cannot freeze as Beta3")) << Results();
+    EXPECT_TRUE(ResultsHold("rcs -NBeta3 RCS/a.c,v")) << Results();
+    EXPECT_EQ(doc->releaseRoot->FindRelease("Beta3"), nullptr);
+    EXPECT_EQ(test::Rlog("RCS/b.c,v").find("Beta3"), std::string::npos);
+    fs::remove("RCS/,c.c,");
+
+    // d.c's RCS file is busy, so its check-in fails; no release is made.
+    test::WriteText(Incoming() + "d.c", "d from Paris\n");
+    test::WriteText("RCS/,d.c,", "");
+    EXPECT_NE(Receive(CommandFile("FILE 1.1 1.2 a.c\r\n" + Log("1.2", "a") + "FILE - 1.1 d.c\r\n" + Log("1.1", "d"),
+                                  head)),
+              0);
+    EXPECT_TRUE(ResultsHold("ci: RCS file RCS/d.c,v is in use")) << Results();
     EXPECT_EQ(doc->releaseRoot->FindRelease("Beta3"), nullptr);
     const std::string log = test::Rlog("RCS/a.c,v");
     EXPECT_EQ(log.find("Beta3"), std::string::npos) << log;
