@@ -255,6 +255,49 @@ TEST_F(ReceiveTest, AFailedReceiveLeavesTheSymbolsOfOlderReleases)
         EXPECT_NE(log.find(symbol), std::string::npos) << symbol << log;
 }
 
+// Thirty files at the base release share two ci runs (one per log message);
+// one busy RCS file fails alone and is named, the others keep their new
+// revisions, and no RCS file loses anything.
+TEST_F(ReceiveTest, ABusyFileInSharedRunsIsNamedAndTheOthersAreCheckedIn)
+{
+    constexpr int Files = 30;
+    std::string entries;
+    for (int i = 0; i < Files; ++i) {
+        const std::string name = "f" + std::to_string(i) + ".c";
+        CheckIn(name, name + " here\n", "first");
+        test::WriteText(Incoming() + name, name + " from Paris\n");
+        entries += "FILE 1.1 1.2 " + name + "\r\n" + Log("1.2", i % 2 ? "odd" : "even");
+    }
+    ASSERT_NE(FreezeProject(*doc, "Beta1"), nullptr);
+    std::vector<std::string> before;
+    for (int i = 0; i < Files; ++i)
+        before.push_back(test::ReadFile("RCS/f" + std::to_string(i) + ".c,v"));
+    test::WriteText("RCS/,f13.c,", "");
+
+    EXPECT_NE(Receive(CommandFile(entries)), 0);
+    EXPECT_TRUE(ResultsHold("ci: RCS file RCS/f13.c,v is in use")) << Results();
+    EXPECT_EQ(doc->releaseRoot->FindRelease("Beta2"), nullptr);
+    // Every file already stands at the base release: nothing is checked out.
+    EXPECT_FALSE(ResultsHold("co -f")) << Results();
+    std::size_t ciRuns = 0;
+    for (std::size_t at = 0; (at = Results().find("ci -f -l", at)) != std::string::npos; ++at)
+        ++ciRuns;
+    EXPECT_EQ(ciRuns, 3u) << Results();
+    for (int i = 0; i < Files; ++i) {
+        const std::string name = "f" + std::to_string(i) + ".c";
+        const std::string rcs = "RCS/" + name + ",v";
+        if (i == 13) {
+            EXPECT_EQ(test::ReadFile(rcs), before[i]);
+            continue;
+        }
+        EXPECT_EQ(RevisionText(rcs, "1.1"), name + " here\n");
+        EXPECT_EQ(RevisionText(rcs, "1.1.1.1"), name + " from Paris\n");
+        EXPECT_EQ(doc->root->FindFile(name)->workingRevision, "1.1.1.1");
+        EXPECT_NE(test::Rlog(rcs).find("\tBeta1: 1.1\n"), std::string::npos);
+        EXPECT_EQ(test::Rlog(rcs).find("Beta2"), std::string::npos);
+    }
+}
+
 TEST_F(ReceiveTest, RefusedCommandFilesChangeNothing)
 {
     CheckIn("a.c", "a one\n", "a first");
