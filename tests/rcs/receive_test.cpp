@@ -269,6 +269,9 @@ TEST_F(ReceiveTest, ABusyFileInSharedRunsIsNamedAndTheOthersAreCheckedIn)
         entries += "FILE 1.1 1.2 " + name + "\r\n" + Log("1.2", i % 2 ? "odd" : "even");
     }
     ASSERT_NE(FreezeProject(*doc, "Beta1"), nullptr);
+    // Two base revisions nobody holds: ci needs them locked, in one rcs run.
+    for (const char* name : {"f0.c", "f1.c"})
+        ASSERT_EQ(doc->root->FindFile(name)->FindRevision("1.1")->SetLocked(false), 0);
     std::vector<std::string> before;
     for (int i = 0; i < Files; ++i)
         before.push_back(test::ReadFile("RCS/f" + std::to_string(i) + ".c,v"));
@@ -283,6 +286,7 @@ TEST_F(ReceiveTest, ABusyFileInSharedRunsIsNamedAndTheOthersAreCheckedIn)
     for (std::size_t at = 0; (at = Results().find("ci -f -l", at)) != std::string::npos; ++at)
         ++ciRuns;
     EXPECT_EQ(ciRuns, 3u) << Results();
+    EXPECT_TRUE(ResultsHold("rcs -l1.1 RCS/f0.c,v RCS/f1.c,v\r\n")) << Results();
     for (int i = 0; i < Files; ++i) {
         const std::string name = "f" + std::to_string(i) + ".c";
         const std::string rcs = "RCS/" + name + ",v";
