@@ -1,6 +1,6 @@
 #pragma once
 
-// Runs co or rcs over many files at once: starting a program per file costs
+// Runs co, ci or rcs over many files at once: starting a program per file costs
 // far more than the work on each file. Each file's part of the output is
 // handed back as if the program had run on that file alone.
 
@@ -11,11 +11,14 @@
 
 namespace kestro {
 
-// One file in a batched run: what the command line gets for it, and the line
-// that starts its part of the output (CoStartLine, RcsStartLine).
+// One file in a batched run: what the command line gets for it, the line
+// that starts its part of the output (CoStartLine, CiStartLine, RcsStartLine),
+// and what the program reads for it on its standard input, which a run gets
+// for each of its files in turn.
 struct BatchFile {
     std::vector<std::string> arguments;
     std::string startLine;
+    std::string input;
 };
 
 // Runs the command followed by every file's arguments, in as few runs as the
