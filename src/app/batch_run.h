@@ -7,6 +7,7 @@
 #include <cstddef>
 #include <functional>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace kestro {
@@ -16,6 +17,10 @@ namespace kestro {
 // and what the program reads for it on its standard input, which a run gets
 // for each of its files in turn.
 struct BatchFile {
+    BatchFile(std::vector<std::string> fileArguments, std::string fileStartLine, std::string fileInput = {})
+        : arguments(std::move(fileArguments)), startLine(std::move(fileStartLine)), input(std::move(fileInput))
+    {
+    }
     std::vector<std::string> arguments;
     std::string startLine;
     std::string input;
