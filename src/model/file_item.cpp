@@ -153,6 +153,13 @@ void RCSFileItem::CreateRcsDirectory() const
     std::filesystem::create_directories(NativePath(SplitName().first) + "RCS", ignored);
 }
 
+std::string RCSFileItem::ExistingRcsPath() const
+{
+    bool exists = false;
+    std::string path = LocateRcsFile(*this, exists, nullptr);
+    return exists ? path : std::string();
+}
+
 bool RCSFileItem::GetRcsFileStatus(std::time_t* modified) const
 {
     bool exists = false;

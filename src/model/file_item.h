@@ -51,6 +51,8 @@ public:
     // looking at a file's status never creates anything.
     void CreateRcsDirectory() const;
     bool GetRcsFileStatus(std::time_t* modified = nullptr) const;
+    // GetRcsPath when the RCS file exists, else empty: both in one look.
+    std::string ExistingRcsPath() const;
     bool GetWorkingFileStatus(std::time_t* modified = nullptr) const;
 
     bool PrepareCheckin() override;
