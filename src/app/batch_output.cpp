@@ -11,6 +11,11 @@ std::string CoStartLine(const std::string& rcsPath, const std::string& workingPa
     return rcsPath + "  -->  " + workingPath + "\n";
 }
 
+std::string CiStartLine(const std::string& rcsPath, const std::string& workingPath)
+{
+    return rcsPath + "  <--  " + workingPath + "\n";
+}
+
 std::string RcsStartLine(const std::string& rcsPath)
 {
     return "RCS file: " + rcsPath + "\n";

@@ -8,6 +8,7 @@
 #include "model/rlog_layout.h"
 #include "model/rlog_scanner.h"
 #include "model/string_helpers.h"
+#include "model/time_format.h"
 #include "model/version_item.h"
 #include "ops/release_item.h"
 #include "ops/release_root.h"
@@ -147,8 +148,7 @@ std::time_t RevisionTime(std::string_view dateLine)
     calendar.tm_hour = fields[3];
     calendar.tm_min = fields[4];
     calendar.tm_sec = fields[5];
-    calendar.tm_isdst = -1;
-    const std::time_t time = std::mktime(&calendar);
+    const std::time_t time = LocalCalendarTime(calendar);
     return time == static_cast<std::time_t>(-1) ? 0 : time;
 }
 

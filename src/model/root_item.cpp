@@ -19,6 +19,11 @@ int RCSRoot::ResetDefaultBranch()
     return result;
 }
 
+int RCSRoot::Checkin(Site* site)
+{
+    return CheckinChildren(*this, site);
+}
+
 int RCSRoot::Checkout()
 {
     return CheckoutChildren(*this);

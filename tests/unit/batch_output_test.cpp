@@ -60,6 +60,27 @@ TEST(BatchOutput, SplitsCoOutputPerFile)
         Check(each, lines);
 }
 
+// Captured from `rcs ci -l` of GNU RCS 5.10.1 over a.c, b.c and a new c.c.
+TEST(BatchOutput, SplitsCiOutputPerFile)
+{
+    const std::vector<std::string> lines = {CiStartLine("RCS/a.c,v", "a.c"), CiStartLine("RCS/b.c,v", "b.c"),
+                                            CiStartLine("RCS/c.c,v", "/w/c.c")};
+    const std::string a = "RCS/a.c,v  <--  a.c\nnew revision: 1.2; previous revision: 1.1\ndone\n";
+    const std::string b = "RCS/b.c,v  <--  b.c\nfile is unchanged; reverting to previous revision 1.2\ndone\n";
+    const std::string c = "RCS/c.c,v  <--  /w/c.c\ninitial revision: 1.1\ndone\n";
+    const std::string busy = "ci: RCS file RCS/b.c,v is in use\n";
+    const Case cases[] = {
+        {"all checked in", a + b + c, {S, S, S}, {a, b, c}},
+        {"a busy file in the middle", a + busy + c, {S, F, S}, {a, busy, c}},
+        {"no lock, after the first line", a + "RCS/b.c,v  <--  b.c\nci: RCS/b.c,v: no lock set by me\n" + c,
+         {S, U, U}, {}},
+        {"a busy last file", a + b + "ci: RCS file RCS/c.c,v is in use\n", {S, S, F}, {}},
+        {"a check-out line is no check-in line", "RCS/a.c,v  -->  a.c\ndone\n" + b + c, {F, S, S}, {}},
+    };
+    for (const Case& each : cases)
+        Check(each, lines);
+}
+
 // Captured from `rcs -Nrel:1.1` of GNU RCS 5.10.1 over three RCS files.
 TEST(BatchOutput, SplitsRcsOutputPerFile)
 {

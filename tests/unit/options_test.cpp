@@ -1,4 +1,5 @@
 #include "model/options.h"
+#include "model/time_format.h"
 
 #include "app/archive.h"
 
@@ -210,6 +211,33 @@ TEST(ApplyTimeZone, FollowsTheSystemZoneWithoutChangingOwnEnvironment)
         options.useUniversalTime = false;
         options.ApplyTimeZone();
         EXPECT_EQ(options.childTimeZone, "UTC0");
+    }
+}
+
+// Local dates convert as mktime converts them, around changes of offset
+// too, in zones with and without daylight saving, and a change of TZ is
+// followed at once.
+TEST(LocalCalendarTime, AgreesWithMktime)
+{
+    for (const char* zone : {"CET-1CEST,M3.5.0,M10.5.0/3", "EST5EDT,M3.2.0,M11.1.0", "<+0530>-5:30", "UTC0"}) {
+        ScopedZone scoped(zone);
+        for (const auto& [month, day] : {std::pair{1, 28}, {1, 30}, {2, 8}, {2, 29}, {2, 30}, {9, 25}, {10, 1}}) {
+            for (int minute = -15; minute <= 24 * 60 + 15; minute += 15) {
+                for (const int second : {0, 59, 60}) {
+                    std::tm calendar{};
+                    calendar.tm_year = 2026 - 1900;
+                    calendar.tm_mon = month;
+                    calendar.tm_mday = day;
+                    calendar.tm_hour = minute / 60;
+                    calendar.tm_min = minute % 60;
+                    calendar.tm_sec = second;
+                    std::tm expected = calendar;
+                    expected.tm_isdst = -1;
+                    EXPECT_EQ(LocalCalendarTime(calendar), std::mktime(&expected))
+                        << zone << " " << month + 1 << "/" << day << " " << minute << ":" << second;
+                }
+            }
+        }
     }
 }
 
