@@ -77,9 +77,10 @@ TEST(ItemTree, SiblingsAreSortedIgnoringCaseAndEqualItemsGoLast)
     AddFileItem(root, "src\\main.c");
     AddFileItem(root, "a.C");
     AddFileItem(root, "c.c");
+    AddFileItem(root, "Z.c");
     EXPECT_EQ(ChildTexts(t.view, root),
               (std::vector<std::string>{"A.c Missing file", "a.C Missing file", "b.c Missing file",
-                                        "c.c Missing file", "src\\main.c Missing file"}));
+                                        "c.c Missing file", "src\\main.c Missing file", "Z.c Missing file"}));
     // The children list keeps the order of adding; only the view is sorted.
     EXPECT_EQ(root.children.front()->name, "b.c");
 }
