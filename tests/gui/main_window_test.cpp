@@ -19,7 +19,6 @@
 #include "sites/site_list.h"
 #include "demo_window.h"
 #include "modal_steps.h"
-#include "support/rcs_history.h"
 #include "support/test_project.h"
 
 #include <QAction>
@@ -540,17 +539,6 @@ TEST_F(MainWindow, FreezeNeedsEveryFileCheckedInAndAddsTheRelease)
     ASSERT_EQ(releases->childCount(), 3);
     EXPECT_TRUE(releases->child(2)->text(0).startsWith("Gamma "));
     EXPECT_EQ(Open(releases->child(2))->childCount(), 3);
-
-    // While another program holds one RCS file, the freeze fails as a whole.
-    test::WriteText("doc/RCS/,readme.txt,", "");
-    Run(Command::Freeze, {Accept("Freeze a release",
-                                 [](QDialog* dialog) { dialog->findChild<QLineEdit*>()->setText("Delta"); }),
-                          Results(&output)});
-    std::filesystem::remove("doc/RCS/,readme.txt,");
-    EXPECT_TRUE(output.contains("doc\\readme.txt : cannot freeze as Delta")) << output.toStdString();
-    EXPECT_TRUE(output.contains("Release Delta was not frozen")) << output.toStdString();
-    EXPECT_EQ(releases->childCount(), 3);
-    EXPECT_EQ(test::Rlog("src/RCS/main.c,v").find("Delta"), std::string::npos);
 }
 
 TEST(InsertFilter, ListsEachFileTypeWithBlankSeparatedPatternsThenAllFiles)
