@@ -86,11 +86,6 @@ std::vector<BatchPart> SplitBatchOutput(const std::string& output, const std::ve
     return parts;
 }
 
-std::string CiStartLine(const std::string& rcsPath, const std::string& workingPath)
-{
-    return rcsPath + "  <--  " + workingPath + "\n";
-}
-
 std::vector<BatchPart> SplitCiOutput(const std::string& output, const std::vector<std::string>& startLines)
 {
     static const std::string done = "done\n";

@@ -31,9 +31,6 @@ std::string RcsStartLine(const std::string& rcsPath);
 // occurs twice), which the caller runs again alone.
 std::vector<BatchPart> SplitBatchOutput(const std::string& output, const std::vector<std::string>& startLines);
 
-// The first line ci writes for a file it checks in ("RCS/a.c,v  <--  a.c").
-std::string CiStartLine(const std::string& rcsPath, const std::string& workingPath);
-
 // One part per file of a ci run over many files. Unlike co and rcs, ci must
 // never run twice on a file it has checked in, so a file is Failed only when
 // its part shows it was not: either ci wrote no first line for it (the error

@@ -149,16 +149,6 @@ protected:
         DemoWindowTest::TearDown();
     }
 
-    QTreeWidgetItem* File(const QString& name)
-    {
-        frame_->view().applyPendingChanges();
-        QTreeWidgetItem* project = frame_->view().topLevelItem(1);
-        for (int i = 0; project && i < project->childCount(); ++i)
-            if (project->child(i)->text(0).startsWith(name + " "))
-                return project->child(i);
-        return nullptr;
-    }
-
     QTreeWidgetItem* Revision(QTreeWidgetItem* file, const QString& number)
     {
         if (!file)

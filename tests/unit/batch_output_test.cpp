@@ -61,7 +61,7 @@ TEST(BatchOutput, SplitsCoOutputPerFile)
 }
 
 // Captured from `rcs ci -l` of GNU RCS 5.10.1 over a.c, b.c and a new c.c.
-TEST(BatchOutput, SplitsCiOutputPerFile)
+TEST(BatchOutput, SplitsCiOutputOfACheckinPerFile)
 {
     const std::vector<std::string> lines = {CiStartLine("RCS/a.c,v", "a.c"), CiStartLine("RCS/b.c,v", "b.c"),
                                             CiStartLine("RCS/c.c,v", "/w/c.c")};
@@ -104,7 +104,7 @@ TEST(BatchOutput, SplitsRcsOutputPerFile)
 
 // Captured from `rcs ci -f` of GNU RCS 5.10.1 over a.c, b.c and c.c. A file
 // ci may have checked in is never Failed, as it would be checked in again.
-TEST(BatchOutput, SplitsCiOutputPerFile)
+TEST(BatchOutput, SplitsCiOutputOfAReceiveWithoutRunningAFileTwice)
 {
     const std::vector<std::string> lines = {CiStartLine("RCS/a.c,v", "a.c"), CiStartLine("RCS/b.c,v", "b.c"),
                                             CiStartLine("RCS/c.c,v", "c.c")};

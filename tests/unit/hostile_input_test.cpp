@@ -135,8 +135,7 @@ TEST(ExchangeTargets, OnlyOrdinaryWorkingFiles)
     for (const char* ordinary : {"a.c", "src\\lex.c", "src/RCS-1/lex.c", "doc\\notes.rcs.txt", "my.git\\x"})
         EXPECT_EQ(ForbiddenTargetReason(places, ordinary), "") << ordinary;
     const std::vector<std::pair<std::string, std::string>> refused = {
-        {"..\\x.c", "the name holds \".\" or \"..\""},
-        {"src\\RCS\\a.c", "the name lies in an RCS directory"},
+        {"..\\x.c", "the name holds \".\" or \"..\""}, {"src\\RCS\\a.c", "the name lies in an RCS directory"},
         {"a.c,v", "the name is that of an RCS file"},
         {".git\\hooks\\pre-commit", "a part of the name begins with \".\""},
         {"src\\.profile", "a part of the name begins with \".\""},
