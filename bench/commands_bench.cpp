@@ -5,8 +5,11 @@
 //   commands_bench [FILES]        (KESTRO_CLI in the environment picks
 //                                   another kestro-cli, e.g. an older build)
 
-#include "rcs/command_runner.h"
+#include "exchange/rcc_reader.h"
+#include "exchange/rcc_writer.h"
+#include "model/paths.h"
 #include "model/string_helpers.h"
+#include "rcs/command_runner.h"
 
 #include <QTemporaryDir>
 
@@ -172,6 +175,8 @@ int main(int argc, char** argv)
     // Sending every file: the revisions written to the send directory and
     // their logs, against one co into another directory and one rlog.
     Run({Cli(), "sites", project.file, "add", "Paris"});
+    // The receiving projects are other sites than the sender.
+    Run({Cli(), "sites", project.file, "local", "London"});
     std::vector<std::string> copies;
     for (std::size_t i = 0; i < project.working.size(); ++i) {
         copies.push_back(root + "/copies/" + std::to_string(i % 20) + "/" + fs::path(project.working[i]).filename().string());
@@ -188,10 +193,64 @@ int main(int argc, char** argv)
         send.push_back(Timed([&] { Run({Cli(), "send", project.file, "--to", "Paris", "--release", "R1", "--mode", "all"}); }));
     }
 
+    // Receiving the last release sent into an empty project of the same
+    // name, against the same RCS work by the programs: the files copied into
+    // place, ci runs shared by log message and revision, one rlog, and rcs
+    // -N runs shared by revision.
+    const std::string sent = root + "/big/RCSSites/project/Paris/";
+    std::vector<CommandFileEntry> entries;
+    {
+        std::ifstream in(sent + "London.RCC", std::ios::binary);
+        std::string keyword, a1, a2, a3;
+        if (ReadCommandLine(in, keyword, a1, a2, a3) != 1 || ReadCommandLine(in, keyword, a1, a2, a3) != 1
+            || !ReadCommandEntries(in, entries)) {
+            std::fprintf(stderr, "cannot read %sLondon.RCC\n", sent.c_str());
+            return 1;
+        }
+    }
+    std::vector<double> receive, receivePrograms;
+    for (int round = 1; round <= 3; ++round) {
+        const std::string into = root + "/programs" + std::to_string(round) + "/";
+        receivePrograms.push_back(Timed([&] {
+            std::vector<std::pair<std::string, std::vector<std::string>>> checkins;  // command, pairs
+            std::vector<std::string> rcsFiles;
+            for (const CommandFileEntry& entry : entries) {
+                const std::string working = into + NativePath(entry.fileName);
+                const fs::path parent = fs::path(working).parent_path();
+                const std::string rcs = (parent / "RCS" / fs::path(working).filename()).string() + ",v";
+                fs::create_directories(parent / "RCS");
+                fs::copy_file(sent + NativePath(RevisionSubdirectory(entry.fileName, 0)), working,
+                              fs::copy_options::overwrite_existing);
+                std::string message = entry.logMessage;
+                ReplaceAll(message, "\r\n", "\n");
+                while (!message.empty() && message.back() == '\n')
+                    message.pop_back();
+                const std::string key = "-l" + entry.revision + "\n" + message;
+                auto it = std::find_if(checkins.begin(), checkins.end(), [&](const auto& c) { return c.first == key; });
+                if (it == checkins.end())
+                    it = checkins.insert(checkins.end(), {key, {}});
+                it->second.push_back(working);
+                it->second.push_back(rcs);
+                rcsFiles.push_back(rcs);
+            }
+            for (const auto& [key, perFile] : checkins) {
+                const std::size_t split = key.find('\n');
+                RunBatched({"ci", "-f", key.substr(0, split), "-t-" + key.substr(split + 1)}, perFile, 2);
+            }
+            RunBatched({"rlog"}, rcsFiles, 1);
+            RunBatched({"rcs", "-NR1:" + entries.front().revision}, rcsFiles, 1);
+        }));
+        const std::string project = root + "/receive" + std::to_string(round) + "/project.rcs";
+        fs::create_directories(fs::path(project).parent_path());
+        Run({Cli(), "new", project});
+        receive.push_back(Timed([&] { Run({Cli(), "receive", project, sent + "London.RCC"}); }));
+    }
+
     const std::string checkoutRatio = Report("checkout", Median(checkout), Median(co));
     const std::string freezeRatio = Report("freeze", Median(freeze), Median(rcsN));
     const std::string syncRatio = Report("sync", Median(sync), Median(rlog));
     const std::string sendRatio = Report("send", Median(send), Median(sendPrograms));
+    const std::string receiveRatio = Report("receive", Median(receive), Median(receivePrograms));
 
     // One file's check-in on a project of its own size, median of five.
     const Project small = files == CheckinProjectFiles ? project
@@ -210,6 +269,6 @@ int main(int argc, char** argv)
     const std::string checkinRatio = Report("checkin-one", Median(kestroTimes), Median(ciTimes));
 
     std::printf("commands: checkout %s, freeze %s, send %s, receive %s, checkin-one %s, sync %s\n",
-                checkoutRatio.c_str(), freezeRatio.c_str(), sendRatio.c_str(), "-", checkinRatio.c_str(), syncRatio.c_str());
+                checkoutRatio.c_str(), freezeRatio.c_str(), sendRatio.c_str(), receiveRatio.c_str(), checkinRatio.c_str(), syncRatio.c_str());
     return 0;
 }

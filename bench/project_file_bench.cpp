@@ -6,10 +6,10 @@
 #include "app/document.h"
 #include "model/file_item.h"
 #include "model/options.h"
-#include "model/root_item.h"
-#include "model/version_item.h"
 #include "model/release_item.h"
 #include "model/release_root.h"
+#include "model/root_item.h"
+#include "model/version_item.h"
 
 #include <QTemporaryDir>
 

@@ -2,8 +2,8 @@
 
 // Runs an RCS program for a benchmark's setup; says what failed.
 
-#include "rcs/command_runner.h"
 #include "model/string_helpers.h"
+#include "rcs/command_runner.h"
 
 #include <cstdio>
 #include <string>

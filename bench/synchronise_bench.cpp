@@ -3,12 +3,12 @@
 //
 //   synchronise_bench [FILES] [REVISIONS_PER_FILE]
 
-#include "rcs/command_runner.h"
-#include "run_program.h"
 #include "app/document.h"
 #include "model/options.h"
 #include "model/root_item.h"
 #include "model/string_helpers.h"
+#include "rcs/command_runner.h"
+#include "run_program.h"
 
 #include <QTemporaryDir>
 

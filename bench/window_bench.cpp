@@ -11,8 +11,6 @@
 //   window: checkin ratio R, freeze ratio R, longest stall N ms, open 100000 items N ms
 
 #include "app/command_locks.h"
-#include "rcs/command_runner.h"
-#include "run_program.h"
 #include "app/document.h"
 #include "gui/main_frame.h"
 #include "gui/tree_view.h"
@@ -21,6 +19,8 @@
 #include "model/root_item.h"
 #include "model/string_helpers.h"
 #include "model/version_item.h"
+#include "rcs/command_runner.h"
+#include "run_program.h"
 
 #include <QAction>
 #include <QApplication>

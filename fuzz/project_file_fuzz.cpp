@@ -3,8 +3,8 @@
 
 #include "app/document.h"
 #include "model/options.h"
-#include "model/root_item.h"
 #include "model/release_root.h"
+#include "model/root_item.h"
 
 #include <cstddef>
 #include <cstdint>

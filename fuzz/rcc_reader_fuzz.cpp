@@ -3,9 +3,9 @@
 // its log block, and the checks on the names, the release name and the
 // address it carries.
 
-#include "model/command_results.h"
 #include "exchange/exchange_checks.h"
 #include "exchange/rcc_reader.h"
+#include "model/command_results.h"
 
 #include <cstddef>
 #include <cstdint>

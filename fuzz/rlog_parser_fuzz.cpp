@@ -4,11 +4,11 @@
 
 #include "app/document.h"
 #include "model/file_item.h"
-#include "model/revision_log.h"
-#include "rcs/rlog_layout.h"
-#include "model/root_item.h"
 #include "model/release_item.h"
 #include "model/release_root.h"
+#include "model/revision_log.h"
+#include "model/root_item.h"
+#include "rcs/rlog_layout.h"
 
 #include <cstddef>
 #include <cstdint>

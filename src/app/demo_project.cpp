@@ -1,9 +1,9 @@
 #include "app/demo_project.h"
 
-#include "rcs/command_runner.h"
 #include "app/document.h"
 #include "model/file_item.h"
 #include "model/string_helpers.h"
+#include "rcs/command_runner.h"
 
 #include <filesystem>
 #include <fstream>

@@ -1,20 +1,20 @@
 #include "app/document.h"
 
-#include "archive/archive.h"
 #include "app/command_locks.h"
-#include "model/command_results.h"
 #include "app/release_name_file.h"
-#include "model/user_interaction.h"
-#include "rcs/adopt_files.h"
-#include "rcs/rlog_batch.h"
+#include "archive/archive.h"
+#include "model/command_results.h"
 #include "model/file_item.h"
 #include "model/options.h"
 #include "model/paths.h"
-#include "model/root_item.h"
-#include "model/string_helpers.h"
-#include "model/version_item.h"
 #include "model/release_root.h"
+#include "model/root_item.h"
 #include "model/site_list.h"
+#include "model/string_helpers.h"
+#include "model/user_interaction.h"
+#include "model/version_item.h"
+#include "rcs/adopt_files.h"
+#include "rcs/rlog_batch.h"
 
 #include <QFile>
 #include <QSaveFile>

@@ -3,13 +3,13 @@
 #include "model/file_item.h"
 #include "model/options.h"
 #include "model/paths.h"
-#include "model/revision_numbers.h"
-#include "model/time_format.h"
-#include "model/version_item.h"
 #include "model/release_item.h"
 #include "model/release_root.h"
 #include "model/release_version_item.h"
+#include "model/revision_numbers.h"
 #include "model/site.h"
+#include "model/time_format.h"
+#include "model/version_item.h"
 
 #include <algorithm>
 

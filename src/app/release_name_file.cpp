@@ -1,7 +1,7 @@
 #include "app/release_name_file.h"
 
-#include "model/paths.h"
 #include "exchange/rcc_reader.h"
+#include "model/paths.h"
 
 #include <cerrno>
 #include <filesystem>

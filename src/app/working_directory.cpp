@@ -3,9 +3,9 @@
 #include "app/working_directory.h"
 
 #include "app/document.h"
-#include "model/user_interaction.h"
 #include "model/file_item.h"
 #include "model/root_item.h"
+#include "model/user_interaction.h"
 
 namespace kestro {
 

@@ -172,7 +172,7 @@ void Archive::transfer(std::string& s)
 
 std::uint32_t Archive::writeClass(const Serializable* object)
 {
-    const std::string name = object->className();
+    const std::string_view name = object->className();
     const auto it = storedClasses_.find(name);
     if (it != storedClasses_.end()) {
         const std::uint32_t index = it->second;
@@ -189,7 +189,7 @@ std::uint32_t Archive::writeClass(const Serializable* object)
     writeU16(static_cast<std::uint16_t>(name.size()));
     data_.append(name);
     const std::uint32_t index = mapCount_++;
-    storedClasses_.emplace(name, index);
+    storedClasses_.emplace(std::string(name), index);
     return index;
 }
 
@@ -233,7 +233,7 @@ std::size_t Archive::readClassTag(std::uint16_t tag, std::uint32_t objectTag)
             fail("class " + name + " has unsupported schema " + std::to_string(schema));
         Loaded entry;
         entry.isClass = true;
-        entry.className = name;
+        entry.storedClass = stored;
         entry.schema = schema;
         loaded_.push_back(std::move(entry));
         mapCount_++;
@@ -267,11 +267,10 @@ Serializable* Archive::readAnyObject(bool* isNew, KindCheck check)
     }
 
     const std::size_t classIndex = readClassTag(tag, objectTag);
-    const std::string className = loaded_[classIndex].className;
     const std::uint16_t schema = loaded_[classIndex].schema;
-    std::unique_ptr<Serializable> object = FindStoredClass(className)->create();
+    std::unique_ptr<Serializable> object = loaded_[classIndex].storedClass->create();
     if (!check(object.get()))
-        fail("object of unexpected class " + className);
+        fail(std::string("object of unexpected class ") + loaded_[classIndex].storedClass->name);
     if (++depth_ > MaxNesting)
         fail("objects nested too deeply");
 

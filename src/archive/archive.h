@@ -30,6 +30,7 @@
 
 #include <cstdint>
 #include <ctime>
+#include <functional>
 #include <memory>
 #include <stdexcept>
 #include <string>
@@ -146,7 +147,7 @@ private:
 
     struct Loaded {
         bool isClass = false;
-        std::string className;     // for classes
+        const struct StoredClass* storedClass = nullptr;  // for classes
         std::uint16_t schema = 0;  // for classes
         Serializable* object = nullptr;
     };
@@ -169,7 +170,12 @@ private:
 
     // Writing: index of every object and class written.
     std::unordered_map<const void*, std::uint32_t> storedObjects_;
-    std::unordered_map<std::string, std::uint32_t> storedClasses_;
+    // Looked up by the name a class gives, without copying it per object.
+    struct NameHash {
+        using is_transparent = void;
+        std::size_t operator()(std::string_view name) const { return std::hash<std::string_view>{}(name); }
+    };
+    std::unordered_map<std::string, std::uint32_t, NameHash, std::equal_to<>> storedClasses_;
     // Reading: entry i is what index i names (entry 0 is the null object).
     std::vector<Loaded> loaded_;
 };

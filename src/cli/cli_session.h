@@ -5,8 +5,8 @@
 
 #include "app/document.h"
 #include "app/project_lock.h"
-#include "model/user_interaction.h"
 #include "cli/cli_arguments.h"
+#include "model/user_interaction.h"
 
 #include <chrono>
 #include <memory>

@@ -5,8 +5,8 @@
 #include "cli/cli_session.h"
 #include "model/options.h"
 #include "model/paths.h"
-#include "ops/commands.h"
 #include "model/site_list.h"
+#include "ops/commands.h"
 
 #include <filesystem>
 

@@ -3,11 +3,11 @@
 #include "app/document.h"
 #include "model/file_item.h"
 #include "model/paths.h"
-#include "model/root_item.h"
-#include "model/version_item.h"
 #include "model/release_item.h"
 #include "model/release_root.h"
 #include "model/release_version_item.h"
+#include "model/root_item.h"
+#include "model/version_item.h"
 
 #include <filesystem>
 

@@ -2,10 +2,10 @@
 
 #include "app/text_tree_view.h"
 #include "model/file_item.h"
-#include "model/root_item.h"
-#include "model/version_item.h"
 #include "model/release_item.h"
 #include "model/release_root.h"
+#include "model/root_item.h"
+#include "model/version_item.h"
 
 namespace kestro::cli {
 

@@ -6,15 +6,15 @@
 #include "app/working_directory.h"
 #include "cli/cli_session.h"
 #include "cli/item_lookup.h"
+#include "model/file_item.h"
 #include "model/item.h"
 #include "model/options.h"
-#include "model/file_item.h"
 #include "model/paths.h"
+#include "model/release_version_item.h"
 #include "model/root_item.h"
+#include "model/site_list.h"
 #include "model/version_item.h"
 #include "ops/commands.h"
-#include "model/release_version_item.h"
-#include "model/site_list.h"
 
 #include <cerrno>
 #include <cstring>

@@ -1,8 +1,8 @@
 #include "exchange/exchange_checks.h"
 
+#include "exchange/rcc_reader.h"
 #include "model/paths.h"
 #include "model/string_helpers.h"
-#include "exchange/rcc_reader.h"
 
 #include <algorithm>
 #include <filesystem>

@@ -2,22 +2,22 @@
 // file and checked in for that site. A whole directory tree imported this way
 // becomes a new release; a received release imports its files one by one.
 
-#include "model/command_results.h"
-#include "rcs/command_runner.h"
-#include "model/project.h"
-#include "model/file_item.h"
-#include "model/options.h"
-#include "model/paths.h"
-#include "model/root_item.h"
-#include "model/string_helpers.h"
-#include "model/version_item.h"
-#include "ops/commands.h"
-#include "model/release_item.h"
-#include "model/release_root.h"
 #include "exchange/dir_traverser.h"
 #include "exchange/exchange_checks.h"
 #include "exchange/rcc_reader.h"
+#include "model/command_results.h"
+#include "model/file_item.h"
+#include "model/options.h"
+#include "model/paths.h"
+#include "model/project.h"
+#include "model/release_item.h"
+#include "model/release_root.h"
+#include "model/root_item.h"
 #include "model/site_list.h"
+#include "model/string_helpers.h"
+#include "model/version_item.h"
+#include "ops/commands.h"
+#include "rcs/command_runner.h"
 
 #include <algorithm>
 #include <array>
@@ -28,7 +28,12 @@
 #include <memory>
 #include <vector>
 
+#include <cerrno>
+#include <cstring>
+
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace kestro {
 
@@ -139,11 +144,13 @@ bool HoldsRevisionText(RCSFileItem& file, const std::string& revision, const std
     return CollapseKeywords(text) == CollapseKeywords(ReadWholeFile(path));
 }
 
-// Copies a file over a working file, making its directories. cp names the
-// copy after the source, so a target that differs from it (in letter case)
-// is named in full. The source was checked before anything changed; it is
-// looked at once more without following links right before the copy. The
-// copy keeps the working file's mode, or gets a new file's, never the
+// Copies a file over a working file, making its directories, in this
+// process: a cp per file cost more than the rest of a receive. The source
+// was checked before anything changed; it is opened once more without
+// following links and must still be a regular file, so that nothing swapped
+// in since (a link, a FIFO that would block) is read. As with cp -f, a
+// working file that cannot be opened for writing is removed and made anew.
+// The copy keeps the working file's mode, or gets a new file's, never the
 // source's.
 int CopyFile(const std::string& source, const std::string& target)
 {
@@ -157,18 +164,63 @@ int CopyFile(const std::string& source, const std::string& target)
         Report("Cannot copy " + from + ": " + reason + "\r\n");
         return 1;
     }
+    const auto failed = [&](const std::string& path) {
+        Report("Cannot copy " + from + " to " + to + ": " + std::strerror(errno) + " (" + path + ")\r\n");
+        return 1;
+    };
+    const int in = ::open(from.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+    if (in < 0)
+        return failed(from);
+    struct stat sourceStatus {};
+    if (::fstat(in, &sourceStatus) != 0 || !S_ISREG(sourceStatus.st_mode)) {
+        ::close(in);
+        Report("Cannot copy " + from + ": it is not a regular file\r\n");
+        return 1;
+    }
     const fs::path toPath(to);
     std::error_code ignored;
     fs::create_directories(toPath.parent_path(), ignored);
     struct stat before {};
     const bool existed = ::lstat(to.c_str(), &before) == 0;
-    std::string command = "cp";
-    AppendArgument(command, "-f");
-    AppendArgument(command, from);
-    AppendArgument(command,
-                   fromPath.filename() == toPath.filename() ? toPath.parent_path().string() + "/" : to);
-    std::string output;
-    const int result = RunCommand(output, command, std::string(), true);
+    int out = ::open(to.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+    if (out < 0 && existed) {
+        ::unlink(to.c_str());
+        out = ::open(to.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+    }
+    if (out < 0) {
+        const int saved = errno;
+        ::close(in);
+        errno = saved;
+        return failed(to);
+    }
+    char buffer[1 << 16];
+    int result = 0;
+    for (;;) {
+        const ssize_t got = ::read(in, buffer, sizeof buffer);
+        if (got == 0)
+            break;
+        if (got < 0) {
+            if (errno == EINTR)
+                continue;
+            result = failed(from);
+            break;
+        }
+        for (ssize_t written = 0; written < got;) {
+            const ssize_t put = ::write(out, buffer + written, static_cast<std::size_t>(got - written));
+            if (put < 0 && errno == EINTR)
+                continue;
+            if (put < 0) {
+                result = failed(to);
+                break;
+            }
+            written += put;
+        }
+        if (result != 0)
+            break;
+    }
+    ::close(in);
+    if (::close(out) != 0 && result == 0)
+        result = failed(to);
     if (existed)
         fs::permissions(to, static_cast<fs::perms>(before.st_mode & 07777), fs::perm_options::replace, ignored);
     else
@@ -275,6 +327,21 @@ public:
 int Site::ImportFile(const std::string& sourcePath, const std::string& targetName, bool mergeAfterImport,
                      const std::string& revision)
 {
+    ImportStep step;
+    if (const int result = PrepareImportFile(sourcePath, targetName, revision, step); result != 0 || !step.checkin)
+        return result;
+    RCSOptions::instance().checkin.revision = step.revision;
+    if (step.toLock)
+        step.toLock->SetLocked(true);
+    const int result = step.file->Checkin(this);
+    FinishImportFile(step, result, mergeAfterImport);
+    return result;
+}
+
+int Site::PrepareImportFile(const std::string& sourcePath, const std::string& targetName,
+                            const std::string& revision, ImportStep& step)
+{
+    step = ImportStep();
     Project* doc = Project::current();
     if (!doc || !doc->root || !doc->siteList)
         return 1;
@@ -308,9 +375,9 @@ int Site::ImportFile(const std::string& sourcePath, const std::string& targetNam
     }
     if (!file)
         file = AddImportedFile(*doc, name);
-    const std::string previous = file->workingRevision;
+    step.file = file;
+    step.previous = file->workingRevision;
 
-    CheckinSettings& checkin = RCSOptions::instance().checkin;
     RCSVersionItem* toLock = nullptr;
     if (!revision.empty()) {
         std::string requested = revision;
@@ -330,29 +397,33 @@ int Site::ImportFile(const std::string& sourcePath, const std::string& targetNam
         }
         if (found && !found->IsLocked())
             toLock = found;
-        checkin.revision = requested;
+        step.revision = requested;
     } else {
         toLock = file->FindDefaultBranchTip();
         RCSVersionItem* locked = nullptr;
         if (toLock
             && (toLock->IsLocked() || (!doc->siteList->IsMaster(this) && file->FindLockedByUser(locked) > 0)))
             toLock = nullptr;
-        checkin.revision.clear();
     }
-
     // ci extends only a revision locked by the user.
-    const std::string lockedHere = toLock ? toLock->name : std::string();
-    if (toLock)
-        toLock->SetLocked(true);
-    const int result = file->Checkin(this);
+    step.toLock = toLock;
+    step.lockedHere = toLock ? toLock->name : std::string();
+    step.checkin = true;
+    return 0;
+}
+
+void Site::FinishImportFile(const ImportStep& step, int result, bool mergeAfterImport)
+{
+    RCSFileItem* file = step.file;
     // The check-in reads the history again; a lock it did not take over
     // is given back.
-    if (RCSVersionItem* stillLocked = lockedHere.empty() ? nullptr : file->FindRevision(lockedHere);
+    if (RCSVersionItem* stillLocked = step.lockedHere.empty() ? nullptr : file->FindRevision(step.lockedHere);
         stillLocked && stillLocked->IsLocked())
         stillLocked->SetLocked(false);
 
     // The working file now holds the other site's text; the changes made
     // here since the last release exchanged with that site go back in.
+    const std::string& previous = step.previous;
     const std::string& current = file->workingRevision;
     if (mergeAfterImport && result == 0 && !previous.empty() && !lastRelease.empty() && previous != lastRelease
         && previous != current && lastRelease != current) {
@@ -362,7 +433,6 @@ int Site::ImportFile(const std::string& sourcePath, const std::string& targetNam
         merge.ignoreKeywords = false;
         file->Merge();
     }
-    return result;
 }
 
 int Site::ImportDirectory(const std::string& directory, const std::string& releaseName, bool includeSubdirectories,

@@ -3,27 +3,28 @@
 // sender took as its base is checked out, every revision the file carries is
 // checked in for the sending site, and a new release records the result.
 
-#include "model/command_results.h"
-#include "model/project.h"
-#include "model/file_item.h"
-#include "model/options.h"
-#include "model/paths.h"
-#include "rcs/rlog_layout.h"
-#include "model/root_item.h"
-#include "model/string_helpers.h"
-#include "model/tree_traverser.h"
-#include "model/version_item.h"
-#include "ops/commands.h"
-#include "model/release_item.h"
-#include "model/release_root.h"
-#include "model/release_version_item.h"
-#include "ops/symbol_undo.h"
 #include "exchange/exchange_checks.h"
 #include "exchange/rcc_reader.h"
 #include "exchange/rcc_writer.h"
+#include "exchange/received_checkins.h"
 #include "exchange/received_differences.h"
+#include "model/command_results.h"
+#include "model/file_item.h"
+#include "model/options.h"
+#include "model/paths.h"
+#include "model/project.h"
+#include "model/release_item.h"
+#include "model/release_root.h"
+#include "model/release_version_item.h"
+#include "model/root_item.h"
 #include "model/site_list.h"
+#include "model/string_helpers.h"
+#include "model/version_item.h"
+#include "ops/commands.h"
+#include "ops/symbol_undo.h"
+#include "rcs/rlog_layout.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <fstream>
 #include <memory>
@@ -38,25 +39,6 @@ void Report(const std::string& text)
 {
     CommandResults::instance().AppendResults(text);
 }
-
-// Carries the entries of the base release that the command file left alone
-// into the new release, at the revision the base checkout put in place.
-class ReceiveCoveredChecker : public TreeTraverser {
-public:
-    ReceiveCoveredChecker(RCSReleaseItem* newRelease, SymbolUndo& symbols)
-        : TreeTraverser(1, 0), release(newRelease), undo(symbols)
-    {
-    }
-    int Visit() override
-    {
-        auto* entry = dynamic_cast<RCSReleaseVersionItem*>(current);
-        if (entry && !entry->IsCovered() && entry->revisionRef && entry->revisionRef->file)
-            return entry->revisionRef->file->FreezeFile(release, undo);
-        return 0;
-    }
-    RCSReleaseItem* release;
-    SymbolUndo& undo;
-};
 
 // The SITE line names both sites; the sender's e-mail address is taken when
 // the sender is this site. Names and address will reach directory names and
@@ -234,14 +216,25 @@ int Site::ReadCommandFile(const std::string& path, bool mergeAfterImport)
         }
         Report("Checking it out\r\n");
         // Names the release as the revision and the working files as the
-        // target; the settings above then apply.
+        // target; the settings above then apply. The files the command file
+        // leaves alone enter the new release at their working revision,
+        // which must therefore be the base's; a file already there is left
+        // as it is.
         base->PrepareCheckout();
-        // The files the command file leaves alone enter the new release at
-        // their working revision, which must therefore be the base's.
-        if (const int result = base->Checkout()) {
+        const auto awayFromBase = [](RCSItem& child) {
+            const auto* entry = dynamic_cast<RCSReleaseVersionItem*>(&child);
+            return !entry || !entry->revisionRef || !entry->revisionRef->file
+                   || entry->revisionRef->file->workingRevision != entry->revisionRef->name
+                   || !entry->revisionRef->file->GetWorkingFileStatus();
+        };
+        bool anyAway = false;
+        for (const auto& child : base->children)
+            anyAway = anyAway || awayFromBase(*child);
+        if (const int result = anyAway ? CheckoutChildren(*base, awayFromBase) : 0) {
             Report("Release " + baseName + " could not be checked out\r\n");
             return result;
         }
+        doc->WriteReleaseNameFile(base->name);
         base->ClearCovered();
     }
 
@@ -257,42 +250,81 @@ int Site::ReadCommandFile(const std::string& path, bool mergeAfterImport)
     // No release has the new symbol, so undoing removes it where it was set.
     SymbolUndo symbols(MakeSymbolName(releaseName), nullptr);
 
+    // The n-th revision of each file is checked in in the n-th round; within
+    // a round the files share ci runs. A round with a failure is the last;
+    // the first failing entry gives the result.
+    std::vector<std::size_t> roundOf(entries.size(), 0);
+    std::size_t rounds = 0;
+    {
+        std::unordered_map<std::string, std::size_t> seen;
+        for (std::size_t i = 0; i < entries.size(); ++i) {
+            std::size_t& n = seen[FoldCase(entries[i].fileName)];
+            roundOf[i] = n;
+            if (entries[i].keyword != "DELE")
+                ++n;
+            rounds = std::max(rounds, roundOf[i] + 1);
+        }
+    }
     int result = 0;
-    for (std::size_t i = 0; i < entries.size(); ++i) {
-        const CommandFileEntry& entry = entries[i];
-        Report("Processing " + entry.keyword + " " + entry.base + " " + entry.revision + " " + entry.fileName
-               + "\r\n");
-        RCSFileItem* target = root.FindFile(entry.fileName);
-        const std::string baseRevision = TranslateRevision(entry.base, Direction::SiteToLocal);
-        if (entry.keyword != "DELE") {
+    std::vector<RCSFileItem*> received;
+    std::unordered_set<RCSFileItem*> inRelease;
+    for (std::size_t round = 0; round < rounds && result == 0; ++round) {
+        std::vector<std::size_t> members;
+        std::vector<ReceivedRevision> revisions;
+        for (std::size_t i = 0; i < entries.size(); ++i) {
+            if (roundOf[i] != round)
+                continue;
+            const CommandFileEntry& entry = entries[i];
+            Report("Processing " + entry.keyword + " " + entry.base + " " + entry.revision + " " + entry.fileName
+                   + "\r\n");
+            members.push_back(i);
             // A difference arrives as the text it makes, and is checked in
             // as a complete file would be.
-            const std::string& source = entry.keyword == "DIFF" ? differences.TextFile(i) : sources[i];
-            checkin.logMessage = entry.logMessage;
-            result = ImportFile(source, entry.fileName, mergeAfterImport,
-                                TranslateRevision(entry.revision, Direction::SiteToLocal));
-            target = root.FindFile(entry.fileName);
-            if (result == 0 && !target)
-                result = 1;
-            if (result != 0)
-                break;
-            RecordRevisionPair(entry.revision, target->workingRevision);
-            result = target->FreezeFile(release, symbols);
-            if (result != 0)
-                break;
+            if (entry.keyword != "DELE")
+                revisions.push_back({entry.keyword == "DIFF" ? differences.TextFile(i) : sources[i], entry.fileName,
+                                     TranslateRevision(entry.revision, Direction::SiteToLocal), entry.logMessage});
         }
-        // A DELE entry only marks the file, which keeps it out of the new
-        // release; one for a file this site does not have is passed over.
-        if (target && base && baseRevision != "-") {
-            if (RCSReleaseVersionItem* covered = base->FindFileEntry(target->name)) {
-                covered->SetCovered(true);
-                covered->RefreshDisplay(false);
+        const std::vector<int> results = ImportRevisions(*this, revisions, mergeAfterImport);
+        std::size_t next = 0;
+        for (const std::size_t i : members) {
+            const CommandFileEntry& entry = entries[i];
+            RCSFileItem* target = root.FindFile(entry.fileName);
+            if (entry.keyword != "DELE") {
+                const int entryResult = results[next++];
+                const int failed = entryResult != 0 ? entryResult : (target ? 0 : 1);
+                if (failed != 0) {
+                    if (result == 0)
+                        result = failed;
+                    continue;
+                }
+                RecordRevisionPair(entry.revision, target->workingRevision);
+                if (inRelease.insert(target).second)
+                    received.push_back(target);
+            }
+            // A DELE entry only marks the file, which keeps it out of the new
+            // release; one for a file this site does not have is passed over.
+            const std::string baseRevision = TranslateRevision(entry.base, Direction::SiteToLocal);
+            if (target && base && baseRevision != "-") {
+                if (RCSReleaseVersionItem* covered = base->FindFileEntry(target->name)) {
+                    covered->SetCovered(true);
+                    covered->RefreshDisplay(false);
+                }
             }
         }
     }
-    if (result == 0 && base) {
-        ReceiveCoveredChecker checker(release, symbols);
-        result = checker.Traverse(base);
+    // The new release: the received revisions, then the files of the base
+    // release that the command file left alone, at their working revision;
+    // files at the same revision share rcs runs.
+    if (result == 0) {
+        if (base) {
+            for (const auto& child : base->children) {
+                auto* entry = dynamic_cast<RCSReleaseVersionItem*>(child.get());
+                if (entry && !entry->IsCovered() && entry->revisionRef && entry->revisionRef->file
+                    && inRelease.insert(entry->revisionRef->file).second)
+                    received.push_back(entry->revisionRef->file);
+            }
+        }
+        result = FreezeFiles(received, release, symbols);
     }
 
     if (result != 0) {

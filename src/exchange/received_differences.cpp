@@ -1,13 +1,13 @@
 #include "exchange/received_differences.h"
 
-#include "model/command_results.h"
-#include "rcs/command_runner.h"
-#include "model/file_item.h"
-#include "model/root_item.h"
-#include "model/string_helpers.h"
 #include "exchange/diff_apply.h"
 #include "exchange/rcc_reader.h"
+#include "model/command_results.h"
+#include "model/file_item.h"
+#include "model/root_item.h"
 #include "model/site.h"
+#include "model/string_helpers.h"
+#include "rcs/command_runner.h"
 
 #include <filesystem>
 #include <fstream>

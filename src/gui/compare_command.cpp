@@ -4,11 +4,11 @@
 // the plain command results instead.
 
 #include "app/command_locks.h"
-#include "model/command_results.h"
 #include "gui/command_dispatch.h"
 #include "gui/dialogs.h"
 #include "gui/diff_view.h"
 #include "gui/tree_view.h"
+#include "model/command_results.h"
 #include "model/item.h"
 #include "model/options.h"
 #include "model/paths.h"

@@ -1,10 +1,10 @@
 #include "gui/details_dock.h"
 
 #include "app/command_locks.h"
-#include "rcs/command_runner.h"
 #include "app/item_details.h"
 #include "gui/tree_view.h"
 #include "model/string_helpers.h"
+#include "rcs/command_runner.h"
 
 #include <QApplication>
 #include <QFontDatabase>

@@ -1,9 +1,7 @@
 #include "gui/main_frame.h"
 
 #include "app/command_locks.h"
-#include "model/command_results.h"
 #include "app/document.h"
-#include "rcs/command_runner.h"
 #include "app/project_lock.h"
 #include "gui/application.h"
 #include "gui/command_dispatch.h"
@@ -13,10 +11,12 @@
 #include "gui/icons.h"
 #include "gui/item_actions.h"
 #include "gui/tree_view.h"
-#include "model/item.h"
 #include "model/command_progress.h"
+#include "model/command_results.h"
+#include "model/item.h"
 #include "model/options.h"
 #include "model/paths.h"
+#include "rcs/command_runner.h"
 
 #include <QAction>
 #include <QApplication>

@@ -1,9 +1,9 @@
 #include "gui/results_dialog.h"
 
 #include "app/command_locks.h"
+#include "model/command_progress.h"
 #include "model/command_results.h"
 #include "rcs/command_runner.h"
-#include "model/command_progress.h"
 
 #include <QFile>
 #include <QFileDialog>

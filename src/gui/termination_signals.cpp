@@ -1,7 +1,7 @@
 #include "gui/termination_signals.h"
 
-#include "rcs/command_runner.h"
 #include "model/command_progress.h"
+#include "rcs/command_runner.h"
 
 #include <QCoreApplication>
 #include <QSocketNotifier>

@@ -3,8 +3,8 @@
 #include "gui/icons.h"
 #include "model/file_item.h"
 #include "model/paths.h"
-#include "model/version_item.h"
 #include "model/release_version_item.h"
+#include "model/version_item.h"
 
 #include <QElapsedTimer>
 #include <QHeaderView>

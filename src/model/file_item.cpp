@@ -1,8 +1,8 @@
 #include "model/file_item.h"
 
-#include "model/project.h"
 #include "model/options.h"
 #include "model/paths.h"
+#include "model/project.h"
 #include "model/time_format.h"
 #include "model/version_item.h"
 
@@ -118,21 +118,33 @@ std::string RCSFileItem::GetWorkingPath() const
     return WorkingDirectory() + NativePath(name);
 }
 
-std::string RCSFileItem::GetRcsPath() const
+namespace {
+
+// The RCS file where the RCS programs look for it: in the RCS directory,
+// then beside the working file; a file not yet checked in goes to the RCS
+// directory. One stat per place looked at tells whether it exists, too.
+std::string LocateRcsFile(const RCSFileItem& file, bool& exists, std::time_t* modified)
 {
-    // Looked for where the RCS programs look: in the RCS directory, then
-    // beside the working file; a file not yet checked in goes to the RCS
-    // directory.
-    const auto [directory, base] = SplitName();
+    const auto [directory, base] = file.SplitName();
     const std::string plain = NativePath(directory) + "RCS/" + base;
     const std::string suffixed = plain + ",v";
-    if (FileStatus(suffixed, nullptr))
+    exists = true;
+    if (FileStatus(suffixed, modified))
         return suffixed;
-    if (FileStatus(plain, nullptr))
+    if (FileStatus(plain, modified))
         return plain;
-    if (const std::string beside = NativePath(name) + ",v"; FileStatus(beside, nullptr))
+    if (std::string beside = NativePath(file.GetName()) + ",v"; FileStatus(beside, modified))
         return beside;
+    exists = false;
     return suffixed;
+}
+
+} // namespace
+
+std::string RCSFileItem::GetRcsPath() const
+{
+    bool exists = false;
+    return LocateRcsFile(*this, exists, nullptr);
 }
 
 void RCSFileItem::CreateRcsDirectory() const
@@ -141,9 +153,18 @@ void RCSFileItem::CreateRcsDirectory() const
     std::filesystem::create_directories(NativePath(SplitName().first) + "RCS", ignored);
 }
 
+std::string RCSFileItem::ExistingRcsPath() const
+{
+    bool exists = false;
+    std::string path = LocateRcsFile(*this, exists, nullptr);
+    return exists ? path : std::string();
+}
+
 bool RCSFileItem::GetRcsFileStatus(std::time_t* modified) const
 {
-    return FileStatus(GetRcsPath(), modified);
+    bool exists = false;
+    LocateRcsFile(*this, exists, modified);
+    return exists;
 }
 
 bool RCSFileItem::GetWorkingFileStatus(std::time_t* modified) const

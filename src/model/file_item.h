@@ -11,6 +11,16 @@ class RCSReleaseItem;
 class RCSVersionItem;
 class SymbolUndo;
 
+// What a check-in of one file needs once its checks have passed: ci's
+// options, the site the new revision belongs to, the working file's time
+// before ci ran, and then the revision ci reported.
+struct CheckinPlan {
+    std::vector<std::string> options;
+    Site* owner = nullptr;
+    std::time_t workingTime = 0;
+    std::string newRevision;
+};
+
 // A working file of the project and, below it, its revisions. Its name is
 // the path relative to the working directory with "\" between directories.
 class RCSFileItem : public RCSItem {
@@ -41,6 +51,8 @@ public:
     // looking at a file's status never creates anything.
     void CreateRcsDirectory() const;
     bool GetRcsFileStatus(std::time_t* modified = nullptr) const;
+    // GetRcsPath when the RCS file exists, else empty: both in one look.
+    std::string ExistingRcsPath() const;
     bool GetWorkingFileStatus(std::time_t* modified = nullptr) const;
 
     bool PrepareCheckin() override;
@@ -53,6 +65,13 @@ public:
     // it did from the file's part of co's output (no synchronisation).
     bool PlanCheckout(std::vector<std::string>& options, std::string& refusal);
     void CheckedOut(const std::string& output);
+    // Checking in, in the same two steps: ci's options, or false after the
+    // results say why the file is refused; then recording what ci did from
+    // the file's part of its output. Synchronising and giving the new
+    // revision its owner (OwnNewRevision) follow once the history is read.
+    bool PlanCheckin(Site* site, CheckinPlan& plan);
+    void RecordCheckin(CheckinPlan& plan, int result, const std::string& output);
+    void OwnNewRevision(const CheckinPlan& plan);
     int Compare() override;
     int Merge() override;
     int Report() override;

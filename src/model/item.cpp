@@ -1,14 +1,14 @@
 #include "model/item.h"
 
-#include "model/command_results.h"
-#include "model/project.h"
-#include "model/user_interaction.h"
 #include "model/command_progress.h"
+#include "model/command_results.h"
 #include "model/item_view.h"
 #include "model/options.h"
+#include "model/project.h"
+#include "model/release_root.h"
 #include "model/string_helpers.h"
 #include "model/tree_traverser.h"
-#include "model/release_root.h"
+#include "model/user_interaction.h"
 
 #include <algorithm>
 

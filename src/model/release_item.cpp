@@ -1,11 +1,11 @@
 #include "model/release_item.h"
 
 #include "model/file_item.h"
-#include "model/string_helpers.h"
 #include "model/options.h"
+#include "model/release_version_item.h"
+#include "model/string_helpers.h"
 #include "model/time_format.h"
 #include "model/version_item.h"
-#include "model/release_version_item.h"
 
 namespace kestro {
 

@@ -1,9 +1,9 @@
 #include "model/release_root.h"
 
+#include "model/release_item.h"
 #include "model/string_helpers.h"
 #include "model/tree_traverser.h"
 #include "model/version_item.h"
-#include "model/release_item.h"
 
 namespace kestro {
 

@@ -19,6 +19,8 @@ public:
     bool CanDelete() const override { return false; }
     bool CanMerge() const override { return false; }
     int ResetDefaultBranch() override;
+    // Every file, sharing ci runs among the files that share options.
+    int Checkin(Site* site) override;
     // Every file, sharing co runs among the files that share options.
     int Checkout() override;
     // Reads every file's history, with as few rlog runs as the command line

@@ -1,7 +1,7 @@
 #include "model/site.h"
 
-#include "model/project.h"
 #include "model/options.h"
+#include "model/project.h"
 #include "model/revision_numbers.h"
 #include "model/string_helpers.h"
 

@@ -10,8 +10,20 @@
 
 namespace kestro {
 
+class RCSFileItem;
 class RCSReleaseItem;
 class RCSVersionItem;
+
+// ImportFile in two halves around its check-in, so that a receive can check
+// in many files in shared ci runs (sites/received_checkins.cpp).
+struct ImportStep {
+    RCSFileItem* file = nullptr;
+    std::string revision;        // for the check-in settings
+    std::string previous;        // the working revision before the import
+    RCSVersionItem* toLock = nullptr;  // to be locked for the check-in
+    std::string lockedHere;      // its number, to give the lock back after
+    bool checkin = false;        // false: nothing is to be checked in
+};
 
 // Pairs of revision numbers, kept in the order they were first recorded so
 // that a project file read and written again keeps its bytes.
@@ -72,6 +84,13 @@ public:
                         bool mergeAfterImport);
     int ImportFile(const std::string& sourcePath, const std::string& targetName, bool mergeAfterImport,
                    const std::string& revision);
+    // Everything ImportFile does before its check-in (the checks, the copy,
+    // the revision to check in) but the lock: a result other than 0, or 0
+    // with step.checkin false, ends the import of that file.
+    int PrepareImportFile(const std::string& sourcePath, const std::string& targetName,
+                          const std::string& revision, ImportStep& step);
+    // What ImportFile does after its check-in gave the result.
+    void FinishImportFile(const ImportStep& step, int result, bool mergeAfterImport);
 };
 
 // Whether a name may be given to a site. Its send directory is later

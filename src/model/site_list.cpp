@@ -2,10 +2,10 @@
 
 #include "model/command_results.h"
 #include "model/project.h"
-#include "model/user_interaction.h"
 #include "model/root_item.h"
 #include "model/string_helpers.h"
 #include "model/tree_traverser.h"
+#include "model/user_interaction.h"
 #include "model/version_item.h"
 
 namespace kestro {

@@ -1,13 +1,13 @@
 #include "archive/stored_classes.h"
 
 #include "model/file_item.h"
-#include "model/root_item.h"
-#include "model/version_item.h"
 #include "model/release_item.h"
 #include "model/release_root.h"
 #include "model/release_version_item.h"
+#include "model/root_item.h"
 #include "model/site.h"
 #include "model/site_list.h"
+#include "model/version_item.h"
 
 #include <array>
 

@@ -1,12 +1,12 @@
 #include "model/version_item.h"
 
-#include "model/project.h"
 #include "model/file_item.h"
 #include "model/options.h"
+#include "model/project.h"
 #include "model/revision_numbers.h"
-#include "model/time_format.h"
 #include "model/site.h"
 #include "model/site_list.h"
+#include "model/time_format.h"
 
 namespace kestro {
 

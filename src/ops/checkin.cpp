@@ -2,16 +2,16 @@
 // belongs to the site doing the check-in.
 
 #include "model/command_results.h"
-#include "rcs/command_runner.h"
-#include "model/project.h"
 #include "model/file_item.h"
 #include "model/options.h"
+#include "model/project.h"
 #include "model/revision_numbers.h"
-#include "rcs/rlog_scanner.h"
+#include "model/site_list.h"
 #include "model/string_helpers.h"
 #include "model/version_item.h"
 #include "ops/commands.h"
-#include "model/site_list.h"
+#include "rcs/command_runner.h"
+#include "rcs/rlog_scanner.h"
 
 #include <chrono>
 #include <filesystem>
@@ -139,7 +139,7 @@ bool RCSFileItem::PrepareCheckin()
     return true;
 }
 
-int RCSFileItem::Checkin(Site* site)
+bool RCSFileItem::PlanCheckin(Site* site, CheckinPlan& plan)
 {
     const RCSOptions& options = RCSOptions::instance();
     const CheckinSettings& settings = options.checkin;
@@ -147,13 +147,13 @@ int RCSFileItem::Checkin(Site* site)
     CommandResults& results = CommandResults::instance();
     SiteList* sites = CurrentSiteList();
 
-    std::string command = "ci";
+    plan = CheckinPlan();
     if (settings.force)
-        AppendArgument(command, "-f");
+        plan.options.push_back("-f");
     if (settings.determineRevision)
-        AppendArgument(command, "-k");
+        plan.options.push_back("-k");
     if (settings.keepTime)
-        AppendArgument(command, "-M");
+        plan.options.push_back("-M");
     const std::string lockOption = settings.lock ? "-l" : "-u";
 
     // Markers left by a merge would be committed as text.
@@ -161,14 +161,14 @@ int RCSFileItem::Checkin(Site* site)
         if (const int line = ConflictMarkerLine(GetWorkingPath())) {
             results.AppendResults(name + " : line " + std::to_string(line)
                                   + " holds a merge conflict marker - resolve the conflict, or check in with Force\r\n");
-            return 1;
+            return false;
         }
     }
 
     std::string revision = settings.revision;
-    Site* ownerSite = site;
+    plan.owner = site;
     if (!GetRcsFileStatus()) {
-        ownerSite = sites ? sites->master : nullptr;
+        plan.owner = sites ? sites->master : nullptr;
         CreateRcsDirectory();
     } else {
         Site* currentSite = site ? site : (sites ? sites->GetLocalSite() : nullptr);
@@ -178,7 +178,7 @@ int RCSFileItem::Checkin(Site* site)
             const int locked = FindLockedByUser(preferred);
             if (locked == 0) {
                 results.AppendResults(name + " : no revisions locked by " + user + "\r\n");
-                return 1;
+                return false;
             }
             found = preferred;
             // The working file came from one of several locked revisions:
@@ -193,7 +193,7 @@ int RCSFileItem::Checkin(Site* site)
                 if (code != LockedTip && code != Tip) {
                     results.AppendResults(name + " : multiple revisions locked by " + user
                                           + " - please specify one\r\n");
-                    return 1;
+                    return false;
                 }
                 revision = BranchOf(preferred->name);
             }
@@ -210,16 +210,16 @@ int RCSFileItem::Checkin(Site* site)
             const int resolved = ResolveCheckinRevision(revision, found, above);
             if (resolved < 0) {
                 results.AppendResults(name + " : cannot checkin " + entered + " - parent revision doesn't exist\r\n");
-                return 1;
+                return false;
             }
             if (resolved == 0) {
                 results.AppendResults(name + " : cannot checkin " + revision + " - must be greater than "
                                       + above->name + "\r\n");
-                return 1;
+                return false;
             }
             if (found && found->name == revision) {
                 results.AppendResults(name + " : cannot checkin " + revision + " - it already exists\r\n");
-                return 1;
+                return false;
             }
             // A release import checks in on top of the sender's revision,
             // which nobody here has locked.
@@ -231,35 +231,56 @@ int RCSFileItem::Checkin(Site* site)
         if (found && found->owningSite != currentSite)
             revision = found->NewBranchName(currentSite);
     }
-
-    AppendArgument(command, lockOption + MakeSymbolName(revision));
-    AppendArgument(command, GetWorkingPath());
-    AppendArgument(command, GetRcsPath());
+    plan.options.push_back(lockOption + MakeSymbolName(revision));
 
     UpdateStatus();
-    const std::time_t savedTime = workingTime;
-    std::string output;
-    const int result = RunCommand(output, command, EscapeLogMessage(settings.logMessage), true);
+    plan.workingTime = workingTime;
+    return true;
+}
 
+void RCSFileItem::RecordCheckin(CheckinPlan& plan, int result, const std::string& output)
+{
     // ci -M, and a ci that failed halfway, may leave the working file with
     // another time; the file keeps the time it had.
-    if ((result != 0 || settings.keepTime) && GetWorkingFileStatus())
-        RestoreModificationTime(GetWorkingPath(), savedTime);
+    if ((result != 0 || RCSOptions::instance().checkin.keepTime) && GetWorkingFileStatus())
+        RestoreModificationTime(GetWorkingPath(), plan.workingTime);
 
-    const std::string newRevision = NewRevisionFrom(output);
-    if (!newRevision.empty()) {
+    plan.newRevision = NewRevisionFrom(output);
+    if (!plan.newRevision.empty()) {
         UpdateStatus();
         recordedTime = workingTime;
-        workingRevision = newRevision;
+        workingRevision = plan.newRevision;
         UpdateStatus();
         RefreshDisplay(false);
     }
+}
+
+void RCSFileItem::OwnNewRevision(const CheckinPlan& plan)
+{
+    if (!plan.owner || plan.newRevision.empty())
+        return;
+    if (RCSVersionItem* created = FindRevision(plan.newRevision))
+        created->SetOwningSite(plan.owner);
+}
+
+int RCSFileItem::Checkin(Site* site)
+{
+    CheckinPlan plan;
+    if (!PlanCheckin(site, plan))
+        return 1;
+    std::string command = "ci";
+    for (const std::string& option : plan.options)
+        AppendArgument(command, option);
+    AppendArgument(command, GetWorkingPath());
+    AppendArgument(command, GetRcsPath());
+
+    std::string output;
+    const int result =
+        RunCommand(output, command, EscapeLogMessage(RCSOptions::instance().checkin.logMessage), true);
+    RecordCheckin(plan, result, output);
     if (result == 0) {
         Synchronise(true);
-        if (ownerSite && !newRevision.empty()) {
-            if (RCSVersionItem* created = FindRevision(newRevision))
-                created->SetOwningSite(ownerSite);
-        }
+        OwnNewRevision(plan);
     }
     return result;
 }

@@ -1,21 +1,21 @@
 // Checking a revision out with co, over the working file or into another
 // file.
 
-#include "rcs/batch_output.h"
-#include "rcs/batch_run.h"
-#include "model/command_results.h"
-#include "rcs/command_runner.h"
-#include "model/project.h"
 #include "model/command_progress.h"
+#include "model/command_results.h"
 #include "model/file_item.h"
 #include "model/options.h"
-#include "rcs/rlog_batch.h"
-#include "rcs/rlog_scanner.h"
+#include "model/project.h"
+#include "model/release_version_item.h"
+#include "model/root_item.h"
 #include "model/string_helpers.h"
 #include "model/version_item.h"
 #include "ops/commands.h"
-#include "model/release_version_item.h"
-#include "model/root_item.h"
+#include "rcs/batch_output.h"
+#include "rcs/batch_run.h"
+#include "rcs/command_runner.h"
+#include "rcs/rlog_batch.h"
+#include "rcs/rlog_scanner.h"
 
 #include <filesystem>
 #include <map>
@@ -127,7 +127,7 @@ std::vector<int> CheckoutGroup(const std::vector<RCSFileItem*>& files, const std
 
 } // namespace
 
-int CheckoutChildren(RCSItem& parent)
+int CheckoutChildren(RCSItem& parent, const std::function<bool(RCSItem&)>& include)
 {
     CommandProgress& progress = CommandProgress::instance();
     // A copy into another file names one file: nothing to share.
@@ -145,6 +145,8 @@ int CheckoutChildren(RCSItem& parent)
     std::map<std::string, std::vector<RCSItem*>> sharing;
     std::vector<std::string> order;  // a key per group, by first member
     for (auto& child : parent.children) {
+        if (include && !include(*child))
+            continue;
         Planned& plan = plans[child.get()];
         plan.file = FileOfChild(*child);
         std::string key = "\n" + std::to_string(order.size());  // a group of its own

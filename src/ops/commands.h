@@ -4,16 +4,20 @@
 // window and the command line: each checks what the command requires, asks
 // the user through the core's interaction interface, and changes the project.
 
+#include <functional>
 #include <string>
+#include <vector>
 
 namespace kestro {
 
 class Project;
+class RCSFileItem;
 class RCSItem;
 class RCSReleaseItem;
 class RCSReleaseRoot;
 class RCSVersionItem;
 class Site;
+class SymbolUndo;
 
 // "Characters '$,.:; and @ are not allowed in a release name" or "Release
 // name must start with a letter" as a message; true when the name may be used.
@@ -33,7 +37,18 @@ RCSReleaseItem* FreezeProject(Project& doc, const std::string& releaseName);
 // Checks out every child of the root or of a release: files that share co's
 // options in as few co runs as possible, each file's result, messages and
 // recorded state as its own check-out gives them.
-int CheckoutChildren(RCSItem& parent);
+// Only the children for which include holds, when it is given.
+int CheckoutChildren(RCSItem& parent, const std::function<bool(RCSItem&)>& include = {});
+
+// Sets the release's symbol on the working revision of each file, as
+// FreezeFile does, with files at the same revision sharing rcs runs; every
+// file is tried. The first failing result, 0 when all succeeded.
+int FreezeFiles(const std::vector<RCSFileItem*>& files, RCSReleaseItem* release, SymbolUndo& undo);
+
+// Checks in every child of the item with the one log message: files that
+// share ci's options in as few ci runs as possible, each file's checks,
+// messages, result and recorded state as its own check-in gives them.
+int CheckinChildren(RCSItem& parent, Site* site);
 
 // Deletes an item after asking for confirmation: refused when a release uses
 // it; the item leaves the project once confirmed and its deletion succeeded.
@@ -43,6 +58,7 @@ int DeleteItem(Project& doc, RCSItem* item);
 // Makes the named site (found ignoring case, or created) the revision's
 // owner. False when the name cannot name a site.
 bool ChangeOwningSite(Project& doc, RCSVersionItem* revision, const std::string& ownerName);
+
 
 // Removes a file, making it writable first; 0 when removed or absent, -1
 // (after "File not found") when it could not be removed.

@@ -3,11 +3,11 @@
 // nothing in the project changes.
 
 #include "model/command_results.h"
-#include "rcs/command_runner.h"
 #include "model/file_item.h"
 #include "model/options.h"
 #include "model/string_helpers.h"
 #include "ops/compare_capture.h"
+#include "rcs/command_runner.h"
 
 namespace kestro {
 

@@ -1,10 +1,10 @@
 // Choosing the branch that RCS checks in and out by default.
 
-#include "rcs/command_runner.h"
 #include "model/file_item.h"
 #include "model/revision_numbers.h"
 #include "model/string_helpers.h"
 #include "model/version_item.h"
+#include "rcs/command_runner.h"
 
 namespace kestro {
 

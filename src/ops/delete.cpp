@@ -2,20 +2,20 @@
 // revisions (outdated in RCS together with the branches that sprout from
 // them), releases and release entries (their RCS symbols).
 
-#include "rcs/batch_output.h"
-#include "rcs/batch_run.h"
 #include "model/command_results.h"
-#include "rcs/command_runner.h"
-#include "model/project.h"
-#include "model/user_interaction.h"
 #include "model/file_item.h"
 #include "model/options.h"
-#include "model/string_helpers.h"
-#include "model/version_item.h"
-#include "ops/commands.h"
+#include "model/project.h"
 #include "model/release_item.h"
 #include "model/release_version_item.h"
+#include "model/string_helpers.h"
+#include "model/user_interaction.h"
+#include "model/version_item.h"
+#include "ops/commands.h"
 #include "ops/symbol_undo.h"
+#include "rcs/batch_output.h"
+#include "rcs/batch_run.h"
+#include "rcs/command_runner.h"
 
 #include <algorithm>
 #include <filesystem>

@@ -2,21 +2,21 @@
 // symbol, and the release tree gets an item with one entry per file. A
 // release is made for every file or not at all.
 
-#include "rcs/batch_output.h"
-#include "rcs/batch_run.h"
-#include "model/command_results.h"
-#include "rcs/command_runner.h"
-#include "model/project.h"
-#include "model/user_interaction.h"
 #include "model/command_progress.h"
+#include "model/command_results.h"
 #include "model/file_item.h"
-#include "model/root_item.h"
-#include "model/string_helpers.h"
-#include "model/version_item.h"
-#include "ops/commands.h"
+#include "model/project.h"
 #include "model/release_item.h"
 #include "model/release_root.h"
+#include "model/root_item.h"
+#include "model/string_helpers.h"
+#include "model/user_interaction.h"
+#include "model/version_item.h"
+#include "ops/commands.h"
 #include "ops/symbol_undo.h"
+#include "rcs/batch_output.h"
+#include "rcs/batch_run.h"
+#include "rcs/command_runner.h"
 
 #include <map>
 #include <memory>
@@ -111,6 +111,48 @@ int RCSFileItem::FreezeFile(RCSReleaseItem* release, SymbolUndo& undo)
     undo.Changed(*this);
     release->AddRevision(revision);
     return 0;
+}
+
+int FreezeFiles(const std::vector<RCSFileItem*>& files, RCSReleaseItem* release, SymbolUndo& undo)
+{
+    // Grouped by revision number; the release's entries are then added in
+    // the files' order, as freezing them one by one would.
+    std::map<std::string, std::vector<std::size_t>> byRevision;
+    std::vector<std::string> order;
+    std::vector<RCSVersionItem*> revisions(files.size(), nullptr);
+    for (std::size_t i = 0; i < files.size(); ++i) {
+        revisions[i] = files[i]->FindRevision(files[i]->workingRevision);
+        if (!revisions[i])
+            continue;
+        auto& members = byRevision[revisions[i]->name];
+        if (members.empty())
+            order.push_back(revisions[i]->name);
+        members.push_back(i);
+    }
+    std::vector<bool> frozen(files.size(), false);
+    int first = 0;
+    for (const std::string& revision : order) {
+        const std::vector<std::size_t>& members = byRevision[revision];
+        std::vector<BatchFile> batch;
+        for (const std::size_t i : members)
+            batch.push_back({{files[i]->GetRcsPath()}, RcsStartLine(files[i]->GetRcsPath())});
+        RunBatched(FreezeCommand(*release, revision), batch, [&](std::size_t k, int result, const std::string&) {
+            RCSFileItem* file = files[members[k]];
+            if (result != 0) {
+                CommandResults::instance().AppendResults(file->name + " : cannot freeze as " + release->name + "\r\n");
+                if (first == 0)
+                    first = result;
+                return;
+            }
+            undo.Changed(*file);
+            frozen[members[k]] = true;
+        });
+    }
+    for (std::size_t i = 0; i < files.size(); ++i) {
+        if (frozen[i])
+            release->AddRevision(revisions[i]);
+    }
+    return first;
 }
 
 int RCSRoot::FreezeRelease(RCSReleaseItem* release)

@@ -1,10 +1,10 @@
 // Locking and unlocking a revision in RCS.
 
-#include "rcs/command_runner.h"
 #include "model/file_item.h"
 #include "model/options.h"
 #include "model/string_helpers.h"
 #include "model/version_item.h"
+#include "rcs/command_runner.h"
 
 namespace kestro {
 

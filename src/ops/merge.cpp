@@ -2,11 +2,11 @@
 // working file. The revisions in the project are not affected.
 
 #include "model/command_results.h"
-#include "rcs/command_runner.h"
 #include "model/file_item.h"
 #include "model/options.h"
 #include "model/string_helpers.h"
 #include "ops/commands.h"
+#include "rcs/command_runner.h"
 
 #include <fstream>
 

@@ -1,12 +1,12 @@
 // Changing the site that owns a revision. Ownership is Kestro's own record;
 // RCS knows nothing of it.
 
-#include "model/project.h"
 #include "model/file_item.h"
-#include "model/version_item.h"
-#include "ops/commands.h"
+#include "model/project.h"
 #include "model/site.h"
 #include "model/site_list.h"
+#include "model/version_item.h"
+#include "ops/commands.h"
 
 namespace kestro {
 

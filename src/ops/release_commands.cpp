@@ -1,12 +1,12 @@
 // The revision commands on a release and on its entries: a release stands
 // for its symbolic name in every file, an entry for the revision it names.
 
-#include "model/project.h"
 #include "model/options.h"
-#include "model/version_item.h"
-#include "ops/commands.h"
+#include "model/project.h"
 #include "model/release_item.h"
 #include "model/release_version_item.h"
+#include "model/version_item.h"
+#include "ops/commands.h"
 
 namespace kestro {
 

@@ -2,11 +2,11 @@
 // messages. Its output also refreshes the file's revisions and releases.
 
 #include "model/command_results.h"
-#include "rcs/command_runner.h"
 #include "model/file_item.h"
-#include "rcs/rlog_resolve.h"
 #include "model/options.h"
 #include "model/string_helpers.h"
+#include "rcs/command_runner.h"
+#include "rcs/rlog_resolve.h"
 
 #include <algorithm>
 #include <string_view>

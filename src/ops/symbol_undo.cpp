@@ -1,12 +1,12 @@
 #include "ops/symbol_undo.h"
 
 #include "model/command_results.h"
-#include "rcs/command_runner.h"
 #include "model/file_item.h"
-#include "model/string_helpers.h"
-#include "model/version_item.h"
 #include "model/release_item.h"
 #include "model/release_version_item.h"
+#include "model/string_helpers.h"
+#include "model/version_item.h"
+#include "rcs/command_runner.h"
 
 namespace kestro {
 

@@ -1,10 +1,10 @@
 #include "rcs/adopt_files.h"
 
-#include "rcs/command_runner.h"
 #include "model/file_item.h"
 #include "model/options.h"
 #include "model/string_helpers.h"
 #include "model/version_item.h"
+#include "rcs/command_runner.h"
 
 #include <map>
 

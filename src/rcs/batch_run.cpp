@@ -1,9 +1,9 @@
 #include "rcs/batch_run.h"
 
-#include "rcs/batch_output.h"
-#include "rcs/command_runner.h"
 #include "model/command_progress.h"
 #include "model/string_helpers.h"
+#include "rcs/batch_output.h"
+#include "rcs/command_runner.h"
 
 namespace kestro {
 
@@ -30,7 +30,7 @@ void RunAlone(const std::string& command, const BatchFile& file, std::size_t ind
         return;
     }
     std::string output;
-    const int result = RunCommand(output, command + Arguments(file.arguments), std::string(), true);
+    const int result = RunCommand(output, command + Arguments(file.arguments), file.input, true);
     done(index, result, output);
 }
 
@@ -74,13 +74,15 @@ void RunBatched(const std::string& command, const std::vector<BatchFile>& files,
                 break;
             }
             std::string line = command;
+            std::string input;
             std::vector<std::string> startLines;
             for (const std::size_t i : indices) {
                 line += Arguments(files[i].arguments);
+                input += files[i].input;
                 startLines.push_back(files[i].startLine);
             }
             std::string output;
-            const int result = RunCommand(output, line, std::string(), true);
+            const int result = RunCommand(output, line, input, true);
             // A run that could not start gives no parts at all.
             const std::vector<BatchPart> parts = result < 0 ? std::vector<BatchPart>(indices.size())
                                                             : SplitBatchOutput(output, startLines);

@@ -1,21 +1,29 @@
 #pragma once
 
-// Runs co or rcs over many files at once: starting a program per file costs
+// Runs co, ci or rcs over many files at once: starting a program per file costs
 // far more than the work on each file. Each file's part of the output is
 // handed back as if the program had run on that file alone.
 
 #include <cstddef>
 #include <functional>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace kestro {
 
-// One file in a batched run: what the command line gets for it, and the line
-// that starts its part of the output (CoStartLine, RcsStartLine).
+// One file in a batched run: what the command line gets for it, the line
+// that starts its part of the output (CoStartLine, CiStartLine, RcsStartLine),
+// and what the program reads for it on its standard input, which a run gets
+// for each of its files in turn.
 struct BatchFile {
+    BatchFile(std::vector<std::string> fileArguments, std::string fileStartLine, std::string fileInput = {})
+        : arguments(std::move(fileArguments)), startLine(std::move(fileStartLine)), input(std::move(fileInput))
+    {
+    }
     std::vector<std::string> arguments;
     std::string startLine;
+    std::string input;
 };
 
 // Runs the command followed by every file's arguments, in as few runs as the

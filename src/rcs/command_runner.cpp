@@ -1,9 +1,9 @@
 #include "rcs/command_runner.h"
 
 #include "model/command_results.h"
-#include "rcs/rcs_programs.h"
 #include "model/options.h"
 #include "model/string_helpers.h"
+#include "rcs/rcs_programs.h"
 
 #include <cerrno>
 #include <cstdlib>

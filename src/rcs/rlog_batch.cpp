@@ -1,8 +1,8 @@
 #include "rcs/rlog_batch.h"
 
-#include "rcs/command_runner.h"
 #include "model/file_item.h"
 #include "model/string_helpers.h"
+#include "rcs/command_runner.h"
 
 #include <string_view>
 #include <unordered_map>
@@ -130,9 +130,9 @@ void RunRlogForFiles(const std::vector<RCSFileItem*>& files, const std::vector<s
     std::vector<std::string> paths;
     std::size_t length = RlogCommand(options).size();
     for (RCSFileItem* file : files) {
-        if (!file->GetRcsFileStatus())
+        std::string path = file->ExistingRcsPath();
+        if (path.empty())
             continue;
-        std::string path = file->GetRcsPath();
         std::string quoted;
         AppendArgument(quoted, path);
         if (!batch.empty() && length + quoted.size() > MaxCommandLength) {

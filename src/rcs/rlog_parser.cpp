@@ -2,16 +2,17 @@
 // dates, first log-message lines and lock holders, the tip of the default
 // branch, and the releases named by its symbolic names.
 
-#include "model/project.h"
 #include "model/file_item.h"
-#include "model/revision_numbers.h"
-#include "rcs/rlog_layout.h"
-#include "rcs/rlog_scanner.h"
-#include "model/string_helpers.h"
-#include "model/version_item.h"
+#include "model/project.h"
 #include "model/release_item.h"
 #include "model/release_root.h"
 #include "model/release_version_item.h"
+#include "model/revision_numbers.h"
+#include "model/string_helpers.h"
+#include "model/time_format.h"
+#include "model/version_item.h"
+#include "rcs/rlog_layout.h"
+#include "rcs/rlog_scanner.h"
 
 #include <algorithm>
 #include <ctime>
@@ -147,8 +148,7 @@ std::time_t RevisionTime(std::string_view dateLine)
     calendar.tm_hour = fields[3];
     calendar.tm_min = fields[4];
     calendar.tm_sec = fields[5];
-    calendar.tm_isdst = -1;
-    const std::time_t time = std::mktime(&calendar);
+    const std::time_t time = LocalCalendarTime(calendar);
     return time == static_cast<std::time_t>(-1) ? 0 : time;
 }
 

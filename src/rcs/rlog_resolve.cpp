@@ -1,10 +1,10 @@
 #include "rcs/rlog_resolve.h"
 
 #include "model/command_results.h"
-#include "rcs/command_runner.h"
 #include "model/file_item.h"
-#include "rcs/rlog_layout.h"
 #include "model/string_helpers.h"
+#include "rcs/command_runner.h"
+#include "rcs/rlog_layout.h"
 
 #include <algorithm>
 #include <string_view>

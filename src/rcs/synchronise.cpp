@@ -5,18 +5,18 @@
 // that a release needs, marked as missing).
 
 #include "model/command_results.h"
-#include "rcs/command_runner.h"
-#include "model/project.h"
 #include "model/file_item.h"
-#include "rcs/rlog_batch.h"
-#include "rcs/rlog_resolve.h"
+#include "model/project.h"
+#include "model/release_item.h"
+#include "model/release_root.h"
+#include "model/release_version_item.h"
 #include "model/root_item.h"
 #include "model/string_helpers.h"
 #include "model/tree_traverser.h"
 #include "model/version_item.h"
-#include "model/release_item.h"
-#include "model/release_root.h"
-#include "model/release_version_item.h"
+#include "rcs/command_runner.h"
+#include "rcs/rlog_batch.h"
+#include "rcs/rlog_resolve.h"
 
 namespace kestro {
 

@@ -6,12 +6,15 @@
 #include "app/command_locks.h"
 #include "app/demo_project.h"
 #include "app/document.h"
+#include "gui/command_dispatch.h"
 #include "gui/main_frame.h"
+#include "gui/tree_view.h"
 #include "modal_steps.h"
 #include "model/item_view.h"
 #include "model/options.h"
 #include "support/test_project.h"
 
+#include <QAction>
 #include <QSettings>
 #include <QTemporaryDir>
 
@@ -48,6 +51,35 @@ protected:
     {
         frame_.reset();
         std::filesystem::current_path(previous_);
+    }
+
+    // Runs a command of the window, its modal windows taken by the steps.
+    void Run(Command command, std::vector<ModalSteps::Step> steps)
+    {
+        ModalSteps driver(std::move(steps));
+        frame_->action(command)->trigger();
+        EXPECT_TRUE(driver.allTaken());
+        EXPECT_TRUE(driver.unexpected.isEmpty()) << driver.unexpected.join(QLatin1Char('\n')).toStdString();
+        frame_->view().applyPendingChanges();
+    }
+
+    // A file of the project, as opposed to its entries in the releases.
+    QTreeWidgetItem* File(const QString& name)
+    {
+        frame_->view().applyPendingChanges();
+        QTreeWidgetItem* project = frame_->view().topLevelItem(1);
+        for (int i = 0; project && i < project->childCount(); ++i) {
+            if (project->child(i)->text(0).startsWith(name + " "))
+                return project->child(i);
+        }
+        return nullptr;
+    }
+
+    void Select(QTreeWidgetItem* node)
+    {
+        ASSERT_NE(node, nullptr);
+        frame_->view().setCurrentItem(node);
+        frame_->UpdateCommandUI();
     }
 
     std::filesystem::path previous_;

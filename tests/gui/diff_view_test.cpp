@@ -1,12 +1,12 @@
 #include "demo_window.h"
-#include "model/command_results.h"
-#include "rcs/rcs_programs.h"
 #include "gui/details_dock.h"
 #include "gui/diff_pane.h"
 #include "gui/diff_view.h"
 #include "gui/item_actions.h"
 #include "gui/tree_view.h"
 #include "modal_steps.h"
+#include "model/command_results.h"
+#include "rcs/rcs_programs.h"
 
 #include <QAction>
 #include <QApplication>
@@ -147,16 +147,6 @@ protected:
     {
         CloseDiffViews();
         DemoWindowTest::TearDown();
-    }
-
-    QTreeWidgetItem* File(const QString& name)
-    {
-        frame_->view().applyPendingChanges();
-        QTreeWidgetItem* project = frame_->view().topLevelItem(1);
-        for (int i = 0; project && i < project->childCount(); ++i)
-            if (project->child(i)->text(0).startsWith(name + " "))
-                return project->child(i);
-        return nullptr;
     }
 
     QTreeWidgetItem* Revision(QTreeWidgetItem* file, const QString& number)

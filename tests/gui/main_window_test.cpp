@@ -3,23 +3,22 @@
 // the routing of files handed to the program.
 
 #include "app/command_locks.h"
-#include "model/command_results.h"
-#include "rcs/command_runner.h"
 #include "app/demo_project.h"
 #include "app/document.h"
-#include "model/user_interaction.h"
+#include "demo_window.h"
 #include "gui/application.h"
 #include "gui/command_dispatch.h"
 #include "gui/icons.h"
 #include "gui/main_frame.h"
 #include "gui/results_dialog.h"
 #include "gui/tree_view.h"
+#include "modal_steps.h"
+#include "model/command_results.h"
 #include "model/options.h"
 #include "model/root_item.h"
 #include "model/site_list.h"
-#include "demo_window.h"
-#include "modal_steps.h"
-#include "support/rcs_history.h"
+#include "model/user_interaction.h"
+#include "rcs/command_runner.h"
 #include "support/test_project.h"
 
 #include <QAction>
@@ -76,44 +75,10 @@ protected:
         return item;
     }
 
-    // A file of the project, as opposed to its entries in the releases.
-    QTreeWidgetItem* File(const QString& name)
-    {
-        frame_->view().applyPendingChanges();
-        QTreeWidgetItem* project = frame_->view().topLevelItem(1);
-        for (int i = 0; project && i < project->childCount(); ++i) {
-            if (project->child(i)->text(0).startsWith(name + " "))
-                return project->child(i);
-        }
-        return nullptr;
-    }
-
-    void Select(QTreeWidgetItem* node)
-    {
-        ASSERT_NE(node, nullptr);
-        frame_->view().setCurrentItem(node);
-        frame_->UpdateCommandUI();
-    }
-
-    void Select(const QString& prefix)
-    {
-        QTreeWidgetItem* node = Node(prefix);
-        ASSERT_NE(node, nullptr) << prefix.toStdString();
-        frame_->view().setCurrentItem(node);
-        frame_->UpdateCommandUI();
-    }
+    using DemoWindowTest::Select;
+    void Select(const QString& prefix) { Select(Node(prefix)); }
 
     bool Enabled(Command command) { return frame_->action(command)->isEnabled(); }
-
-    void Run(Command command, std::vector<ModalSteps::Step> steps)
-    {
-        ModalSteps driver(std::move(steps));
-        frame_->action(command)->trigger();
-        EXPECT_TRUE(driver.allTaken());
-        EXPECT_TRUE(driver.unexpected.isEmpty()) << driver.unexpected.join(QLatin1Char('\n')).toStdString();
-        frame_->view().applyPendingChanges();
-    }
-
 };
 
 TEST_F(MainWindow, ShowsTheDemoProjectWithTheReleasesAboveTheFiles)
@@ -434,17 +399,6 @@ TEST_F(MainWindow, ClosingWhileACommandRunsOffersToStopIt)
     EXPECT_TRUE(CommandResults::instance().Text().find("Stopped\r\n") != std::string::npos);
 }
 
-TEST_F(MainWindow, TheFirstResultsWindowOpensAtAReadableSize)
-{
-    CShowResultsDlg results(CShowResultsDlg::Viewing, frame_.get());
-    results.show();
-    EXPECT_GE(results.width(), 400);
-    EXPECT_GE(results.height(), 250);
-    results.accept();
-    CShowResultsDlg again(CShowResultsDlg::Viewing, frame_.get());
-    EXPECT_EQ(again.size(), results.size()) << "later windows open where the last one was";
-}
-
 TEST_F(MainWindow, AFailedOpenKeepsTheOpenProject)
 {
     CKestroDoc& doc = frame_->document();
@@ -585,17 +539,6 @@ TEST_F(MainWindow, FreezeNeedsEveryFileCheckedInAndAddsTheRelease)
     ASSERT_EQ(releases->childCount(), 3);
     EXPECT_TRUE(releases->child(2)->text(0).startsWith("Gamma "));
     EXPECT_EQ(Open(releases->child(2))->childCount(), 3);
-
-    // While another program holds one RCS file, the freeze fails as a whole.
-    test::WriteText("doc/RCS/,readme.txt,", "");
-    Run(Command::Freeze, {Accept("Freeze a release",
-                                 [](QDialog* dialog) { dialog->findChild<QLineEdit*>()->setText("Delta"); }),
-                          Results(&output)});
-    std::filesystem::remove("doc/RCS/,readme.txt,");
-    EXPECT_TRUE(output.contains("doc\\readme.txt : cannot freeze as Delta")) << output.toStdString();
-    EXPECT_TRUE(output.contains("Release Delta was not frozen")) << output.toStdString();
-    EXPECT_EQ(releases->childCount(), 3);
-    EXPECT_EQ(test::Rlog("src/RCS/main.c,v").find("Delta"), std::string::npos);
 }
 
 TEST(InsertFilter, ListsEachFileTypeWithBlankSeparatedPatternsThenAllFiles)

@@ -5,7 +5,9 @@
 
 #include "gui/results_dialog.h"
 
+#include <QAbstractButton>
 #include <QApplication>
+#include <QLabel>
 #include <QDialog>
 #include <QElapsedTimer>
 #include <QMessageBox>
@@ -110,6 +112,28 @@ inline ModalSteps::Step Results(QString* text)
         ok->click();
         return true;
     };
+}
+
+// The field a label names through its buddy; null when there is no such
+// label, so a wrong label or a missing buddy fails the test.
+template <class Field>
+Field* ByLabel(QWidget* dialog, const QString& label)
+{
+    for (QLabel* candidate : dialog->findChildren<QLabel*>()) {
+        if (candidate->text() == label)
+            return qobject_cast<Field*>(candidate->buddy());
+    }
+    return nullptr;
+}
+
+template <class Button = QAbstractButton>
+Button* ByText(QWidget* dialog, const QString& text)
+{
+    for (Button* candidate : dialog->findChildren<Button*>()) {
+        if (candidate->text() == text)
+            return candidate;
+    }
+    return nullptr;
 }
 
 // Lets events flow until the condition holds; false after a minute, so that

@@ -1,21 +1,21 @@
-// The remote sites dialogs over the demo project, and sending and receiving
-// releases through the window's commands.
+// The remote sites dialogs over the demo project, and the settings that the
+// send, receive and owner commands take through their dialogs.
 
 #include "app/command_locks.h"
 #include "app/demo_project.h"
 #include "app/document.h"
+#include "demo_window.h"
 #include "gui/application.h"
 #include "gui/command_dispatch.h"
 #include "gui/dialogs.h"
 #include "gui/main_frame.h"
 #include "gui/tree_view.h"
-#include "model/options.h"
-#include "model/root_item.h"
-#include "model/version_item.h"
-#include "model/release_root.h"
-#include "demo_window.h"
 #include "modal_steps.h"
+#include "model/options.h"
+#include "model/release_root.h"
+#include "model/root_item.h"
 #include "model/site_list.h"
+#include "model/version_item.h"
 #include "support/test_project.h"
 
 #include <QAction>
@@ -39,42 +39,13 @@
 namespace kestro::gui {
 namespace {
 
-// The field that a label with this text names.
-template <typename Field>
-Field* Labelled(QWidget* dialog, const QString& text)
-{
-    for (QLabel* label : dialog->findChildren<QLabel*>()) {
-        if (label->text() == text)
-            return qobject_cast<Field*>(label->buddy());
-    }
-    return nullptr;
-}
-
-QCheckBox* CheckBox(QWidget* dialog, const QString& text)
-{
-    for (QCheckBox* box : dialog->findChildren<QCheckBox*>()) {
-        if (box->text() == text)
-            return box;
-    }
-    return nullptr;
-}
-
-QPushButton* Button(QWidget* dialog, const QString& text)
-{
-    for (QPushButton* button : dialog->findChildren<QPushButton*>()) {
-        if (button->text() == text)
-            return button;
-    }
-    return nullptr;
-}
-
 // Fills the site dialog and ends it with OK.
 ModalSteps::Step EditSite(const QString& name, const QString& email, bool master)
 {
     return Accept("Edit Remote Site Details", [=](QDialog* dialog) {
-        Labelled<QLineEdit>(dialog, "&Name:")->setText(name);
-        Labelled<QLineEdit>(dialog, "&Email address:")->setText(email);
-        CheckBox(dialog, "&Master site")->setChecked(master);
+        ByLabel<QLineEdit>(dialog, "&Name:")->setText(name);
+        ByLabel<QLineEdit>(dialog, "&Email address:")->setText(email);
+        ByText<QCheckBox>(dialog, "&Master site")->setChecked(master);
     });
 }
 
@@ -105,38 +76,15 @@ protected:
         return nullptr;
     }
 
-    void Run(Command command, std::vector<ModalSteps::Step> steps)
-    {
-        ModalSteps driver(std::move(steps));
-        frame_->action(command)->trigger();
-        EXPECT_TRUE(driver.allTaken());
-        EXPECT_TRUE(driver.unexpected.isEmpty()) << driver.unexpected.join(QLatin1Char('\n')).toStdString();
-        frame_->view().applyPendingChanges();
-    }
-
-    void SelectFile(const QString& name)
-    {
-        frame_->view().applyPendingChanges();
-        QTreeWidgetItem* project = frame_->view().topLevelItem(1);
-        for (int i = 0; project && i < project->childCount(); ++i) {
-            if (project->child(i)->text(0).startsWith(name + " ")) {
-                frame_->view().setCurrentItem(project->child(i));
-                frame_->UpdateCommandUI();
-                return;
-            }
-        }
-        ADD_FAILURE() << "no file " << name.toStdString();
-    }
-
     // Every file checked in, so that releases can be sent: the changed file
     // is checked out again over its changes and the new one taken out.
     void MakeFreezable()
     {
         QString output;
-        SelectFile("doc/readme.txt");
+        Select(File("doc/readme.txt"));
         Run(Command::Checkout,
-            {Accept("Check out", [](QDialog* dialog) { CheckBox(dialog, "&Force")->setChecked(true); }), Results(&output)});
-        SelectFile("src/lexer.c");
+            {Accept("Check out", [](QDialog* dialog) { ByText<QCheckBox>(dialog, "&Force")->setChecked(true); }), Results(&output)});
+        Select(File("src/lexer.c"));
         Run(Command::Delete, {Accept("Confirm deletion")});
     }
 
@@ -153,7 +101,7 @@ TEST_F(Sites, TheSiteDialogRefusesTakenAndUnusableNamesAndClearsTheSendDirectory
     std::ofstream(sendDirectory / "old.c") << "old\n";
 
     EditSiteDialog dialog(sites(), *lyon);
-    auto* name = Labelled<QLineEdit>(&dialog, "&Name:");
+    auto* name = ByLabel<QLineEdit>(&dialog, "&Name:");
     ASSERT_NE(name, nullptr);
     for (const auto& [typed, message] : {std::pair{"PARIS", "Site PARIS already exists"}, {"a/b", "cannot name a site"},
                                          {"  ", "cannot name a site"}}) {
@@ -169,8 +117,8 @@ TEST_F(Sites, TheSiteDialogRefusesTakenAndUnusableNamesAndClearsTheSendDirectory
 
     // Its own name in another case is no conflict.
     name->setText("LYON");
-    Labelled<QLineEdit>(&dialog, "&Email address:")->setText("lyon@example.org");
-    ASSERT_TRUE(CheckBox(&dialog, "&Remove old \"Send release\" files")->isChecked());
+    ByLabel<QLineEdit>(&dialog, "&Email address:")->setText("lyon@example.org");
+    ASSERT_TRUE(ByText<QCheckBox>(&dialog, "&Remove old \"Send release\" files")->isChecked());
     dialog.accept();
     EXPECT_EQ(dialog.result(), QDialog::Accepted);
     EXPECT_EQ(lyon->name, "LYON");
@@ -187,7 +135,7 @@ TEST_F(Sites, TheRemoteSitesDialogChangesTheListAtOnce)
 
     {
         ModalSteps driver({EditSite("Paris", "paris@example.org", true)});
-        Button(&dialog, "&Insert")->click();
+        ByText<QPushButton>(&dialog, "&Insert")->click();
         EXPECT_TRUE(driver.allTaken());
     }
     {
@@ -195,7 +143,7 @@ TEST_F(Sites, TheRemoteSitesDialogChangesTheListAtOnce)
             qobject_cast<QDialog*>(window)->reject();
             return true;
         }});
-        Button(&dialog, "&Insert")->click();
+        ByText<QPushButton>(&dialog, "&Insert")->click();
         EXPECT_TRUE(driver.allTaken());
     }
     EXPECT_EQ(Lines(list), QStringList({"Paris (Master) | paris@example.org"})) << "a cancelled insert adds nothing";
@@ -203,7 +151,7 @@ TEST_F(Sites, TheRemoteSitesDialogChangesTheListAtOnce)
 
     {
         ModalSteps driver({EditSite("Lyon", "", false)});
-        Button(&dialog, "&Insert")->click();
+        ByText<QPushButton>(&dialog, "&Insert")->click();
         EXPECT_TRUE(driver.allTaken());
     }
     // Lyon becomes master: the marker moves, and a double-click edits too.
@@ -221,11 +169,11 @@ TEST_F(Sites, TheRemoteSitesDialogChangesTheListAtOnce)
     list->setCurrentItem(list->topLevelItem(0));
     {
         ModalSteps driver({Message("Cannot delete site Paris as there are revisions belonging to it")});
-        Button(&dialog, "&Delete")->click();
+        ByText<QPushButton>(&dialog, "&Delete")->click();
         EXPECT_TRUE(driver.allTaken());
     }
     list->setCurrentItem(list->topLevelItem(1));
-    Button(&dialog, "&Delete")->click();
+    ByText<QPushButton>(&dialog, "&Delete")->click();
     EXPECT_EQ(Lines(list), QStringList({"Paris | paris@example.org"}));
     EXPECT_EQ(sites().Find("Lyon"), nullptr);
     EXPECT_EQ(sites().master, sites().GetLocalSite());
@@ -246,109 +194,6 @@ TEST_F(Sites, ANewMasterTakesOverEveryRevision)
     EXPECT_TRUE(frame_->document().IsModified());
 }
 
-TEST_F(Sites, AReleaseSentFromOneProjectIsReceivedByAnother)
-{
-    // Not while a file is not checked in.
-    Run(Command::Send, {Message("is not checked in")});
-
-    // Here the new file joins the project and a release holding it is sent.
-    QString output;
-    SelectFile("src/lexer.c");
-    Run(Command::Checkin, {Accept("Check in"), Results(&output)});
-    SelectFile("doc/readme.txt");
-    Run(Command::Checkout,
-        {Accept("Check out", [](QDialog* dialog) { CheckBox(dialog, "&Force")->setChecked(true); }), Results(&output)});
-    Run(Command::Freeze, {Accept("Freeze a release",
-                                 [](QDialog* dialog) { dialog->findChild<QLineEdit*>()->setText("Gamma"); }),
-                          Results(&output)});
-    Run(Command::Send, {Accept("Send release to remote site",
-                               [](QDialog* dialog) {
-                                   Labelled<QComboBox>(dialog, "&Destination site:")->setEditText("Paris");
-                                   auto* release = Labelled<QComboBox>(dialog, "&Release to send:");
-                                   release->setCurrentIndex(release->findText("Gamma"));
-                               }),
-                        Results(&output)});
-    const std::string commandFile = sites().Find("Paris")->SendDirectory() + sites().GetLocalSite()->name + ".RCC";
-    ASSERT_TRUE(std::filesystem::exists(commandFile)) << output.toStdString();
-
-    // The other project has the same history, without the new file.
-    QTemporaryDir other;
-    std::string otherPath;
-    // A new window for it, as the builder's document must not meet the
-    // window's.
-    frame_.reset();
-    {
-        CKestroDoc builder;
-        std::string error;
-        ASSERT_TRUE(BuildDemoProject(builder, other.path().toStdString(), otherPath, error)) << error;
-    }
-    frame_ = std::make_unique<CMainFrame>();
-    ASSERT_TRUE(frame_->OpenProject(QString::fromStdString(otherPath)));
-    ASSERT_TRUE(WaitFor([] { return !CommandLocks::instance().IsRefreshPending(); }));
-    MakeFreezable();
-    ASSERT_EQ(frame_->document().root->FindFile("src\\lexer.c"), nullptr);
-    // A receive replaces only working files that may be written.
-    for (const char* file : {"src/main.c", "src/parser.c", "doc/readme.txt"})
-        std::filesystem::permissions(other.filePath(file).toStdString(), std::filesystem::perms::owner_write,
-                                     std::filesystem::perm_options::add);
-
-    // Handed to the program, the command file is refused when cancelled and
-    // otherwise received on the worker, whose output the results window shows.
-    CKestroDoc& doc = frame_->document();
-    const QString received = QString::fromStdString(commandFile);
-    {
-        ModalSteps driver({[](QWidget* window) {
-            qobject_cast<QDialog*>(window)->reject();
-            return true;
-        }});
-        EXPECT_EQ(OpenDocumentFile(*frame_, received), &doc);
-        EXPECT_TRUE(driver.allTaken());
-    }
-    EXPECT_EQ(doc.releaseRoot->FindRelease("Gamma"), nullptr);
-    {
-        ModalSteps driver({Accept("Receive release"), Results(&output)});
-        EXPECT_EQ(OpenDocumentFile(*frame_, received), &doc);
-        EXPECT_TRUE(driver.allTaken());
-    }
-    ASSERT_TRUE(WaitFor([] { return !CommandLocks::instance().IsCommandRunning(); }));
-    frame_->UpdateCommandUI();
-    EXPECT_EQ(frame_->StatusText(), "release complete");
-    EXPECT_NE(doc.releaseRoot->FindRelease("Gamma"), nullptr) << output.toStdString();
-    EXPECT_NE(doc.root->FindFile("src\\lexer.c"), nullptr) << output.toStdString();
-
-    ModalSteps driver({Message(QString::fromStdString(projectPath_) + " does not appear to be a Kestro command file")});
-    frame_->dispatch().ReceiveCommandFile(QString::fromStdString(projectPath_));
-    EXPECT_TRUE(driver.allTaken());
-}
-
-TEST_F(Sites, ADirectoryTreeIsImportedAsARelease)
-{
-    MakeFreezable();
-    QTemporaryDir delivery;
-    std::filesystem::create_directories(delivery.filePath("src").toStdString());
-    std::ofstream(delivery.filePath("src/main.c").toStdString()) << "int main(void) { return 7; }\n";
-    for (const char* file : {"src/main.c", "src/parser.c", "doc/readme.txt"})
-        std::filesystem::permissions(directory_.filePath(file).toStdString(), std::filesystem::perms::owner_write,
-                                     std::filesystem::perm_options::add);
-
-    QString output;
-    Run(Command::Import, {Accept("Import release",
-                                 [&](QDialog* dialog) {
-                                     Labelled<QComboBox>(dialog, "&Source site:")->setEditText("Rome");
-                                     Labelled<QLineEdit>(dialog, "Source &Directory:")->setText(delivery.path());
-                                     Labelled<QLineEdit>(dialog, "&Release name:")->setText("Delivered");
-                                     CheckBox(dialog, "&Include subdirectories")->setChecked(true);
-                                 }),
-                          Results(&output)});
-    ASSERT_TRUE(WaitFor([] { return !CommandLocks::instance().IsCommandRunning(); }));
-    CKestroDoc& doc = frame_->document();
-    ASSERT_NE(doc.releaseRoot->FindRelease("Delivered"), nullptr) << output.toStdString();
-    EXPECT_NE(sites().Find("Rome"), nullptr);
-    std::ifstream imported(directory_.filePath("src/main.c").toStdString());
-    std::string text((std::istreambuf_iterator<char>(imported)), std::istreambuf_iterator<char>());
-    EXPECT_EQ(text, "int main(void) { return 7; }\n");
-}
-
 TEST_F(Sites, ForceStartsClearedEachTimeAndAReceiveLeavesTheUsersSettingsAlone)
 {
     RCSOptions& options = RCSOptions::instance();
@@ -357,11 +202,11 @@ TEST_F(Sites, ForceStartsClearedEachTimeAndAReceiveLeavesTheUsersSettingsAlone)
     options.import.force = true;
     {
         CheckinDialog checkin(options.checkin);
-        EXPECT_FALSE(CheckBox(&checkin, "&Force")->isChecked());
+        EXPECT_FALSE(ByText<QCheckBox>(&checkin, "&Force")->isChecked());
         CheckoutDialog checkout(options.checkout);
-        EXPECT_FALSE(CheckBox(&checkout, "&Force")->isChecked());
+        EXPECT_FALSE(ByText<QCheckBox>(&checkout, "&Force")->isChecked());
         ImportDialog import(options.import, sites());
-        EXPECT_FALSE(CheckBox(&import, "&Force")->isChecked());
+        EXPECT_FALSE(ByText<QCheckBox>(&import, "&Force")->isChecked());
     }
 
     // A receive, even one refused, checks in with settings of its own.
@@ -386,12 +231,12 @@ TEST_F(Sites, ForceStartsClearedEachTimeAndAReceiveLeavesTheUsersSettingsAlone)
     EXPECT_TRUE(options.checkin.lock);
     EXPECT_EQ(options.checkin.logMessage, "my message");
 
-    SelectFile("src/main.c");
+    Select(File("src/main.c"));
     bool seen = false;
     Run(Command::Checkin, {[&](QWidget* window) {
             auto* dialog = qobject_cast<QDialog*>(window);
-            EXPECT_FALSE(CheckBox(dialog, "&Force")->isChecked());
-            EXPECT_TRUE(CheckBox(dialog, "&Lock")->isChecked());
+            EXPECT_FALSE(ByText<QCheckBox>(dialog, "&Force")->isChecked());
+            EXPECT_TRUE(ByText<QCheckBox>(dialog, "&Lock")->isChecked());
             EXPECT_EQ(dialog->findChild<QLabel*>(QStringLiteral("target"))->text(), "Check in: src/main.c");
             EXPECT_EQ(QApplication::focusWidget(), dialog->findChild<QPlainTextEdit*>());
             seen = true;
@@ -407,8 +252,8 @@ TEST_F(Sites, SendRefusesEmptyFieldsAndAFailedSendSaysSo)
     // The dialog stays open until the release to send is chosen.
     Run(Command::Send, {[](QWidget* window) {
                             auto* dialog = qobject_cast<QDialog*>(window);
-                            Labelled<QComboBox>(dialog, "&Destination site:")->setEditText("Paris");
-                            Labelled<QComboBox>(dialog, "&Release to send:")->setCurrentIndex(-1);
+                            ByLabel<QComboBox>(dialog, "&Destination site:")->setEditText("Paris");
+                            ByLabel<QComboBox>(dialog, "&Release to send:")->setCurrentIndex(-1);
                             // Its refusal opens a message box of its own, once this step is done.
                             QTimer::singleShot(0, dialog, [dialog] { dialog->accept(); });
                             return true;
@@ -427,8 +272,8 @@ TEST_F(Sites, SendRefusesEmptyFieldsAndAFailedSendSaysSo)
     QString output;
     Run(Command::Send, {Accept("Send release to remote site",
                                [](QDialog* dialog) {
-                                   Labelled<QComboBox>(dialog, "&Destination site:")->setEditText("Paris");
-                                   Labelled<QComboBox>(dialog, "&Release to send:")->setCurrentIndex(0);
+                                   ByLabel<QComboBox>(dialog, "&Destination site:")->setEditText("Paris");
+                                   ByLabel<QComboBox>(dialog, "&Release to send:")->setCurrentIndex(0);
                                }),
                         Results(&output)});
     ASSERT_TRUE(WaitFor([] { return !CommandLocks::instance().IsCommandRunning(); }));

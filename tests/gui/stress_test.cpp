@@ -9,8 +9,8 @@
 #include "gui/main_frame.h"
 #include "gui/tree_view.h"
 #include "model/file_item.h"
-#include "model/root_item.h"
 #include "model/release_root.h"
+#include "model/root_item.h"
 #include "support/test_project.h"
 
 #include <QApplication>
@@ -149,67 +149,6 @@ TEST(TreeViewThreads, ChangesFromAnotherThreadReachTheWidgetInOrder)
     view.applyPendingChanges();
 
     EXPECT_EQ(Render(view), reference.Render(false));
-}
-
-TEST(TreeViewThreads, ThousandsOfUpdatesFromAWorkerKeepTheWindowLive)
-{
-    // A project's worth of files with revisions, shown with every file open,
-    // then changed from a worker as a command over every file does.
-    CKestroView view;
-    view.show();
-    const NodeId project = view.insertNode(0, 0, nullptr, "Project", 0);
-    std::vector<NodeId> files;
-    std::vector<NodeId> revisions;
-    for (int f = 0; f < 5000; ++f) {
-        files.push_back(view.insertNode(project, f, nullptr, "file" + std::to_string(f) + ".c Modified", 2));
-        for (int r = 1; r <= 3; ++r)
-            revisions.push_back(view.insertNode(files.back(), 0, nullptr, "1." + std::to_string(r), 9));
-    }
-    for (int f = 0; f < 5000; f += 50)
-        view.widgetItem(files[static_cast<std::size_t>(f)])->setExpanded(true);
-
-    qint64 longestGap = 0;
-    QElapsedTimer sinceTick;
-    sinceTick.start();
-    QTimer ticker;
-    QObject::connect(&ticker, &QTimer::timeout, [&] { longestGap = std::max(longestGap, sinceTick.restart()); });
-    ticker.start(5);
-    std::atomic<bool> done{false};
-    std::thread worker([&] {
-        // Every revision redrawn, as after a change of the time format...
-        for (const NodeId revision : revisions)
-            view.updateNode(revision, nullptr, "1.x (redrawn)", 10);
-        // ...then every file checked in.
-        for (int f = 0; f < 5000; ++f) {
-            const std::string text = "file" + std::to_string(f) + ".c Checked in Version 1.4";
-            view.updateNode(files[static_cast<std::size_t>(f)], nullptr, text, 9);
-            // An update that changes nothing is not even queued.
-            view.updateNode(files[static_cast<std::size_t>(f)], nullptr, text, 9);
-            view.insertNode(files[static_cast<std::size_t>(f)], 0, nullptr, "1.4", 9);
-        }
-        done = true;
-    });
-    EXPECT_TRUE(WaitFor([&] { return done.load(); }));
-    worker.join();
-    sinceTick.restart();
-    EXPECT_TRUE(WaitFor([&] {
-        QTreeWidgetItem* last = view.widgetItem(files.back());
-        return last && last->text(0).endsWith("1.4");
-    }));
-    ticker.stop();
-    // A loose bound for a loaded machine: no slice held the thread for long.
-    EXPECT_LT(longestGap, 1000);
-
-    QTreeWidgetItem* projectWidget = view.widgetItem(project);
-    ASSERT_EQ(projectWidget->childCount(), 5000);
-    for (int f = 0; f < 5000; f += 499) {
-        QTreeWidgetItem* file = projectWidget->child(f);
-        EXPECT_EQ(file->text(0).toStdString(), "file" + std::to_string(f) + ".c Checked in Version 1.4");
-        file->setExpanded(true);
-        ASSERT_EQ(file->childCount(), 4);
-        EXPECT_EQ(file->child(0)->text(0), "1.4");
-        EXPECT_EQ(file->child(3)->text(0), "1.x (redrawn)");
-    }
 }
 
 TEST(CommandLocksStress, CommandsStartBackToBackWithoutTheirEndBeingPolled)

@@ -4,10 +4,10 @@
 
 #include "model/command_results.h"
 #include "model/file_item.h"
+#include "model/release_item.h"
 #include "model/root_item.h"
 #include "model/version_item.h"
 #include "ops/commands.h"
-#include "model/release_item.h"
 #include "support/rcs_history.h"
 #include "support/recording_interaction.h"
 #include "support/test_project.h"

@@ -1,11 +1,11 @@
-#include "rcs/rcs_programs.h"
-#include "model/command_results.h"
 #include "model/command_progress.h"
+#include "model/command_results.h"
 #include "model/file_item.h"
 #include "model/root_item.h"
+#include "model/site_list.h"
 #include "model/version_item.h"
 #include "ops/commands.h"
-#include "model/site_list.h"
+#include "rcs/rcs_programs.h"
 #include "support/rcs_history.h"
 #include "support/test_project.h"
 
@@ -332,11 +332,70 @@ TEST_F(CheckinTest, RootChecksInEveryFileWithTheSameMessage)
     EXPECT_EQ(c->workingRevision, "1.2");
 }
 
-// A check-in of the whole project counts its files, sums them up, and when
-// stopped keeps every file it finished and leaves the rest alone.
-TEST_F(CheckinTest, ARootCheckinSaysHowFarItGotAndStopsBetweenFiles)
+// Count of the lines in the results that start with the text.
+int LinesStartingWith(const std::string& results, const std::string& start)
 {
-    constexpr int files = 40;
+    int count = 0;
+    std::istringstream lines(results);
+    for (std::string line; std::getline(lines, line);)
+        count += line.starts_with(start) ? 1 : 0;
+    return count;
+}
+
+// Changed and new files share one ci run; a file whose RCS file is busy
+// fails alone and is named, and every other file gets its own text, the
+// message and its recorded revision.
+TEST_F(CheckinTest, ProjectIsCheckedInInSharedRunsAndABusyFileIsNamed)
+{
+    std::vector<RCSFileItem*> files;
+    std::vector<std::string> paths;
+    for (int i = 0; i < 30; ++i) {
+        paths.push_back((i % 2 ? "src/f" : "f") + std::to_string(i) + ".c");
+        if (i % 5 == 4) {
+            test::WriteText(paths.back(), "new " + paths.back() + "\n");
+        } else {
+            test::CheckIn(paths.back(), "one " + paths.back() + "\n", "first", {"-l"});
+            Rewrite(paths.back(), "two " + paths.back() + "\n");
+        }
+        files.push_back(project.doc->AddFile(paths.back()));
+    }
+    test::WriteText("RCS/,f12.c,", "");
+    const std::string busyRevision = project.doc->root->FindFile("f12.c")->workingRevision;
+    settings.logMessage = "together\n.\nin one run";
+    CommandProgress::instance().Reset();
+
+    EXPECT_NE(project.doc->root->Checkin(nullptr), 0);
+    fs::remove("RCS/,f12.c,");
+    const std::string results = Results();
+    EXPECT_NE(results.find("ci: RCS file RCS/f12.c,v is in use"), std::string::npos) << results;
+    EXPECT_EQ(CommandProgress::instance().Get().summary, "29 checked in, 1 failed: f12.c");
+    // One run over all, then the busy file alone.
+    EXPECT_EQ(LinesStartingWith(results, DirectProgram("ci") + " -l "), 2) << results;
+    for (std::size_t i = 0; i < files.size(); ++i) {
+        const fs::path path(paths[i]);
+        const std::string rcsFile = (path.parent_path() / "RCS" / path.filename()).string() + ",v";
+        const bool busy = files[i]->name == "f12.c";
+        const bool created = i % 5 == 4;
+        const std::string revision = busy ? "1.1" : created ? "1.1" : "1.2";
+        std::string text;
+        EXPECT_EQ(test::RunProgram({"co", "-q", "-p" + revision, rcsFile}, &text), 0) << rcsFile;
+        EXPECT_EQ(text, (busy ? "one " : created ? "new " : "two ") + paths[i] + "\n") << rcsFile;
+        EXPECT_EQ(files[i]->workingRevision, busy ? busyRevision : revision) << files[i]->name;
+        if (created) {
+            EXPECT_EQ(Description(rcsFile), "together\n .\nin one run") << rcsFile;
+        } else if (!busy) {
+            EXPECT_EQ(LogMessage(rcsFile, "1.2"), "together\n .\nin one run") << rcsFile;
+        }
+        EXPECT_NE(files[i]->FindRevision(revision), nullptr) << "history read again: " << files[i]->name;
+    }
+    EXPECT_EQ(test::ReadFile("f12.c"), "two f12.c\n") << "the busy file's text stays";
+}
+
+// A check-in of the whole project counts its files and sums them up; once
+// stopped it starts no more runs and leaves the files alone.
+TEST_F(CheckinTest, ARootCheckinSaysHowFarItGotAndAStopLeavesTheRestAlone)
+{
+    constexpr int files = 12;
     std::vector<RCSFileItem*> items;
     for (int i = 0; i < files; ++i) {
         const std::string name = "f" + std::to_string(100 + i) + ".c";
@@ -347,41 +406,23 @@ TEST_F(CheckinTest, ARootCheckinSaysHowFarItGotAndStopsBetweenFiles)
     settings.logMessage = "second";
     CommandProgress& progress = CommandProgress::instance();
     progress.Reset();
-
-    // The user presses Stop once a few files are done.
-    std::atomic<bool> finished{false};
-    std::thread stopper([&] {
-        while (!finished && progress.Get().done < 5)
-            std::this_thread::yield();
-        progress.RequestStop();
-    });
-    const int result = project.doc->root->Checkin(nullptr);
-    finished = true;
-    stopper.join();
-
-    const int done = progress.Get().done;
-    EXPECT_NE(result, 0) << "a stopped command did not do all it was asked";
-    ASSERT_GE(done, 5);
-    ASSERT_LT(done, files) << "the stop came too late to test";
-    for (int i = 0; i < files; ++i) {
-        const std::string rcsFile = "RCS/" + items[static_cast<std::size_t>(i)]->name + ",v";
-        if (i < done) {
-            EXPECT_EQ(LogMessage(rcsFile, "1.2"), "second") << i;
-            EXPECT_EQ(items[static_cast<std::size_t>(i)]->workingRevision, "1.2") << i;
-        } else {
-            EXPECT_EQ(LogMessage(rcsFile, "1.2"), "(no revision 1.2)") << i;
-            EXPECT_EQ(test::ReadFile(items[static_cast<std::size_t>(i)]->name), "two\n");
-        }
+    progress.RequestStop();
+    EXPECT_NE(project.doc->root->Checkin(nullptr), 0) << "a stopped command did not do all it was asked";
+    for (RCSFileItem* item : items) {
+        EXPECT_EQ(LogMessage("RCS/" + item->name + ",v", "1.2"), "(no revision 1.2)") << item->name;
+        EXPECT_EQ(item->workingRevision, "1.1") << item->name;
     }
     EXPECT_TRUE(Results().ends_with("Stopped\r\n")) << Results();
-    EXPECT_EQ(progress.Get().summary, std::to_string(done) + " checked in, 0 failed, stopped");
+    EXPECT_EQ(progress.Get().summary, "0 checked in, 0 failed, stopped");
 
-    // Without a stop the rest go in, with one line that says so.
+    // Without a stop they all go in, with one line that says so.
     CommandResults::instance().ClearResults();
     progress.Reset();
     EXPECT_EQ(project.doc->root->Checkin(nullptr), 0);
     EXPECT_EQ(progress.Get().summary, std::to_string(files) + " checked in, 0 failed");
     EXPECT_EQ(progress.Get().done, files);
+    for (RCSFileItem* item : items)
+        EXPECT_EQ(item->workingRevision, "1.2") << item->name;
 }
 
 } // namespace

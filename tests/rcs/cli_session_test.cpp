@@ -1,7 +1,7 @@
 // A whole single-site session through kestro-cli, as a script would run it.
 
-#include "support/cli_runner.h"
 #include "rcs/rcs_programs.h"
+#include "support/cli_runner.h"
 #include "support/rcs_history.h"
 #include "support/test_project.h"
 

@@ -1,8 +1,8 @@
 #include "model/command_results.h"
-#include "rcs/command_runner.h"
-#include "rcs/rcs_programs.h"
 #include "model/options.h"
 #include "model/string_helpers.h"
+#include "rcs/command_runner.h"
+#include "rcs/rcs_programs.h"
 #include "support/test_project.h"
 
 #include <gtest/gtest.h>

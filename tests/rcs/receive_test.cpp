@@ -4,13 +4,13 @@
 #include "model/command_results.h"
 #include "model/file_item.h"
 #include "model/paths.h"
-#include "model/root_item.h"
-#include "model/version_item.h"
-#include "ops/commands.h"
 #include "model/release_item.h"
 #include "model/release_root.h"
 #include "model/release_version_item.h"
+#include "model/root_item.h"
 #include "model/site_list.h"
+#include "model/version_item.h"
+#include "ops/commands.h"
 #include "support/rcs_history.h"
 #include "support/recording_interaction.h"
 #include "support/test_project.h"
@@ -217,6 +217,7 @@ TEST_F(ReceiveTest, AFailedReceiveRemovesTheNewReleaseAndItsSymbols)
 TEST_F(ReceiveTest, AFailedReceiveLeavesTheSymbolsOfOlderReleases)
 {
     CheckIn("a.c", "a one\n", "a first");
+    CheckIn("c.c", "c one\n", "c first");
     ASSERT_NE(FreezeProject(*doc, "Beta_2"), nullptr);
     ASSERT_NE(FreezeProject(*doc, "Beta1"), nullptr);
 
@@ -229,16 +230,76 @@ TEST_F(ReceiveTest, AFailedReceiveLeavesTheSymbolsOfOlderReleases)
                          "Release name Beta 2 would share the RCS symbol Beta_2 with release Beta_2\r\n");
     EXPECT_EQ(doc->releaseRoot->children.size(), 2u);
 
-    // b.c's RCS file is busy, so its check-in fails after a.c was checked in
-    // and frozen.
-    test::WriteText("RCS/,b.c,", "");
-    EXPECT_NE(Receive(CommandFile(entries, "RCS1 Beta1 Beta3 Parser\r\nSITE Paris - London\r\n")), 0);
-    EXPECT_TRUE(ResultsHold("rcs -NBeta3:")) << Results();
+    // c.c, which the command file leaves alone, cannot take the new symbol
+    // after a.c and b.c were checked in and took it: theirs is removed.
+    test::WriteText("RCS/,c.c,", "");
+    const std::string head = "RCS1 Beta1 Beta3 Parser\r\nSITE Paris - London\r\n";
+    EXPECT_NE(Receive(CommandFile(entries, head)), 0);
+    EXPECT_TRUE(ResultsHold("c.c : cannot freeze as Beta3")) << Results();
+    EXPECT_TRUE(ResultsHold("rcs -NBeta3 RCS/a.c,v")) << Results();
+    EXPECT_EQ(doc->releaseRoot->FindRelease("Beta3"), nullptr);
+    EXPECT_EQ(test::Rlog("RCS/b.c,v").find("Beta3"), std::string::npos);
+    fs::remove("RCS/,c.c,");
+
+    // d.c's RCS file is busy, so its check-in fails; no release is made.
+    test::WriteText(Incoming() + "d.c", "d from Paris\n");
+    test::WriteText("RCS/,d.c,", "");
+    EXPECT_NE(Receive(CommandFile("FILE 1.1 1.2 a.c\r\n" + Log("1.2", "a") + "FILE - 1.1 d.c\r\n" + Log("1.1", "d"),
+                                  head)),
+              0);
+    EXPECT_TRUE(ResultsHold("ci: RCS file RCS/d.c,v is in use")) << Results();
     EXPECT_EQ(doc->releaseRoot->FindRelease("Beta3"), nullptr);
     const std::string log = test::Rlog("RCS/a.c,v");
     EXPECT_EQ(log.find("Beta3"), std::string::npos) << log;
     for (const char* symbol : {"\tBeta_2: 1.1\n", "\tBeta1: 1.1\n"})
         EXPECT_NE(log.find(symbol), std::string::npos) << symbol << log;
+}
+
+// Thirty files at the base release share two ci runs (one per log message);
+// one busy RCS file fails alone and is named, the others keep their new
+// revisions, and no RCS file loses anything.
+TEST_F(ReceiveTest, ABusyFileInSharedRunsIsNamedAndTheOthersAreCheckedIn)
+{
+    constexpr int Files = 30;
+    std::string entries;
+    for (int i = 0; i < Files; ++i) {
+        const std::string name = "f" + std::to_string(i) + ".c";
+        CheckIn(name, name + " here\n", "first");
+        test::WriteText(Incoming() + name, name + " from Paris\n");
+        entries += "FILE 1.1 1.2 " + name + "\r\n" + Log("1.2", i % 2 ? "odd" : "even");
+    }
+    ASSERT_NE(FreezeProject(*doc, "Beta1"), nullptr);
+    // Two base revisions nobody holds: ci needs them locked, in one rcs run.
+    for (const char* name : {"f0.c", "f1.c"})
+        ASSERT_EQ(doc->root->FindFile(name)->FindRevision("1.1")->SetLocked(false), 0);
+    std::vector<std::string> before;
+    for (int i = 0; i < Files; ++i)
+        before.push_back(test::ReadFile("RCS/f" + std::to_string(i) + ".c,v"));
+    test::WriteText("RCS/,f13.c,", "");
+
+    EXPECT_NE(Receive(CommandFile(entries)), 0);
+    EXPECT_TRUE(ResultsHold("ci: RCS file RCS/f13.c,v is in use")) << Results();
+    EXPECT_EQ(doc->releaseRoot->FindRelease("Beta2"), nullptr);
+    // Every file already stands at the base release: nothing is checked out.
+    EXPECT_FALSE(ResultsHold("co -f")) << Results();
+    std::size_t ciRuns = 0;
+    for (std::size_t at = 0; (at = Results().find("ci -f -l", at)) != std::string::npos; ++at)
+        ++ciRuns;
+    EXPECT_EQ(ciRuns, 3u) << Results();
+    EXPECT_TRUE(ResultsHold("rcs -l1.1 RCS/f0.c,v RCS/f1.c,v\r\n")) << Results();
+    for (int i = 0; i < Files; ++i) {
+        const std::string name = "f" + std::to_string(i) + ".c";
+        const std::string rcs = "RCS/" + name + ",v";
+        if (i == 13) {
+            EXPECT_EQ(test::ReadFile(rcs), before[i]);
+            continue;
+        }
+        EXPECT_EQ(RevisionText(rcs, "1.1"), name + " here\n");
+        EXPECT_EQ(RevisionText(rcs, "1.1.1.1"), name + " from Paris\n");
+        EXPECT_EQ(doc->root->FindFile(name)->workingRevision, "1.1.1.1");
+        EXPECT_NE(test::Rlog(rcs).find("\tBeta1: 1.1\n"), std::string::npos);
+        EXPECT_EQ(test::Rlog(rcs).find("Beta2"), std::string::npos);
+    }
 }
 
 TEST_F(ReceiveTest, RefusedCommandFilesChangeNothing)

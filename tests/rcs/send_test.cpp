@@ -2,16 +2,16 @@
 // file, the revision files beside it, the send command, and kestro-cli's
 // sites and send commands.
 
-#include "rcs/rcs_programs.h"
+#include "exchange/rcc_writer.h"
 #include "model/command_results.h"
 #include "model/file_item.h"
 #include "model/options.h"
-#include "model/root_item.h"
-#include "model/version_item.h"
 #include "model/release_item.h"
 #include "model/release_root.h"
-#include "exchange/rcc_writer.h"
+#include "model/root_item.h"
 #include "model/site_list.h"
+#include "model/version_item.h"
+#include "rcs/rcs_programs.h"
 #include "support/rcs_history.h"
 #include "support/recording_interaction.h"
 #include "support/test_project.h"

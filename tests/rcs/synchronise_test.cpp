@@ -1,10 +1,10 @@
 #include "model/command_results.h"
 #include "model/file_item.h"
-#include "model/root_item.h"
-#include "model/version_item.h"
 #include "model/release_item.h"
 #include "model/release_root.h"
 #include "model/release_version_item.h"
+#include "model/root_item.h"
+#include "model/version_item.h"
 #include "support/rcs_history.h"
 #include "support/test_project.h"
 

@@ -1,7 +1,7 @@
 #include "support/rcs_history.h"
 
-#include "rcs/command_runner.h"
 #include "model/string_helpers.h"
+#include "rcs/command_runner.h"
 
 #include <gtest/gtest.h>
 

@@ -21,9 +21,10 @@ struct Case {
     std::vector<std::string> texts;  // empty: not checked
 };
 
-void Check(const Case& c, const std::vector<std::string>& startLines)
+void Check(const Case& c, const std::vector<std::string>& startLines,
+           std::vector<BatchPart> (*split)(const std::string&, const std::vector<std::string>&) = SplitBatchOutput)
 {
-    const std::vector<BatchPart> parts = SplitBatchOutput(c.output, startLines);
+    const std::vector<BatchPart> parts = split(c.output, startLines);
     ASSERT_EQ(parts.size(), startLines.size()) << c.name;
     for (std::size_t i = 0; i < parts.size(); ++i) {
         EXPECT_EQ(parts[i].outcome, c.outcomes[i]) << c.name << ", file " << i;
@@ -59,6 +60,27 @@ TEST(BatchOutput, SplitsCoOutputPerFile)
         Check(each, lines);
 }
 
+// Captured from `rcs ci -l` of GNU RCS 5.10.1 over a.c, b.c and a new c.c.
+TEST(BatchOutput, SplitsCiOutputOfACheckinPerFile)
+{
+    const std::vector<std::string> lines = {CiStartLine("RCS/a.c,v", "a.c"), CiStartLine("RCS/b.c,v", "b.c"),
+                                            CiStartLine("RCS/c.c,v", "/w/c.c")};
+    const std::string a = "RCS/a.c,v  <--  a.c\nnew revision: 1.2; previous revision: 1.1\ndone\n";
+    const std::string b = "RCS/b.c,v  <--  b.c\nfile is unchanged; reverting to previous revision 1.2\ndone\n";
+    const std::string c = "RCS/c.c,v  <--  /w/c.c\ninitial revision: 1.1\ndone\n";
+    const std::string busy = "ci: RCS file RCS/b.c,v is in use\n";
+    const Case cases[] = {
+        {"all checked in", a + b + c, {S, S, S}, {a, b, c}},
+        {"a busy file in the middle", a + busy + c, {S, F, S}, {a, busy, c}},
+        {"no lock, after the first line", a + "RCS/b.c,v  <--  b.c\nci: RCS/b.c,v: no lock set by me\n" + c,
+         {S, U, U}, {}},
+        {"a busy last file", a + b + "ci: RCS file RCS/c.c,v is in use\n", {S, S, F}, {}},
+        {"a check-out line is no check-in line", "RCS/a.c,v  -->  a.c\ndone\n" + b + c, {F, S, S}, {}},
+    };
+    for (const Case& each : cases)
+        Check(each, lines);
+}
+
 // Captured from `rcs -Nrel:1.1` of GNU RCS 5.10.1 over three RCS files.
 TEST(BatchOutput, SplitsRcsOutputPerFile)
 {
@@ -78,6 +100,32 @@ TEST(BatchOutput, SplitsRcsOutputPerFile)
     };
     for (const Case& each : cases)
         Check(each, lines);
+}
+
+// Captured from `rcs ci -f` of GNU RCS 5.10.1 over a.c, b.c and c.c. A file
+// ci may have checked in is never Failed, as it would be checked in again.
+TEST(BatchOutput, SplitsCiOutputOfAReceiveWithoutRunningAFileTwice)
+{
+    const std::vector<std::string> lines = {CiStartLine("RCS/a.c,v", "a.c"), CiStartLine("RCS/b.c,v", "b.c"),
+                                            CiStartLine("RCS/c.c,v", "c.c")};
+    const std::string a = "RCS/a.c,v  <--  a.c\nnew revision: 1.2; previous revision: 1.1\ndone\n";
+    const std::string b = "RCS/b.c,v  <--  b.c\ninitial revision: 1.1\ndone\n";
+    const std::string c = "RCS/c.c,v  <--  c.c\nnew revision: 1.1.1.1; previous revision: 1.1\ndone\n";
+    const std::string busy = "ci: RCS file RCS/b.c,v is in use\n";
+    const std::string noLock = "RCS/b.c,v  <--  b.c\nci: RCS/b.c,v: no lock set by paul\n";
+    const Case cases[] = {
+        {"all checked in", a + b + c, {S, S, S}, {a, b, c}},
+        {"a busy file in the middle", a + busy + c, {S, F, S}, {a, busy, c}},
+        {"a refusal after the first line", a + noLock + c, {S, F, S}, {a, noLock, c}},
+        {"two failing files in a row", a + busy + "ci: RCS file RCS/c.c,v is in use\n", {S, F, F}, {}},
+        {"a refusal, then a busy file", "RCS/a.c,v  <--  a.c\nci: RCS/a.c,v: no lock set by paul\n" + busy + c,
+         {F, F, S}, {}},
+        {"a run that ended early", a + "RCS/b.c,v  <--  b.c\n", {S, F, F}, {}},
+        {"a start line that shows twice", a + b + c + a, {U, U, U}, {}},
+        {"files out of order", b + a + c, {U, U, U}, {}},
+    };
+    for (const Case& each : cases)
+        Check(each, lines, SplitCiOutput);
 }
 
 // Shaped as `rlog -h` of GNU RCS 5.10.1 prints it over several files.

@@ -51,7 +51,7 @@ TEST(CliOutput, EscapedFieldsHoldNoSeparatorAndReadBack)
     EXPECT_EQ(cli::UnescapeField("#define R \"%s\"\\r\\n"), "#define R \"%s\"\r\n");
 }
 
-TEST(Cli, NewThenShowPrintsBothTrees)
+TEST(Cli, NewNeverOverwritesAProject)
 {
     test::ScratchDirectory scratch;
     const QString project = QString::fromStdString(scratch.path() + "Parser.rcs");
@@ -59,12 +59,6 @@ TEST(Cli, NewThenShowPrintsBothTrees)
     ASSERT_EQ(created.exitCode, 0) << created.err;
     test::CliResult again = test::RunCli({"new", project});
     EXPECT_EQ(again.exitCode, 1) << "an existing project is never overwritten";
-
-    test::CliResult shown = test::RunCli({"show", project});
-    ASSERT_EQ(shown.exitCode, 0) << shown.err;
-    EXPECT_EQ(shown.out, "Releases\nParser\n");
-    test::CliResult codes = test::RunCli({"show", project, "--codes"});
-    EXPECT_EQ(codes.out, "[12] Releases\n[0] Parser\n");
 }
 
 TEST(Cli, DamagedProjectIsReportedWithItsName)

@@ -20,8 +20,7 @@ struct AppliedCase {
 TEST(DiffApply, AppliesWhatDiffWrote)
 {
     const std::vector<AppliedCase> cases = {
-        {"no difference", "a\nb\n", "", "a\nb\n"},
-        {"add at the start", "b\n", "0a1\n> a\n", "a\nb\n"},
+        {"no difference", "a\nb\n", "", "a\nb\n"}, {"add at the start", "b\n", "0a1\n> a\n", "a\nb\n"},
         {"add at the end", "a\n", "1a2,3\n> b\n> c\n", "a\nb\nc\n"},
         {"delete in the middle", "a\nb\nc\nd\n", "2,3d1\n< b\n< c\n", "a\nd\n"},
         {"delete everything", "a\nb\n", "1,2d0\n< a\n< b\n", ""},

@@ -1,9 +1,9 @@
 #include "model/file_item.h"
-#include "model/root_item.h"
-#include "model/version_item.h"
 #include "model/release_item.h"
 #include "model/release_root.h"
+#include "model/root_item.h"
 #include "model/site_list.h"
+#include "model/version_item.h"
 #include "support/test_project.h"
 
 #include <gtest/gtest.h>
@@ -16,23 +16,6 @@ namespace kestro {
 namespace {
 
 using test::ProjectFixture;
-
-TEST(Document, NewProjectTakesTheDefaults)
-{
-    ProjectFixture project;
-    RCSOptions& options = RCSOptions::instance();
-    CKestroDoc& doc = *project.doc;
-    EXPECT_EQ(doc.GetTitle(), "Untitled");
-    EXPECT_EQ(doc.root->name, "Untitled");
-    EXPECT_EQ(doc.releaseRoot->name, "Releases");
-    EXPECT_EQ(doc.releaseRoot->StatusCode(), ReleaseRoot);
-    EXPECT_EQ(doc.GetProjectDirectory(), project.scratch.path());
-    EXPECT_EQ(doc.GetWorkingDirectory(), project.scratch.path());
-    EXPECT_EQ(doc.fileTypes, options.defaultFileTypes);
-    EXPECT_EQ(doc.releaseNameFile, options.defaultReleaseNameFile);
-    EXPECT_EQ(doc.releaseNameTemplate, "#define RELEASE \"%s\"\r\n");
-    EXPECT_FALSE(doc.IsModified());
-}
 
 TEST(Document, SavingMovesAWorkingDirectoryThatWasTheProjectDirectory)
 {
@@ -70,54 +53,6 @@ TEST(Document, WorkingDirectoryMustExist)
     EXPECT_FALSE(project.doc->IsModified());
     EXPECT_TRUE(project.doc->SetWorkingDirectory("", false));
     EXPECT_EQ(project.doc->GetWorkingDirectory(), project.scratch.path());
-}
-
-TEST(Document, SavedProjectOpensWithTheSameContents)
-{
-    ProjectFixture project;
-    CKestroDoc& doc = *project.doc;
-    Site* paris = doc.siteList->Add("Paris", "paris@example.org");
-    auto file = std::make_unique<RCSFileItem>("src\\a.c", doc.root.get());
-    RCSFileItem* fileItem = file.get();
-    file->workingRevision = "1.2";
-    file->recordedTime = 123456;
-    auto revision = std::make_unique<RCSVersionItem>();
-    revision->name = "1.2";
-    revision->file = fileItem;
-    revision->owningSite = paris;
-    revision->locker = "fred";
-    revision->message = "first line";
-    revision->date = 777;
-    RCSVersionItem* revisionItem = revision.get();
-    file->AddChild(std::move(revision));
-    doc.root->AddChild(std::move(file));
-    doc.releaseRoot->FindOrCreateRelease("R1", revisionItem)->AddRevision(revisionItem);
-    doc.fileTypes = "All (*.*)|*.*";
-    std::string error;
-    ASSERT_TRUE(doc.OnSaveDocument("P.rcs", error)) << error;
-    const std::string saved = test::ReadFile("P.rcs");
-
-    CKestroDoc reopened;
-    ASSERT_TRUE(reopened.OnOpenDocument("P.rcs", error)) << error;
-    ASSERT_EQ(reopened.root->children.size(), 1u);
-    auto* file2 = dynamic_cast<RCSFileItem*>(reopened.root->children[0].get());
-    ASSERT_NE(file2, nullptr);
-    EXPECT_EQ(file2->name, "src\\a.c");
-    EXPECT_EQ(file2->recordedTime, 123456);
-    auto* revision2 = dynamic_cast<RCSVersionItem*>(file2->children.at(0).get());
-    ASSERT_NE(revision2, nullptr);
-    EXPECT_EQ(revision2->file, file2);
-    EXPECT_EQ(revision2->owningSite, reopened.siteList->Find("Paris"));
-    EXPECT_EQ(revision2->locker, "fred");
-    EXPECT_EQ(revision2->date, 777);
-    EXPECT_EQ(reopened.fileTypes, "All (*.*)|*.*");
-    EXPECT_FALSE(reopened.IsModified());
-    ASSERT_TRUE(reopened.OnSaveDocument("Q.rcs", error)) << error;
-    const std::string again = test::ReadFile("Q.rcs");
-    // Only the root's name (the title) differs.
-    std::string expected = saved;
-    expected.replace(expected.find("\x01P"), 2, std::string("\x01Q"));
-    EXPECT_EQ(again, expected);
 }
 
 TEST(Document, OpeningLooksAtTheFilesOnlyWhenAsked)

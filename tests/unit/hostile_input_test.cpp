@@ -1,12 +1,12 @@
 // Project files, command-file names and rlog output made by someone who
 // wants the program to act outside the project or show what is not there.
 
-#include "model/command_results.h"
 #include "app/release_name_file.h"
-#include "model/file_item.h"
-#include "rcs/rlog_layout.h"
-#include "model/root_item.h"
 #include "exchange/exchange_checks.h"
+#include "model/command_results.h"
+#include "model/file_item.h"
+#include "model/root_item.h"
+#include "rcs/rlog_layout.h"
 #include "support/test_project.h"
 
 #include <QCryptographicHash>
@@ -135,8 +135,7 @@ TEST(ExchangeTargets, OnlyOrdinaryWorkingFiles)
     for (const char* ordinary : {"a.c", "src\\lex.c", "src/RCS-1/lex.c", "doc\\notes.rcs.txt", "my.git\\x"})
         EXPECT_EQ(ForbiddenTargetReason(places, ordinary), "") << ordinary;
     const std::vector<std::pair<std::string, std::string>> refused = {
-        {"..\\x.c", "the name holds \".\" or \"..\""},
-        {"src\\RCS\\a.c", "the name lies in an RCS directory"},
+        {"..\\x.c", "the name holds \".\" or \"..\""}, {"src\\RCS\\a.c", "the name lies in an RCS directory"},
         {"a.c,v", "the name is that of an RCS file"},
         {".git\\hooks\\pre-commit", "a part of the name begins with \".\""},
         {"src\\.profile", "a part of the name begins with \".\""},

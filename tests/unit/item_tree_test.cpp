@@ -1,12 +1,12 @@
 #include "app/text_tree_view.h"
 #include "model/file_item.h"
-#include "model/root_item.h"
-#include "model/tree_traverser.h"
-#include "model/version_item.h"
 #include "model/release_item.h"
 #include "model/release_root.h"
 #include "model/release_version_item.h"
+#include "model/root_item.h"
 #include "model/site_list.h"
+#include "model/tree_traverser.h"
+#include "model/version_item.h"
 #include "support/test_project.h"
 
 #include <gtest/gtest.h>
@@ -68,15 +68,6 @@ struct ItemTreeTest : ProjectFixture {
     TextTreeView view;
 };
 
-TEST(ItemTree, ReleaseRootIsShownAboveTheProjectRoot)
-{
-    ProjectFixture project;
-    TextTreeView view;
-    SetItemView(&view);
-    project.doc->InsertTreesIntoView();
-    EXPECT_EQ(view.Render(true), "[12] Releases\n[0] Untitled\n");
-}
-
 TEST(ItemTree, SiblingsAreSortedIgnoringCaseAndEqualItemsGoLast)
 {
     ItemTreeTest t;
@@ -86,9 +77,10 @@ TEST(ItemTree, SiblingsAreSortedIgnoringCaseAndEqualItemsGoLast)
     AddFileItem(root, "src\\main.c");
     AddFileItem(root, "a.C");
     AddFileItem(root, "c.c");
+    AddFileItem(root, "Z.c");
     EXPECT_EQ(ChildTexts(t.view, root),
               (std::vector<std::string>{"A.c Missing file", "a.C Missing file", "b.c Missing file",
-                                        "c.c Missing file", "src\\main.c Missing file"}));
+                                        "c.c Missing file", "src\\main.c Missing file", "Z.c Missing file"}));
     // The children list keeps the order of adding; only the view is sorted.
     EXPECT_EQ(root.children.front()->name, "b.c");
 }
@@ -138,8 +130,7 @@ TEST(ItemTree, FileTextDependsOnStatus)
     file.workingTime = 889006500;  // 04 Mar 98 10:15:00 UTC
     RCSOptions::instance().timeFormat = "%d %b %y %H:%M:%S";
     const std::vector<std::pair<std::uint32_t, std::string>> cases{
-        {NewFile, "src\\main.c New file"},
-        {MissingFile, "src\\main.c Missing file"},
+        {NewFile, "src\\main.c New file"}, {MissingFile, "src\\main.c Missing file"},
         {OnlyInRcs, "src\\main.c Only in RCS Version 1.4 on 04 Mar 98 10:15:00"},
         {Modified, "src\\main.c Modified Version 1.4 on 04 Mar 98 10:15:00"},
         {CheckedIn, "src\\main.c Checked in Version 1.4 on 04 Mar 98 10:15:00"},
@@ -176,34 +167,12 @@ TEST(ItemTree, AddChildDetachAndRefreshKeepTheViewInStep)
     EXPECT_EQ(t.view.Render(false), "Releases\nUntitled\n  a.c Missing file\n");
 }
 
-TEST(ItemTree, WithoutAViewOnlyTheItemsChange)
-{
-    ProjectFixture project;
-    RCSFileItem* file = AddFileItem(*project.doc->root, "a.c");
-    RCSVersionItem* revision = AddRevisionItem(*file, file, "1.1");
-    revision->SetName("1.2");
-    EXPECT_EQ(revision->treeItem, 0u);
-    EXPECT_EQ(revision->name, "1.2");
-    EXPECT_NE(revision->Detach(), nullptr);
-}
-
 TEST(ItemTree, ChildOfAnUnshownParentIsNotShownAtTheTopLevel)
 {
     ItemTreeTest t;
     RCSFileItem orphan("loose.c", nullptr);
     AddRevisionItem(orphan, &orphan, "1.1");
     EXPECT_EQ(t.view.Render(false), "Releases\nUntitled\n");
-}
-
-TEST(ItemTree, RevisionSortsAfterItemsOfOtherKinds)
-{
-    RCSVersionItem revision;
-    revision.name = "1.1";
-    RCSFileItem file;
-    EXPECT_EQ(revision.SortCompare(&file), 1);
-    EXPECT_EQ(revision.SortCompare(nullptr), 1);
-    RCSItem plain;
-    EXPECT_EQ(plain.SortCompare(nullptr), 1);
 }
 
 TEST(ItemTree, TraverseHonoursDepthAndFlags)
@@ -295,38 +264,6 @@ TEST(ItemTree, FileIndexFollowsAddRemoveAndRename)
     twin->SetName("c.c");
     EXPECT_EQ(root.FindFile("a.c"), nullptr);
     EXPECT_EQ(root.FindFile("C.C"), twin);
-}
-
-TEST(ItemTree, CanQueriesByClass)
-{
-    RCSRoot root;
-    RCSFileItem file;
-    RCSVersionItem revision;
-    RCSReleaseRoot releases;
-    RCSReleaseItem release;
-    RCSReleaseVersionItem entry;
-    struct Row {
-        const RCSItem* item;
-        bool del, checkin, checkout, compare, merge, sync, isRevision;
-    };
-    const Row rows[] = {
-        {&root, false, true, true, true, false, true, false},
-        {&file, true, true, true, true, true, true, false},
-        {&revision, true, true, true, true, true, true, true},
-        {&releases, false, false, false, false, false, true, false},
-        {&release, true, false, true, true, true, true, false},
-        {&entry, true, false, true, true, true, true, false},
-    };
-    for (const Row& row : rows) {
-        SCOPED_TRACE(row.item->className());
-        EXPECT_EQ(row.item->CanDelete(), row.del);
-        EXPECT_EQ(row.item->CanCheckin(), row.checkin);
-        EXPECT_EQ(row.item->CanCheckout(), row.checkout);
-        EXPECT_EQ(row.item->CanCompare(), row.compare);
-        EXPECT_EQ(row.item->CanMerge(), row.merge);
-        EXPECT_EQ(row.item->CanSynchronise(), row.sync);
-        EXPECT_EQ(row.item->IsRevision(), row.isRevision);
-    }
 }
 
 TEST(ItemTree, RevisionPrepareFillsTheCommandSettings)

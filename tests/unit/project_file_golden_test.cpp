@@ -2,15 +2,16 @@
 // the stored layout, and older layouts that other installations still hold.
 
 #include "app/document.h"
+#include "archive/archive.h"
 #include "model/file_item.h"
 #include "model/options.h"
-#include "model/root_item.h"
-#include "model/version_item.h"
 #include "model/release_item.h"
 #include "model/release_root.h"
 #include "model/release_version_item.h"
+#include "model/root_item.h"
 #include "model/site.h"
 #include "model/site_list.h"
+#include "model/version_item.h"
 #include "support/test_project.h"
 
 #include <gtest/gtest.h>
@@ -20,6 +21,7 @@
 #include <algorithm>
 #include <cstdint>
 #include <cstdio>
+#include <functional>
 #include <fstream>
 #include <iterator>
 #include <map>
@@ -384,66 +386,61 @@ TEST_F(ProjectFileTest, SavingTheProjectWritesTheGoldenBytes)
     EXPECT_TRUE(SameBytes(GoldenProjectBytes(WorkingDirectory()), ReadBytes(ProjectPath())));
 }
 
-void ExpectRevision(const RCSItem* item, const std::string& name, std::uint32_t status,
-                    const RCSItem* parent, const RCSFileItem* file, const Site* owner,
-                    std::time_t date, const std::string& message, const std::string& locker)
+const RCSFileItem* FileOf(const RCSItem* item)
 {
-    SCOPED_TRACE("revision " + name);
-    const auto* revision = dynamic_cast<const RCSVersionItem*>(item);
-    ASSERT_NE(revision, nullptr);
-    EXPECT_EQ(revision->name, name);
-    EXPECT_EQ(revision->status, status);
-    EXPECT_EQ(revision->parent, parent);
-    EXPECT_EQ(revision->file, file);
-    EXPECT_EQ(revision->owningSite, owner);
-    EXPECT_EQ(revision->date, date);
-    EXPECT_EQ(revision->message, message);
-    EXPECT_EQ(revision->locker, locker);
+    while (item && !dynamic_cast<const RCSFileItem*>(item))
+        item = item->parent;
+    return static_cast<const RCSFileItem*>(item);
 }
 
-void ExpectGoldenOptions(const RCSOptions& o)
+// One line per site and item with every field the project file stores, in
+// hexadecimal for status codes; the links between objects are checked on the
+// way and any that is wrong shows in the text.
+std::string Describe(const CKestroDoc& doc)
 {
-    EXPECT_TRUE(o.import.includeSubdirectories);
-    EXPECT_FALSE(o.import.mergeAfterImport);
-    EXPECT_TRUE(o.import.lock);
-    EXPECT_TRUE(o.import.force);
-    EXPECT_FALSE(o.import.keepTime);
-    EXPECT_EQ(o.import.sourceSite, "Paris");
-    EXPECT_EQ(o.import.releaseName, "R1");
-    EXPECT_EQ(o.import.sourceDirectory, "/srv/incoming");
-    EXPECT_EQ(o.import.message, "Imported from Paris");
-    EXPECT_TRUE(o.import.determineRevision);
-    EXPECT_EQ(o.send.destinationSite, "Paris");
-    EXPECT_EQ(o.send.releaseToSend, "R2");
-    EXPECT_EQ(o.send.originalRelease, "R1");
-    EXPECT_EQ(o.send.sendChoice, 2);
-    EXPECT_EQ(o.defaultReleaseNameFile, "release.h");
-    EXPECT_EQ(o.defaultBuildTemplate, "#define BUILD \"%s\"\n");
-    EXPECT_TRUE(o.merge.ignoreKeywords);
-    EXPECT_TRUE(o.compare.noKeywords);
-    EXPECT_EQ(o.compare.revision1, "1.1");
-    EXPECT_EQ(o.compare.revision2, "1.3");
-    EXPECT_TRUE(o.compare.contextDiff);
-    EXPECT_FALSE(o.compare.ignoreBlankLines);
-    EXPECT_TRUE(o.compare.ignoreBlankSpace);
-    EXPECT_TRUE(o.compare.ignoreCase);
-    EXPECT_FALSE(o.compare.ignoreWhiteSpace);
-    EXPECT_TRUE(o.compare.showCFunction);
-    EXPECT_EQ(o.report.revisions, "1.2:");
-    EXPECT_EQ(o.report.dates, "<2003");
-    EXPECT_EQ(o.report.users, "fred");
-    EXPECT_EQ(o.report.states, "Exp");
-    EXPECT_TRUE(o.report.lockedOnly);
-    EXPECT_FALSE(o.report.symbolicNames);
-    EXPECT_EQ(o.report.information, 4);
-    EXPECT_FALSE(o.checkin.lock);
-    EXPECT_TRUE(o.checkin.keepTime);
-    EXPECT_EQ(o.checkin.logMessage, LongLogMessage());
-    EXPECT_TRUE(o.checkout.noKeywords);
-    EXPECT_EQ(o.checkout.revision, "1.2.1.1");
-    EXPECT_FALSE(o.checkout.lock);
-    EXPECT_TRUE(o.checkout.keepTime);
-    EXPECT_EQ(o.checkout.checkoutDate, "2003/01/01");
+    std::ostringstream out;
+    const SiteList& sites = *doc.siteList;
+    for (const auto& site : sites.sites) {
+        out << "site " << site->name << " " << site->emailAddress << " [" << site->sendCommand << "] "
+            << site->lastRelease;
+        Pairs inverse;
+        for (const auto& [local, remote] : site->localToSite.entries()) {
+            out << " " << local << "=" << remote;
+            inverse.emplace_back(remote, local);
+        }
+        out << (inverse == site->siteToLocal.entries() ? "" : " MAPS DIFFER")
+            << (site.get() == sites.GetLocalSite() ? " local" : "") << (site.get() == sites.master ? " master" : "")
+            << "\n";
+    }
+    const std::function<void(const RCSItem&, int)> item = [&](const RCSItem& it, int depth) {
+        out << std::string(static_cast<std::size_t>(depth) * 2, ' ') << it.name << " " << std::hex << it.status
+            << std::dec;
+        if (const auto* file = dynamic_cast<const RCSFileItem*>(&it))
+            out << " time " << file->recordedTime << " rev " << file->workingRevision;
+        if (const auto* r = dynamic_cast<const RCSVersionItem*>(&it))
+            out << " by " << (r->owningSite ? r->owningSite->name : "-") << " " << r->date << " [" << r->message
+                << "] " << r->locker << (r->file == FileOf(&it) ? "" : " WRONG FILE");
+        if (const auto* release = dynamic_cast<const RCSReleaseItem*>(&it))
+            out << " date " << release->releaseDate;
+        if (const auto* entry = dynamic_cast<const RCSReleaseVersionItem*>(&it))
+            out << " -> " << (entry->revisionRef ? entry->revisionRef->file->name + " " + entry->revisionRef->name : "-");
+        out << "\n";
+        for (const auto& child : it.children) {
+            if (child->parent != &it)
+                out << "WRONG PARENT\n";
+            item(*child, depth + 1);
+        }
+    };
+    item(*doc.root, 0);
+    item(*doc.releaseRoot, 0);
+    return out.str();
+}
+
+std::string OptionsBytes()
+{
+    Archive ar;
+    RCSOptions::instance().serialize(ar);
+    return ar.bytes();
 }
 
 TEST_F(ProjectFileTest, OpeningTheGoldenBytesRestoresEveryObjectAndSavesThemUnchanged)
@@ -453,85 +450,27 @@ TEST_F(ProjectFileTest, OpeningTheGoldenBytesRestoresEveryObjectAndSavesThemUnch
     Open(golden, ProjectPath());
     EXPECT_FALSE(doc().IsModified());
     EXPECT_EQ(doc().workingDirectory, WorkingDirectory());
-
-    const SiteList& sites = *doc().siteList;
-    ASSERT_EQ(sites.sites.size(), 2u);
-    const Site* london = sites.sites[0].get();
-    const Site* paris = sites.sites[1].get();
-    EXPECT_EQ(sites.GetLocalSite(), london);
-    EXPECT_EQ(sites.master, paris);
-    EXPECT_EQ(london->name, "London");
-    EXPECT_EQ(london->emailAddress, "london@example.org");
-    EXPECT_EQ(london->sendCommand, "mail london");
-    EXPECT_EQ(london->lastRelease, "R1");
-    EXPECT_EQ(london->localToSite.entries(), (Pairs{{"1.1", "3.1"}}));
-    EXPECT_EQ(london->siteToLocal.entries(), (Pairs{{"3.1", "1.1"}}));
-    EXPECT_EQ(paris->name, "Paris");
-    EXPECT_EQ(paris->emailAddress, "paris@example.org");
-    EXPECT_EQ(paris->sendCommand, "scp %s paris:");
-    EXPECT_EQ(paris->lastRelease, "R0");
-    EXPECT_EQ(paris->localToSite.entries(),
-              (Pairs{{"1.2.1.1", "2.1.1.1"}, {"1.2.1", "2.1.1"}, {"1.2", "2.1"}}));
-    EXPECT_EQ(paris->siteToLocal.entries(),
-              (Pairs{{"2.1.1.1", "1.2.1.1"}, {"2.1.1", "1.2.1"}, {"2.1", "1.2"}}));
-    EXPECT_EQ(paris->TranslateRevision("2.1.1.4", Site::Direction::SiteToLocal), "1.2.1.4");
-
-    const RCSRoot& root = *doc().root;
-    EXPECT_EQ(root.name, "golden");
-    EXPECT_EQ(root.status, RootItem);
-    EXPECT_EQ(root.parent, nullptr);
-    ASSERT_EQ(root.children.size(), 2u);
-    auto* mainC = dynamic_cast<RCSFileItem*>(root.children[0].get());
-    ASSERT_NE(mainC, nullptr);
-    EXPECT_EQ(mainC->name, "src\\main.c");
-    EXPECT_EQ(mainC->status, CheckedIn | CoveredFlag);
-    EXPECT_EQ(mainC->parent, &root);
-    EXPECT_EQ(mainC->recordedTime, WorkTime);
-    EXPECT_EQ(mainC->workingTime, WorkTime);
-    EXPECT_EQ(mainC->workingRevision, "1.3");
-    ASSERT_EQ(mainC->children.size(), 3u);
-    ExpectRevision(mainC->children[0].get(), "1.1", Revision, mainC, mainC, london, Date11,
-                   "Initial revision", "");
-    const RCSItem* rev12 = mainC->children[1].get();
-    ExpectRevision(rev12, "1.2", Revision | CoveredFlag, mainC, mainC, paris, Date12,
-                   "Parser from Paris", "");
-    ASSERT_EQ(rev12->children.size(), 1u);
-    ExpectRevision(rev12->children[0].get(), "1.2.1.1", LockedRevision, rev12, mainC, london,
-                   Date1211, "Branch fix", "fred");
-    const RCSItem* rev13 = mainC->children[2].get();
-    ExpectRevision(rev13, "1.3", Tip, mainC, mainC, paris, Date13, "Merged branch", "");
-    auto* readme = dynamic_cast<RCSFileItem*>(root.children[1].get());
-    ASSERT_NE(readme, nullptr);
-    EXPECT_EQ(readme->name, "readme.txt");
-    EXPECT_EQ(readme->status, NewFile);
-    EXPECT_EQ(readme->parent, &root);
-    EXPECT_EQ(readme->recordedTime, 0);
-    EXPECT_TRUE(readme->workingRevision.empty());
-    EXPECT_TRUE(readme->children.empty());
-
-    const RCSReleaseRoot& releases = *doc().releaseRoot;
-    EXPECT_EQ(releases.name, "Releases");
-    EXPECT_EQ(releases.status, ReleaseRoot);
-    EXPECT_EQ(releases.parent, nullptr);
-    ASSERT_EQ(releases.children.size(), 1u);
-    auto* r1 = dynamic_cast<RCSReleaseItem*>(releases.children[0].get());
-    ASSERT_NE(r1, nullptr);
-    EXPECT_EQ(r1->name, "R1");
-    EXPECT_EQ(r1->status, Release);
-    EXPECT_EQ(r1->parent, &releases);
-    EXPECT_EQ(r1->releaseDate, ReleaseDate);
-    ASSERT_EQ(r1->children.size(), 1u);
-    auto* entry = dynamic_cast<RCSReleaseVersionItem*>(r1->children[0].get());
-    ASSERT_NE(entry, nullptr);
-    EXPECT_EQ(entry->name, "1.3");
-    EXPECT_EQ(entry->status, ReleaseRevision);
-    EXPECT_EQ(entry->parent, r1);
-    EXPECT_EQ(entry->revisionRef, rev13);
-
+    EXPECT_EQ(static_cast<RCSFileItem&>(*doc().root->children.at(0)).workingTime, WorkTime);
+    EXPECT_EQ(Describe(doc()),
+              "site London london@example.org [mail london] R1 1.1=3.1 local\n"
+              "site Paris paris@example.org [scp %s paris:] R0 1.2.1.1=2.1.1.1 1.2.1=2.1.1 1.2=2.1 master\n"
+              "golden 0\n"
+              "  src\\main.c 15 time 1600000000 rev 1.3\n"
+              "    1.1 8 by London 946684800 [Initial revision] \n"
+              "    1.2 18 by Paris 978307200 [Parser from Paris] \n"
+              "      1.2.1.1 7 by London 1009843200 [Branch fix] fred\n"
+              "    1.3 a by Paris 1041379200 [Merged branch] \n"
+              "  readme.txt 1 time 0 rev \n"
+              "Releases c\n"
+              "  R1 b date 1041379300\n"
+              "    1.3 6 -> src\\main.c 1.3\n");
+    EXPECT_EQ(doc().siteList->sites.at(1)->TranslateRevision("2.1.1.4", Site::Direction::SiteToLocal), "1.2.1.4");
     EXPECT_EQ(doc().fileTypes, FileTypes());
     EXPECT_EQ(doc().releaseNameFile, "version.h");
     EXPECT_EQ(doc().releaseNameTemplate, "#define VERSION \"%s\"\n");
-    ExpectGoldenOptions(RCSOptions::instance());
+    Bytes options;
+    GoldenOptionsBlock(options);
+    EXPECT_TRUE(SameBytes(options.data, OptionsBytes()));
 
     std::string error;
     ASSERT_TRUE(doc().OnSaveDocument(ProjectPath(), error)) << error;
@@ -565,33 +504,21 @@ TEST_F(ProjectFileTest, VersionOneProjectHasOnlyTheLocalSiteAndFindsFilesThrough
     options.defaultReleaseNameFile = "kept.h";
     Open(b.data);
 
-    ASSERT_EQ(doc().siteList->sites.size(), 1u);
-    const Site* local = doc().siteList->GetLocalSite();
-    EXPECT_EQ(local->name, "London");
-    EXPECT_EQ(doc().siteList->master, local);
+    EXPECT_EQ(Describe(doc()),
+              "site London  []  local master\n"
+              "old 0\n"
+              "  a.c 2 time 0 rev \n"
+              "    1.1 8 by London 946684800 [First] \n"
+              "      1.1.1.1 7 by London 978307200 [Side branch] \n"
+              "Releases c\n");
     EXPECT_EQ(doc().workingDirectory, Dir());
-    EXPECT_EQ(doc().root->name, "old");
     EXPECT_EQ(doc().fileTypes, "*.c");
-
-    ASSERT_EQ(doc().root->children.size(), 1u);
-    auto* fileItem = dynamic_cast<RCSFileItem*>(doc().root->children[0].get());
-    ASSERT_NE(fileItem, nullptr);
-    EXPECT_EQ(fileItem->status, MissingFile);
-    ASSERT_EQ(fileItem->children.size(), 1u);
-    const RCSItem* first = fileItem->children[0].get();
-    ExpectRevision(first, "1.1", Revision, fileItem, fileItem, local, Date11, "First", "");
-    ASSERT_EQ(first->children.size(), 1u);
-    ExpectRevision(first->children[0].get(), "1.1.1.1", LockedRevision, first, fileItem, local,
-                   Date12, "Side branch", "");
-
-    EXPECT_FALSE(options.checkin.lock);
-    EXPECT_TRUE(options.checkin.keepTime);
-    EXPECT_EQ(options.checkin.logMessage, "Old message");
-    EXPECT_TRUE(options.checkout.noKeywords) << "not in a schema-1 check-out block";
-    EXPECT_EQ(options.checkout.revision, "1.1");
-    EXPECT_FALSE(options.checkout.lock);
-    EXPECT_TRUE(options.checkout.keepTime);
-    EXPECT_EQ(options.checkout.checkoutDate, "2000/06/01");
+    const CheckinSettings& checkin = options.checkin;
+    EXPECT_TRUE(!checkin.lock && checkin.keepTime && checkin.logMessage == "Old message");
+    const CheckoutSettings& checkout = options.checkout;
+    EXPECT_TRUE(checkout.noKeywords) << "not in a schema-1 check-out block";
+    EXPECT_TRUE(checkout.revision == "1.1" && !checkout.lock && checkout.keepTime
+                && checkout.checkoutDate == "2000/06/01");
     EXPECT_EQ(options.report.information, 3);
     EXPECT_EQ(options.defaultReleaseNameFile, "kept.h");
 }
@@ -622,20 +549,16 @@ TEST_F(ProjectFileTest, VersionTwoProjectIsMarkedModifiedAndRepairsStatusCodes)
     EXPECT_TRUE(doc().IsModified());
     EXPECT_EQ(doc().releaseNameFile, "version.h");
     EXPECT_EQ(doc().releaseNameTemplate, "V %s");
-    auto* fileItem = dynamic_cast<RCSFileItem*>(doc().root->children.at(0).get());
-    ASSERT_NE(fileItem, nullptr);
-    EXPECT_EQ(fileItem->status, 0x100 | NewFile);
-    ExpectRevision(fileItem->children.at(0).get(), "1.1", Revision | CoveredFlag, fileItem,
-                   fileItem, doc().siteList->GetLocalSite(), Date11, "First", "");
-
+    EXPECT_EQ(Describe(doc()),
+              "site London  []  local master\n"
+              "old 0\n"
+              "  a.c 101 time 0 rev \n"
+              "    1.1 18 by London 946684800 [First] \n"
+              "Releases c\n");
     const ReportSettings& report = RCSOptions::instance().report;
     EXPECT_EQ(report.information, 4);
-    EXPECT_EQ(report.dates, "<2001");
-    EXPECT_TRUE(report.lockedOnly);
-    EXPECT_EQ(report.revisions, "1.1");
-    EXPECT_EQ(report.states, "Exp");
-    EXPECT_FALSE(report.symbolicNames);
-    EXPECT_EQ(report.users, "anne");
+    EXPECT_TRUE(report.dates == "<2001" && report.lockedOnly && report.revisions == "1.1" && report.states == "Exp"
+                && !report.symbolicNames && report.users == "anne");
 }
 
 // Version 3 files had no site list: each revision of schema 3 held its
@@ -671,41 +594,22 @@ TEST_F(ProjectFileTest, VersionThreeRevisionsBringTheirSitesIntoTheSiteList)
     RCSOptions::instance().compare.noKeywords = true;
     Open(b.data);
 
-    const SiteList& sites = *doc().siteList;
-    ASSERT_EQ(sites.sites.size(), 2u);
-    const Site* local = sites.sites[0].get();
-    const Site* remote = sites.sites[1].get();
-    EXPECT_EQ(local->name, "London");
-    EXPECT_EQ(local->emailAddress, "") << "the listed site is kept, not the stored copy";
-    EXPECT_EQ(sites.master, local);
-    EXPECT_EQ(remote->name, "Paris");
-    EXPECT_EQ(remote->emailAddress, "paris@example.org");
-    EXPECT_EQ(remote->sendCommand, "mail paris");
-    EXPECT_EQ(remote->lastRelease, "R7");
-    EXPECT_EQ(remote->localToSite.size(), 0u);
-    EXPECT_EQ(remote->siteToLocal.size(), 0u);
-
-    const RCSItem& fileItem = *doc().root->children.at(0);
-    ASSERT_EQ(fileItem.children.size(), 4u);
-    const Site* owners[] = {remote, local, remote, local};
-    for (std::size_t i = 0; i < 4; ++i) {
-        const auto* revision = dynamic_cast<const RCSVersionItem*>(fileItem.children[i].get());
-        ASSERT_NE(revision, nullptr);
-        EXPECT_EQ(revision->owningSite, owners[i]) << revision->name;
-        EXPECT_EQ(revision->locker, "") << revision->name;
-        EXPECT_EQ(revision->file, &fileItem) << revision->name;
-    }
-
+    // The listed local site is kept, not the stored copy.
+    EXPECT_EQ(Describe(doc()),
+              "site London  []  local master\n"
+              "site Paris paris@example.org [mail paris] R7\n"
+              "old 0\n"
+              "  a.c 2 time 0 rev \n"
+              "    1.1 8 by Paris 946684800 [From Paris] \n"
+              "    1.2 8 by London 978307200 [From London] \n"
+              "    1.3 7 by Paris 1041379200 [Paris again] \n"
+              "    1.4 a by London 1041379200 [London again] \n"
+              "Releases c\n");
     const CompareSettings& compare = RCSOptions::instance().compare;
     EXPECT_TRUE(compare.noKeywords) << "not in a schema-1 compare block";
-    EXPECT_EQ(compare.revision1, "1.1");
-    EXPECT_EQ(compare.revision2, "1.4");
-    EXPECT_TRUE(compare.contextDiff);
-    EXPECT_TRUE(compare.ignoreBlankLines);
-    EXPECT_FALSE(compare.ignoreBlankSpace);
-    EXPECT_FALSE(compare.ignoreCase);
-    EXPECT_TRUE(compare.ignoreWhiteSpace);
-    EXPECT_FALSE(compare.showCFunction);
+    EXPECT_TRUE(compare.revision1 == "1.1" && compare.revision2 == "1.4" && compare.contextDiff
+                && compare.ignoreBlankLines && !compare.ignoreBlankSpace && !compare.ignoreCase
+                && compare.ignoreWhiteSpace && !compare.showCFunction);
 }
 
 // Version 4: a schema-1 site list (no master) of schema-1 sites (no maps), and
@@ -735,22 +639,16 @@ TEST_F(ProjectFileTest, SchemaOneSiteListMakesItsFirstSiteMaster)
     options.defaultBuildTemplate = "kept %s";
     Open(b.data);
 
-    const SiteList& sites = *doc().siteList;
-    ASSERT_EQ(sites.sites.size(), 2u);
-    EXPECT_EQ(sites.sites[0]->name, "Oslo");
-    EXPECT_EQ(sites.sites[0]->emailAddress, "oslo@example.org");
-    EXPECT_EQ(sites.sites[0]->sendCommand, "mail oslo");
-    EXPECT_EQ(sites.sites[0]->lastRelease, "R3");
-    EXPECT_EQ(sites.sites[1]->name, "Rome");
-    EXPECT_EQ(sites.master, sites.sites[0].get());
+    EXPECT_EQ(Describe(doc()),
+              "site Oslo oslo@example.org [mail oslo] R3 local master\n"
+              "site Rome rome@example.org [] R2\n"
+              "old 0\n"
+              "Releases c\n");
     EXPECT_EQ(doc().workingDirectory, Dir());
-
     EXPECT_TRUE(options.merge.ignoreKeywords);
     EXPECT_EQ(options.report.information, 5);
-    EXPECT_EQ(options.import.sourceSite, "Kept");
-    EXPECT_EQ(options.send.destinationSite, "Kept");
-    EXPECT_EQ(options.defaultReleaseNameFile, "kept.h");
-    EXPECT_EQ(options.defaultBuildTemplate, "kept %s");
+    EXPECT_TRUE(options.import.sourceSite == "Kept" && options.send.destinationSite == "Kept"
+                && options.defaultReleaseNameFile == "kept.h" && options.defaultBuildTemplate == "kept %s");
 }
 
 // Version 5 with a schema-2 site list of schema-2 sites, a working directory
@@ -779,37 +677,23 @@ TEST_F(ProjectFileTest, SchemaTwoSitesAndFirstImportAndSendBlocks)
     b.u32(1).u32(1).u32(0).str("");  // check-in
     b.u32(2).u32(0).str("").u32(1).u32(0).str("");  // check-out
     ImportSettings& import = RCSOptions::instance().import;
-    import.includeSubdirectories = true;
-    import.mergeAfterImport = true;
-    import.lock = true;
-    import.force = true;
-    import.keepTime = true;
+    import.includeSubdirectories = import.mergeAfterImport = import.lock = import.force = import.keepTime = true;
     Open(b.data);
 
-    const SiteList& sites = *doc().siteList;
-    ASSERT_EQ(sites.sites.size(), 2u);
-    const Site& second = *sites.sites[1];
-    EXPECT_EQ(sites.master, &second);
-    EXPECT_EQ(second.name, "Rome");
-    EXPECT_EQ(second.emailAddress, "rome@example.org");
-    EXPECT_EQ(second.sendCommand, "mail rome");
-    EXPECT_EQ(second.lastRelease, "R9");
-    EXPECT_EQ(second.localToSite.size(), 0u);
+    EXPECT_EQ(Describe(doc()),
+              "site Oslo  []  local\n"
+              "site Rome rome@example.org [mail rome] R9 master\n"
+              "old 0\n"
+              "Releases c\n");
     EXPECT_EQ(doc().workingDirectory, Dir()) << "a vanished working directory falls back";
-
-    EXPECT_EQ(import.sourceSite, "Rome");
-    EXPECT_EQ(import.releaseName, "R9");
-    EXPECT_EQ(import.sourceDirectory, "/in");
-    EXPECT_EQ(import.message, "From Rome");
-    EXPECT_TRUE(import.determineRevision);
-    EXPECT_TRUE(import.includeSubdirectories && import.mergeAfterImport && import.lock
-                && import.force && import.keepTime)
+    EXPECT_TRUE(import.sourceSite == "Rome" && import.releaseName == "R9" && import.sourceDirectory == "/in"
+                && import.message == "From Rome" && import.determineRevision);
+    EXPECT_TRUE(import.includeSubdirectories && import.mergeAfterImport && import.lock && import.force
+                && import.keepTime)
         << "not in a version-1 import block";
     const SendSettings& send = RCSOptions::instance().send;
-    EXPECT_EQ(send.destinationSite, "Rome");
-    EXPECT_EQ(send.releaseToSend, "R10");
-    EXPECT_EQ(send.originalRelease, "R9");
-    EXPECT_EQ(send.sendChoice, 1);
+    EXPECT_TRUE(send.destinationSite == "Rome" && send.releaseToSend == "R10" && send.originalRelease == "R9"
+                && send.sendChoice == 1);
     EXPECT_EQ(RCSOptions::instance().defaultReleaseNameFile, "r.h");
 }
 
@@ -832,19 +716,13 @@ TEST_F(ProjectFileTest, ImportBlockVersionTwoKeepsTheTwoNewerSwitches)
     b.u32(1).u32(1).u32(0).str("");  // check-in
     b.u32(2).u32(0).str("").u32(1).u32(0).str("");  // check-out
     ImportSettings& import = RCSOptions::instance().import;
-    import.includeSubdirectories = true;
-    import.mergeAfterImport = true;
-    import.lock = true;
+    import.includeSubdirectories = import.mergeAfterImport = import.lock = import.keepTime = true;
     import.force = false;
-    import.keepTime = true;
     Open(b.data);
 
     EXPECT_EQ(doc().siteList->sites.size(), 1u) << "an empty list gets the local site";
-    EXPECT_TRUE(import.includeSubdirectories);
-    EXPECT_TRUE(import.mergeAfterImport);
-    EXPECT_FALSE(import.lock);
-    EXPECT_TRUE(import.force);
-    EXPECT_FALSE(import.keepTime);
+    EXPECT_TRUE(import.includeSubdirectories && import.mergeAfterImport && !import.lock && import.force
+                && !import.keepTime);
     EXPECT_EQ(import.sourceSite, "Rome");
 }
 

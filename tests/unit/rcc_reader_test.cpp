@@ -1,6 +1,6 @@
-#include "model/command_results.h"
 #include "exchange/rcc_reader.h"
 #include "exchange/rcc_writer.h"
+#include "model/command_results.h"
 
 #include <gtest/gtest.h>
 
@@ -39,8 +39,7 @@ TEST_F(RccReader, CommandLines)
         {"unbalanced quote swallows the rest", "RCS1 \"unbalanced Beta Parser\n", 0, {},
          "RCS command file error:RCS1 \"unbalanced Beta Parser\r\n"},
         {"blank line", "\r\nFILE 1 2 3", 0, {}, "Import file error - blank line\r\n"},
-        {"blanks only", "   \n", 0, {}, "RCS command file error:   \r\n"},
-        {"end of file", "", -1, {}, ""},
+        {"blanks only", "   \n", 0, {}, "RCS command file error:   \r\n"}, {"end of file", "", -1, {}, ""},
     };
     for (const LineCase& c : cases) {
         CommandResults::instance().ClearResults();
@@ -155,20 +154,14 @@ TEST(RccNames, OnlyNamesBelowTheWorkingDirectoryOutsideRcsData)
         EXPECT_EQ(UnsafeFileNameReason(safe), "") << safe;
     }
     const std::vector<std::pair<std::string, std::string>> unsafe = {
-        {"", "the name is empty"},
-        {"\\etc\\passwd", "the name is absolute"},
-        {"/etc/passwd", "the name is absolute"},
-        {"C:\\autoexec.bat", "the name is absolute"},
-        {"..\\x.c", "the name holds \".\" or \"..\""},
-        {"src\\..\\..\\x.c", "the name holds \".\" or \"..\""},
-        {"src/../x.c", "the name holds \".\" or \"..\""},
-        {"src\\.\\x.c", "the name holds \".\" or \"..\""},
-        {"src\\..", "the name holds \".\" or \"..\""},
-        {"a\\\\b.c", "the name holds an empty directory name"},
+        {"", "the name is empty"}, {"\\etc\\passwd", "the name is absolute"},
+        {"/etc/passwd", "the name is absolute"}, {"C:\\autoexec.bat", "the name is absolute"},
+        {"..\\x.c", "the name holds \".\" or \"..\""}, {"src\\..\\..\\x.c", "the name holds \".\" or \"..\""},
+        {"src/../x.c", "the name holds \".\" or \"..\""}, {"src\\.\\x.c", "the name holds \".\" or \"..\""},
+        {"src\\..", "the name holds \".\" or \"..\""}, {"a\\\\b.c", "the name holds an empty directory name"},
         {"src\\", "the name holds an empty directory name"},
         {"src\\RCS\\a.c", "the name lies in an RCS directory"},
-        {"rcs/a.c", "the name lies in an RCS directory"},
-        {"a.c,v", "the name is that of an RCS file"},
+        {"rcs/a.c", "the name lies in an RCS directory"}, {"a.c,v", "the name is that of an RCS file"},
         {std::string("a\nb.c"), "the name holds a control character"},
         {std::string("a\0b.c", 5), "the name holds a control character"},
     };

@@ -1,10 +1,10 @@
 #include "model/command_results.h"
 #include "model/file_item.h"
-#include "model/root_item.h"
-#include "model/version_item.h"
 #include "model/release_item.h"
 #include "model/release_root.h"
+#include "model/root_item.h"
 #include "model/site_list.h"
+#include "model/version_item.h"
 #include "support/test_project.h"
 
 #include <gtest/gtest.h>
@@ -76,73 +76,48 @@ TEST(RevisionSearch, FindOrAddRevisionPlacesBranchesBelowTheirBranchPoint)
     EXPECT_EQ(t.file->FindOrAddRevision("", "x", 1), nullptr);
 }
 
-TEST(RevisionSearch, ResolveCheckinRevisionOnTheTrunk)
+// A check-in to the requested revision: whether it makes a new revision (1),
+// lies below an existing one (0) or cannot be made (-1), the revision it
+// resolves to and its neighbours ("-": none; empty or 9: not checked).
+TEST(RevisionSearch, ResolveCheckinRevision)
 {
-    RevisionSearchTest t;
-    auto r = t.Resolve("");
-    EXPECT_EQ(r.result, 1);
-    EXPECT_EQ(r.requested, "1.1") << "no tip yet";
-
-    t.Add({"1.1", "1.2", "1.3", "1.4", "1.5", "1.6", "1.7"});
-    t.Rev("1.7")->SetStatusCode(Tip);
-    r = t.Resolve("");
-    EXPECT_EQ(r.requested, "1.7");
-    EXPECT_EQ(r.lower, "1.7");
-
-    r = t.Resolve("2");
-    EXPECT_EQ(r.result, 1);
-    EXPECT_EQ(r.requested, "1.8") << "the level names the successor of the highest trunk revision";
-    EXPECT_EQ(r.lower, "1.7");
-
-    r = t.Resolve("1.4");
-    EXPECT_EQ(r.result, 0);
-    EXPECT_EQ(r.higher, "1.7");
-    EXPECT_EQ(r.requested, "1.4");
-
-    r = t.Resolve("1.9");
-    EXPECT_EQ(r.result, 1);
-    EXPECT_EQ(r.lower, "1.7");
-    EXPECT_EQ(r.requested, "1.9");
-
-    r = t.Resolve("1.10");
-    EXPECT_EQ(r.lower, "1.7") << "1.10 lies above 1.9, not between 1.1 and 1.2";
-}
-
-TEST(RevisionSearch, ResolveCheckinRevisionWithoutTrunk)
-{
-    RevisionSearchTest t;
-    auto r = t.Resolve("2");
-    EXPECT_EQ(r.result, 1);
-    EXPECT_EQ(r.requested, "2.1");
-    EXPECT_EQ(r.lower, "-");
-}
-
-TEST(RevisionSearch, ResolveCheckinRevisionOnBranches)
-{
-    RevisionSearchTest t;
-    t.Add({"1.1", "1.2", "1.3"});
-    auto r = t.Resolve("1.2.1");
-    EXPECT_EQ(r.result, 1);
-    EXPECT_EQ(r.requested, "1.2.1.1");
-    EXPECT_EQ(r.lower, "1.2") << "a new branch starts from its branch point";
-
-    t.Add({"1.2.1.1", "1.2.1.2", "1.2.2.1", "1.2.11.1"});
-    r = t.Resolve("1.2.1");
-    EXPECT_EQ(r.requested, "1.2.1.3");
-    EXPECT_EQ(r.lower, "1.2.1.2");
-
-    r = t.Resolve("1.2.1.2");
-    EXPECT_EQ(r.result, 1);
-    EXPECT_EQ(r.lower, "1.2.1.2") << "the exact revision exists";
-
-    r = t.Resolve("1.2.1.1");
-    EXPECT_EQ(r.result, 0);
-    EXPECT_EQ(r.higher, "1.2.1.2");
-
-    r = t.Resolve("3.1.1");
-    EXPECT_EQ(r.result, -1);
-    EXPECT_EQ(r.requested, "3.1.1");
-    EXPECT_EQ(CommandResults::instance().Text(), "Revision 3.1 does not exist\r\n");
+    struct Case {
+        std::vector<const char*> revisions;  // 1.7, when present, is the tip
+        std::string request;
+        int result;
+        std::string resolved, lower, higher;
+    };
+    const std::vector<const char*> trunk = {"1.1", "1.2", "1.3", "1.4", "1.5", "1.6", "1.7"};
+    const std::vector<const char*> branches = {"1.1", "1.2", "1.3", "1.2.1.1", "1.2.1.2", "1.2.2.1", "1.2.11.1"};
+    const Case cases[] = {
+        {{}, "", 1, "1.1", "", ""},  // no tip yet
+        {{}, "2", 1, "2.1", "-", ""},
+        {trunk, "", 9, "1.7", "1.7", ""},
+        {trunk, "2", 1, "1.8", "1.7", ""},  // the successor of the highest trunk revision
+        {trunk, "1.4", 0, "1.4", "", "1.7"},
+        {trunk, "1.9", 1, "1.9", "1.7", ""},
+        {trunk, "1.10", 9, "", "1.7", ""},  // above 1.9, not between 1.1 and 1.2
+        {{"1.1", "1.2", "1.3"}, "1.2.1", 1, "1.2.1.1", "1.2", ""},  // a new branch starts at its branch point
+        {branches, "1.2.1", 9, "1.2.1.3", "1.2.1.2", ""},
+        {branches, "1.2.1.2", 1, "", "1.2.1.2", ""},  // the exact revision exists
+        {branches, "1.2.1.1", 0, "", "", "1.2.1.2"},
+        {branches, "3.1.1", -1, "3.1.1", "", ""},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::to_string(c.revisions.size()) + " revisions, request " + c.request);
+        RevisionSearchTest t;
+        for (const char* number : c.revisions)
+            t.Add({number});
+        if (t.Rev("1.7"))
+            t.Rev("1.7")->SetStatusCode(Tip);
+        const auto r = t.Resolve(c.request);
+        EXPECT_TRUE(c.result == 9 || r.result == c.result) << r.result;
+        EXPECT_TRUE(c.resolved.empty() || r.requested == c.resolved) << r.requested;
+        EXPECT_TRUE(c.lower.empty() || r.lower == c.lower) << r.lower;
+        EXPECT_TRUE(c.higher.empty() || r.higher == c.higher) << r.higher;
+        EXPECT_TRUE(c.result != -1 || CommandResults::instance().Text() == "Revision 3.1 does not exist\r\n")
+            << CommandResults::instance().Text();
+    }
 }
 
 TEST(RevisionSearch, LocksOfTheCurrentUser)

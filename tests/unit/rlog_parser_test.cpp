@@ -1,11 +1,11 @@
 #include "model/file_item.h"
+#include "model/release_item.h"
+#include "model/release_root.h"
+#include "model/release_version_item.h"
 #include "model/revision_numbers.h"
 #include "model/root_item.h"
 #include "model/string_helpers.h"
 #include "model/version_item.h"
-#include "model/release_item.h"
-#include "model/release_root.h"
-#include "model/release_version_item.h"
 #include "support/test_project.h"
 
 #include <gtest/gtest.h>
@@ -247,8 +247,7 @@ TEST(RlogParser, MarksTheNewestRevisionOfTheDefaultBranchOnly)
     const std::vector<Case> cases = {
         {"", "1.4"},
         {"1.2.1", "1.2.1.2"},  // not 1.2.11.1, which is listed first
-        {"1", "1.4"},
-        {"1.2.11", "1.2.11.1"},
+        {"1", "1.4"}, {"1.2.11", "1.2.11.1"},
         {"1.2", "1.2"},        // a revision number names that revision
         {"1.2.1.1.1", "1.2.1.1.1.1"},
         {"1.2.7", ""},         // a branch without revisions
@@ -312,8 +311,7 @@ TEST(RlogParser, SymbolicNamesBecomeReleases)
     };
     const std::vector<Case> cases = {
         {"", true, {"Beta 1: 1.2.1.1", "Release 2: 1.2"}, 2},
-        {"", false, {"Beta 1: 1.2.1.1", "Release 2: 1.2"}, 2},
-        {"Beta 1", true, {"Beta 1: 1.2.1.1"}, 1},
+        {"", false, {"Beta 1: 1.2.1.1", "Release 2: 1.2"}, 2}, {"Beta 1", true, {"Beta 1: 1.2.1.1"}, 1},
         {"  Beta 1 ", false, {"  Beta 1 : 1.2.1.1"}, 1},  // trimmed before comparing
         {"beta 1", true, {}, 1},                          // the symbol is compared exactly
         {"site b", false, {}, 1},                         // names a branch
@@ -351,14 +349,11 @@ TEST(RlogParser, DatesAndMessages)
         std::time_t date;       // 1234: the old date stays
     };
     const std::vector<Case> cases = {
-        {"1998/02/16 08:00:00;  author: fred", 887616000},
-        {"1998/2/16 8:0:0", 887616000},
+        {"1998/02/16 08:00:00;  author: fred", 887616000}, {"1998/2/16 8:0:0", 887616000},
         {"1969/07/20 20:17:40;", -14182940},  // before 1970
         {"1998/13/01 00:00:00;", 915148800},  // the calendar carries the month over
         {"1998/02/16;  author: fred", 1234},  // three numbers only
-        {"1998-02-16 08:00:00", 1234},
-        {"yesterday", 1234},
-        {"99999999999/01/01 00:00:00", 1234},
+        {"1998-02-16 08:00:00", 1234}, {"yesterday", 1234}, {"99999999999/01/01 00:00:00", 1234},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.dateLine);
@@ -410,8 +405,7 @@ TEST(RlogParser, DamagedOutputGivesFewerUpdates)
                                           "1.2.11.1", "1.3", "1.4"};
     const std::vector<Case> cases = {
         // Without a head line nothing after it is found.
-        {"no head", Replaced(FullHistory, "head: 1.4\n"), {}, {}, 0},
-        {"empty", "", {}, {}, 0},
+        {"no head", Replaced(FullHistory, "head: 1.4\n"), {}, {}, 0}, {"empty", "", {}, {}, 0},
         {"garbage between blocks",
          Replaced(FullHistory, "Fixed the parser\n",
                   "Fixed the parser\n\t\tnoise: ;;\n---\nrevision\n----------------------------\nnot a block\n"),

@@ -1,8 +1,8 @@
 #include "model/command_results.h"
 #include "model/file_item.h"
 #include "model/root_item.h"
-#include "model/version_item.h"
 #include "model/site_list.h"
+#include "model/version_item.h"
 #include "support/recording_interaction.h"
 #include "support/test_project.h"
 
@@ -14,14 +14,6 @@ namespace {
 struct SiteListTest : test::ProjectFixture {
     SiteList& sites() { return *doc->siteList; }
 };
-
-TEST(SiteList, NewProjectHasTheLocalSiteAsMaster)
-{
-    SiteListTest t;
-    ASSERT_EQ(t.sites().sites.size(), 1u);
-    EXPECT_EQ(t.sites().GetLocalSite()->name, "London");
-    EXPECT_TRUE(t.sites().IsMaster(t.sites().GetLocalSite()));
-}
 
 TEST(SiteList, NamesAreUniqueIgnoringCase)
 {
@@ -54,30 +46,6 @@ TEST(SiteList, NamesThatCouldLeaveTheSendAreaAreRefused)
     Site* rome = t.sites().FindOrCreate("Rome");
     ASSERT_NE(rome, nullptr);
     EXPECT_FALSE(t.sites().IsMaster(rome)) << "a site found or created is never made master";
-}
-
-TEST(SiteList, RemoveRefusesASiteThatOwnsARevision)
-{
-    SiteListTest t;
-    test::RecordingInteraction interaction;
-    Site* paris = t.sites().Add("Paris", "");
-    Site* rome = t.sites().Add("Rome", "");
-    auto file = std::make_unique<RCSFileItem>("a.c", t.doc->root.get());
-    auto revision = std::make_unique<RCSVersionItem>();
-    revision->name = "1.1";
-    revision->owningSite = paris;
-    file->AddChild(std::move(revision));
-    t.doc->root->AddChild(std::move(file));
-
-    EXPECT_FALSE(t.sites().Remove(paris));
-    EXPECT_EQ(interaction.messages,
-              std::vector<std::string>{"Cannot delete site Paris as there are revisions belonging to it"});
-    EXPECT_FALSE(t.sites().Remove(t.sites().GetLocalSite()));
-
-    t.sites().SetMaster(rome);
-    EXPECT_TRUE(t.sites().Remove(rome));
-    EXPECT_EQ(t.sites().Find("Rome"), nullptr);
-    EXPECT_EQ(t.sites().master, t.sites().GetLocalSite()) << "the master never names a removed site";
 }
 
 TEST(SiteList, SetMasterAndListLines)

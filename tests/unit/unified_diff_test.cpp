@@ -77,8 +77,7 @@ const DiffCase Cases[] = {
      "0/0 1/1 2/3[9+1|9+1] 4/4 \n"},
     {"no_newline.txt", "file RCS/nonl.txt,v|nonl.txt|nonl.txt\n@@ 1,2 1,2\n 1 1 x\n-2 0 y$\n+0 2 z\n",
      "0/0 1/2[0+1|0+1] \n"},
-    {"binary.txt", "file RCS/b.bin,v|||binary\n", ""},
-    {"empty.txt", "file RCS/same.txt,v||\n", ""},
+    {"binary.txt", "file RCS/b.bin,v|||binary\n", ""}, {"empty.txt", "file RCS/same.txt,v||\n", ""},
     {"three_files.txt",
      "file RCS/add.txt,v|add.txt|add.txt\n@@ 1,3 1,5\n 1 1 a\n 2 2 b\n+0 3 new1\n+0 4 new2\n 3 5 c\n"
      "file RCS/same.txt,v||\n"

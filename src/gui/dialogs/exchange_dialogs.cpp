@@ -1,14 +1,14 @@
 #include "gui/dialogs.h"
 
 #include "gui/dialogs/check_box.h"
-#include "gui/gui_interaction.h"
 #include "gui/dialogs/message_keys.h"
+#include "gui/gui_interaction.h"
 #include "model/item.h"
 #include "model/parameter_blocks.h"
-#include "ops/commands.h"
 #include "model/release_root.h"
 #include "model/site.h"
 #include "model/site_list.h"
+#include "ops/commands.h"
 
 #include <QCheckBox>
 #include <QComboBox>

@@ -3,10 +3,10 @@
 #include "app/command_locks.h"
 #include "app/document.h"
 #include "app/release_name_file.h"
-#include "model/user_interaction.h"
 #include "gui/dialogs.h"
 #include "model/options.h"
 #include "model/site_list.h"
+#include "model/user_interaction.h"
 
 #include <QCheckBox>
 #include <QCoreApplication>

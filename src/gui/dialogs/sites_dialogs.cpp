@@ -2,10 +2,10 @@
 
 #include "gui/dialogs/check_box.h"
 
-#include "model/user_interaction.h"
 #include "gui/gui_interaction.h"
 #include "model/site.h"
 #include "model/site_list.h"
+#include "model/user_interaction.h"
 
 #include <QCheckBox>
 #include <QDialogButtonBox>
