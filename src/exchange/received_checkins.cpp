@@ -9,6 +9,7 @@
 #include "model/site_list.h"
 #include "model/string_helpers.h"
 #include "model/version_item.h"
+#include "ops/checkin_output.h"
 #include "ops/commands.h"
 #include "rcs/batch_output.h"
 #include "rcs/batch_run.h"
@@ -54,41 +55,6 @@ void RunAlone(const std::string& command, const std::vector<CheckinBatchFile>& f
     std::string output;
     const int result = RunCommand(output, WithFiles(command, files, i, i + 1), std::string(), true);
     done(i, result, output);
-}
-
-// As in ops/checkin.cpp: the number after a token that starts a line of
-// ci's output (ci also echoes file names, which may hold any text).
-std::string RevisionAfter(const std::string& output, const std::string& token)
-{
-    std::size_t position = 0;
-    return ExtractField(position, "\n" + output, "\n" + token, ";\r\n\t ", true, false);
-}
-
-std::string NewRevisionFrom(const std::string& output)
-{
-    std::string revision = RevisionAfter(output, "new revision:");
-    if (revision.empty())
-        revision = RevisionAfter(output, "initial revision:");
-    if (revision.empty())
-        revision = RevisionAfter(output, "file is unchanged; reverting to previous revision");
-    return revision;
-}
-
-// As in ops/checkin.cpp: a ci that failed halfway may leave the working file
-// with another time; it keeps the time it had.
-void RestoreModificationTime(const std::string& path, std::time_t time)
-{
-    namespace fs = std::filesystem;
-    std::error_code error;
-    const fs::perms original = fs::status(path, error).permissions();
-    if (error)
-        return;
-    const bool readOnly = (original & fs::perms::owner_write) == fs::perms::none;
-    if (readOnly)
-        fs::permissions(path, fs::perms::owner_write, fs::perm_options::add, error);
-    fs::last_write_time(path, std::chrono::file_clock::from_sys(std::chrono::system_clock::from_time_t(time)), error);
-    if (readOnly)
-        fs::permissions(path, original, fs::perm_options::replace, error);
 }
 
 // A revision is marked locked by the user as RCSVersionItem::SetLocked does.

@@ -9,6 +9,7 @@
 #include "model/site_list.h"
 #include "model/string_helpers.h"
 #include "model/version_item.h"
+#include "ops/checkin_output.h"
 #include "ops/commands.h"
 #include "rcs/command_runner.h"
 #include "rcs/rlog_scanner.h"
@@ -60,48 +61,10 @@ RCSVersionItem* LockedWorkingRevision(RCSFileItem& file)
     return revision;
 }
 
-constexpr std::string_view RevisionDelimiters = ";\r\n\t ";
-
 SiteList* CurrentSiteList()
 {
     Project* doc = Project::current();
     return doc ? doc->siteList.get() : nullptr;
-}
-
-// The number after a token that starts a line of ci's output. Only line
-// starts count: ci also echoes the file names, which may hold any text.
-std::string RevisionAfter(const std::string& output, const std::string& token)
-{
-    std::size_t position = 0;
-    return ExtractField(position, "\n" + output, "\n" + token, RevisionDelimiters, true, false);
-}
-
-std::string NewRevisionFrom(const std::string& output)
-{
-    std::string revision = RevisionAfter(output, "new revision:");
-    if (revision.empty())
-        revision = RevisionAfter(output, "initial revision:");
-    if (revision.empty())
-        revision = RevisionAfter(output, "file is unchanged; reverting to previous revision");
-    return revision;
-}
-
-// Sets a file's modification time back. A read-only file is made writable
-// for the moment, since file systems shared with other systems refuse to
-// change a read-only file's times. Errors are ignored: ci has already run.
-void RestoreModificationTime(const std::string& path, std::time_t time)
-{
-    namespace fs = std::filesystem;
-    std::error_code error;
-    const fs::perms original = fs::status(path, error).permissions();
-    if (error)
-        return;
-    const bool readOnly = (original & fs::perms::owner_write) == fs::perms::none;
-    if (readOnly)
-        fs::permissions(path, fs::perms::owner_write, fs::perm_options::add, error);
-    fs::last_write_time(path, std::chrono::file_clock::from_sys(std::chrono::system_clock::from_time_t(time)), error);
-    if (readOnly)
-        fs::permissions(path, original, fs::perm_options::replace, error);
 }
 
 } // namespace
