@@ -17,7 +17,7 @@ OptionSet With(OptionSet options)
     return options;
 }
 
-const CommandSpec commands[] = {
+const CommandEntry commands[] = {
     {"demo", &CommandDemo, {}, 0, 0, ""},
     {"new", &CommandNew, {}, 0, 0, ""},
     {"show", &CommandShow, With({{"--codes"}, {"--format"}}), 0, 0, ""},
@@ -60,22 +60,22 @@ const CommandSpec commands[] = {
 
 } // namespace
 
-const CommandSpec* FindCommand(const std::string& name)
+const CommandEntry* FindCommand(const std::string& name)
 {
-    for (const CommandSpec& spec : commands) {
-        if (name == spec.name)
-            return &spec;
+    for (const CommandEntry& entry : commands) {
+        if (name == entry.name)
+            return &entry;
     }
     return nullptr;
 }
 
-bool CheckItemCount(const CommandSpec& spec, const Arguments& args, std::string& error)
+bool CheckItemCount(const CommandEntry& entry, const Arguments& args, std::string& error)
 {
     const std::size_t count = args.items.size();
-    if (count >= spec.minItems && count <= spec.maxItems)
+    if (count >= entry.minItems && count <= entry.maxItems)
         return true;
-    error = spec.maxItems == 0 ? std::string(spec.name) + " takes no items"
-                               : std::string(spec.name) + " takes " + spec.items;
+    error = entry.maxItems == 0 ? std::string(entry.name) + " takes no items"
+                               : std::string(entry.name) + " takes " + entry.items;
     return false;
 }
 

@@ -11,7 +11,7 @@
 
 namespace kestro::cli {
 
-struct CommandSpec {
+struct CommandEntry {
     const char* name;
     int (*run)(const Arguments&);
     OptionSet options;
@@ -21,9 +21,9 @@ struct CommandSpec {
 };
 
 // Null for a command that does not exist.
-const CommandSpec* FindCommand(const std::string& name);
+const CommandEntry* FindCommand(const std::string& name);
 
 // Checks the item count; false with a one-line reason.
-bool CheckItemCount(const CommandSpec& spec, const Arguments& args, std::string& error);
+bool CheckItemCount(const CommandEntry& entry, const Arguments& args, std::string& error);
 
 } // namespace kestro::cli

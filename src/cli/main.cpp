@@ -157,12 +157,12 @@ int main(int argc, char** argv)
         std::cout << "kestro-cli " KESTRO_VERSION "\n";
         return 0;
     }
-    const CommandSpec* spec = FindCommand(arguments.front());
-    if (!spec)
+    const CommandEntry* entry = FindCommand(arguments.front());
+    if (!entry)
         return UsageError("unknown command " + arguments.front());
     Arguments args;
     std::string error;
-    if (!ParseArguments(arguments, spec->options, args, error) || !CheckItemCount(*spec, args, error))
+    if (!ParseArguments(arguments, entry->options, args, error) || !CheckItemCount(*entry, args, error))
         return UsageError(error);
     if (args.project.empty())
         return UsageError(args.command == "demo" ? "no directory given" : "no project file given");
@@ -175,5 +175,5 @@ int main(int argc, char** argv)
     }
     kestro::RCSOptions::instance().LoadOptions();
     kestro::SetUserInteraction(&CommandLineInteraction::instance());
-    return spec->run(args);
+    return entry->run(args);
 }
