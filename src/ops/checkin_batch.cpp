@@ -76,36 +76,18 @@ int CheckinChildren(RCSItem& parent, Site* site)
     // names its file; the files that pass share runs by ci's options, any
     // other child is handled alone, in its place among the runs.
     std::map<RCSItem*, Planned> plans;
-    std::map<std::string, std::vector<RCSItem*>> sharing;
-    std::vector<std::string> order;  // a key per group, by first member
+    std::vector<SharingChild> children;
     for (auto& child : parent.children) {
         Planned& planned = plans[child.get()];
-        std::string key = "\n" + std::to_string(order.size());  // a group of its own
-        if (auto* file = dynamic_cast<RCSFileItem*>(child.get())) {
-            if (file->PlanCheckin(site, planned.plan)) {
-                planned.file = file;
-                key = CiCommand(planned.plan.options);
-            }
+        auto* file = dynamic_cast<RCSFileItem*>(child.get());
+        if (file && file->PlanCheckin(site, planned.plan)) {
+            planned.file = file;
+            children.push_back({child.get(), CiCommand(planned.plan.options), file->GetWorkingPath(), file->GetRcsPath()});
+        } else {
+            children.push_back({child.get(), {}, {}, {}});
         }
-        auto& members = sharing[key];
-        if (members.empty())
-            order.push_back(key);
-        members.push_back(child.get());
     }
-    std::vector<CommandProgress::Group> groups;
-    for (const std::string& key : order) {
-        const std::vector<RCSItem*>& members = sharing[key];
-        if (key.starts_with("\n")) {
-            groups.push_back(members);
-            continue;
-        }
-        std::vector<BatchFile> lengths;
-        for (RCSItem* member : members)
-            lengths.push_back({{plans[member].file->GetWorkingPath(), plans[member].file->GetRcsPath()}, {}, {}});
-        for (const auto& [first, last] : BatchRanges(key, lengths))
-            groups.emplace_back(members.begin() + static_cast<std::ptrdiff_t>(first),
-                                members.begin() + static_cast<std::ptrdiff_t>(last));
-    }
+    const std::vector<CommandProgress::Group> groups = GroupsOfRuns(children);
     return CommandProgress::instance().ForEachGroup(parent, "checked in", groups, [&](const CommandProgress::Group& group) {
         Planned& first = plans[group.front()];
         if (!first.file) {

@@ -142,35 +142,18 @@ int CheckoutChildren(RCSItem& parent, const std::function<bool(RCSItem&)>& inclu
         std::string refusal;
     };
     std::map<RCSItem*, Planned> plans;
-    std::map<std::string, std::vector<RCSItem*>> sharing;
-    std::vector<std::string> order;  // a key per group, by first member
+    std::vector<SharingChild> children;
     for (auto& child : parent.children) {
         if (include && !include(*child))
             continue;
         Planned& plan = plans[child.get()];
         plan.file = FileOfChild(*child);
-        std::string key = "\n" + std::to_string(order.size());  // a group of its own
         if (plan.file && plan.file->PlanCheckout(plan.options, plan.refusal))
-            key = CoCommand(plan.options);
-        auto& members = sharing[key];
-        if (members.empty())
-            order.push_back(key);
-        members.push_back(child.get());
+            children.push_back({child.get(), CoCommand(plan.options), plan.file->GetWorkingPath(), plan.file->GetRcsPath()});
+        else
+            children.push_back({child.get(), {}, {}, {}});
     }
-    std::vector<CommandProgress::Group> groups;
-    for (const std::string& key : order) {
-        const std::vector<RCSItem*>& members = sharing[key];
-        if (key.starts_with("\n")) {
-            groups.push_back(members);
-            continue;
-        }
-        std::vector<BatchFile> lengths;
-        for (RCSItem* member : members)
-            lengths.push_back({{plans[member].file->GetWorkingPath(), plans[member].file->GetRcsPath()}, {}});
-        for (const auto& [first, last] : BatchRanges(key, lengths))
-            groups.emplace_back(members.begin() + static_cast<std::ptrdiff_t>(first),
-                                members.begin() + static_cast<std::ptrdiff_t>(last));
-    }
+    const std::vector<CommandProgress::Group> groups = GroupsOfRuns(children);
     return progress.ForEachGroup(parent, "checked out", groups, [&](const CommandProgress::Group& group) {
         const Planned& first = plans[group.front()];
         if (group.size() == 1 && first.options.empty()) {

@@ -5,6 +5,8 @@
 #include "rcs/batch_output.h"
 #include "rcs/command_runner.h"
 
+#include <map>
+
 namespace kestro {
 
 namespace {
@@ -113,6 +115,37 @@ void RunBatched(const std::string& command, const std::vector<BatchFile>& files,
             indices = std::move(unknown);
         }
     }
+}
+
+std::vector<std::vector<RCSItem*>> GroupsOfRuns(const std::vector<SharingChild>& children)
+{
+    std::map<std::string, std::vector<const SharingChild*>> sharing;
+    std::vector<std::string> order;  // a key per group, by first member
+    for (const SharingChild& child : children) {
+        // A child that runs alone has a key no command can have.
+        const std::string key = child.command.empty() ? "\n" + std::to_string(order.size()) : child.command;
+        auto& members = sharing[key];
+        if (members.empty())
+            order.push_back(key);
+        members.push_back(&child);
+    }
+    std::vector<std::vector<RCSItem*>> groups;
+    for (const std::string& key : order) {
+        const std::vector<const SharingChild*>& members = sharing[key];
+        if (key.starts_with("\n")) {
+            groups.push_back({members.front()->item});
+            continue;
+        }
+        std::vector<BatchFile> lengths;
+        for (const SharingChild* member : members)
+            lengths.push_back({{member->workingPath, member->rcsPath}, {}});
+        for (const auto& [first, last] : BatchRanges(key, lengths)) {
+            std::vector<RCSItem*>& group = groups.emplace_back();
+            for (std::size_t i = first; i < last; ++i)
+                group.push_back(members[i]->item);
+        }
+    }
+    return groups;
 }
 
 } // namespace kestro

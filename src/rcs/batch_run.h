@@ -12,6 +12,8 @@
 
 namespace kestro {
 
+class RCSItem;
+
 // One file in a batched run: what the command line gets for it, the line
 // that starts its part of the output (CoStartLine, CiStartLine, RcsStartLine),
 // and what the program reads for it on its standard input, which a run gets
@@ -40,5 +42,18 @@ void RunBatched(const std::string& command, const std::vector<BatchFile>& files,
 // limit, as ranges [first, last).
 std::vector<std::pair<std::size_t, std::size_t>> BatchRanges(const std::string& command,
                                                               const std::vector<BatchFile>& files);
+
+// One child of a command over many: the command it shares with others, empty
+// when it runs alone, and the working and RCS paths a shared run names.
+struct SharingChild {
+    RCSItem* item;
+    std::string command;
+    std::string workingPath;
+    std::string rcsPath;
+};
+
+// The children in groups, one per run: children of one command together, in
+// runs the command line can hold, each group where its first child stood.
+std::vector<std::vector<RCSItem*>> GroupsOfRuns(const std::vector<SharingChild>& children);
 
 } // namespace kestro
