@@ -68,6 +68,8 @@ int CommandAdd(const Arguments& args)
 int CommandSync(const Arguments& args)
 {
     Session session;
+    // Synchronising brings the status of what it reads up to date itself.
+    session.doc.statusOnOpen = false;
     if (!session.Open(args.project))
         return 1;
     std::string error;

@@ -47,11 +47,6 @@ namespace {
 constexpr int RecentFileCount = 4;
 constexpr int EnablingInterval = 200;  // ms
 
-QSettings ProgramSettings()
-{
-    return QSettings(QStringLiteral("Fenwycliff"), QStringLiteral("Kestro"));
-}
-
 } // namespace
 
 CMainFrame::CMainFrame(QWidget* parent) : QMainWindow(parent)

@@ -80,15 +80,18 @@ std::string RCSFileItem::GetDescription() const
 
 void RCSFileItem::UpdateStatus()
 {
+    ApplyStatus(!name.empty() && GetRcsFileStatus());
+}
+
+void RCSFileItem::ApplyStatus(bool rcsExists)
+{
     bool workingExists = false;
-    bool rcsExists = false;
     if (name.empty()) {
         workingTime = 0;
     } else {
         std::time_t modified = 0;
         workingExists = GetWorkingFileStatus(&modified);
         workingTime = workingExists ? modified : 0;
-        rcsExists = GetRcsFileStatus();
     }
     std::uint32_t code;
     if (rcsExists && workingExists)

@@ -38,6 +38,8 @@ public:
     std::string GetDisplayText() const override;
     std::string GetDescription() const override;
     void UpdateStatus() override;
+    // As UpdateStatus, when whether the RCS file exists is known already.
+    void ApplyStatus(bool rcsExists);
 
     // (directory part with its trailing "\", base name)
     std::pair<std::string, std::string> SplitName() const;

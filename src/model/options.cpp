@@ -103,6 +103,11 @@ RCSOptions::RCSOptions()
     ApplyTimeZone();
 }
 
+QSettings ProgramSettings()
+{
+    return QSettings(QStringLiteral("Fenwycliff"), QStringLiteral("Kestro"));
+}
+
 RCSOptions& RCSOptions::instance()
 {
     static RCSOptions options;
@@ -111,7 +116,7 @@ RCSOptions& RCSOptions::instance()
 
 void RCSOptions::LoadOptions()
 {
-    QSettings settings(QStringLiteral("Fenwycliff"), QStringLiteral("Kestro"));
+    QSettings settings = ProgramSettings();
     settings.beginGroup(QStringLiteral("Options"));
     readString(settings, "Time Format", timeFormat);
     readString(settings, "File Types", defaultFileTypes);
@@ -127,7 +132,7 @@ void RCSOptions::LoadOptions()
 
 void RCSOptions::SaveOptions()
 {
-    QSettings settings(QStringLiteral("Fenwycliff"), QStringLiteral("Kestro"));
+    QSettings settings = ProgramSettings();
     settings.beginGroup(QStringLiteral("Options"));
     writeString(settings, "Time Format", timeFormat);
     writeString(settings, "File Types", defaultFileTypes);

@@ -10,9 +10,14 @@
 
 #include <string>
 
+class QSettings;
+
 namespace kestro {
 
 class Archive;
+
+// The user's settings store of the program (include <QSettings> to call).
+QSettings ProgramSettings();
 
 class RCSOptions {
 public:

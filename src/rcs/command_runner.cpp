@@ -62,6 +62,14 @@ private:
     int fd_;
 };
 
+// The directory scratch files go to: TMPDIR as the user set it. A place that
+// does not work is reported, never silently replaced by another.
+std::string ScratchBase()
+{
+    const char* temporary = std::getenv("TMPDIR");
+    return temporary && *temporary ? temporary : "/tmp";
+}
+
 // The process's own directory for scratch files, made once: mode 0700 with
 // an unpredictable name, so no other user or process can plant a file or a
 // link there. Two programs working in one project directory therefore never
@@ -82,10 +90,7 @@ public:
     const std::string& path(std::string& error)
     {
         if (path_.empty()) {
-            // TMPDIR as the user set it: a place that does not work is
-            // reported, never silently replaced by another.
-            const char* temporary = std::getenv("TMPDIR");
-            const std::string base = temporary && *temporary ? temporary : "/tmp";
+            const std::string base = ScratchBase();
             std::string pattern = base + "/kestro-XXXXXX";
             if (::mkdtemp(pattern.data()) != nullptr)
                 path_ = pattern;
@@ -101,10 +106,15 @@ private:
 
 // Every descriptor is close-on-exec: the child gets them only through the
 // dup2 onto its standard handles, and programs that other threads start never
-// inherit them. The file is made anew (never through a link) and unlinked at
-// once, so nothing is left behind however the run ends.
+// inherit them. The file is made anew (never through a link) and has no name,
+// or loses it at once, so nothing is left behind however the run ends. A file
+// without a name from the start needs no private directory, whose making
+// costs more than a small command's whole run on some file systems.
 int OpenScratchFile(const char* role, std::string& error)
 {
+    const int unnamed = ::open(ScratchBase().c_str(), O_TMPFILE | O_RDWR | O_CLOEXEC, 0600);
+    if (unnamed >= 0)
+        return unnamed;
     const std::string& directory = ScratchDirectory::instance().path(error);
     if (directory.empty())
         return -1;

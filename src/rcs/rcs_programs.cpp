@@ -1,14 +1,20 @@
 #include "rcs/rcs_programs.h"
 
+#include "model/options.h"
+
 #include <QProcess>
+#include <QSettings>
 #include <QStandardPaths>
 #include <QString>
+#include <QStringList>
 
 #include <array>
 #include <fstream>
 #include <map>
 #include <mutex>
 #include <sstream>
+
+#include <sys/stat.h>
 
 namespace kestro {
 namespace {
@@ -41,21 +47,30 @@ std::string AskForAliases(const QString& rcs)
     return process.readAllStandardOutput().toStdString();
 }
 
+// What identifies an installed program: its path, file and last change.
+QString Signature(const QString& path)
+{
+    struct stat status {};
+    if (path.isEmpty() || ::stat(path.toLocal8Bit().constData(), &status) != 0)
+        return path + QStringLiteral(":-");
+    return QStringLiteral("%1:%2:%3:%4.%5")
+        .arg(path)
+        .arg(status.st_ino)
+        .arg(status.st_size)
+        .arg(status.st_mtim.tv_sec)
+        .arg(status.st_mtim.tv_nsec);
+}
+
 // Each wrapped program that runs as "rcs <program>": only when the wrapper
 // found on PATH sits beside the `rcs` found on PATH, so that what runs is
 // the same program the wrapper would have run.
-std::map<std::string, std::string> FindDirectForms()
+std::map<std::string, std::string> FindDirectForms(const QString& rcs, const std::map<const char*, QString>& found)
 {
     std::map<std::string, std::string> forms;
-    const QString rcs = QStandardPaths::findExecutable(QStringLiteral("rcs"));
-    if (rcs.isEmpty())
-        return forms;
     std::string aliases;
     bool asked = false;
-    for (const char* program : kWrapped) {
-        const QString found = QStandardPaths::findExecutable(QString::fromLatin1(program));
-        if (found.isEmpty() || DirectoryOf(found) != DirectoryOf(rcs)
-            || !IsRcsWrapperScript(ReadSmallFile(found), program))
+    for (const auto& [program, path] : found) {
+        if (path.isEmpty() || DirectoryOf(path) != DirectoryOf(rcs) || !IsRcsWrapperScript(ReadSmallFile(path), program))
             continue;
         if (!asked) {
             aliases = AskForAliases(rcs);
@@ -64,6 +79,39 @@ std::map<std::string, std::string> FindDirectForms()
         if (ListsSubcommand(aliases, program))
             forms[program] = std::string("rcs ") + program;
     }
+    return forms;
+}
+
+// The direct forms, remembered in the settings for the installed programs
+// they were found for: asking rcs costs a program start, a good part of a
+// one-file command. Any change to rcs or a wrapper (another PATH, an
+// upgrade) asks again.
+std::map<std::string, std::string> DirectForms()
+{
+    const QString rcs = QStandardPaths::findExecutable(QStringLiteral("rcs"));
+    if (rcs.isEmpty())
+        return {};
+    std::map<const char*, QString> found;
+    QStringList signature{Signature(rcs)};
+    for (const char* program : kWrapped) {
+        found[program] = QStandardPaths::findExecutable(QString::fromLatin1(program));
+        signature << Signature(found[program]);
+    }
+    const QString key = signature.join(QLatin1Char('|'));
+    QSettings settings = ProgramSettings();
+    settings.beginGroup(QStringLiteral("RcsPrograms"));
+    std::map<std::string, std::string> forms;
+    if (settings.value(QStringLiteral("installed")).toString() == key) {
+        for (const QString& program : settings.value(QStringLiteral("direct")).toStringList())
+            forms[program.toStdString()] = "rcs " + program.toStdString();
+        return forms;
+    }
+    forms = FindDirectForms(rcs, found);
+    QStringList direct;
+    for (const auto& [program, form] : forms)
+        direct << QString::fromStdString(program);
+    settings.setValue(QStringLiteral("installed"), key);
+    settings.setValue(QStringLiteral("direct"), direct);
     return forms;
 }
 
@@ -108,7 +156,7 @@ std::string DirectProgram(const std::string& program)
 {
     static std::once_flag found;
     static std::map<std::string, std::string> forms;
-    std::call_once(found, [] { forms = FindDirectForms(); });
+    std::call_once(found, [] { forms = DirectForms(); });
     const auto it = forms.find(program);
     return it == forms.end() ? program : it->second;
 }

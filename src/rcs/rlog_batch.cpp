@@ -126,13 +126,27 @@ bool SplitRlogOutput(const std::string& output, const std::vector<std::string>& 
 void RunRlogForFiles(const std::vector<RCSFileItem*>& files, const std::vector<std::string>& options,
                      const Apply& apply, const Started& started)
 {
-    std::vector<RCSFileItem*> batch;
-    std::vector<std::string> paths;
-    std::size_t length = RlogCommand(options).size();
+    std::vector<RCSFileItem*> existing;
+    std::vector<std::string> rcsPaths;
     for (RCSFileItem* file : files) {
         std::string path = file->ExistingRcsPath();
         if (path.empty())
             continue;
+        existing.push_back(file);
+        rcsPaths.push_back(std::move(path));
+    }
+    RunRlogForPaths(existing, rcsPaths, options, apply, started);
+}
+
+void RunRlogForPaths(const std::vector<RCSFileItem*>& files, const std::vector<std::string>& rcsPaths,
+                     const std::vector<std::string>& options, const Apply& apply, const Started& started)
+{
+    std::vector<RCSFileItem*> batch;
+    std::vector<std::string> paths;
+    std::size_t length = RlogCommand(options).size();
+    for (std::size_t i = 0; i < files.size(); ++i) {
+        RCSFileItem* file = files[i];
+        const std::string& path = rcsPaths[i];
         std::string quoted;
         AppendArgument(quoted, path);
         if (!batch.empty() && length + quoted.size() > MaxCommandLength) {
@@ -143,7 +157,7 @@ void RunRlogForFiles(const std::vector<RCSFileItem*>& files, const std::vector<s
         }
         length += quoted.size();
         batch.push_back(file);
-        paths.push_back(std::move(path));
+        paths.push_back(path);
     }
     if (!batch.empty())
         RunBatch(batch, paths, options, apply, started);

@@ -23,6 +23,13 @@ void RunRlogForFiles(const std::vector<RCSFileItem*>& files, const std::vector<s
                      const std::function<void(RCSFileItem*, int, const std::string&)>& apply,
                      const std::function<void(const std::string&)>& started = {});
 
+// As RunRlogForFiles, for files whose RCS paths the caller has found: one
+// path per file, each existing.
+void RunRlogForPaths(const std::vector<RCSFileItem*>& files, const std::vector<std::string>& rcsPaths,
+                     const std::vector<std::string>& options,
+                     const std::function<void(RCSFileItem*, int, const std::string&)>& apply,
+                     const std::function<void(const std::string&)>& started = {});
+
 // Splits the output of one rlog run over the given RCS paths into one part
 // per path. False when the parts cannot be told apart.
 bool SplitRlogOutput(const std::string& output, const std::vector<std::string>& rcsPaths,

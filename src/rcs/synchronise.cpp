@@ -138,7 +138,7 @@ int RCSFileItem::FinishSynchronise(bool top, bool rcsFileExists, int rlogResult,
         CoveredChecker checker;
         checker.Traverse(this);
     }
-    UpdateStatus();
+    ApplyStatus(rcsFileExists);
     return 0;
 }
 
@@ -185,17 +185,24 @@ int RCSRoot::Synchronise(bool top)
     RCSReleaseRoot* releases = CurrentReleaseRoot();
     if (top && releases)
         releases->ClearCovered();
-    const std::vector<RCSFileItem*> files = FilesOf(*this);
     int result = 0;
     // Files with an RCS file get their history from the batched runs; the
-    // others are finished at once.
-    for (RCSFileItem* file : files) {
+    // others are finished at once. Each file's RCS file is looked for once:
+    // on thousands of files the looking costs more than reading the output.
+    std::vector<RCSFileItem*> files;
+    std::vector<std::string> rcsPaths;
+    for (RCSFileItem* file : FilesOf(*this)) {
         if (top)
             file->ClearCovered();
-        if (!file->GetRcsFileStatus())
+        std::string path = file->ExistingRcsPath();
+        if (path.empty()) {
             result |= file->FinishSynchronise(top, false, 0, std::string());
+            continue;
+        }
+        files.push_back(file);
+        rcsPaths.push_back(std::move(path));
     }
-    RunRlogForFiles(files, {}, [&](RCSFileItem* file, int rlogResult, const std::string& output) {
+    RunRlogForPaths(files, rcsPaths, {}, [&](RCSFileItem* file, int rlogResult, const std::string& output) {
         result |= file->FinishSynchronise(top, true, rlogResult, output);
     });
     // A release is known only from the symbols in the RCS files, so one file
