@@ -77,12 +77,15 @@ void UpdateStatusOf(CKestroDoc& doc, const std::vector<RCSItem*>& items)
 // Runs one command on every item: prepare, apply the options, run.
 // A command without settings passes no prepare step.
 // A check may refuse the items (returning the exit status) or replace them
-// before anything runs.
+// before anything runs. Given runTogether, the items that may run are run
+// in one call, so that they can share program runs.
 using ItemCheck = std::function<int(std::vector<RCSItem*>&)>;
+using RunTogether = std::function<int(const std::vector<RCSItem*>&)>;
 
 int RunOnItems(const Arguments& args, bool marksModified, bool (RCSItem::*prepare)(),
                const std::function<void(RCSItem*)>& applyOptions, int (*run)(RCSItem*),
-               bool (RCSItem::*can)() const = nullptr, const ItemCheck& check = {})
+               bool (RCSItem::*can)() const = nullptr, const ItemCheck& check = {},
+               const RunTogether& runTogether = {})
 {
     Session session;
     session.doc.statusOnOpen = false;
@@ -97,6 +100,7 @@ int RunOnItems(const Arguments& args, bool marksModified, bool (RCSItem::*prepar
             return refused;
     }
     int result = 0;
+    std::vector<RCSItem*> ready;
     for (RCSItem* item : items) {
         if ((can && !(item->*can)()) || (prepare && !(item->*prepare)())) {
             Fail(args.command + " does not apply to " + item->GetDescription());
@@ -104,8 +108,13 @@ int RunOnItems(const Arguments& args, bool marksModified, bool (RCSItem::*prepar
             continue;
         }
         applyOptions(item);
-        result |= run(item);
+        if (runTogether)
+            ready.push_back(item);
+        else
+            result |= run(item);
     }
+    if (!ready.empty())
+        result |= runTogether(ready);
     if (marksModified)
         session.doc.SetModifiedFlag(true);
     return session.Finish(result);
@@ -223,7 +232,15 @@ int CommandCheckin(const Arguments& args)
             RCSOptions::instance().checkin.logMessage.clear();
             return result;
         },
-        &RCSItem::CanCheckin, check);
+        &RCSItem::CanCheckin, check,
+        // Files given one message share ci runs; files new to RCS without
+        // one each have their own first message.
+        hasMessage && args.items.size() > 1 ? RunTogether([](const std::vector<RCSItem*>& items) {
+            const int result = CheckinItems(items, nullptr);
+            RCSOptions::instance().checkin.logMessage.clear();
+            return result;
+        })
+                                            : RunTogether());
 }
 
 int CommandCheckout(const Arguments& args)

@@ -5,6 +5,7 @@
 #include "exchange/dir_traverser.h"
 #include "exchange/exchange_checks.h"
 #include "exchange/rcc_reader.h"
+#include "exchange/received_checkins.h"
 #include "model/command_results.h"
 #include "model/file_item.h"
 #include "model/options.h"
@@ -282,10 +283,6 @@ bool IsRcsOrKestroFile(const std::string& relativePath)
 // read or written, so that a tree holding one bad entry changes nothing.
 class ImportTraverser : public DirTraverser {
 public:
-    struct Source {
-        std::string path;
-        std::string name;  // model name below the working directory
-    };
 
     ImportTraverser(ProjectPlaces projectPlaces, std::string base, std::uint16_t walkFlags)
         : DirTraverser(1, walkFlags), places(std::move(projectPlaces)), baseDirectory(std::move(base))
@@ -318,7 +315,7 @@ public:
 
     ProjectPlaces places;
     std::string baseDirectory;  // ends in "/"
-    std::vector<Source> sources;
+    std::vector<ImportSource> sources;
     bool refused = false;
 };
 
@@ -435,6 +432,35 @@ void Site::FinishImportFile(const ImportStep& step, int result, bool mergeAfterI
     }
 }
 
+// Imports the files as ImportFile does, the check-ins sharing ci runs. A
+// file that fails is named and the others are still imported; the result
+// is the first failure, 0 when every file came in.
+int Site::ImportFiles(const std::vector<ImportSource>& sources, bool mergeAfterImport)
+{
+    int result = 0;
+    std::vector<ImportStep> steps(sources.size());
+    std::vector<ImportStep*> toCheckin;
+    std::vector<RCSItem*> files;
+    for (std::size_t i = 0; i < sources.size(); ++i) {
+        const int prepared = PrepareImportFile(sources[i].path, sources[i].name, std::string(), steps[i]);
+        if (prepared != 0 && result == 0)
+            result = prepared;
+        if (prepared == 0 && steps[i].checkin) {
+            toCheckin.push_back(&steps[i]);
+            files.push_back(steps[i].file);
+        }
+    }
+    TakeCheckinLocks(toCheckin);
+    RCSOptions::instance().checkin.revision.clear();
+    std::vector<int> results;
+    const int checkedIn = CheckinItems(files, this, &results);
+    if (result == 0)
+        result = checkedIn;
+    for (std::size_t i = 0; i < toCheckin.size(); ++i)
+        FinishImportFile(*toCheckin[i], results[i], mergeAfterImport);
+    return result;
+}
+
 int Site::ImportDirectory(const std::string& directory, const std::string& releaseName, bool includeSubdirectories,
                           bool mergeAfterImport)
 {
@@ -460,10 +486,8 @@ int Site::ImportDirectory(const std::string& directory, const std::string& relea
     walker.Traverse(source);
     if (walker.refused)
         return 1;
-    for (const ImportTraverser::Source& file : walker.sources) {
-        if (const int result = ImportFile(file.path, file.name, mergeAfterImport, std::string()))
-            return result;
-    }
+    if (const int result = ImportFiles(walker.sources, mergeAfterImport))
+        return result;
 
     auto owned = std::make_unique<RCSReleaseItem>(releaseName);
     RCSReleaseItem* release = owned.get();

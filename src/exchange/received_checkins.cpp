@@ -34,29 +34,6 @@ void Report(const std::string& text)
     CommandResults::instance().AppendResults(text);
 }
 
-std::string WithFiles(const std::string& command, const std::vector<CheckinBatchFile>& files, std::size_t first,
-                      std::size_t last)
-{
-    std::string line = command;
-    for (std::size_t i = first; i < last; ++i) {
-        AppendArgument(line, files[i].workingPath);
-        AppendArgument(line, files[i].rcsPath);
-    }
-    return line;
-}
-
-void RunAlone(const std::string& command, const std::vector<CheckinBatchFile>& files, std::size_t i,
-              const std::function<void(std::size_t, int, const std::string&)>& done)
-{
-    if (CommandProgress::instance().StopRequested()) {
-        done(i, 1, std::string());
-        return;
-    }
-    std::string output;
-    const int result = RunCommand(output, WithFiles(command, files, i, i + 1), std::string(), true);
-    done(i, result, output);
-}
-
 // A revision is marked locked by the user as RCSVersionItem::SetLocked does.
 void MarkLocked(RCSVersionItem& revision)
 {
@@ -132,45 +109,23 @@ int PlanCheckin(Site& site, RCSFileItem& file, std::string revision, const std::
 
 } // namespace
 
-void RunCheckinBatches(const std::string& command, const std::vector<CheckinBatchFile>& files,
-                       const std::function<void(std::size_t, int, const std::string&)>& done)
+void TakeCheckinLocks(const std::vector<ImportStep*>& steps)
 {
-    std::vector<BatchFile> lengths;
-    for (const CheckinBatchFile& file : files)
-        lengths.push_back({{file.workingPath, file.rcsPath}, {}});
-    for (const auto& [first, last] : BatchRanges(command, lengths)) {
-        if (last - first == 1) {
-            RunAlone(command, files, first, done);
-            continue;
-        }
-        if (CommandProgress::instance().StopRequested()) {
-            for (std::size_t i = first; i < last; ++i)
-                done(i, 1, std::string());
-            continue;
-        }
-        std::string output;
-        const int result = RunCommand(output, WithFiles(command, files, first, last), std::string(), true);
-        if (result < 0) {
-            // Nothing ran: each file may safely run alone.
-            for (std::size_t i = first; i < last; ++i)
-                RunAlone(command, files, i, done);
-            continue;
-        }
-        std::vector<std::string> startLines;
-        for (std::size_t i = first; i < last; ++i)
-            startLines.push_back(CiStartLine(files[i].rcsPath, files[i].workingPath));
-        const std::vector<BatchPart> parts = SplitCiOutput(output, startLines);
-        for (std::size_t k = 0; k < parts.size(); ++k) {
-            const std::size_t i = first + k;
-            if (parts[k].outcome == BatchPart::Succeeded) {
-                done(i, 0, parts[k].text);
-            } else if (parts[k].outcome == BatchPart::Failed) {
-                RunAlone(command, files, i, done);
-            } else {
-                Report(files[i].workingPath + " : ci's output does not tell whether it was checked in\r\n");
-                done(i, 1, std::string());
-            }
-        }
+    std::map<std::string, std::vector<ImportStep*>> locks;
+    for (ImportStep* step : steps) {
+        if (step->toLock)
+            locks[step->toLock->name].push_back(step);
+    }
+    for (const auto& [revision, members] : locks) {
+        std::string command = "rcs";
+        AppendArgument(command, "-l" + revision);
+        std::vector<BatchFile> batch;
+        for (const ImportStep* step : members)
+            batch.push_back({{step->file->GetRcsPath()}, RcsStartLine(step->file->GetRcsPath())});
+        RunBatched(command, batch, [&](std::size_t k, int result, const std::string&) {
+            if (result == 0)
+                MarkLocked(*members[k]->toLock);
+        });
     }
 }
 
@@ -183,24 +138,12 @@ std::vector<int> ImportRevisions(Site& site, const std::vector<ReceivedRevision>
         results[i] = site.PrepareImportFile(revisions[i].source, revisions[i].fileName, revisions[i].revision, steps[i]);
     const auto checksIn = [&](std::size_t i) { return results[i] == 0 && steps[i].checkin; };
 
-    // ci extends only a revision locked by the user: the locks it needs, in
-    // rcs runs shared by revision number. A lock that fails makes ci fail.
-    std::map<std::string, std::vector<std::size_t>> locks;
+    std::vector<ImportStep*> toCheckin;
     for (std::size_t i = 0; i < count; ++i) {
-        if (checksIn(i) && steps[i].toLock)
-            locks[steps[i].toLock->name].push_back(i);
+        if (checksIn(i))
+            toCheckin.push_back(&steps[i]);
     }
-    for (const auto& [revision, members] : locks) {
-        std::string command = "rcs";
-        AppendArgument(command, "-l" + revision);
-        std::vector<BatchFile> batch;
-        for (const std::size_t i : members)
-            batch.push_back({{steps[i].file->GetRcsPath()}, RcsStartLine(steps[i].file->GetRcsPath())});
-        RunBatched(command, batch, [&](std::size_t k, int result, const std::string&) {
-            if (result == 0)
-                MarkLocked(*steps[members[k]].toLock);
-        });
-    }
+    TakeCheckinLocks(toCheckin);
 
     // The check-ins, grouped by their whole command (options and message).
     std::vector<Planned> plans(count);
@@ -228,10 +171,13 @@ std::vector<int> ImportRevisions(Site& site, const std::vector<ReceivedRevision>
     std::vector<std::string> newRevisions(count);
     for (const std::string& command : order) {
         const std::vector<std::size_t>& members = groups[command];
-        std::vector<CheckinBatchFile> batch;
-        for (const std::size_t i : members)
-            batch.push_back({steps[i].file->GetWorkingPath(), steps[i].file->GetRcsPath()});
-        RunCheckinBatches(command, batch, [&](std::size_t k, int result, const std::string& output) {
+        std::vector<BatchFile> batch;
+        for (const std::size_t i : members) {
+            const std::string working = steps[i].file->GetWorkingPath();
+            const std::string rcs = steps[i].file->GetRcsPath();
+            batch.push_back({{working, rcs}, CiStartLine(rcs, working)});
+        }
+        RunCiBatched(command, batch, [&](std::size_t k, int result, const std::string& output) {
             const std::size_t i = members[k];
             RCSFileItem& file = *steps[i].file;
             results[i] = result;

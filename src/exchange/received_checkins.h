@@ -12,6 +12,7 @@
 namespace kestro {
 
 class Site;
+struct ImportStep;
 
 struct ReceivedRevision {
     std::string source;      // the file holding the revision's text
@@ -28,16 +29,9 @@ struct ReceivedRevision {
 // their check-ins. One result per revision, as ImportFile's.
 std::vector<int> ImportRevisions(Site& site, const std::vector<ReceivedRevision>& revisions, bool mergeAfterImport);
 
-// The ci runs over files that share the command: each file gets
-// {working path, RCS path} appended; done(index, result, output) is called
-// once per file with its part of the output. Unlike RunBatched, a file is
-// only run again when its part shows ci did not check it in: a second ci
-// would add a second revision.
-struct CheckinBatchFile {
-    std::string workingPath;
-    std::string rcsPath;
-};
-void RunCheckinBatches(const std::string& command, const std::vector<CheckinBatchFile>& files,
-                       const std::function<void(std::size_t, int, const std::string&)>& done);
+// ci extends only a revision locked by the user: takes the locks the
+// steps' check-ins need, in rcs runs shared by revision number. A lock that
+// fails makes that file's ci fail.
+void TakeCheckinLocks(const std::vector<ImportStep*>& steps);
 
 } // namespace kestro

@@ -55,10 +55,10 @@ int CommandProgress::ForEachChild(RCSItem& item, const char* verb, const std::fu
     groups.reserve(item.children.size());
     for (auto& child : item.children)
         groups.push_back({child.get()});
-    return ForEachGroup(item, verb, groups, [&](const Group& group) { return std::vector<int>{run(*group.front())}; });
+    return ForEachGroup(verb, groups, [&](const Group& group) { return std::vector<int>{run(*group.front())}; });
 }
 
-int CommandProgress::ForEachGroup(RCSItem& item, const char* verb, const std::vector<Group>& groups,
+int CommandProgress::ForEachGroup(const char* verb, const std::vector<Group>& groups,
                                   const std::function<std::vector<int>(const Group&)>& run)
 {
     bool outermost;
@@ -68,7 +68,9 @@ int CommandProgress::ForEachGroup(RCSItem& item, const char* verb, const std::ve
         if (outermost) {
             counting_ = true;
             state_ = State();
-            state_.total = static_cast<int>(item.children.size());
+            state_.total = 0;
+            for (const Group& group : groups)
+                state_.total += static_cast<int>(group.size());
         }
     }
     int result = 0;

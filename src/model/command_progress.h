@@ -38,12 +38,11 @@ public:
     // "N <verb>, M failed" naming the files that failed; "Stopped" goes into
     // the results when the user stopped it. Loops inside it only run.
     int ForEachChild(RCSItem& item, const char* verb, const std::function<int(RCSItem&)>& run);
-    // As ForEachChild, for commands that run one program over many children:
-    // groups holds every child of item once, run gets a group and returns
-    // one result per member. Progress advances and a stop is honoured
-    // between groups.
+    // As ForEachChild, for commands that run one program over many items:
+    // groups holds every item once, run gets a group and returns one result
+    // per member. Progress advances and a stop is honoured between groups.
     using Group = std::vector<RCSItem*>;
-    int ForEachGroup(RCSItem& item, const char* verb, const std::vector<Group>& groups,
+    int ForEachGroup(const char* verb, const std::vector<Group>& groups,
                      const std::function<std::vector<int>(const Group&)>& run);
 
 private:

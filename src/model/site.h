@@ -25,6 +25,13 @@ struct ImportStep {
     bool checkin = false;        // false: nothing is to be checked in
 };
 
+// A file to import: where it is, and its name in the project (relative to
+// the working directory).
+struct ImportSource {
+    std::string path;
+    std::string name;
+};
+
 // Pairs of revision numbers, kept in the order they were first recorded so
 // that a project file read and written again keeps its bytes.
 class RevisionMap {
@@ -78,12 +85,13 @@ public:
     int SendReleaseToSite(RCSReleaseItem* release, int mode, RCSReleaseItem* original);
 
     // Receiving and importing a release from this site
-    // (sites/receive_release.cpp, sites/import_release.cpp).
+    // (exchange/receive_release.cpp, exchange/import_release.cpp).
     int ReadCommandFile(const std::string& path, bool mergeAfterImport);
     int ImportDirectory(const std::string& directory, const std::string& releaseName, bool includeSubdirectories,
                         bool mergeAfterImport);
     int ImportFile(const std::string& sourcePath, const std::string& targetName, bool mergeAfterImport,
                    const std::string& revision);
+    int ImportFiles(const std::vector<ImportSource>& sources, bool mergeAfterImport);
     // Everything ImportFile does before its check-in (the checks, the copy,
     // the revision to check in) but the lock: a result other than 0, or 0
     // with step.checkin false, ends the import of that file.

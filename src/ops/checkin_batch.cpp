@@ -49,7 +49,7 @@ std::vector<int> CheckinGroup(const std::vector<Planned*>& members)
     std::vector<int> results(members.size(), 1);
     std::vector<RCSFileItem*> checkedIn;
     std::unordered_map<RCSFileItem*, Planned*> planOf;
-    RunBatched(CiCommand(members.front()->plan.options), batch,
+    RunCiBatched(CiCommand(members.front()->plan.options), batch,
                [&](std::size_t i, int result, const std::string& output) {
                    results[i] = result;
                    members[i]->file->RecordCheckin(members[i]->plan, result, output);
@@ -70,41 +70,58 @@ std::vector<int> CheckinGroup(const std::vector<Planned*>& members)
 
 } // namespace
 
-int CheckinChildren(RCSItem& parent, Site* site)
+int CheckinItems(const std::vector<RCSItem*>& items, Site* site, std::vector<int>* results)
 {
     // Every file is checked first, in order, so each refusal and warning
     // names its file; the files that pass share runs by ci's options, any
-    // other child is handled alone, in its place among the runs.
+    // other item is handled alone, in its place among the runs.
     std::map<RCSItem*, Planned> plans;
     std::vector<SharingChild> children;
-    for (auto& child : parent.children) {
-        Planned& planned = plans[child.get()];
-        auto* file = dynamic_cast<RCSFileItem*>(child.get());
+    for (RCSItem* item : items) {
+        Planned& planned = plans[item];
+        auto* file = dynamic_cast<RCSFileItem*>(item);
         if (file && file->PlanCheckin(site, planned.plan)) {
             planned.file = file;
-            children.push_back({child.get(), CiCommand(planned.plan.options), file->GetWorkingPath(), file->GetRcsPath()});
+            children.push_back({item, CiCommand(planned.plan.options), file->GetWorkingPath(), file->GetRcsPath()});
         } else {
-            children.push_back({child.get(), {}, {}, {}});
+            children.push_back({item, {}, {}, {}});
         }
     }
     const std::vector<CommandProgress::Group> groups = GroupsOfRuns(children);
-    return CommandProgress::instance().ForEachGroup(parent, "checked in", groups, [&](const CommandProgress::Group& group) {
+    std::map<RCSItem*, int> resultOf;
+    const int result = CommandProgress::instance().ForEachGroup("checked in", groups, [&](const CommandProgress::Group& group) {
         Planned& first = plans[group.front()];
+        std::vector<int> groupResults;
         if (!first.file) {
             // A refused file has said why; any other child checks in alone.
             const bool refusedFile = dynamic_cast<RCSFileItem*>(group.front()) != nullptr;
-            return std::vector<int>{refusedFile ? 1 : group.front()->Checkin(site)};
+            groupResults = {refusedFile ? 1 : group.front()->Checkin(site)};
+        } else {
+            std::vector<Planned*> members;
+            for (RCSItem* member : group)
+                members.push_back(&plans[member]);
+            groupResults = CheckinGroup(members);
         }
-        std::vector<Planned*> members;
-        for (RCSItem* member : group)
-            members.push_back(&plans[member]);
-        return CheckinGroup(members);
+        for (std::size_t i = 0; i < group.size(); ++i)
+            resultOf[group[i]] = groupResults[i];
+        return groupResults;
     });
+    if (results) {
+        // An item a stop left out did not check in.
+        results->clear();
+        for (RCSItem* item : items)
+            results->push_back(resultOf.contains(item) ? resultOf[item] : 1);
+    }
+    return result;
 }
 
 int RCSRoot::Checkin(Site* site)
 {
-    return CheckinChildren(*this, site);
+    std::vector<RCSItem*> files;
+    files.reserve(children.size());
+    for (auto& child : children)
+        files.push_back(child.get());
+    return CheckinItems(files, site);
 }
 
 } // namespace kestro

@@ -154,7 +154,7 @@ int CheckoutChildren(RCSItem& parent, const std::function<bool(RCSItem&)>& inclu
             children.push_back({child.get(), {}, {}, {}});
     }
     const std::vector<CommandProgress::Group> groups = GroupsOfRuns(children);
-    return progress.ForEachGroup(parent, "checked out", groups, [&](const CommandProgress::Group& group) {
+    return progress.ForEachGroup("checked out", groups, [&](const CommandProgress::Group& group) {
         const Planned& first = plans[group.front()];
         if (group.size() == 1 && first.options.empty()) {
             if (!first.file)

@@ -45,10 +45,11 @@ int CheckoutChildren(RCSItem& parent, const std::function<bool(RCSItem&)>& inclu
 // file is tried. The first failing result, 0 when all succeeded.
 int FreezeFiles(const std::vector<RCSFileItem*>& files, RCSReleaseItem* release, SymbolUndo& undo);
 
-// Checks in every child of the item with the one log message: files that
-// share ci's options in as few ci runs as possible, each file's checks,
-// messages, result and recorded state as its own check-in gives them.
-int CheckinChildren(RCSItem& parent, Site* site);
+// Checks in the items with the one log message: files that share ci's
+// options in as few ci runs as possible, each file's checks, messages,
+// result and recorded state as its own check-in gives them; any other item
+// checks in on its own. Each item's result goes to results when given.
+int CheckinItems(const std::vector<RCSItem*>& items, Site* site, std::vector<int>* results = nullptr);
 
 // Deletes an item after asking for confirmation: refused when a release uses
 // it; the item leaves the project once confirmed and its deletion succeeded.

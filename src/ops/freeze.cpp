@@ -189,7 +189,7 @@ int RCSRoot::FreezeRelease(RCSReleaseItem* release)
             groups.emplace_back(members.begin() + static_cast<std::ptrdiff_t>(first),
                                 members.begin() + static_cast<std::ptrdiff_t>(last));
     }
-    const int result = CommandProgress::instance().ForEachGroup(*this, "frozen", groups, [&](const CommandProgress::Group& group) {
+    const int result = CommandProgress::instance().ForEachGroup("frozen", groups, [&](const CommandProgress::Group& group) {
         auto* file = dynamic_cast<RCSFileItem*>(group.front());
         if (!file || !file->FindRevision(file->workingRevision))
             return std::vector<int>{0};

@@ -1,6 +1,7 @@
 #include "rcs/batch_run.h"
 
 #include "model/command_progress.h"
+#include "model/command_results.h"
 #include "model/string_helpers.h"
 #include "rcs/batch_output.h"
 #include "rcs/command_runner.h"
@@ -113,6 +114,51 @@ void RunBatched(const std::string& command, const std::vector<BatchFile>& files,
                 break;
             }
             indices = std::move(unknown);
+        }
+    }
+}
+
+void RunCiBatched(const std::string& command, const std::vector<BatchFile>& files,
+                  const std::function<void(std::size_t, int, const std::string&)>& done)
+{
+    for (const auto& [first, last] : BatchRanges(command, files)) {
+        if (last - first == 1) {
+            RunAlone(command, files[first], first, done);
+            continue;
+        }
+        if (CommandProgress::instance().StopRequested()) {
+            for (std::size_t i = first; i < last; ++i)
+                done(i, 1, std::string());
+            continue;
+        }
+        std::string line = command;
+        std::string input;
+        std::vector<std::string> startLines;
+        for (std::size_t i = first; i < last; ++i) {
+            line += Arguments(files[i].arguments);
+            input += files[i].input;
+            startLines.push_back(files[i].startLine);
+        }
+        std::string output;
+        const int result = RunCommand(output, line, input, true);
+        if (result < 0) {
+            // Nothing ran: each file may safely run alone.
+            for (std::size_t i = first; i < last; ++i)
+                RunAlone(command, files[i], i, done);
+            continue;
+        }
+        const std::vector<BatchPart> parts = SplitCiOutput(output, startLines);
+        for (std::size_t k = 0; k < parts.size(); ++k) {
+            const std::size_t i = first + k;
+            if (parts[k].outcome == BatchPart::Succeeded) {
+                done(i, 0, parts[k].text);
+            } else if (parts[k].outcome == BatchPart::Failed) {
+                RunAlone(command, files[i], i, done);
+            } else {
+                CommandResults::instance().AppendResults(files[i].arguments.front()
+                                                         + " : ci's output does not tell whether it was checked in\r\n");
+                done(i, 1, std::string());
+            }
         }
     }
 }

@@ -38,6 +38,14 @@ struct BatchFile {
 void RunBatched(const std::string& command, const std::vector<BatchFile>& files,
                 const std::function<void(std::size_t, int, const std::string&)>& done);
 
+// As RunBatched, for ci, which must never run twice on a file it has
+// checked in (a second run would add a second revision): each file's
+// arguments start with its working path, and a file is run again alone only
+// when its part shows ci did not check it in. A file whose part cannot be
+// told gets 1 and is named in the results.
+void RunCiBatched(const std::string& command, const std::vector<BatchFile>& files,
+                  const std::function<void(std::size_t, int, const std::string&)>& done);
+
 // The files split into runs that keep the command line below the system's
 // limit, as ranges [first, last).
 std::vector<std::pair<std::size_t, std::size_t>> BatchRanges(const std::string& command,

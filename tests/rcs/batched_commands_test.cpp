@@ -1,0 +1,103 @@
+// Commands over many files named on the command line or brought in by an
+// import share their program runs; a file that cannot be checked in (its RCS
+// file busy) is named, and the others still are.
+
+#include "rcs/command_runner.h"
+#include "rcs/rcs_programs.h"
+#include "support/cli_runner.h"
+#include "support/test_project.h"
+
+#include <gtest/gtest.h>
+
+#include <sstream>
+
+namespace kestro {
+namespace {
+
+constexpr int FileCount = 24;
+constexpr const char* Busy = "f7.c";
+
+class BatchedCommands : public ::testing::Test {
+protected:
+    test::CliResult Run(QStringList arguments)
+    {
+        arguments.insert(1, "P.rcs");
+        return test::RunCli(arguments, project);
+    }
+    // How many ci runs the output echoes.
+    static int CiRuns(const std::string& output)
+    {
+        std::istringstream lines(output);
+        int runs = 0;
+        for (std::string line; std::getline(lines, line);)
+            runs += line.starts_with(DirectProgram("ci") + " ");
+        return runs;
+    }
+    static std::string Name(int i) { return "f" + std::to_string(i) + ".c"; }
+
+    // Writes a file of the project.
+    void Write(const std::string& name, const std::string& text) { scratch.write("project/" + name, text); }
+    // The RCS program's output on a file of the project.
+    std::string Rcs(const std::string& command, const std::string& name)
+    {
+        std::string output;
+        EXPECT_EQ(RunCommand(output, command + " " + project + "RCS/" + name + ",v", std::string(), false), 0);
+        return output;
+    }
+
+    test::ScratchDirectory scratch;
+    std::string project = scratch.path() + "project/";
+};
+
+TEST_F(BatchedCommands, ImportSharesCiRunsAndABusyFileIsNamed)
+{
+    scratch.write("project/.keep", "");
+    ASSERT_EQ(Run({"new"}).exitCode, 0);
+    for (int i = 0; i < FileCount; ++i)
+        scratch.write("incoming/" + Name(i), "one " + Name(i) + "\n");
+    const QStringList import = {"import", "--site", "Paris", "--dir", "../incoming", "--lock"};
+    const test::CliResult first = Run(import + QStringList{"--release", "R1", "-m", "First"});
+    ASSERT_EQ(first.exitCode, 0) << first.out << first.err;
+    EXPECT_EQ(CiRuns(first.out), 1) << first.out;
+
+    for (int i = 0; i < FileCount; ++i)
+        scratch.write("incoming/" + Name(i), "two " + Name(i) + "\n");
+    Write(std::string("RCS/,") + Busy + ",", "");
+    const auto before = test::TreeChecksums(project + "RCS");
+    const test::CliResult second = Run(import + QStringList{"--release", "R2", "-m", "Second"});
+    EXPECT_NE(second.exitCode, 0);
+    EXPECT_EQ(CiRuns(second.out), 2) << "one shared run, then the busy file alone\n" << second.out;
+    EXPECT_NE(second.out.find(std::string("RCS/") + Busy + ",v"), std::string::npos) << second.out;
+
+    EXPECT_EQ(test::TreeChecksums(project + "RCS").at(std::string(Busy) + ",v"), before.at(std::string(Busy) + ",v"))
+        << "the busy file's history stays";
+    for (int i = 0; i < FileCount; ++i)
+        EXPECT_EQ(Rcs("rlog", Name(i)).find("Second") != std::string::npos, Name(i) != Busy) << Name(i);
+    EXPECT_EQ(Run({"show"}).out.find("R2"), std::string::npos) << "a failed import makes no release";
+}
+
+TEST_F(BatchedCommands, NamedFilesShareCiRunsAndABusyFileIsNamed)
+{
+    scratch.write("project/.keep", "");
+    ASSERT_EQ(Run({"new"}).exitCode, 0);
+    QStringList names;
+    for (int i = 0; i < FileCount; ++i) {
+        Write(Name(i), "one\n");
+        names << QString::fromStdString(Name(i));
+    }
+    ASSERT_EQ(Run(QStringList{"add"} + names).exitCode, 0);
+    ASSERT_EQ(Run(QStringList{"checkin"} + names).exitCode, 0);
+    for (int i = 0; i < FileCount; ++i)
+        Write(Name(i), "two\n");
+    Write(std::string("RCS/,") + Busy + ",", "");
+
+    const test::CliResult result = Run(QStringList{"checkin", "-m", "Second"} + names);
+    EXPECT_NE(result.exitCode, 0);
+    EXPECT_EQ(CiRuns(result.out), 2) << result.out;
+    EXPECT_NE(result.out.find(std::string("RCS/") + Busy + ",v"), std::string::npos) << result.out;
+    for (int i = 0; i < FileCount; ++i)
+        EXPECT_EQ(Rcs("rlog", Name(i)).find("Second") != std::string::npos, Name(i) != Busy) << Name(i);
+}
+
+} // namespace
+} // namespace kestro
