@@ -9,10 +9,13 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <sstream>
 
 namespace kestro {
 namespace {
+
+namespace fs = std::filesystem;
 
 constexpr int FileCount = 24;
 constexpr const char* Busy = "f7.c";
@@ -97,6 +100,31 @@ TEST_F(BatchedCommands, NamedFilesShareCiRunsAndABusyFileIsNamed)
     EXPECT_NE(result.out.find(std::string("RCS/") + Busy + ",v"), std::string::npos) << result.out;
     for (int i = 0; i < FileCount; ++i)
         EXPECT_EQ(Rcs("rlog", Name(i)).find("Second") != std::string::npos, Name(i) != Busy) << Name(i);
+}
+
+TEST_F(BatchedCommands, AddingAnRcsTreeNamesADamagedFileAndReadsTheOthers)
+{
+    QStringList names;
+    fs::create_directories(project + "RCS");
+    for (int i = 0; i < FileCount; ++i) {
+        Write(Name(i), "one\n");
+        std::string output;
+        ASSERT_EQ(RunCommand(output, "ci -q -u -t-x " + project + Name(i) + " " + project + "RCS/" + Name(i) + ",v",
+                             std::string(), false), 0) << output;
+        names << QString::fromStdString(Name(i));
+    }
+    fs::permissions(project + "f1.c", fs::perms::owner_write, fs::perm_options::add);
+    Write("f1.c", "changed\n");
+    Write(std::string("RCS/") + Busy + ",v", "not an RCS file\n");
+    ASSERT_EQ(Run({"new"}).exitCode, 0);
+
+    const test::CliResult added = Run(QStringList{"add"} + names);
+    EXPECT_NE(added.out.find(std::string(Busy) + " : the history could not be read"), std::string::npos) << added.out;
+    const std::string shown = Run({"show", "--codes"}).out;
+    for (int i = 0; i < FileCount; ++i) {
+        const std::string status = Name(i) == Busy || i == 1 ? "Modified" : "Checked in Version 1.1";
+        EXPECT_NE(shown.find(Name(i) + " " + status), std::string::npos) << Name(i) << "\n" << shown;
+    }
 }
 
 } // namespace
