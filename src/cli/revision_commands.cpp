@@ -16,6 +16,7 @@
 #include "model/version_item.h"
 #include "ops/commands.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <fstream>
@@ -77,8 +78,9 @@ void UpdateStatusOf(CKestroDoc& doc, const std::vector<RCSItem*>& items)
 // Runs one command on every item: prepare, apply the options, run.
 // A command without settings passes no prepare step.
 // A check may refuse the items (returning the exit status) or replace them
-// before anything runs. Given runTogether, the items that may run are run
-// in one call, so that they can share program runs.
+// before anything runs. Given runTogether, files that may run are run in
+// one call, so that they can share program runs; only when every item is a
+// file, since a revision's preparation picks settings of its own.
 using ItemCheck = std::function<int(std::vector<RCSItem*>&)>;
 using RunTogether = std::function<int(const std::vector<RCSItem*>&)>;
 
@@ -99,6 +101,9 @@ int RunOnItems(const Arguments& args, bool marksModified, bool (RCSItem::*prepar
         if (const int refused = check(items))
             return refused;
     }
+    const bool together = runTogether && std::all_of(items.begin(), items.end(), [](RCSItem* item) {
+        return dynamic_cast<RCSFileItem*>(item) != nullptr;
+    });
     int result = 0;
     std::vector<RCSItem*> ready;
     for (RCSItem* item : items) {
@@ -108,7 +113,7 @@ int RunOnItems(const Arguments& args, bool marksModified, bool (RCSItem::*prepar
             continue;
         }
         applyOptions(item);
-        if (runTogether)
+        if (together)
             ready.push_back(item);
         else
             result |= run(item);
