@@ -1,12 +1,8 @@
 #include "app/command_locks.h"
-#include "model/file_item.h"
-#include "model/root_item.h"
 #include "support/test_project.h"
 
 #include <gtest/gtest.h>
 
-#include <atomic>
-#include <condition_variable>
 #include <future>
 
 namespace kestro {

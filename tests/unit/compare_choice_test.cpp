@@ -1,7 +1,3 @@
-#include "model/file_item.h"
-#include "model/options.h"
-#include "model/root_item.h"
-#include "model/version_item.h"
 #include "ops/compare_choice.h"
 #include "support/test_project.h"
 

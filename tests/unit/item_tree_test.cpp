@@ -1,12 +1,4 @@
-#include "app/text_tree_view.h"
-#include "model/file_item.h"
-#include "model/release_item.h"
-#include "model/release_root.h"
-#include "model/release_version_item.h"
-#include "model/root_item.h"
-#include "model/site_list.h"
 #include "model/tree_traverser.h"
-#include "model/version_item.h"
 #include "support/test_project.h"
 
 #include <gtest/gtest.h>

@@ -167,7 +167,7 @@ TEST(ParameterBlocks, OutOfRangeChoicesAndUnstoredFields)
     }
     // The first layout's parts, whose sum overflows 32 bits, must not wrap
     // back into range.
-    const auto parts = test::ArchiveBytes().u32(1).u32(0xFFFFFFFFu).str("").u32(2).u32(0).str("").str("").u32(1).u32(0);
+    auto parts = test::ArchiveBytes().u32(1).u32(0xFFFFFFFFu).str("").u32(2).u32(0).str("").str("").u32(1).u32(0);
     EXPECT_EQ(Read<ReportSettings>(parts.str("").data).information, 0);
     for (std::uint32_t choice : {3u, 0xFFFFFFFFu}) {
         const auto bytes = test::ArchiveBytes().u32(2).str("x").str("x").str("x").u32(choice);

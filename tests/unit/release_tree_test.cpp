@@ -1,9 +1,3 @@
-#include "model/file_item.h"
-#include "model/release_item.h"
-#include "model/release_root.h"
-#include "model/release_version_item.h"
-#include "model/root_item.h"
-#include "model/version_item.h"
 #include "support/test_project.h"
 
 #include <gtest/gtest.h>
