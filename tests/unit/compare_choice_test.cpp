@@ -6,23 +6,11 @@
 namespace kestro {
 namespace {
 
-RCSFileItem* AddFileItem(RCSRoot& root, const std::string& name)
-{
-    auto file = std::make_unique<RCSFileItem>(name, &root);
-    RCSFileItem* added = file.get();
-    root.AddChild(std::move(file));
-    return added;
-}
+using test::AddFile;
 
 RCSVersionItem* AddRevisionItem(RCSItem& parent, RCSFileItem* file, const std::string& number)
 {
-    auto revision = std::make_unique<RCSVersionItem>();
-    revision->name = number;
-    revision->file = file;
-    revision->date = 0;
-    RCSVersionItem* added = revision.get();
-    parent.AddChild(std::move(revision));
-    return added;
+    return test::AddRevision(parent, *file, number);
 }
 
 struct CompareChoiceTest : test::ProjectFixture {
@@ -33,8 +21,8 @@ struct CompareChoiceTest : test::ProjectFixture {
 TEST(CompareChoice, WhatIsComparedForThePickedItems)
 {
     CompareChoiceTest t;
-    RCSFileItem* file = AddFileItem(*t.doc->root, "a.c");
-    RCSFileItem* other = AddFileItem(*t.doc->root, "b.c");
+    RCSFileItem* file = AddFile(*t.doc->root, "a.c");
+    RCSFileItem* other = AddFile(*t.doc->root, "b.c");
     RCSVersionItem* r11 = AddRevisionItem(*file, file, "1.1");
     RCSVersionItem* r12 = AddRevisionItem(*file, file, "1.2");
     RCSVersionItem* r13 = AddRevisionItem(*file, file, "1.3");
@@ -71,7 +59,7 @@ TEST(CompareChoice, WhatIsComparedForThePickedItems)
 TEST(CompareChoice, PreviousRevisionFollowsTheLineOfDescent)
 {
     CompareChoiceTest t;
-    RCSFileItem* file = AddFileItem(*t.doc->root, "a.c");
+    RCSFileItem* file = AddFile(*t.doc->root, "a.c");
     RCSVersionItem* r11 = AddRevisionItem(*file, file, "1.1");
     RCSVersionItem* r19 = AddRevisionItem(*file, file, "1.9");
     RCSVersionItem* r110 = AddRevisionItem(*file, file, "1.10");

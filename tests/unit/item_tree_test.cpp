@@ -12,21 +12,12 @@ using test::ProjectFixture;
 
 RCSFileItem* AddFileItem(RCSRoot& root, const std::string& name)
 {
-    auto file = std::make_unique<RCSFileItem>(name, &root);
-    RCSFileItem* added = file.get();
-    root.AddChild(std::move(file));
-    return added;
+    return test::AddFile(root, name);
 }
 
 RCSVersionItem* AddRevisionItem(RCSItem& parent, RCSFileItem* file, const std::string& number)
 {
-    auto revision = std::make_unique<RCSVersionItem>();
-    revision->name = number;
-    revision->file = file;
-    revision->date = 0;
-    RCSVersionItem* added = revision.get();
-    parent.AddChild(std::move(revision));
-    return added;
+    return test::AddRevision(parent, *file, number);
 }
 
 // The texts of a node's children, in the order the view shows them.
@@ -256,28 +247,6 @@ TEST(ItemTree, FileIndexFollowsAddRemoveAndRename)
     twin->SetName("c.c");
     EXPECT_EQ(root.FindFile("a.c"), nullptr);
     EXPECT_EQ(root.FindFile("C.C"), twin);
-}
-
-TEST(ItemTree, RevisionPrepareFillsTheCommandSettings)
-{
-    ProjectFixture project;
-    RCSFileItem* file = AddFileItem(*project.doc->root, "a.c");
-    RCSVersionItem* revision = AddRevisionItem(*file, file, "1.2.1.3");
-    RCSOptions& options = RCSOptions::instance();
-    options.checkout.targetFile = "elsewhere.c";
-    options.checkout.allowTargetFile = true;
-
-    ASSERT_TRUE(revision->PrepareCheckin());
-    EXPECT_EQ(options.checkin.item, file);
-    EXPECT_EQ(options.checkin.revision, "1.2.1");
-    ASSERT_TRUE(revision->PrepareCheckout());
-    EXPECT_EQ(options.checkout.revision, "1.2.1.3");
-    EXPECT_TRUE(options.checkout.targetFile.empty());
-    EXPECT_TRUE(options.checkout.allowTargetFile) << "a revision is checked out through its file";
-    ASSERT_TRUE(revision->PrepareCompare());
-    EXPECT_EQ(options.compare.revision1, "1.2.1.3");
-    ASSERT_TRUE(revision->PrepareReport());
-    EXPECT_EQ(options.report.revisions, "1.2.1.3");
 }
 
 TEST(ItemTree, CoveredFlagIsClearedOnDescendantsOnly)

@@ -77,17 +77,6 @@ TEST(StringHelpers, SplitInvertsAppendArgumentProperty) {
   }
 }
 
-TEST(StringHelpers, SplitArbitraryTextNeverCrashes) {
-  std::mt19937 rng(7u);
-  const std::string alphabet = " \t\"a\n";
-  for (int round = 0; round < 3000; ++round) {
-    std::string line;
-    const int length = static_cast<int>(rng() % 16);
-    for (int j = 0; j < length; ++j) line += alphabet[rng() % alphabet.size()];
-    for (const auto& a : SplitCommandLine(line)) EXPECT_LE(a.size(), line.size());
-  }
-}
-
 TEST(StringHelpers, ReplaceAll) {
   struct Case { std::string text; std::string old; std::string replacement; std::string expected; };
   const std::vector<Case> cases = {
