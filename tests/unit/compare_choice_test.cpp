@@ -8,11 +8,6 @@ namespace {
 
 using test::AddFile;
 
-RCSVersionItem* AddRevisionItem(RCSItem& parent, RCSFileItem* file, const std::string& number)
-{
-    return test::AddRevision(parent, *file, number);
-}
-
 struct CompareChoiceTest : test::ProjectFixture {
     CompareSettings& settings = RCSOptions::instance().compare;
     std::pair<std::string, std::string> Revisions() const { return {settings.revision1, settings.revision2}; }
@@ -23,10 +18,10 @@ TEST(CompareChoice, WhatIsComparedForThePickedItems)
     CompareChoiceTest t;
     RCSFileItem* file = AddFile(*t.doc->root, "a.c");
     RCSFileItem* other = AddFile(*t.doc->root, "b.c");
-    RCSVersionItem* r11 = AddRevisionItem(*file, file, "1.1");
-    RCSVersionItem* r12 = AddRevisionItem(*file, file, "1.2");
-    RCSVersionItem* r13 = AddRevisionItem(*file, file, "1.3");
-    RCSVersionItem* b11 = AddRevisionItem(*other, other, "1.1");
+    RCSVersionItem* r11 = test::AddRevision(*file, *file, "1.1");
+    RCSVersionItem* r12 = test::AddRevision(*file, *file, "1.2");
+    RCSVersionItem* r13 = test::AddRevision(*file, *file, "1.3");
+    RCSVersionItem* b11 = test::AddRevision(*other, *other, "1.1");
     file->workingRevision = "1.2";
     using Pair = std::pair<std::string, std::string>;
 
@@ -60,13 +55,13 @@ TEST(CompareChoice, PreviousRevisionFollowsTheLineOfDescent)
 {
     CompareChoiceTest t;
     RCSFileItem* file = AddFile(*t.doc->root, "a.c");
-    RCSVersionItem* r11 = AddRevisionItem(*file, file, "1.1");
-    RCSVersionItem* r19 = AddRevisionItem(*file, file, "1.9");
-    RCSVersionItem* r110 = AddRevisionItem(*file, file, "1.10");
-    RCSVersionItem* r21 = AddRevisionItem(*file, file, "2.1");
-    RCSVersionItem* b1 = AddRevisionItem(*r19, file, "1.9.1.1");
-    RCSVersionItem* b2 = AddRevisionItem(*r19, file, "1.9.1.2");
-    RCSVersionItem* c1 = AddRevisionItem(*r19, file, "1.9.2.1");
+    RCSVersionItem* r11 = test::AddRevision(*file, *file, "1.1");
+    RCSVersionItem* r19 = test::AddRevision(*file, *file, "1.9");
+    RCSVersionItem* r110 = test::AddRevision(*file, *file, "1.10");
+    RCSVersionItem* r21 = test::AddRevision(*file, *file, "2.1");
+    RCSVersionItem* b1 = test::AddRevision(*r19, *file, "1.9.1.1");
+    RCSVersionItem* b2 = test::AddRevision(*r19, *file, "1.9.1.2");
+    RCSVersionItem* c1 = test::AddRevision(*r19, *file, "1.9.2.1");
 
     EXPECT_EQ(PreviousRevision(*r11), "");
     EXPECT_EQ(PreviousRevision(*r110), "1.9") << "numbers compare by value";
