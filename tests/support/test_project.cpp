@@ -1,6 +1,9 @@
 #include "support/test_project.h"
 
+#include "model/file_item.h"
 #include "model/item_view.h"
+#include "model/root_item.h"
+#include "model/version_item.h"
 
 #include <QCryptographicHash>
 
@@ -81,6 +84,27 @@ ProjectFixture::~ProjectFixture()
 {
     SetItemView(nullptr);
     doc.reset();
+}
+
+RCSFileItem* AddFile(RCSRoot& root, const std::string& name)
+{
+    auto file = std::make_unique<RCSFileItem>(name, &root);
+    RCSFileItem* added = file.get();
+    root.AddChild(std::move(file));
+    return added;
+}
+
+RCSVersionItem* AddRevision(RCSItem& parent, RCSFileItem& file, const std::string& number, std::time_t date,
+                            const std::string& message)
+{
+    auto revision = std::make_unique<RCSVersionItem>();
+    RCSVersionItem* added = revision.get();
+    added->name = number;
+    added->file = &file;
+    added->date = date;
+    added->message = message;
+    parent.AddChild(std::move(revision));
+    return added;
 }
 
 } // namespace kestro::test

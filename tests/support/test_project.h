@@ -1,11 +1,19 @@
 #pragma once
 
 // Scaffolding for tests that need a project: a temporary directory that is
-// the current directory for the test's life, fresh options, and a document.
+// the current directory for the test's life, fresh options, a document and
+// the item classes it holds.
 
 #include "app/document.h"
 #include "app/text_tree_view.h"
+#include "model/file_item.h"
 #include "model/options.h"
+#include "model/release_item.h"
+#include "model/release_root.h"
+#include "model/release_version_item.h"
+#include "model/root_item.h"
+#include "model/site_list.h"
+#include "model/version_item.h"
 
 #include <QByteArray>
 #include <QTemporaryDir>
@@ -51,5 +59,11 @@ struct ProjectFixture {
     ScratchDirectory scratch;
     std::unique_ptr<CKestroDoc> doc;
 };
+
+// A file item added to the root, and a revision added below a file or a
+// revision.
+RCSFileItem* AddFile(RCSRoot& root, const std::string& name);
+RCSVersionItem* AddRevision(RCSItem& parent, RCSFileItem& file, const std::string& number, std::time_t date = 0,
+                            const std::string& message = "");
 
 } // namespace kestro::test

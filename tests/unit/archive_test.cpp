@@ -1,15 +1,9 @@
 #include "archive/archive.h"
 
 #include "model/root_item.h"
-#include "model/site.h"
 #include "model/site_list.h"
 
 #include <gtest/gtest.h>
-
-#include <cstdint>
-#include <memory>
-#include <string>
-#include <vector>
 
 namespace kestro {
 namespace {

@@ -3,8 +3,6 @@
 #include "support/cli_runner.h"
 #include "support/test_project.h"
 
-#include <QProcess>
-
 #include <gtest/gtest.h>
 
 #include <filesystem>

@@ -1,12 +1,8 @@
 #include "app/command_locks.h"
-#include "model/file_item.h"
-#include "model/root_item.h"
 #include "support/test_project.h"
 
 #include <gtest/gtest.h>
 
-#include <atomic>
-#include <condition_variable>
 #include <future>
 
 namespace kestro {
@@ -57,11 +53,8 @@ TEST(CommandLocks, RefreshPassUpdatesEveryFile)
 {
     test::ProjectFixture project;
     std::vector<RCSFileItem*> files;
-    for (int i = 0; i < 20; ++i) {
-        auto file = std::make_unique<RCSFileItem>("f" + std::to_string(i) + ".c", project.doc->root.get());
-        files.push_back(file.get());
-        project.doc->root->AddChild(std::move(file));
-    }
+    for (int i = 0; i < 20; ++i)
+        files.push_back(test::AddFile(*project.doc->root, "f" + std::to_string(i) + ".c"));
     for (RCSFileItem* file : files)
         EXPECT_EQ(file->StatusCode(), MissingFile);
     for (int i = 0; i < 20; ++i)
@@ -80,20 +73,16 @@ TEST(CommandLocks, RefreshPassUpdatesEveryFile)
 TEST(CommandLocks, ClearingTheProjectDuringARefreshIsSafe)
 {
     test::ProjectFixture project;
-    for (int i = 0; i < 200; ++i) {
-        auto file = std::make_unique<RCSFileItem>("f" + std::to_string(i) + ".c", project.doc->root.get());
-        project.doc->root->AddChild(std::move(file));
-    }
+    for (int i = 0; i < 200; ++i)
+        test::AddFile(*project.doc->root, "f" + std::to_string(i) + ".c");
     CommandLocks& locks = CommandLocks::instance();
     for (int round = 0; round < 20; ++round) {
         locks.StartStatusRefresh();
         project.doc->OnNewDocument();
         // Whoever changes the trees holds the tree lock, as the window does.
         locks.WithTreeLocked([&] {
-            for (int i = 0; i < 10; ++i) {
-                auto file = std::make_unique<RCSFileItem>("g" + std::to_string(i) + ".c", project.doc->root.get());
-                project.doc->root->AddChild(std::move(file));
-            }
+            for (int i = 0; i < 10; ++i)
+                test::AddFile(*project.doc->root, "g" + std::to_string(i) + ".c");
         });
     }
     locks.StopStatusRefresh();

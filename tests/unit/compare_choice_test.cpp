@@ -1,7 +1,3 @@
-#include "model/file_item.h"
-#include "model/options.h"
-#include "model/root_item.h"
-#include "model/version_item.h"
 #include "ops/compare_choice.h"
 #include "support/test_project.h"
 
@@ -10,24 +6,7 @@
 namespace kestro {
 namespace {
 
-RCSFileItem* AddFileItem(RCSRoot& root, const std::string& name)
-{
-    auto file = std::make_unique<RCSFileItem>(name, &root);
-    RCSFileItem* added = file.get();
-    root.AddChild(std::move(file));
-    return added;
-}
-
-RCSVersionItem* AddRevisionItem(RCSItem& parent, RCSFileItem* file, const std::string& number)
-{
-    auto revision = std::make_unique<RCSVersionItem>();
-    revision->name = number;
-    revision->file = file;
-    revision->date = 0;
-    RCSVersionItem* added = revision.get();
-    parent.AddChild(std::move(revision));
-    return added;
-}
+using test::AddFile;
 
 struct CompareChoiceTest : test::ProjectFixture {
     CompareSettings& settings = RCSOptions::instance().compare;
@@ -37,12 +16,12 @@ struct CompareChoiceTest : test::ProjectFixture {
 TEST(CompareChoice, WhatIsComparedForThePickedItems)
 {
     CompareChoiceTest t;
-    RCSFileItem* file = AddFileItem(*t.doc->root, "a.c");
-    RCSFileItem* other = AddFileItem(*t.doc->root, "b.c");
-    RCSVersionItem* r11 = AddRevisionItem(*file, file, "1.1");
-    RCSVersionItem* r12 = AddRevisionItem(*file, file, "1.2");
-    RCSVersionItem* r13 = AddRevisionItem(*file, file, "1.3");
-    RCSVersionItem* b11 = AddRevisionItem(*other, other, "1.1");
+    RCSFileItem* file = AddFile(*t.doc->root, "a.c");
+    RCSFileItem* other = AddFile(*t.doc->root, "b.c");
+    RCSVersionItem* r11 = test::AddRevision(*file, *file, "1.1");
+    RCSVersionItem* r12 = test::AddRevision(*file, *file, "1.2");
+    RCSVersionItem* r13 = test::AddRevision(*file, *file, "1.3");
+    RCSVersionItem* b11 = test::AddRevision(*other, *other, "1.1");
     file->workingRevision = "1.2";
     using Pair = std::pair<std::string, std::string>;
 
@@ -75,14 +54,14 @@ TEST(CompareChoice, WhatIsComparedForThePickedItems)
 TEST(CompareChoice, PreviousRevisionFollowsTheLineOfDescent)
 {
     CompareChoiceTest t;
-    RCSFileItem* file = AddFileItem(*t.doc->root, "a.c");
-    RCSVersionItem* r11 = AddRevisionItem(*file, file, "1.1");
-    RCSVersionItem* r19 = AddRevisionItem(*file, file, "1.9");
-    RCSVersionItem* r110 = AddRevisionItem(*file, file, "1.10");
-    RCSVersionItem* r21 = AddRevisionItem(*file, file, "2.1");
-    RCSVersionItem* b1 = AddRevisionItem(*r19, file, "1.9.1.1");
-    RCSVersionItem* b2 = AddRevisionItem(*r19, file, "1.9.1.2");
-    RCSVersionItem* c1 = AddRevisionItem(*r19, file, "1.9.2.1");
+    RCSFileItem* file = AddFile(*t.doc->root, "a.c");
+    RCSVersionItem* r11 = test::AddRevision(*file, *file, "1.1");
+    RCSVersionItem* r19 = test::AddRevision(*file, *file, "1.9");
+    RCSVersionItem* r110 = test::AddRevision(*file, *file, "1.10");
+    RCSVersionItem* r21 = test::AddRevision(*file, *file, "2.1");
+    RCSVersionItem* b1 = test::AddRevision(*r19, *file, "1.9.1.1");
+    RCSVersionItem* b2 = test::AddRevision(*r19, *file, "1.9.1.2");
+    RCSVersionItem* c1 = test::AddRevision(*r19, *file, "1.9.2.1");
 
     EXPECT_EQ(PreviousRevision(*r11), "");
     EXPECT_EQ(PreviousRevision(*r110), "1.9") << "numbers compare by value";

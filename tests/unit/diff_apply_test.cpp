@@ -5,8 +5,6 @@
 
 #include <gtest/gtest.h>
 
-#include <vector>
-
 namespace kestro {
 namespace {
 
@@ -68,8 +66,8 @@ TEST(DiffApply, RefusesWhatDoesNotFitTheBase)
          "line 2 of the base revision is not the line that the differences remove"},
         {"base too short to delete", "a\n", "2,3d1\n< b\n< c\n",
          "the differences reach line 3, beyond the end of the base revision (1 lines)"},
-        {"base too short to add after", "a\n", "4a5\n> e\n",
-         "the differences reach line 4, beyond the end of the base revision (1 lines)"},
+        {"base too short to add after", "a\n", "2a3\n> e\n",
+         "the differences reach line 2, beyond the end of the base revision (1 lines)"},
         {"base lacks its final line break where lines are added after it", "a\nb", "2a3\n> c\n",
          "line 2 of the base revision has no line break, which the differences do not expect"},
         {"base goes on after the result's unbroken last line", "a\nb\nc\n",
@@ -78,6 +76,8 @@ TEST(DiffApply, RefusesWhatDoesNotFitTheBase)
         {"result line numbers disagree, as from another base", "a\nb\nc\n", "1d0\n< a\n3a4\n> d\n",
          "line 3 of the differences does not agree with the changes before it"},
         {"hunks out of order", "a\nb\nc\n", "3d2\n< c\n1d0\n< a\n",
+         "line 3 of the differences goes back to a line an earlier change dealt with"},
+        {"a line deleted twice", "a\nb\n", "2d1\n< b\n2d1\n< b\n",
          "line 3 of the differences goes back to a line an earlier change dealt with"},
         {"binary files message", "a\n", "Binary files /tmp/T1 and /tmp/T2 differ\n",
          "the differences are those of a binary file and hold no lines"},

@@ -1,5 +1,4 @@
 #include "exchange/dir_traverser.h"
-#include "model/site_list.h"
 #include "support/test_project.h"
 
 #include <gtest/gtest.h>

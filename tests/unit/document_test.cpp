@@ -1,16 +1,9 @@
-#include "model/file_item.h"
-#include "model/release_item.h"
-#include "model/release_root.h"
-#include "model/root_item.h"
-#include "model/site_list.h"
-#include "model/version_item.h"
 #include "support/test_project.h"
 
 #include <gtest/gtest.h>
 
 #include <filesystem>
 #include <fstream>
-#include <sstream>
 
 namespace kestro {
 namespace {

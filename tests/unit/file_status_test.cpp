@@ -1,5 +1,3 @@
-#include "model/file_item.h"
-#include "model/root_item.h"
 #include "support/test_project.h"
 
 #include <gtest/gtest.h>

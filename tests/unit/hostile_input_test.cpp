@@ -4,19 +4,12 @@
 #include "app/release_name_file.h"
 #include "exchange/exchange_checks.h"
 #include "model/command_results.h"
-#include "model/file_item.h"
-#include "model/root_item.h"
 #include "rcs/rlog_layout.h"
 #include "support/test_project.h"
-
-#include <QCryptographicHash>
 
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <map>
-#include <memory>
-#include <vector>
 
 #include <sys/stat.h>
 

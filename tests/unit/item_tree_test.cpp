@@ -1,12 +1,4 @@
-#include "app/text_tree_view.h"
-#include "model/file_item.h"
-#include "model/release_item.h"
-#include "model/release_root.h"
-#include "model/release_version_item.h"
-#include "model/root_item.h"
-#include "model/site_list.h"
 #include "model/tree_traverser.h"
-#include "model/version_item.h"
 #include "support/test_project.h"
 
 #include <gtest/gtest.h>
@@ -18,24 +10,7 @@ namespace {
 
 using test::ProjectFixture;
 
-RCSFileItem* AddFileItem(RCSRoot& root, const std::string& name)
-{
-    auto file = std::make_unique<RCSFileItem>(name, &root);
-    RCSFileItem* added = file.get();
-    root.AddChild(std::move(file));
-    return added;
-}
-
-RCSVersionItem* AddRevisionItem(RCSItem& parent, RCSFileItem* file, const std::string& number)
-{
-    auto revision = std::make_unique<RCSVersionItem>();
-    revision->name = number;
-    revision->file = file;
-    revision->date = 0;
-    RCSVersionItem* added = revision.get();
-    parent.AddChild(std::move(revision));
-    return added;
-}
+using test::AddFile;
 
 // The texts of a node's children, in the order the view shows them.
 std::vector<std::string> ChildTexts(const TextTreeView& view, const RCSItem& item)
@@ -72,12 +47,12 @@ TEST(ItemTree, SiblingsAreSortedIgnoringCaseAndEqualItemsGoLast)
 {
     ItemTreeTest t;
     RCSRoot& root = *t.doc->root;
-    AddFileItem(root, "b.c");
-    AddFileItem(root, "A.c");
-    AddFileItem(root, "src\\main.c");
-    AddFileItem(root, "a.C");
-    AddFileItem(root, "c.c");
-    AddFileItem(root, "Z.c");
+    AddFile(root, "b.c");
+    AddFile(root, "A.c");
+    AddFile(root, "src\\main.c");
+    AddFile(root, "a.C");
+    AddFile(root, "c.c");
+    AddFile(root, "Z.c");
     EXPECT_EQ(ChildTexts(t.view, root),
               (std::vector<std::string>{"A.c Missing file", "a.C Missing file", "b.c Missing file",
                                         "c.c Missing file", "src\\main.c Missing file", "Z.c Missing file"}));
@@ -90,9 +65,9 @@ TEST(ItemTree, RevisionsFollowTheRevisionOrderOption)
     for (const bool highestFirst : {true, false}) {
         ItemTreeTest t;
         RCSOptions::instance().sortHighestFirst = highestFirst;
-        RCSFileItem* file = AddFileItem(*t.doc->root, "a.c");
+        RCSFileItem* file = AddFile(*t.doc->root, "a.c");
         for (const char* number : {"1.2", "1.10", "1.1", "1.9"})
-            AddRevisionItem(*file, file, number);
+            test::AddRevision(*file, *file, number);
         std::vector<std::string> expected{"1.1 1970-01-01 ", "1.2 1970-01-01 ", "1.9 1970-01-01 ",
                                           "1.10 1970-01-01 "};
         if (highestFirst)
@@ -109,8 +84,8 @@ TEST(ItemTree, RevisionTextShowsLockerAndForeignOwners)
     Site* paris = sites.Add("Paris", "");
     Site* rome = sites.Add("Rome", "");
     sites.SetMaster(rome);
-    RCSFileItem* file = AddFileItem(*t.doc->root, "a.c");
-    RCSVersionItem* revision = AddRevisionItem(*file, file, "1.3");
+    RCSFileItem* file = AddFile(*t.doc->root, "a.c");
+    RCSVersionItem* revision = test::AddRevision(*file, *file, "1.3");
     revision->date = 887274000;  // 12 Feb 98 09:00:00 UTC
     revision->message = "Fixed the parser.";
     EXPECT_EQ(revision->GetDisplayText(), "1.3 12 Feb 98 09:00:00 Fixed the parser.");
@@ -150,9 +125,9 @@ TEST(ItemTree, FileTextDependsOnStatus)
 TEST(ItemTree, AddChildDetachAndRefreshKeepTheViewInStep)
 {
     ItemTreeTest t;
-    RCSFileItem* file = AddFileItem(*t.doc->root, "a.c");
-    RCSVersionItem* revision = AddRevisionItem(*file, file, "1.1");
-    AddRevisionItem(*revision, file, "1.1.1.1");
+    RCSFileItem* file = AddFile(*t.doc->root, "a.c");
+    RCSVersionItem* revision = test::AddRevision(*file, *file, "1.1");
+    test::AddRevision(*revision, *file, "1.1.1.1");
     ASSERT_NE(revision->treeItem, 0u);
     EXPECT_EQ(t.view.itemOf(revision->treeItem), revision);
 
@@ -171,7 +146,7 @@ TEST(ItemTree, ChildOfAnUnshownParentIsNotShownAtTheTopLevel)
 {
     ItemTreeTest t;
     RCSFileItem orphan("loose.c", nullptr);
-    AddRevisionItem(orphan, &orphan, "1.1");
+    test::AddRevision(orphan, orphan, "1.1");
     EXPECT_EQ(t.view.Render(false), "Releases\nUntitled\n");
 }
 
@@ -180,11 +155,11 @@ TEST(ItemTree, TraverseHonoursDepthAndFlags)
     ProjectFixture project;
     RCSRoot& root = *project.doc->root;
     root.name = "root";
-    RCSFileItem* a = AddFileItem(root, "a");
-    RCSVersionItem* a11 = AddRevisionItem(*a, a, "1.1");
-    AddRevisionItem(*a11, a, "1.1.1.1");
-    AddRevisionItem(*a, a, "1.2");
-    AddFileItem(root, "b");
+    RCSFileItem* a = AddFile(root, "a");
+    RCSVersionItem* a11 = test::AddRevision(*a, *a, "1.1");
+    test::AddRevision(*a11, *a, "1.1.1.1");
+    test::AddRevision(*a, *a, "1.2");
+    AddFile(root, "b");
 
     const auto walk = [&](std::int16_t depth, std::uint16_t flags) {
         Collector collector(depth, flags);
@@ -211,9 +186,9 @@ TEST(ItemTree, TraverseHonoursDepthAndFlags)
 TEST(ItemTree, PostOrderVisitMayRemoveTheVisitedItem)
 {
     ProjectFixture project;
-    RCSFileItem* file = AddFileItem(*project.doc->root, "a");
+    RCSFileItem* file = AddFile(*project.doc->root, "a");
     for (const char* number : {"1.1", "1.2", "1.3", "1.4"})
-        AddRevisionItem(*file, file, number);
+        test::AddRevision(*file, *file, number);
 
     class Remover : public TreeTraverser {
     public:
@@ -237,8 +212,8 @@ TEST(ItemTree, NameSearchIgnoresCase)
 {
     ProjectFixture project;
     RCSRoot& root = *project.doc->root;
-    RCSFileItem* file = AddFileItem(root, "Src\\Main.c");
-    AddRevisionItem(*file, file, "1.1");
+    RCSFileItem* file = AddFile(root, "Src\\Main.c");
+    test::AddRevision(*file, *file, "1.1");
     EXPECT_EQ(root.FindFile("src\\main.C"), file);
     EXPECT_EQ(root.FindFile("1.1"), nullptr);
     NameSearch deep("1.1", TreeTraverser::Unlimited);
@@ -249,10 +224,10 @@ TEST(ItemTree, FileIndexFollowsAddRemoveAndRename)
 {
     ProjectFixture project;
     RCSRoot& root = *project.doc->root;
-    RCSFileItem* first = AddFileItem(root, "a.c");
+    RCSFileItem* first = AddFile(root, "a.c");
     EXPECT_EQ(root.FindFile("A.C"), first) << "builds the index";
-    RCSFileItem* twin = AddFileItem(root, "A.c");
-    RCSFileItem* other = AddFileItem(root, "b.c");
+    RCSFileItem* twin = AddFile(root, "A.c");
+    RCSFileItem* other = AddFile(root, "b.c");
     EXPECT_EQ(root.FindFile("a.c"), first) << "the first of two names that fold alike wins";
     EXPECT_EQ(root.FindFile("B.c"), other) << "an addition joins the built index";
 
@@ -266,33 +241,11 @@ TEST(ItemTree, FileIndexFollowsAddRemoveAndRename)
     EXPECT_EQ(root.FindFile("C.C"), twin);
 }
 
-TEST(ItemTree, RevisionPrepareFillsTheCommandSettings)
-{
-    ProjectFixture project;
-    RCSFileItem* file = AddFileItem(*project.doc->root, "a.c");
-    RCSVersionItem* revision = AddRevisionItem(*file, file, "1.2.1.3");
-    RCSOptions& options = RCSOptions::instance();
-    options.checkout.targetFile = "elsewhere.c";
-    options.checkout.allowTargetFile = true;
-
-    ASSERT_TRUE(revision->PrepareCheckin());
-    EXPECT_EQ(options.checkin.item, file);
-    EXPECT_EQ(options.checkin.revision, "1.2.1");
-    ASSERT_TRUE(revision->PrepareCheckout());
-    EXPECT_EQ(options.checkout.revision, "1.2.1.3");
-    EXPECT_TRUE(options.checkout.targetFile.empty());
-    EXPECT_TRUE(options.checkout.allowTargetFile) << "a revision is checked out through its file";
-    ASSERT_TRUE(revision->PrepareCompare());
-    EXPECT_EQ(options.compare.revision1, "1.2.1.3");
-    ASSERT_TRUE(revision->PrepareReport());
-    EXPECT_EQ(options.report.revisions, "1.2.1.3");
-}
-
 TEST(ItemTree, CoveredFlagIsClearedOnDescendantsOnly)
 {
     ProjectFixture project;
-    RCSFileItem* file = AddFileItem(*project.doc->root, "a.c");
-    RCSVersionItem* revision = AddRevisionItem(*file, file, "1.1");
+    RCSFileItem* file = AddFile(*project.doc->root, "a.c");
+    RCSVersionItem* revision = test::AddRevision(*file, *file, "1.1");
     file->SetCovered(true);
     revision->SetCovered(true);
     file->ClearCovered();

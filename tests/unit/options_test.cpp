@@ -2,25 +2,19 @@
 // the time zone handed to the RCS programs, and the options kept in the
 // user's settings.
 
-#include "model/options.h"
-#include "model/parameter_blocks.h"
-#include "model/time_format.h"
-
 #include "archive/archive.h"
+#include "model/options.h"
+#include "model/time_format.h"
+#include "support/archive_bytes.h"
 
 #include <QSettings>
-#include <QStringList>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
-#include <cstdint>
-#include <cstdlib>
 #include <functional>
-#include <memory>
 #include <optional>
-#include <string>
-#include <vector>
+#include <tuple>
 
 namespace kestro {
 namespace {
@@ -139,28 +133,28 @@ TEST(OptionsBlock, DamagedBlockChangesNothing)
 
 TEST(ParameterBlocks, UnknownVersionsAreRefusedByName)
 {
-    const auto expectMessage = [](auto block, std::uint32_t version, const std::string& message) {
-        Archive ar(Bytes([&](Archive& a) {
-            a.writeU32(version);
-            for (int i = 0; i < 16; ++i)
-                a.writeU32(0);
-        }));
+    const auto refusal = [](auto block, std::uint32_t version) -> std::string {
+        test::ArchiveBytes bytes;
+        bytes.u32(version);
+        for (int i = 0; i < 16; ++i)
+            bytes.u32(0);
+        Archive ar(bytes.data);
         try {
             block.serialize(ar);
-            ADD_FAILURE() << message << " was accepted";
         } catch (const ArchiveError& e) {
-            EXPECT_EQ(e.what(), message);
+            return e.what();
         }
+        return "accepted";
     };
-    expectMessage(CheckinSettings{}, 0, "Unsupported check-in settings version 0");
-    expectMessage(CheckinSettings{}, 2, "Unsupported check-in settings version 2");
-    expectMessage(CheckoutSettings{}, 3, "Unsupported check-out settings version 3");
-    expectMessage(CompareSettings{}, 3, "Unsupported compare settings version 3");
-    expectMessage(MergeSettings{}, 2, "Unsupported merge settings version 2");
-    expectMessage(ReportSettings{}, 7, "Unsupported report settings version 7");
-    expectMessage(SendSettings{}, 3, "Unsupported send settings version 3");
-    expectMessage(ImportSettings{}, 0, "Unsupported import settings version 0");
-    expectMessage(ImportSettings{}, 4, "Unsupported import settings version 4");
+    EXPECT_EQ(refusal(CheckinSettings{}, 0), "Unsupported check-in settings version 0");
+    EXPECT_EQ(refusal(CheckinSettings{}, 2), "Unsupported check-in settings version 2");
+    EXPECT_EQ(refusal(CheckoutSettings{}, 3), "Unsupported check-out settings version 3");
+    EXPECT_EQ(refusal(CompareSettings{}, 3), "Unsupported compare settings version 3");
+    EXPECT_EQ(refusal(MergeSettings{}, 2), "Unsupported merge settings version 2");
+    EXPECT_EQ(refusal(ReportSettings{}, 7), "Unsupported report settings version 7");
+    EXPECT_EQ(refusal(SendSettings{}, 3), "Unsupported send settings version 3");
+    EXPECT_EQ(refusal(ImportSettings{}, 0), "Unsupported import settings version 0");
+    EXPECT_EQ(refusal(ImportSettings{}, 4), "Unsupported import settings version 4");
 }
 
 // Choices out of range fall back to the first; fields a block does not store
@@ -168,39 +162,16 @@ TEST(ParameterBlocks, UnknownVersionsAreRefusedByName)
 TEST(ParameterBlocks, OutOfRangeChoicesAndUnstoredFields)
 {
     for (std::uint32_t information : {6u, 0xFFFFFFFFu}) {
-        const ReportSettings read = Read<ReportSettings>(Bytes([&](Archive& a) {
-            a.writeU32(2);
-            for (int i = 0; i < 4; ++i)
-                a.writeString("");
-            a.writeU32(0);
-            a.writeU32(1);
-            a.writeU32(information);
-        }));
-        EXPECT_EQ(read.information, 0) << information;
+        const auto bytes = test::ArchiveBytes().u32(2).str("").str("").str("").str("").u32(0).u32(1).u32(information);
+        EXPECT_EQ(Read<ReportSettings>(bytes.data).information, 0) << information;
     }
     // The first layout's parts, whose sum overflows 32 bits, must not wrap
     // back into range.
-    const ReportSettings summed = Read<ReportSettings>(Bytes([](Archive& a) {
-        a.writeU32(1);
-        a.writeU32(0xFFFFFFFFu);
-        a.writeString("");
-        a.writeU32(2);
-        a.writeU32(0);
-        a.writeString("");
-        a.writeString("");
-        a.writeU32(1);
-        a.writeU32(0);
-        a.writeString("");
-    }));
-    EXPECT_EQ(summed.information, 0);
+    auto parts = test::ArchiveBytes().u32(1).u32(0xFFFFFFFFu).str("").u32(2).u32(0).str("").str("").u32(1).u32(0);
+    EXPECT_EQ(Read<ReportSettings>(parts.str("").data).information, 0);
     for (std::uint32_t choice : {3u, 0xFFFFFFFFu}) {
-        const SendSettings read = Read<SendSettings>(Bytes([&](Archive& a) {
-            a.writeU32(2);
-            for (int i = 0; i < 3; ++i)
-                a.writeString("x");
-            a.writeU32(choice);
-        }));
-        EXPECT_EQ(read.sendChoice, 0) << choice;
+        const auto bytes = test::ArchiveBytes().u32(2).str("x").str("x").str("x").u32(choice);
+        EXPECT_EQ(Read<SendSettings>(bytes.data).sendChoice, 0) << choice;
     }
 
     CheckinSettings target;
@@ -367,16 +338,12 @@ TEST_F(OptionsSettings, SavedValuesLoadBack)
 
     options = RCSOptions();
     options.LoadOptions();
-    EXPECT_EQ(options.timeFormat, saved.timeFormat);
-    EXPECT_EQ(options.defaultFileTypes, saved.defaultFileTypes);
-    EXPECT_EQ(options.sortHighestFirst, saved.sortHighestFirst);
-    EXPECT_EQ(options.defaultReleaseNameFile, saved.defaultReleaseNameFile);
-    EXPECT_EQ(options.defaultBuildTemplate, saved.defaultBuildTemplate);
-    EXPECT_EQ(options.useUniversalTime, saved.useUniversalTime);
-    EXPECT_EQ(options.defaultSiteName, saved.defaultSiteName);
-    EXPECT_EQ(options.defaultSiteEmail, saved.defaultSiteEmail);
-    EXPECT_EQ(options.defaultSendCommand, saved.defaultSendCommand);
-    EXPECT_EQ(options.childTimeZone, saved.childTimeZone);
+    const auto stored = [](const RCSOptions& o) {
+        return std::tie(o.timeFormat, o.defaultFileTypes, o.sortHighestFirst, o.defaultReleaseNameFile,
+                        o.defaultBuildTemplate, o.useUniversalTime, o.defaultSiteName, o.defaultSiteEmail,
+                        o.defaultSendCommand, o.childTimeZone);
+    };
+    EXPECT_EQ(stored(options), stored(saved));
 }
 
 TEST_F(OptionsSettings, MissingValuesKeepTheCurrentOnes)

@@ -1,157 +1,71 @@
 // Whole project files compared byte for byte with files written by hand from
 // the stored layout, and older layouts that other installations still hold.
 
-#include "app/document.h"
 #include "archive/archive.h"
-#include "model/file_item.h"
-#include "model/options.h"
-#include "model/release_item.h"
-#include "model/release_root.h"
-#include "model/release_version_item.h"
-#include "model/root_item.h"
-#include "model/site.h"
-#include "model/site_list.h"
-#include "model/version_item.h"
+#include "support/archive_bytes.h"
 #include "support/test_project.h"
 
 #include <gtest/gtest.h>
 
 #include <utime.h>
 
-#include <algorithm>
-#include <cstdint>
-#include <cstdio>
 #include <functional>
-#include <fstream>
-#include <iterator>
-#include <map>
 #include <sstream>
-#include <string>
-#include <utility>
-#include <vector>
 
 namespace kestro {
 namespace {
 
 using Pairs = std::vector<std::pair<std::string, std::string>>;
-
-// Writes archive bytes straight from the layout, keeping the index sequence
-// that classes and objects share, so that expected files owe nothing to the
-// Archive class they check.
-class Bytes {
-public:
-    Bytes& u16(std::uint16_t v)
-    {
-        data.push_back(static_cast<char>(v & 0xFF));
-        data.push_back(static_cast<char>(v >> 8));
-        return *this;
-    }
-    Bytes& u32(std::uint32_t v) { return u16(v & 0xFFFF).u16(v >> 16); }
-    Bytes& str(const std::string& s)
-    {
-        if (s.size() < 0xFF) {
-            data.push_back(static_cast<char>(s.size()));
-        } else if (s.size() < 0xFFFE) {
-            data.push_back('\xFF');
-            u16(static_cast<std::uint16_t>(s.size()));
-        } else {
-            data.push_back('\xFF');
-            u16(0xFFFF);
-            u32(static_cast<std::uint32_t>(s.size()));
-        }
-        data += s;
-        return *this;
-    }
-    // Every list in these files is far below the 0xFFFF that needs the long form.
-    Bytes& count(std::uint16_t n) { return u16(n); }
-    // A back-reference to an object, or the null tag for index 0.
-    Bytes& ref(std::uint16_t index) { return u16(index); }
-    // Starts an object: a new-class tag the first time its class appears,
-    // then a class back-reference. Returns the index the object takes.
-    std::uint16_t object(const std::string& className, std::uint16_t schema)
-    {
-        const auto known = classes_.find(className);
-        if (known == classes_.end()) {
-            u16(0xFFFF).u16(schema).u16(static_cast<std::uint16_t>(className.size()));
-            data += className;
-            classes_.emplace(className, next_++);
-        } else {
-            u16(static_cast<std::uint16_t>(0x8000 | known->second));
-        }
-        return next_++;
-    }
-
-    std::string data;
-
-private:
-    std::map<std::string, std::uint16_t> classes_;
-    std::uint16_t next_ = 1;
-};
-
-// The fields every item starts with; the caller writes the rest and the
-// children count.
-std::uint16_t Item(Bytes& b, const std::string& className, std::uint16_t schema,
-                   const std::string& name, std::uint32_t status, std::uint16_t parent)
-{
-    const std::uint16_t index = b.object(className, schema);
-    b.str(name).u32(status).ref(parent);
-    return index;
-}
+using Bytes = test::ArchiveBytes;
 
 // A revision in the newest layout, without its children count.
-std::uint16_t RevisionBytes(Bytes& b, const std::string& name, std::uint32_t status,
-                            std::uint16_t parent, std::uint16_t owner, std::uint32_t date,
-                            const std::string& message, const std::string& locker,
-                            std::uint16_t file)
+std::uint32_t RevisionBytes(Bytes& b, const std::string& name, std::uint32_t status, std::uint32_t parent,
+                            std::uint32_t owner, std::uint32_t date, const std::string& message,
+                            const std::string& locker, std::uint32_t file)
 {
-    const std::uint16_t index = Item(b, "RCSVersionItem", 4, name, status, parent);
+    const std::uint32_t index = b.item("RCSVersionItem", 4, name, status, parent);
     b.ref(owner).u32(date).str(message).str(locker).ref(file);
     return index;
 }
 
 void EmptyTrees(Bytes& b)
 {
-    Item(b, "RCSRoot", 4, "x", RootItem, 0);
+    b.item("RCSRoot", 4, "x", RootItem, 0);
     b.count(0);
-    Item(b, "RCSReleaseRoot", 4, "Releases", ReleaseRoot, 0);
-    b.count(0);
+    b.item("RCSReleaseRoot", 4, "Releases", ReleaseRoot, 0);
+    b.count(0).str("").str("").str("");
 }
 
-std::string HexAround(const std::string& bytes, std::size_t at)
+// The settings blocks at their defaults, from the compare, report or
+// check-in block to the end of the options block.
+enum class From { Compare, Report, Checkin };
+void DefaultBlocks(Bytes& b, From from)
 {
-    std::ostringstream out;
-    const std::size_t from = at < 8 ? 0 : at - 8;
-    for (std::size_t i = from; i < std::min(bytes.size(), at + 16); ++i) {
-        char cell[4];
-        std::snprintf(cell, sizeof cell, "%02X", static_cast<unsigned char>(bytes[i]));
-        out << (i == at ? "[" : " ") << cell << (i == at ? "]" : "");
-    }
-    return out.str();
+    if (from == From::Compare)
+        b.u32(2).u32(0).str("").str("").u32(0).u32(0).u32(0).u32(0).u32(0).u32(0);
+    if (from != From::Checkin)
+        b.u32(2).str("").str("").str("").str("").u32(0).u32(1).u32(0);
+    b.u32(1).u32(1).u32(0).str("");                  // check-in
+    b.u32(2).u32(0).str("").u32(1).u32(0).str("");  // check-out
 }
 
+// On a difference, its offset and the bytes around it.
 ::testing::AssertionResult SameBytes(const std::string& expected, const std::string& actual)
 {
     if (expected == actual)
         return ::testing::AssertionSuccess();
-    const std::size_t length = std::min(expected.size(), actual.size());
-    const auto differ = std::mismatch(expected.begin(), expected.begin() + length, actual.begin());
-    const std::size_t at = static_cast<std::size_t>(differ.first - expected.begin());
-    std::ostringstream message;
-    message << "bytes differ at offset " << at << " (0x" << std::hex << at << std::dec
-            << "); expected " << expected.size() << " bytes, got " << actual.size()
-            << "\n  expected:" << HexAround(expected, at) << "\n  actual:  " << HexAround(actual, at);
-    return ::testing::AssertionFailure() << message.str();
-}
-
-std::string ReadBytes(const std::string& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
-}
-
-void WriteBytes(const std::string& path, const std::string& bytes)
-{
-    std::ofstream(path, std::ios::binary) << bytes;
+    std::size_t at = 0;
+    while (at < expected.size() && at < actual.size() && expected[at] == actual[at])
+        ++at;
+    const auto around = [at](const std::string& bytes) {
+        std::ostringstream out;
+        for (std::size_t i = at < 8 ? 0 : at - 8; i < std::min(bytes.size(), at + 16); ++i)
+            out << (i == at ? " [" : " ") << std::hex << (bytes[i] & 0xFF) << (i == at ? "]" : "");
+        return out.str();
+    };
+    return ::testing::AssertionFailure() << "bytes differ at offset " << at << "; expected " << expected.size()
+                                         << " bytes, got " << actual.size() << "\n  expected:" << around(expected)
+                                         << "\n  actual:  " << around(actual);
 }
 
 // The golden project.
@@ -196,49 +110,23 @@ void GoldenOptionsBlock(Bytes& b)
     b.u32(2).u32(1).str("1.2.1.1").u32(0).u32(1).str("2003/01/01");  // check-out
 }
 
+// The values GoldenOptionsBlock holds; a switch left out is false.
 void SetGoldenOptions(RCSOptions& o)
 {
-    o.import.includeSubdirectories = true;
-    o.import.mergeAfterImport = false;
-    o.import.lock = true;
-    o.import.force = true;
-    o.import.keepTime = false;
-    o.import.sourceSite = "Paris";
-    o.import.releaseName = "R1";
-    o.import.sourceDirectory = "/srv/incoming";
-    o.import.message = "Imported from Paris";
-    o.import.determineRevision = true;
-    o.send.destinationSite = "Paris";
-    o.send.releaseToSend = "R2";
-    o.send.originalRelease = "R1";
-    o.send.sendChoice = 2;
+    o.import = {.sourceSite = "Paris", .sourceDirectory = "/srv/incoming", .releaseName = "R1",
+                .message = "Imported from Paris", .determineRevision = true, .lock = true, .force = true,
+                .includeSubdirectories = true};
+    o.send = {.destinationSite = "Paris", .releaseToSend = "R2", .originalRelease = "R1", .sendChoice = 2};
     o.defaultReleaseNameFile = "release.h";
     o.defaultBuildTemplate = "#define BUILD \"%s\"\n";
-    o.merge.ignoreKeywords = true;
-    o.compare.noKeywords = true;
-    o.compare.revision1 = "1.1";
-    o.compare.revision2 = "1.3";
-    o.compare.contextDiff = true;
-    o.compare.ignoreBlankLines = false;
-    o.compare.ignoreBlankSpace = true;
-    o.compare.ignoreCase = true;
-    o.compare.ignoreWhiteSpace = false;
-    o.compare.showCFunction = true;
-    o.report.revisions = "1.2:";
-    o.report.dates = "<2003";
-    o.report.users = "fred";
-    o.report.states = "Exp";
-    o.report.lockedOnly = true;
-    o.report.symbolicNames = false;
-    o.report.information = 4;
-    o.checkin.lock = false;
-    o.checkin.keepTime = true;
-    o.checkin.logMessage = LongLogMessage();
-    o.checkout.noKeywords = true;
-    o.checkout.revision = "1.2.1.1";
-    o.checkout.lock = false;
-    o.checkout.keepTime = true;
-    o.checkout.checkoutDate = "2003/01/01";
+    o.merge = {.ignoreKeywords = true};
+    o.compare = {.revision1 = "1.1", .revision2 = "1.3", .ignoreCase = true, .ignoreBlankSpace = true,
+                 .contextDiff = true, .showCFunction = true, .noKeywords = true};
+    o.report = {.revisions = "1.2:", .dates = "<2003", .users = "fred", .states = "Exp", .lockedOnly = true,
+                .symbolicNames = false, .information = 4};
+    o.checkin = {.lock = false, .keepTime = true, .logMessage = LongLogMessage()};
+    o.checkout = {.revision = "1.2.1.1", .lock = false, .keepTime = true, .checkoutDate = "2003/01/01",
+                  .noKeywords = true};
 }
 
 // Sites, working directory, a file with trunk and branch revisions owned by
@@ -250,37 +138,37 @@ std::string GoldenProjectBytes(const std::string& workingDirectory)
     b.u32(5);
     b.object("SiteList", 3);
     b.count(2);
-    const std::uint16_t london = b.object("Site", 3);
+    const std::uint32_t london = b.object("Site", 3);
     b.count(1).str("1.1").str("3.1");
     b.str("London").str("london@example.org").str("mail london").str("R1");
-    const std::uint16_t paris = b.object("Site", 3);
+    const std::uint32_t paris = b.object("Site", 3);
     b.count(3).str("1.2.1.1").str("2.1.1.1").str("1.2.1").str("2.1.1").str("1.2").str("2.1");
     b.str("Paris").str("paris@example.org").str("scp %s paris:").str("R0");
     b.ref(paris);  // the master
     b.str(workingDirectory);
 
-    const std::uint16_t root = Item(b, "RCSRoot", 4, "golden", RootItem, 0);
+    const std::uint32_t root = b.item("RCSRoot", 4, "golden", RootItem, 0);
     b.count(2);
-    const std::uint16_t mainC = Item(b, "RCSFileItem", 4, "src\\main.c", CheckedIn | CoveredFlag, root);
+    const std::uint32_t mainC = b.item("RCSFileItem", 4, "src\\main.c", CheckedIn | CoveredFlag, root);
     b.u32(WorkTime).str("1.3").count(3);
     RevisionBytes(b, "1.1", Revision, mainC, london, Date11, "Initial revision", "", mainC);
     b.count(0);
-    const std::uint16_t rev12 = RevisionBytes(b, "1.2", Revision | CoveredFlag, mainC, paris, Date12,
+    const std::uint32_t rev12 = RevisionBytes(b, "1.2", Revision | CoveredFlag, mainC, paris, Date12,
                                               "Parser from Paris", "", mainC);
     b.count(1);
     RevisionBytes(b, "1.2.1.1", LockedRevision, rev12, london, Date1211, "Branch fix", "fred", mainC);
     b.count(0);
-    const std::uint16_t rev13 =
+    const std::uint32_t rev13 =
         RevisionBytes(b, "1.3", Tip, mainC, paris, Date13, "Merged branch", "", mainC);
     b.count(0);
-    Item(b, "RCSFileItem", 4, "readme.txt", NewFile, root);
+    b.item("RCSFileItem", 4, "readme.txt", NewFile, root);
     b.u32(0).str("").count(0);
 
-    const std::uint16_t releases = Item(b, "RCSReleaseRoot", 4, "Releases", ReleaseRoot, 0);
+    const std::uint32_t releases = b.item("RCSReleaseRoot", 4, "Releases", ReleaseRoot, 0);
     b.count(1);
-    const std::uint16_t r1 = Item(b, "RCSReleaseItem", 4, "R1", Release, releases);
+    const std::uint32_t r1 = b.item("RCSReleaseItem", 4, "R1", Release, releases);
     b.u32(ReleaseDate).count(1);
-    Item(b, "RCSReleaseVersionItem", 4, "1.3", ReleaseRevision, r1);
+    b.item("RCSReleaseVersionItem", 4, "1.3", ReleaseRevision, r1);
     b.ref(rev13).count(0);
 
     b.str(FileTypes()).str("version.h").str("#define VERSION \"%s\"\n");
@@ -309,7 +197,7 @@ protected:
 
     void Open(const std::string& bytes, const std::string& path)
     {
-        WriteBytes(path, bytes);
+        project.scratch.write(path.substr(Dir().size()), bytes);
         std::string error;
         ASSERT_TRUE(doc().OnOpenDocument(path, error)) << error;
     }
@@ -318,20 +206,13 @@ protected:
     test::ProjectFixture project;
 };
 
-RCSVersionItem* AddRevision(RCSItem& parent, RCSFileItem& file, const std::string& name,
-                            std::uint32_t status, Site* owner, std::time_t date,
-                            const std::string& message, const std::string& locker)
+RCSVersionItem* AddRevision(RCSItem& parent, RCSFileItem& file, const std::string& name, std::uint32_t status,
+                            Site* owner, std::time_t date, const std::string& message, const std::string& locker)
 {
-    auto revision = std::make_unique<RCSVersionItem>();
-    RCSVersionItem* added = revision.get();
-    added->name = name;
+    RCSVersionItem* added = test::AddRevision(parent, file, name, date, message);
     added->status = status;
     added->owningSite = owner;
-    added->date = date;
-    added->message = message;
     added->locker = locker;
-    added->file = &file;
-    parent.AddChild(std::move(revision));
     return added;
 }
 
@@ -356,8 +237,7 @@ TEST_F(ProjectFileTest, SavingTheProjectWritesTheGoldenBytes)
     sites.SetMaster(paris);
 
     RCSRoot& root = *doc().root;
-    root.AddChild(std::make_unique<RCSFileItem>("src\\main.c", &root));
-    auto* mainC = static_cast<RCSFileItem*>(root.children.back().get());
+    RCSFileItem* mainC = test::AddFile(root, "src\\main.c");
     mainC->recordedTime = WorkTime;
     mainC->workingRevision = "1.3";
     mainC->UpdateStatus();
@@ -369,7 +249,7 @@ TEST_F(ProjectFileTest, SavingTheProjectWritesTheGoldenBytes)
     AddRevision(*rev12, *mainC, "1.2.1.1", LockedRevision, london, Date1211, "Branch fix", "fred");
     RCSVersionItem* rev13 =
         AddRevision(*mainC, *mainC, "1.3", Tip, paris, Date13, "Merged branch", "");
-    root.AddChild(std::make_unique<RCSFileItem>("readme.txt", &root));
+    test::AddFile(root, "readme.txt");
 
     auto release = std::make_unique<RCSReleaseItem>("R1");
     release->releaseDate = ReleaseDate;
@@ -383,7 +263,7 @@ TEST_F(ProjectFileTest, SavingTheProjectWritesTheGoldenBytes)
 
     std::string error;
     ASSERT_TRUE(doc().OnSaveDocument(ProjectPath(), error)) << error;
-    EXPECT_TRUE(SameBytes(GoldenProjectBytes(WorkingDirectory()), ReadBytes(ProjectPath())));
+    EXPECT_TRUE(SameBytes(GoldenProjectBytes(WorkingDirectory()), test::ReadFile(ProjectPath())));
 }
 
 const RCSFileItem* FileOf(const RCSItem* item)
@@ -474,7 +354,7 @@ TEST_F(ProjectFileTest, OpeningTheGoldenBytesRestoresEveryObjectAndSavesThemUnch
 
     std::string error;
     ASSERT_TRUE(doc().OnSaveDocument(ProjectPath(), error)) << error;
-    EXPECT_TRUE(SameBytes(golden, ReadBytes(ProjectPath())));
+    EXPECT_TRUE(SameBytes(golden, test::ReadFile(ProjectPath())));
 }
 
 // Version 1: no site list, no working directory, no release name entries;
@@ -484,15 +364,15 @@ TEST_F(ProjectFileTest, VersionOneProjectHasOnlyTheLocalSiteAndFindsFilesThrough
 {
     Bytes b;
     b.u32(1);
-    const std::uint16_t root = Item(b, "RCSRoot", 1, "Old name", RootItem, 0);
+    const std::uint32_t root = b.item("RCSRoot", 1, "Old name", RootItem, 0);
     b.count(1);
-    const std::uint16_t file = Item(b, "RCSFileItem", 1, "a.c", MissingFile, root);
+    const std::uint32_t file = b.item("RCSFileItem", 1, "a.c", MissingFile, root);
     b.u32(0).str("").count(1);
-    const std::uint16_t rev11 = Item(b, "RCSVersionItem", 1, "1.1", Revision, file);
+    const std::uint32_t rev11 = b.item("RCSVersionItem", 1, "1.1", Revision, file);
     b.u32(Date11).str("First").count(1);
-    Item(b, "RCSVersionItem", 1, "1.1.1.1", LockedRevision, rev11);
+    b.item("RCSVersionItem", 1, "1.1.1.1", LockedRevision, rev11);
     b.u32(Date12).str("Side branch").count(0);
-    Item(b, "RCSReleaseRoot", 1, "Releases", ReleaseRoot, 0);
+    b.item("RCSReleaseRoot", 1, "Releases", ReleaseRoot, 0);
     b.count(0);
     b.str("*.c");
     b.u32(1);
@@ -530,20 +410,19 @@ TEST_F(ProjectFileTest, VersionTwoProjectIsMarkedModifiedAndRepairsStatusCodes)
     project.scratch.write("a.c", "working file\n");
     Bytes b;
     b.u32(2);
-    const std::uint16_t root = Item(b, "RCSRoot", 4, "x", RootItem, 0);
+    const std::uint32_t root = b.item("RCSRoot", 4, "x", RootItem, 0);
     b.count(1);
     // Code 9 belongs to revisions; the bit above the flag must survive.
-    const std::uint16_t file = Item(b, "RCSFileItem", 4, "a.c", 0x100 | LockedTip, root);
+    const std::uint32_t file = b.item("RCSFileItem", 4, "a.c", 0x100 | LockedTip, root);
     b.u32(0).str("").count(1);
-    Item(b, "RCSVersionItem", 2, "1.1", OnlyInRcs | CoveredFlag, file);
+    b.item("RCSVersionItem", 2, "1.1", OnlyInRcs | CoveredFlag, file);
     b.u32(Date11).str("First").ref(file).count(0);
-    Item(b, "RCSReleaseRoot", 4, "Releases", ReleaseRoot, 0);
+    b.item("RCSReleaseRoot", 4, "Releases", ReleaseRoot, 0);
     b.count(0);
     b.str("*.c").str("version.h").str("V %s");
     b.u32(2);
     b.u32(1).u32(1).str("<2001").u32(2).u32(1).str("1.1").str("Exp").u32(0).u32(1).str("anne");
-    b.u32(1).u32(1).u32(0).str("");  // check-in
-    b.u32(2).u32(0).str("").u32(1).u32(0).str("");  // check-out
+    DefaultBlocks(b, From::Checkin);
     Open(b.data);
 
     EXPECT_TRUE(doc().IsModified());
@@ -567,30 +446,28 @@ TEST_F(ProjectFileTest, VersionThreeRevisionsBringTheirSitesIntoTheSiteList)
 {
     Bytes b;
     b.u32(3);
-    const std::uint16_t root = Item(b, "RCSRoot", 4, "x", RootItem, 0);
+    const std::uint32_t root = b.item("RCSRoot", 4, "x", RootItem, 0);
     b.count(1);
-    const std::uint16_t file = Item(b, "RCSFileItem", 4, "a.c", MissingFile, root);
+    const std::uint32_t file = b.item("RCSFileItem", 4, "a.c", MissingFile, root);
     b.u32(0).str("").count(4);
-    Item(b, "RCSVersionItem", 3, "1.1", Revision, file);
-    const std::uint16_t paris = b.object("Site", 2);
+    b.item("RCSVersionItem", 3, "1.1", Revision, file);
+    const std::uint32_t paris = b.object("Site", 2);
     b.str("Paris").str("paris@example.org").str("mail paris").str("R7");
     b.u32(Date11).str("From Paris").ref(file).count(0);
-    Item(b, "RCSVersionItem", 3, "1.2", Revision, file);
-    const std::uint16_t london = b.object("Site", 2);
+    b.item("RCSVersionItem", 3, "1.2", Revision, file);
+    const std::uint32_t london = b.object("Site", 2);
     b.str("LONDON").str("other@example.org").str("").str("");
     b.u32(Date12).str("From London").ref(file).count(0);
-    Item(b, "RCSVersionItem", 3, "1.3", LockedRevision, file);
+    b.item("RCSVersionItem", 3, "1.3", LockedRevision, file);
     b.ref(paris).u32(Date13).str("Paris again").ref(file).count(0);
-    Item(b, "RCSVersionItem", 3, "1.4", Tip, file);
+    b.item("RCSVersionItem", 3, "1.4", Tip, file);
     b.ref(london).u32(Date13).str("London again").ref(file).count(0);
-    Item(b, "RCSReleaseRoot", 4, "Releases", ReleaseRoot, 0);
+    b.item("RCSReleaseRoot", 4, "Releases", ReleaseRoot, 0);
     b.count(0);
     b.str("").str("").str("");
     b.u32(3);
     b.u32(1).str("1.1").str("1.4").u32(1).u32(1).u32(0).u32(0).u32(1).u32(0);  // compare
-    b.u32(2).str("").str("").str("").str("").u32(0).u32(1).u32(0);  // report
-    b.u32(1).u32(1).u32(0).str("");  // check-in
-    b.u32(2).u32(0).str("").u32(1).u32(0).str("");  // check-out
+    DefaultBlocks(b, From::Report);
     RCSOptions::instance().compare.noKeywords = true;
     Open(b.data);
 
@@ -625,13 +502,11 @@ TEST_F(ProjectFileTest, SchemaOneSiteListMakesItsFirstSiteMaster)
     b.object("Site", 1);
     b.str("Rome").str("rome@example.org").str("").str("R2");
     EmptyTrees(b);
-    b.str("").str("").str("");
     b.u32(4);
     b.u32(1).u32(1);  // merge
     b.u32(2).u32(0).str("").str("").u32(0).u32(0).u32(0).u32(0).u32(0).u32(0);  // compare
     b.u32(2).str("").str("").str("").str("").u32(0).u32(1).u32(5);  // report
-    b.u32(1).u32(1).u32(0).str("");  // check-in
-    b.u32(2).u32(0).str("").u32(1).u32(0).str("");  // check-out
+    DefaultBlocks(b, From::Checkin);
     RCSOptions& options = RCSOptions::instance();
     options.import.sourceSite = "Kept";
     options.send.destinationSite = "Kept";
@@ -661,21 +536,17 @@ TEST_F(ProjectFileTest, SchemaTwoSitesAndFirstImportAndSendBlocks)
     b.count(2);
     b.object("Site", 2);
     b.str("Oslo").str("").str("").str("");
-    const std::uint16_t rome = b.object("Site", 2);
+    const std::uint32_t rome = b.object("Site", 2);
     b.str("Rome").str("rome@example.org").str("mail rome").str("R9");
     b.ref(rome);
     b.str(Dir() + "gone/");
     EmptyTrees(b);
-    b.str("").str("").str("");
     b.u32(8);
     b.u32(1).str("Rome").str("R9").str("/in").str("From Rome").u32(1);  // import
     b.u32(1).str("Rome").str("R10").u32(12345).str("R9").u32(1);  // send
     b.str("r.h").str("%s");
     b.u32(1).u32(0);  // merge
-    b.u32(2).u32(0).str("").str("").u32(0).u32(0).u32(0).u32(0).u32(0).u32(0);  // compare
-    b.u32(2).str("").str("").str("").str("").u32(0).u32(1).u32(0);  // report
-    b.u32(1).u32(1).u32(0).str("");  // check-in
-    b.u32(2).u32(0).str("").u32(1).u32(0).str("");  // check-out
+    DefaultBlocks(b, From::Compare);
     ImportSettings& import = RCSOptions::instance().import;
     import.includeSubdirectories = import.mergeAfterImport = import.lock = import.force = import.keepTime = true;
     Open(b.data);
@@ -705,16 +576,12 @@ TEST_F(ProjectFileTest, ImportBlockVersionTwoKeepsTheTwoNewerSwitches)
     b.count(0).ref(0);
     b.str("");
     EmptyTrees(b);
-    b.str("").str("").str("");
     b.u32(7);
     b.u32(2).u32(0).u32(1).u32(0).str("Rome").str("R9").str("/in").str("").u32(0);  // import
     b.u32(2).str("").str("").str("").u32(0);  // send
     b.str("").str("");
     b.u32(1).u32(0);  // merge
-    b.u32(2).u32(0).str("").str("").u32(0).u32(0).u32(0).u32(0).u32(0).u32(0);  // compare
-    b.u32(2).str("").str("").str("").str("").u32(0).u32(1).u32(0);  // report
-    b.u32(1).u32(1).u32(0).str("");  // check-in
-    b.u32(2).u32(0).str("").u32(1).u32(0).str("");  // check-out
+    DefaultBlocks(b, From::Compare);
     ImportSettings& import = RCSOptions::instance().import;
     import.includeSubdirectories = import.mergeAfterImport = import.lock = import.keepTime = true;
     import.force = false;

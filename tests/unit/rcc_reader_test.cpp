@@ -161,7 +161,7 @@ TEST(RccNames, OnlyNamesBelowTheWorkingDirectoryOutsideRcsData)
         {"src\\..", "the name holds \".\" or \"..\""}, {"a\\\\b.c", "the name holds an empty directory name"},
         {"src\\", "the name holds an empty directory name"},
         {"src\\RCS\\a.c", "the name lies in an RCS directory"},
-        {"rcs/a.c", "the name lies in an RCS directory"}, {"a.c,v", "the name is that of an RCS file"},
+        {"rcs/a.c", "the name lies in an RCS directory"}, {"a.c,v", "the name is that of an RCS file"}, {"a,v", "the name is that of an RCS file"},
         {std::string("a\nb.c"), "the name holds a control character"},
         {std::string("a\0b.c", 5), "the name holds a control character"},
     };

@@ -1,9 +1,3 @@
-#include "model/file_item.h"
-#include "model/release_item.h"
-#include "model/release_root.h"
-#include "model/release_version_item.h"
-#include "model/root_item.h"
-#include "model/version_item.h"
 #include "support/test_project.h"
 
 #include <gtest/gtest.h>
@@ -21,22 +15,10 @@ struct ReleaseTreeTest : test::ProjectFixture {
         a13 = AddRevision(a, "1.3", 5000);
         b11 = AddRevision(b, "1.1", 2000);
     }
-    RCSFileItem* AddFile(const std::string& fileName)
-    {
-        auto file = std::make_unique<RCSFileItem>(fileName, doc->root.get());
-        RCSFileItem* added = file.get();
-        doc->root->AddChild(std::move(file));
-        return added;
-    }
+    RCSFileItem* AddFile(const std::string& fileName) { return test::AddFile(*doc->root, fileName); }
     RCSVersionItem* AddRevision(RCSFileItem* file, const std::string& number, std::time_t date)
     {
-        auto revision = std::make_unique<RCSVersionItem>();
-        revision->name = number;
-        revision->file = file;
-        revision->date = date;
-        RCSVersionItem* added = revision.get();
-        file->AddChild(std::move(revision));
-        return added;
+        return test::AddRevision(*file, *file, number, date);
     }
     RCSReleaseRoot& releases() { return *doc->releaseRoot; }
 

@@ -1,4 +1,5 @@
 #include "model/revision_log.h"
+#include "support/test_project.h"
 
 #include <gtest/gtest.h>
 
@@ -7,28 +8,7 @@ namespace {
 
 // LC_ALL=C rlog -r1.3 m.txt, GNU RCS 5.10; the message holds an empty line
 // and lines that look like the start of another entry.
-const char* const LockedEntry = "\n"
-                                "RCS file: RCS/m.txt,v\n"
-                                "Working file: m.txt\n"
-                                "head: 1.3\n"
-                                "branch:\n"
-                                "locks: strict\n"
-                                "\troot: 1.3\n"
-                                "access list:\n"
-                                "symbolic names:\n"
-                                "keyword substitution: kv\n"
-                                "total revisions: 3;\tselected revisions: 1\n"
-                                "description:\n"
-                                "desc\n"
-                                "----------------------------\n"
-                                "revision 1.3\tlocked by: root;\n"
-                                "date: 2026/12/07 06:37:31;  author: root;  state: Exp;  lines: +1 -1\n"
-                                "first line\n"
-                                "\n"
-                                "----------------------------\n"
-                                "revision 9.9\n"
-                                "last\n"
-                                "=============================================================================\n";
+const std::string LockedEntry = test::ReadFile(KESTRO_TEST_DATA "/rlog/locked_entry.txt");
 
 TEST(RevisionLog, ReadsTheWholeMessageAndAuthor)
 {
@@ -49,7 +29,7 @@ TEST(RevisionLog, ReadsTheWholeMessageAndAuthor)
 
     // Output cut short still gives what it has; another revision's entry or
     // an error message gives nothing.
-    ASSERT_TRUE(ReadRevisionLog(std::string(LockedEntry).substr(0, 380), "1.3", log));
+    ASSERT_TRUE(ReadRevisionLog(LockedEntry.substr(0, 380), "1.3", log));
     EXPECT_EQ(log.message.rfind("first line", 0), 0u);
     EXPECT_FALSE(ReadRevisionLog(LockedEntry, "1.2", log));
     EXPECT_FALSE(ReadRevisionLog("rlog: RCS/m.txt,v: revision 1.7 absent\n", "1.7", log));

@@ -1,10 +1,4 @@
 #include "model/command_results.h"
-#include "model/file_item.h"
-#include "model/release_item.h"
-#include "model/release_root.h"
-#include "model/root_item.h"
-#include "model/site_list.h"
-#include "model/version_item.h"
 #include "support/test_project.h"
 
 #include <gtest/gtest.h>
@@ -13,13 +7,7 @@ namespace kestro {
 namespace {
 
 struct RevisionSearchTest : test::ProjectFixture {
-    RevisionSearchTest()
-    {
-        auto created = std::make_unique<RCSFileItem>("a.c", doc->root.get());
-        file = created.get();
-        doc->root->AddChild(std::move(created));
-        CommandResults::instance().ClearResults();
-    }
+    RevisionSearchTest() : file(test::AddFile(*doc->root, "a.c")) { CommandResults::instance().ClearResults(); }
     void Add(std::initializer_list<const char*> numbers)
     {
         for (const char* number : numbers)

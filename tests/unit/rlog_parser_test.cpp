@@ -1,19 +1,8 @@
-#include "model/file_item.h"
-#include "model/release_item.h"
-#include "model/release_root.h"
-#include "model/release_version_item.h"
 #include "model/revision_numbers.h"
-#include "model/root_item.h"
 #include "model/string_helpers.h"
-#include "model/version_item.h"
 #include "support/test_project.h"
 
 #include <gtest/gtest.h>
-
-#include <algorithm>
-#include <map>
-#include <string>
-#include <vector>
 
 namespace kestro {
 namespace {
@@ -22,86 +11,11 @@ namespace {
 // revisions, one locked by another user), 1.2.1.1.1 and 1.2.11 below 1.2,
 // one log message over two lines, an empty one, and one that starts like
 // rlog's branch list.
-const std::string FullHistory = R"(
-RCS file: RCS/a.c,v
-Working file: a.c
-head: 1.4
-branch:
-locks: strict
-	fred: 1.4
-	jim: 1.2.1.2
-access list:
-symbolic names:
-	site_b: 1.2.1
-	Beta_1: 1.2.1.1
-	Release_2: 1.2
-keyword substitution: kv
-total revisions: 8;	selected revisions: 8
-description:
-Parser sources
-----------------------------
-revision 1.4	locked by: fred;
-date: 1998/02/16 08:00:00;  author: fred;  state: Exp;  lines: +1 -0
-*** empty log message ***
-----------------------------
-revision 1.3
-date: 1998/02/12 09:00:00;  author: fred;  state: Exp;  lines: +1 -0
-Fixed the parser
-----------------------------
-revision 1.2
-date: 1998/02/10 17:30:00;  author: fred;  state: Exp;  lines: +1 -0
-branches:  1.2.1;  1.2.11;
-Added options
-Also a second line
-----------------------------
-revision 1.1
-date: 1998/02/01 10:00:00;  author: fred;  state: Exp;
-Initial revision
-----------------------------
-revision 1.2.11.1
-date: 1998/02/15 08:00:00;  author: fred;  state: Exp;  lines: +1 -0
-Eleventh branch
-----------------------------
-revision 1.2.1.2	locked by: jim;
-date: 1998/02/13 08:00:00;  author: fred;  state: Exp;  lines: +1 -0
-branches: are mentioned first
-----------------------------
-revision 1.2.1.1
-date: 1998/02/11 08:00:00;  author: fred;  state: Exp;  lines: +1 -0
-branches:  1.2.1.1.1;
-Patch for site B
-----------------------------
-revision 1.2.1.1.1.1
-date: 1998/02/14 08:00:00;  author: fred;  state: Exp;  lines: +1 -0
-Deep branch
-=============================================================================
-)";
+const std::string FullHistory = test::ReadFile(KESTRO_TEST_DATA "/rlog/full_history.txt");
 
 // An excerpt of rlog output: header lines elided with "...", and the closing
 // row of "=" cut short.
-const std::string Excerpt = R"(
-head: 1.3
-branch:
-...
-symbolic names:
-	Release_2: 1.2
-keyword substitution: kv
-...
-----------------------------
-revision 1.3	locked by: fred;
-date: 1998/02/12 09:00:00;  author: fred;  state: Exp;  lines: +3 -1
-Fixed the parser
-----------------------------
-revision 1.2
-date: 1998/02/10 17:30:00;  author: jim;  state: Exp;  lines: +10 -2
-branches:  1.2.1;
-Added options
-----------------------------
-revision 1.2.1.1
-date: 1998/02/11 08:00:00;  author: jim;  state: Exp;  lines: +1 -1
-Patch for site B
-====...
-)";
+const std::string Excerpt = test::ReadFile(KESTRO_TEST_DATA "/rlog/excerpt.txt");
 
 std::string WithCrLf(std::string text)
 {
@@ -132,12 +46,7 @@ void Collect(RCSItem& item, std::map<std::string, RCSVersionItem*>& found)
 }
 
 struct ParserTest : test::ProjectFixture {
-    ParserTest()
-    {
-        auto added = std::make_unique<RCSFileItem>("a.c", doc->root.get());
-        file = added.get();
-        doc->root->AddChild(std::move(added));
-    }
+    ParserTest() : file(test::AddFile(*doc->root, "a.c")) {}
     std::map<std::string, RCSVersionItem*> Revisions()
     {
         std::map<std::string, RCSVersionItem*> found;
@@ -163,14 +72,7 @@ struct ParserTest : test::ProjectFixture {
     RCSVersionItem* Existing(const std::string& number, RCSItem* parentItem, std::time_t date,
                              const std::string& message)
     {
-        auto revision = std::make_unique<RCSVersionItem>();
-        revision->name = number;
-        revision->file = file;
-        revision->date = date;
-        revision->message = message;
-        RCSVersionItem* added = revision.get();
-        parentItem->AddChild(std::move(revision));
-        return added;
+        return test::AddRevision(*parentItem, *file, number, date, message);
     }
     // "release: revision" for every release entry.
     std::vector<std::string> ReleaseEntries()
@@ -185,7 +87,7 @@ struct ParserTest : test::ProjectFixture {
         }
         return entries;
     }
-    RCSFileItem* file = nullptr;
+    RCSFileItem* file;
 };
 
 struct Expected {
@@ -283,22 +185,6 @@ TEST(RlogParser, OutputOfSomeRevisionsLeavesTheTipAlone)
     t.file->ParseRlog(WithBranchLine(Replaced(FullHistory, "\tlocked by: fred;"), "1.2.1"), false, nullptr, false);
     EXPECT_EQ(t.Tips(), std::vector<std::string>{"1.4"});
     EXPECT_EQ(t.Revisions().at("1.4")->StatusCode(), Tip);
-}
-
-TEST(RlogParser, ReadsAnExcerpt)
-{
-    ParserTest t;
-    t.file->ParseRlog(Excerpt, false, nullptr);
-    const auto revisions = t.Revisions();
-    ASSERT_EQ(revisions.size(), 3u);
-    EXPECT_EQ(revisions.at("1.3")->StatusCode(), LockedTip);
-    EXPECT_EQ(revisions.at("1.3")->locker, "fred");
-    EXPECT_EQ(revisions.at("1.3")->message, "Fixed the parser");
-    EXPECT_EQ(revisions.at("1.2")->StatusCode(), Revision);
-    EXPECT_EQ(revisions.at("1.2")->message, "Added options");
-    EXPECT_EQ(revisions.at("1.2.1.1")->parent, revisions.at("1.2"));
-    EXPECT_EQ(revisions.at("1.2.1.1")->message, "Patch for site B");
-    EXPECT_EQ(t.ReleaseEntries(), std::vector<std::string>{"Release 2: 1.2"});
 }
 
 TEST(RlogParser, SymbolicNamesBecomeReleases)
@@ -401,11 +287,11 @@ TEST(RlogParser, DamagedOutputGivesFewerUpdates)
         std::vector<std::string> tips;
         std::size_t releases;
     };
-    const std::vector<std::string> all = {"1.1", "1.2", "1.2.1.1", "1.2.1.1.1.1", "1.2.1.2",
-                                          "1.2.11.1", "1.3", "1.4"};
+    const std::vector<std::string> all = {"1.1", "1.2", "1.2.1.1", "1.2.1.1.1.1", "1.2.1.2", "1.2.11.1", "1.3", "1.4"};
     const std::vector<Case> cases = {
         // Without a head line nothing after it is found.
         {"no head", Replaced(FullHistory, "head: 1.4\n"), {}, {}, 0}, {"empty", "", {}, {}, 0},
+        {"an excerpt", Excerpt, {"1.2", "1.2.1.1", "1.3"}, {"1.3"}, 1},
         {"garbage between blocks",
          Replaced(FullHistory, "Fixed the parser\n",
                   "Fixed the parser\n\t\tnoise: ;;\n---\nrevision\n----------------------------\nnot a block\n"),

@@ -1,9 +1,4 @@
 #include "model/command_results.h"
-#include "model/file_item.h"
-#include "model/root_item.h"
-#include "model/site_list.h"
-#include "model/version_item.h"
-#include "support/recording_interaction.h"
 #include "support/test_project.h"
 
 #include <gtest/gtest.h>
