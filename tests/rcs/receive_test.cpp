@@ -21,21 +21,13 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <fstream>
-#include <sstream>
 
 namespace kestro {
 namespace {
 
 namespace fs = std::filesystem;
 
-// A revision's text as RCS holds it.
-std::string RevisionText(const std::string& rcsPath, const std::string& revision)
-{
-    std::string text;
-    EXPECT_EQ(test::RunProgram({"co", "-q", "-p", "-r" + revision, rcsPath}, &text), 0) << text;
-    return text;
-}
+using test::RevisionText;
 
 // A log block for one revision, as the sending site's rlog gives it.
 std::string Log(const std::string& revision, const std::string& text)
@@ -201,19 +193,6 @@ TEST_F(ReceiveTest, ARevisionThatExistsIsAcceptedOnlyWithTheSameText)
     EXPECT_EQ(doc->releaseRoot->FindRelease("Beta3"), nullptr);
 }
 
-TEST_F(ReceiveTest, AFailedReceiveRemovesTheNewReleaseAndItsSymbols)
-{
-    test::WriteText(Incoming() + "a.c", "alpha\n");
-    // b.c's revision file never arrived, which is found before a.c is
-    // checked in.
-    ASSERT_NE(Receive(CommandFile("FILE - 1.1 a.c\r\n" + Log("1.1", "a") + "FILE - 1.1 b.c\r\n" + Log("1.1", "b"))),
-              0);
-    EXPECT_TRUE(ResultsHold("Import file - b.c cannot be read from b.c")) << Results();
-    EXPECT_EQ(doc->releaseRoot->FindRelease("Beta2"), nullptr);
-    EXPECT_FALSE(fs::exists(scratch.path() + "RCS/a.c,v"));
-    EXPECT_EQ(doc->siteList->Find("Paris")->lastRelease, "");
-}
-
 TEST_F(ReceiveTest, AFailedReceiveLeavesTheSymbolsOfOlderReleases)
 {
     CheckIn("a.c", "a one\n", "a first");
@@ -337,8 +316,6 @@ TEST_F(ReceiveTest, RefusedCommandFilesChangeNothing)
          "Import file - file name refused: ..\\escaped.c (the name holds \".\" or \"..\")\r\n"},
         {"", good + "FILE - 1.1 " + scratch.path() + "x.c\r\n.\r\n",
          "Import file - file name refused: " + ModelName(scratch.path()) + "x.c (the name is absolute)\r\n"},
-        {"", good + "FILE - 1.1 RCS\\a.c,v\r\n.\r\n",
-         "Import file - file name refused: RCS\\a.c,v (the name lies in an RCS directory)\r\n"},
     };
     for (const Case& c : cases) {
         const std::string head = c.head.empty() && !c.entries.empty() ? "RCS1 - Beta2 Parser\r\n" + site : c.head;
