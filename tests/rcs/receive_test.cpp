@@ -316,6 +316,8 @@ TEST_F(ReceiveTest, RefusedCommandFilesChangeNothing)
          "Import file - file name refused: ..\\escaped.c (the name holds \".\" or \"..\")\r\n"},
         {"", good + "FILE - 1.1 " + scratch.path() + "x.c\r\n.\r\n",
          "Import file - file name refused: " + ModelName(scratch.path()) + "x.c (the name is absolute)\r\n"},
+        {"", good + "FILE - 1.1 RCS\\a.c,v\r\n.\r\n",
+         "Import file - file name refused: RCS\\a.c,v (the name lies in an RCS directory)\r\n"},
     };
     for (const Case& c : cases) {
         const std::string head = c.head.empty() && !c.entries.empty() ? "RCS1 - Beta2 Parser\r\n" + site : c.head;
