@@ -1,3 +1,6 @@
+// Check-in with the real ci: the revision it builds on, refusals, log
+// messages, times, whole-project runs and merges that leave conflicts.
+
 #include "model/command_progress.h"
 #include "model/command_results.h"
 #include "model/file_item.h"
@@ -11,183 +14,162 @@
 
 #include <gtest/gtest.h>
 
-#include <atomic>
 #include <filesystem>
-#include <thread>
 #include <sstream>
-#include <sys/stat.h>
-#include <utime.h>
 
 namespace kestro {
 namespace {
 
 namespace fs = std::filesystem;
+using namespace test;
 
 constexpr std::time_t Year2001 = 978307200;
 
-std::time_t ModificationTime(const std::string& path)
+void Lock(const std::string& path, const std::string& revision)
 {
-    struct stat info {};
-    EXPECT_EQ(::stat(path.c_str(), &info), 0) << path;
-    return info.st_mtime;
-}
-
-void SetModificationTime(const std::string& path, std::time_t time)
-{
-    const utimbuf times{time, time};
-    ASSERT_EQ(::utime(path.c_str(), &times), 0) << path;
-}
-
-bool IsReadOnly(const std::string& path)
-{
-    return (fs::status(path).permissions() & fs::perms::owner_write) == fs::perms::none;
-}
-
-// Replaces a working file's text, whatever its permissions.
-void Rewrite(const std::string& path, const std::string& text)
-{
-    fs::permissions(path, fs::perms::owner_write, fs::perm_options::add);
-    test::WriteText(path, text);
-}
-
-void LockRevision(const std::string& path, const std::string& revision)
-{
-    std::string output;
-    ASSERT_EQ(test::RunProgram({"rcs", "-l" + revision, path}, &output), 0) << output;
-}
-
-// The whole log message of one revision as rlog prints it.
-std::string LogMessage(const std::string& path, const std::string& revision)
-{
-    std::string log;
-    EXPECT_EQ(test::RunProgram({"rlog", "-r" + revision, path}, &log), 0) << log;
-    const std::size_t date = log.find("\ndate: ");
-    if (date == std::string::npos)
-        return "(no revision " + revision + ")";
-    const std::size_t text = log.find('\n', date + 1) + 1;
-    return log.substr(text, log.rfind("\n=====") - text);
+    ASSERT_EQ(RunProgram({"rcs", "-q", "-l" + revision, path}), 0);
 }
 
 std::string Description(const std::string& path)
 {
-    const std::string log = test::Rlog(path);
+    const std::string log = Rlog(path);
     const std::size_t start = log.find("description:\n") + 13;
-    const std::size_t end = log.find("\n----------------------------\n", start);
-    return log.substr(start, end - start);
+    return log.substr(start, log.find("\n----------------------------\n", start) - start);
 }
 
 struct CheckinTest : ::testing::Test {
     CheckinTest()
     {
-        RCSOptions::instance().userName = test::LoginName();
+        RCSOptions::instance().userName = LoginName();
         CommandResults::instance().ClearResults();
     }
+    // Checks in the texts one after the other, the last one locked as "-l"
+    // leaves it, and adds the file.
+    RCSFileItem* History(const std::string& path, const std::vector<std::string>& texts)
+    {
+        for (const std::string& text : texts)
+            CheckIn(path, text, "message " + text, {"-l"});
+        return project.doc->AddFile(path);
+    }
+    std::string Ci(const std::string& options) const { return DirectProgram("ci") + options; }
     CheckinSettings& settings = RCSOptions::instance().checkin;
-    std::string Results() const { return CommandResults::instance().Text(); }
-    test::ProjectFixture project;
+    ProjectFixture project;
 };
-
-TEST(EscapeLogMessage, LoneDotLinesAreEscapedAndTheMessageIsEnded)
-{
-    EXPECT_EQ(EscapeLogMessage(""), "\n.\n");
-    EXPECT_EQ(EscapeLogMessage("fix"), "fix\n.\n");
-    EXPECT_EQ(EscapeLogMessage("fix\n"), "fix\n\n.\n");
-    EXPECT_EQ(EscapeLogMessage(".\nx\n.\n.\ny\n."), " .\nx\n .\n .\ny\n .\n.\n");
-    EXPECT_EQ(EscapeLogMessage("a\r\n.\r\nb\rc"), "a\n .\nb\nc\n.\n");
-    EXPECT_EQ(EscapeLogMessage(". \n.."), ". \n..\n.\n") << "only a lone dot ends a message";
-}
 
 TEST_F(CheckinTest, InitialCheckinDescribesTheFileAndGoesToTheMasterSite)
 {
-    test::WriteText("src/main.c", "int main;\n");
+    WriteText("src/main.c", "int main;\n");
     RCSFileItem* file = project.doc->AddFile("src/main.c");
-    ASSERT_NE(file, nullptr);
     Site* paris = project.doc->siteList->Add("Paris", "");
     project.doc->siteList->SetMaster(paris);
-
     settings.logMessage = "old message";
     settings.revision = "9.9";
     EXPECT_TRUE(file->PrepareCheckin());
-    EXPECT_EQ(settings.item, file);
     EXPECT_EQ(settings.revision, "");
     EXPECT_EQ(settings.logMessage, "src\\main.c - Initial checkin");
 
     EXPECT_EQ(file->Checkin(nullptr), 0) << Results();
-    EXPECT_TRUE(Results().starts_with(DirectProgram("ci") + " -l " + file->GetWorkingPath() + " src/RCS/main.c,v\r\n")) << Results();
+    EXPECT_TRUE(Results().starts_with(Ci(" -l " + file->GetWorkingPath() + " src/RCS/main.c,v\r\n"))) << Results();
     EXPECT_EQ(Description("src/RCS/main.c,v"), "src\\main.c - Initial checkin");
-
     RCSVersionItem* initial = file->FindRevision("1.1");
     ASSERT_NE(initial, nullptr);
     EXPECT_EQ(initial->owningSite, paris);
-    EXPECT_EQ(initial->locker, test::LoginName());
-    EXPECT_EQ(file->workingRevision, "1.1");
+    EXPECT_EQ(initial->locker, LoginName());
     EXPECT_EQ(file->StatusCode(), CheckedIn);
     EXPECT_EQ(file->recordedTime, ModificationTime("src/main.c"));
-
-    // Once there is a history the message is left as the user last typed it.
     settings.logMessage = "kept";
     file->PrepareCheckin();
-    EXPECT_EQ(settings.logMessage, "kept");
+    EXPECT_EQ(settings.logMessage, "kept") << "once there is a history the typed message stays";
 }
 
-TEST_F(CheckinTest, SingleLockLetsCiChooseTheRevision)
+TEST_F(CheckinTest, ALockedTipLetsCiChooseAndKeepTimeRestoresTheTime)
 {
-    test::CheckIn("a.c", "one\n", "first", {"-l"});
-    RCSFileItem* file = project.doc->AddFile("a.c");
-    ASSERT_NE(file, nullptr);
+    RCSFileItem* file = History("a.c", {"one\n"});
     Rewrite("a.c", "two\n");
     settings.logMessage = "second";
-
     EXPECT_EQ(file->Checkin(nullptr), 0) << Results();
-    EXPECT_TRUE(Results().starts_with(DirectProgram("ci") + " -l " + file->GetWorkingPath() + " RCS/a.c,v\r\n")) << Results();
-    EXPECT_EQ(LogMessage("RCS/a.c,v", "1.2"), "second");
+    EXPECT_TRUE(Results().starts_with(Ci(" -l " + file->GetWorkingPath() + " RCS/a.c,v\r\n"))) << Results();
+    EXPECT_EQ(LogMessage("RCS/a.c,v", "1.2"), "second\n");
     EXPECT_EQ(file->workingRevision, "1.2");
-    EXPECT_EQ(file->StatusCode(), CheckedIn);
-    ASSERT_NE(file->FindRevision("1.2"), nullptr);
-    EXPECT_EQ(file->FindRevision("1.2")->locker, test::LoginName());
+    EXPECT_EQ(file->FindRevision("1.2")->locker, LoginName());
     EXPECT_EQ(file->FindRevision("1.2")->owningSite, project.doc->siteList->GetLocalSite());
+
+    Rewrite("a.c", "three\n");
+    SetModificationTime("a.c", Year2001);
+    settings.keepTime = true;
+    settings.lock = false;
+    CommandResults::instance().ClearResults();
+    EXPECT_EQ(file->Checkin(nullptr), 0) << Results();
+    EXPECT_TRUE(Results().starts_with(Ci(" -M -u " + file->GetWorkingPath() + " RCS/a.c,v\r\n"))) << Results();
+    EXPECT_EQ(ModificationTime("a.c"), Year2001);
+    EXPECT_EQ(fs::status("a.c").permissions() & fs::perms::owner_write, fs::perms::none)
+        << "ci -u leaves the file read-only, and so must setting its time";
+    EXPECT_EQ(file->recordedTime, Year2001);
+    EXPECT_EQ(file->StatusCode(), CheckedIn);
 }
 
-TEST_F(CheckinTest, SeveralLocksGoOnFromTheLockedTipOnly)
+// Which revision a check-in builds on, by the locks the user holds.
+TEST_F(CheckinTest, TheBaseRevisionFollowsTheLocks)
 {
-    test::CheckIn("tip.c", "one\n", "first", {"-l"});
-    test::CheckIn("tip.c", "two\n", "second", {"-l"});
-    LockRevision("tip.c", "1.1");
-    RCSFileItem* tip = project.doc->AddFile("tip.c");
+    // Several locks: the locked tip goes on.
+    RCSFileItem* tip = History("tip.c", {"one\n", "two\n"});
+    Lock("tip.c", "1.1");
+    tip->Synchronise(true);
     Rewrite("tip.c", "three\n");
-
     EXPECT_EQ(tip->Checkin(nullptr), 0) << Results();
-    EXPECT_NE(Results().find(DirectProgram("ci") + " -l1.3 "), std::string::npos) << Results();
-    EXPECT_EQ(tip->workingRevision, "1.3");
+    EXPECT_TRUE(Has(TakeResults(), Ci(" -l1.3 ")));
 
-    // Locks on an older trunk revision and a branch, with the tip unlocked:
-    // which one is meant cannot be guessed.
-    test::CheckIn("side.c", "one\n", "first", {"-l"});
-    test::CheckIn("side.c", "two\n", "second");
-    LockRevision("side.c", "1.1");
-    test::CheckIn("side.c", "branch\n", "branch", {"-r1.1.1"});
-    LockRevision("side.c", "1.1");
-    LockRevision("side.c", "1.1.1.1");
-    RCSFileItem* side = project.doc->AddFile("side.c");
-    const std::string before = test::Rlog("RCS/side.c,v");
+    // The checked-out older revision among two locks starts a branch.
+    RCSFileItem* old = History("old.c", {"one\n", "two\n", "three\n"});
+    CheckoutSettings& checkout = RCSOptions::instance().checkout;
+    checkout.revision = "1.1";
+    checkout.force = true;
+    ASSERT_EQ(old->Checkout(), 0) << Results();
+    Rewrite("old.c", "one, edited\n");
     CommandResults::instance().ClearResults();
+    ASSERT_EQ(old->Checkin(nullptr), 0) << Results();
+    EXPECT_TRUE(Has(TakeResults(), "old.c : checking in on top of revision 1.1\r\n"));
+    EXPECT_EQ(old->workingRevision, "1.1.1.1");
+    EXPECT_EQ(RevisionText("RCS/old.c,v", "1.1.1.1"), "one, edited\n");
+    EXPECT_EQ(RevisionText("RCS/old.c,v", "1"), "three\n");
+    EXPECT_TRUE(old->FindRevision("1.3")->IsLocked()) << "the other lock is untouched";
 
+    // The tip among a tip lock and a branch lock checked in elsewhere.
+    RCSFileItem* line = History("line.c", {"one\n", "two\n"});
+    Lock("RCS/line.c,v", "1.1");
+    WriteText("elsewhere/line.c", "branch\n");
+    ASSERT_EQ(RunProgram({"ci", "-q", "-l", "-r1.1.1", "-mbranch", "elsewhere/line.c", "RCS/line.c,v"}), 0);
+    line->Synchronise(true);
+    Rewrite("line.c", "three\n");
+    ASSERT_EQ(line->Checkin(nullptr), 0) << Results();
+    EXPECT_EQ(line->workingRevision, "1.3");
+    EXPECT_EQ(RevisionText("RCS/line.c,v", "1.1.1.1"), "branch\n");
+
+    // Locks on an older trunk revision and a branch with the tip unlocked:
+    // which one is meant cannot be guessed.
+    CheckIn("side.c", "one\n", "first", {"-l"});
+    CheckIn("side.c", "two\n", "second");
+    Lock("side.c", "1.1");
+    CheckIn("side.c", "branch\n", "branch", {"-r1.1.1"});
+    Lock("side.c", "1.1");
+    Lock("side.c", "1.1.1.1");
+    RCSFileItem* side = project.doc->AddFile("side.c");
+    const std::string before = Rlog("RCS/side.c,v");
+    CommandResults::instance().ClearResults();
     EXPECT_EQ(side->Checkin(nullptr), 1);
-    EXPECT_EQ(Results(), "side.c : multiple revisions locked by " + test::LoginName() + " - please specify one\r\n");
-    EXPECT_EQ(test::Rlog("RCS/side.c,v"), before);
+    EXPECT_EQ(Results(), "side.c : multiple revisions locked by " + LoginName() + " - please specify one\r\n");
+    EXPECT_EQ(Rlog("RCS/side.c,v"), before);
 }
 
 TEST_F(CheckinTest, RefusalsRunNothing)
 {
-    test::CheckIn("r.c", "1\n", "first", {"-l"});
-    test::CheckIn("r.c", "2\n", "second", {"-l"});
-    test::CheckIn("r.c", "3\n", "third");
+    CheckIn("r.c", "1\n", "first", {"-l"});
+    CheckIn("r.c", "2\n", "second", {"-l"});
+    CheckIn("r.c", "3\n", "third");
     RCSFileItem* file = project.doc->AddFile("r.c");
-    const std::string before = test::Rlog("RCS/r.c,v");
-    const std::string user = test::LoginName();
-
+    const std::string before = Rlog("RCS/r.c,v");
     const std::pair<std::string, std::string> cases[] = {
-        {"", "r.c : no revisions locked by " + user + "\r\n"},
+        {"", "r.c : no revisions locked by " + LoginName() + "\r\n"},
         {"1.5.1", "Revision 1.5 does not exist\r\nr.c : cannot checkin 1.5.1 - parent revision doesn't exist\r\n"},
         {"1.2", "r.c : cannot checkin 1.2 - must be greater than 1.3\r\n"},
         {"1.3", "r.c : cannot checkin 1.3 - it already exists\r\n"},
@@ -198,107 +180,69 @@ TEST_F(CheckinTest, RefusalsRunNothing)
         EXPECT_EQ(file->Checkin(nullptr), 1) << revision;
         EXPECT_EQ(Results(), message);
     }
-    EXPECT_EQ(test::Rlog("RCS/r.c,v"), before);
+    EXPECT_EQ(Rlog("RCS/r.c,v"), before);
+
+    // A failing ci keeps the working file and its time.
+    settings.revision = "2.1";
+    Rewrite("r.c", "changed\n");
+    SetModificationTime("r.c", Year2001);
+    CommandResults::instance().ClearResults();
+    EXPECT_NE(file->Checkin(nullptr), 0);
+    EXPECT_TRUE(Has(Results(), "no lock set by")) << Results();
+    EXPECT_EQ(ModificationTime("r.c"), Year2001);
+    EXPECT_EQ(Rlog("RCS/r.c,v"), before);
     EXPECT_EQ(file->workingRevision, "1.3") << "the revision it was added at";
 }
 
 TEST_F(CheckinTest, BranchesAreCompletedAndOtherSitesRevisionsAreNotExtended)
 {
-    test::CheckIn("b.c", "1\n", "first", {"-l"});
-    test::CheckIn("b.c", "2\n", "second", {"-l"});
-    RCSFileItem* own = project.doc->AddFile("b.c");
+    RCSFileItem* own = History("b.c", {"1\n", "2\n"});
     Rewrite("b.c", "branch\n");
     settings.revision = "1.2.1";
     EXPECT_EQ(own->Checkin(nullptr), 0) << Results();
-    EXPECT_NE(Results().find(DirectProgram("ci") + " -l1.2.1.1 "), std::string::npos) << Results();
-    EXPECT_NE(own->FindRevision("1.2.1.1"), nullptr);
+    EXPECT_TRUE(Has(TakeResults(), Ci(" -l1.2.1.1 ")));
 
     // 1.2 and its branch 1.2.1 belong to Paris: this site starts its own branch.
-    test::CheckIn("p.c", "1\n", "first", {"-l"});
-    test::CheckIn("p.c", "2\n", "second", {"-l"});
-    test::CheckIn("p.c", "paris\n", "paris", {"-r1.2.1"});
-    LockRevision("p.c", "1.2");
+    CheckIn("p.c", "1\n", "first", {"-l"});
+    CheckIn("p.c", "2\n", "second", {"-l"});
+    CheckIn("p.c", "paris\n", "paris", {"-r1.2.1"});
+    Lock("p.c", "1.2");
     RCSFileItem* shared = project.doc->AddFile("p.c");
     Site* paris = project.doc->siteList->Add("Paris", "");
     shared->FindRevision("1.2")->SetOwningSite(paris);
     shared->FindRevision("1.2.1.1")->SetOwningSite(paris);
     Rewrite("p.c", "london\n");
     settings.revision.clear();
-    CommandResults::instance().ClearResults();
-
     EXPECT_EQ(shared->Checkin(nullptr), 0) << Results();
-    EXPECT_NE(Results().find(DirectProgram("ci") + " -l1.2.2 "), std::string::npos) << Results();
-    RCSVersionItem* created = shared->FindRevision("1.2.2.1");
-    ASSERT_NE(created, nullptr);
-    EXPECT_EQ(created->owningSite, project.doc->siteList->GetLocalSite());
-    EXPECT_EQ(shared->workingRevision, "1.2.2.1");
-}
+    EXPECT_TRUE(Has(TakeResults(), Ci(" -l1.2.2 ")));
+    ASSERT_NE(shared->FindRevision("1.2.2.1"), nullptr);
+    EXPECT_EQ(shared->FindRevision("1.2.2.1")->owningSite, project.doc->siteList->GetLocalSite());
 
-TEST_F(CheckinTest, ImportLocksTheSendersRevisionAndGivesTheNewOneToTheSender)
-{
-    test::CheckIn("i.c", "1\n", "first");
-    RCSFileItem* file = project.doc->AddFile("i.c");
-    Site* paris = project.doc->siteList->Add("Paris", "");
+    // An import from Paris gives the new revision to Paris.
+    CheckIn("i.c", "1\n", "first");
+    RCSFileItem* imported = project.doc->AddFile("i.c");
     Rewrite("i.c", "from paris\n");
     settings.revision = "1";
-
-    EXPECT_EQ(file->Checkin(paris), 0) << Results();
-    EXPECT_NE(Results().find(DirectProgram("ci") + " -l1.1.1 "), std::string::npos) << Results();
-    RCSVersionItem* created = file->FindRevision("1.1.1.1");
-    ASSERT_NE(created, nullptr);
-    EXPECT_EQ(created->owningSite, paris);
-}
-
-TEST_F(CheckinTest, KeepTimeRestoresTheTimeOfAReadOnlyWorkingFile)
-{
-    test::CheckIn("k.c", "1\n", "first", {"-l"});
-    RCSFileItem* file = project.doc->AddFile("k.c");
-    Rewrite("k.c", "2\n");
-    SetModificationTime("k.c", Year2001);
-    settings.keepTime = true;
-    settings.lock = false;
-
-    EXPECT_EQ(file->Checkin(nullptr), 0) << Results();
-    EXPECT_TRUE(Results().starts_with(DirectProgram("ci") + " -M -u " + file->GetWorkingPath() + " RCS/k.c,v\r\n")) << Results();
-    EXPECT_EQ(ModificationTime("k.c"), Year2001);
-    EXPECT_TRUE(IsReadOnly("k.c")) << "ci -u leaves the file read-only, and so must setting its time";
-    EXPECT_EQ(file->recordedTime, Year2001);
-    EXPECT_EQ(file->workingRevision, "1.2");
-    EXPECT_EQ(file->StatusCode(), CheckedIn);
-}
-
-TEST_F(CheckinTest, FailedCiKeepsTheWorkingFileAndItsTime)
-{
-    test::CheckIn("f.c", "1\n", "first");
-    RCSFileItem* file = project.doc->AddFile("f.c");
-    Rewrite("f.c", "changed\n");
-    SetModificationTime("f.c", Year2001);
-    const std::string before = test::Rlog("RCS/f.c,v");
-    settings.revision = "2.1";
-
-    EXPECT_NE(file->Checkin(nullptr), 0);
-    EXPECT_TRUE(Results().starts_with(DirectProgram("ci") + " -l2.1 " + file->GetWorkingPath() + " RCS/f.c,v\r\n")) << Results();
-    EXPECT_NE(Results().find("no lock set by"), std::string::npos) << Results();
-    EXPECT_EQ(ModificationTime("f.c"), Year2001);
-    EXPECT_EQ(test::Rlog("RCS/f.c,v"), before);
-    EXPECT_EQ(file->workingRevision, "1.1") << "the revision it was added at";
+    EXPECT_EQ(imported->Checkin(paris), 0) << Results();
+    EXPECT_TRUE(Has(TakeResults(), Ci(" -l1.1.1 ")));
+    ASSERT_NE(imported->FindRevision("1.1.1.1"), nullptr);
+    EXPECT_EQ(imported->FindRevision("1.1.1.1")->owningSite, paris);
 }
 
 TEST_F(CheckinTest, LogMessagesAreStoredAsTyped)
 {
-    test::CheckIn("m.txt", "0\n", "first", {"-l"});
-    RCSFileItem* file = project.doc->AddFile("m.txt");
-
+    RCSFileItem* file = History("m.txt", {"0\n"});
     std::ostringstream large;
     for (int line = 0; line < 4000; ++line)
         large << "line " << line << " of a long message\n";
     const std::pair<std::string, std::string> messages[] = {
-        {"first line\n\n\nafter blank lines", "first line\n\n\nafter blank lines"},
-        {"caf\xC3\xA9 \xE6\x97\xA5\xE6\x9C\xAC", "caf\xC3\xA9 \xE6\x97\xA5\xE6\x9C\xAC"},
-        {"typed\r\nwith\r\n.\r\nreturns", "typed\nwith\n .\nreturns"},
-        {"dots\n.\n.\nin a row", "dots\n .\n .\nin a row"},
-        {"ends with a dot\n.", "ends with a dot\n ."},
-        {large.str() + "end", large.str() + "end"},
+        {"first line\n\n\nafter blank lines", "first line\n\n\nafter blank lines\n"},
+        {"caf\xC3\xA9 \xE6\x97\xA5\xE6\x9C\xAC", "caf\xC3\xA9 \xE6\x97\xA5\xE6\x9C\xAC\n"},
+        {"typed\r\nwith\r\n.\r\nreturns\rend", "typed\nwith\n .\nreturns\nend\n"},
+        {"dots\n.\n.\nin a row", "dots\n .\n .\nin a row\n"},
+        {"ends with a dot\n.", "ends with a dot\n .\n"},
+        {". \n..", ". \n..\n"},
+        {large.str() + "end", large.str() + "end\n"},
     };
     int revision = 1;
     for (const auto& [typed, stored] : messages) {
@@ -307,39 +251,6 @@ TEST_F(CheckinTest, LogMessagesAreStoredAsTyped)
         ASSERT_EQ(file->Checkin(nullptr), 0) << Results();
         EXPECT_EQ(LogMessage("RCS/m.txt,v", "1." + std::to_string(revision)), stored);
     }
-    EXPECT_EQ(file->workingRevision, "1.7");
-}
-
-TEST_F(CheckinTest, RootChecksInEveryFileWithTheSameMessage)
-{
-    test::CheckIn("a.c", "a\n", "first", {"-l"});
-    test::CheckIn("b.c", "b\n", "first");
-    test::CheckIn("c.c", "c\n", "first", {"-l"});
-    RCSFileItem* a = project.doc->AddFile("a.c");
-    RCSFileItem* b = project.doc->AddFile("b.c");
-    RCSFileItem* c = project.doc->AddFile("c.c");
-    Rewrite("a.c", "a2\n");
-    Rewrite("c.c", "c2\n");
-    settings.logMessage = "together";
-
-    EXPECT_NE(project.doc->root->Checkin(nullptr), 0);
-    EXPECT_NE(Results().find("b.c : no revisions locked by " + test::LoginName() + "\r\n"), std::string::npos)
-        << Results();
-    EXPECT_EQ(LogMessage("RCS/a.c,v", "1.2"), "together");
-    EXPECT_EQ(LogMessage("RCS/c.c,v", "1.2"), "together");
-    EXPECT_EQ(a->workingRevision, "1.2");
-    EXPECT_EQ(b->workingRevision, "1.1") << "refused, it keeps the revision it was added at";
-    EXPECT_EQ(c->workingRevision, "1.2");
-}
-
-// Count of the lines in the results that start with the text.
-int LinesStartingWith(const std::string& results, const std::string& start)
-{
-    int count = 0;
-    std::istringstream lines(results);
-    for (std::string line; std::getline(lines, line);)
-        count += line.starts_with(start) ? 1 : 0;
-    return count;
 }
 
 // Changed and new files share one ci run; a file whose RCS file is busy
@@ -352,77 +263,106 @@ TEST_F(CheckinTest, ProjectIsCheckedInInSharedRunsAndABusyFileIsNamed)
     for (int i = 0; i < 30; ++i) {
         paths.push_back((i % 2 ? "src/f" : "f") + std::to_string(i) + ".c");
         if (i % 5 == 4) {
-            test::WriteText(paths.back(), "new " + paths.back() + "\n");
+            WriteText(paths.back(), "new " + paths.back() + "\n");
         } else {
-            test::CheckIn(paths.back(), "one " + paths.back() + "\n", "first", {"-l"});
+            CheckIn(paths.back(), "one " + paths.back() + "\n", "first", {"-l"});
             Rewrite(paths.back(), "two " + paths.back() + "\n");
         }
         files.push_back(project.doc->AddFile(paths.back()));
     }
-    test::WriteText("RCS/,f12.c,", "");
-    const std::string busyRevision = project.doc->root->FindFile("f12.c")->workingRevision;
+    WriteText("RCS/,f12.c,", "");
     settings.logMessage = "together\n.\nin one run";
     CommandProgress::instance().Reset();
 
     EXPECT_NE(project.doc->root->Checkin(nullptr), 0);
     fs::remove("RCS/,f12.c,");
     const std::string results = Results();
-    EXPECT_NE(results.find("ci: RCS file RCS/f12.c,v is in use"), std::string::npos) << results;
+    EXPECT_TRUE(Has(results, "ci: RCS file RCS/f12.c,v is in use")) << results;
     EXPECT_EQ(CommandProgress::instance().Get().summary, "29 checked in, 1 failed: f12.c");
-    // One run over all, then the busy file alone.
-    EXPECT_EQ(LinesStartingWith(results, DirectProgram("ci") + " -l "), 2) << results;
+    // One run over all, then the busy file alone; histories are read without echo.
+    EXPECT_EQ(Count(results, Ci(" -l ")), 2u) << results;
+    EXPECT_EQ(Count(results, "rlog"), 0u) << results;
     for (std::size_t i = 0; i < files.size(); ++i) {
-        const fs::path path(paths[i]);
-        const std::string rcsFile = (path.parent_path() / "RCS" / path.filename()).string() + ",v";
-        const bool busy = files[i]->name == "f12.c";
+        const std::string rcsFile = (i % 2 ? "src/RCS/f" : "RCS/f") + std::to_string(i) + ".c,v";
+        const bool busy = i == 12;
         const bool created = i % 5 == 4;
-        const std::string revision = busy ? "1.1" : created ? "1.1" : "1.2";
-        std::string text;
-        EXPECT_EQ(test::RunProgram({"co", "-q", "-p" + revision, rcsFile}, &text), 0) << rcsFile;
-        EXPECT_EQ(text, (busy ? "one " : created ? "new " : "two ") + paths[i] + "\n") << rcsFile;
-        EXPECT_EQ(files[i]->workingRevision, busy ? busyRevision : revision) << files[i]->name;
-        if (created) {
-            EXPECT_EQ(Description(rcsFile), "together\n .\nin one run") << rcsFile;
-        } else if (!busy) {
-            EXPECT_EQ(LogMessage(rcsFile, "1.2"), "together\n .\nin one run") << rcsFile;
-        }
-        EXPECT_NE(files[i]->FindRevision(revision), nullptr) << "history read again: " << files[i]->name;
+        const std::string revision = busy || created ? "1.1" : "1.2";
+        EXPECT_EQ(RevisionText(rcsFile, revision), (busy ? "one " : created ? "new " : "two ") + paths[i] + "\n");
+        EXPECT_EQ(files[i]->workingRevision, busy ? "" : revision) << rcsFile;
+        const std::string message = created ? Description(rcsFile) : busy ? "" : LogMessage(rcsFile, "1.2");
+        EXPECT_EQ(message, created ? "together\n .\nin one run" : busy ? "" : "together\n .\nin one run\n");
+        EXPECT_NE(files[i]->FindRevision(revision), nullptr) << "history read again: " << rcsFile;
     }
-    EXPECT_EQ(test::ReadFile("f12.c"), "two f12.c\n") << "the busy file's text stays";
+    EXPECT_EQ(ReadFile("f12.c"), "two f12.c\n") << "the busy file's text stays";
 }
 
-// A check-in of the whole project counts its files and sums them up; once
-// stopped it starts no more runs and leaves the files alone.
+// A whole-project check-in sums up what it did; once stopped it starts no
+// more runs, and a file that is not locked is refused alone.
 TEST_F(CheckinTest, ARootCheckinSaysHowFarItGotAndAStopLeavesTheRestAlone)
 {
-    constexpr int files = 12;
     std::vector<RCSFileItem*> items;
-    for (int i = 0; i < files; ++i) {
-        const std::string name = "f" + std::to_string(100 + i) + ".c";
-        test::CheckIn(name, "one\n", "first", {"-l"});
-        items.push_back(project.doc->AddFile(name));
-        Rewrite(name, "two\n");
+    for (int i = 0; i < 12; ++i) {
+        items.push_back(History("f" + std::to_string(100 + i) + ".c", {"one\n"}));
+        Rewrite(items.back()->name, "two\n");
     }
+    CheckIn("unlocked.c", "u\n", "first");
+    RCSFileItem* unlocked = project.doc->AddFile("unlocked.c");
     settings.logMessage = "second";
     CommandProgress& progress = CommandProgress::instance();
     progress.Reset();
     progress.RequestStop();
     EXPECT_NE(project.doc->root->Checkin(nullptr), 0) << "a stopped command did not do all it was asked";
     for (RCSFileItem* item : items) {
-        EXPECT_EQ(LogMessage("RCS/" + item->name + ",v", "1.2"), "(no revision 1.2)") << item->name;
+        EXPECT_EQ(LogMessage("RCS/" + item->name + ",v", "1.2"), "(none)") << item->name;
         EXPECT_EQ(item->workingRevision, "1.1") << item->name;
     }
     EXPECT_TRUE(Results().ends_with("Stopped\r\n")) << Results();
     EXPECT_EQ(progress.Get().summary, "0 checked in, 0 failed, stopped");
 
-    // Without a stop they all go in, with one line that says so.
     CommandResults::instance().ClearResults();
     progress.Reset();
-    EXPECT_EQ(project.doc->root->Checkin(nullptr), 0);
-    EXPECT_EQ(progress.Get().summary, std::to_string(files) + " checked in, 0 failed");
-    EXPECT_EQ(progress.Get().done, files);
-    for (RCSFileItem* item : items)
+    EXPECT_NE(project.doc->root->Checkin(nullptr), 0);
+    EXPECT_TRUE(Has(Results(), "unlocked.c : no revisions locked by " + LoginName() + "\r\n")) << Results();
+    EXPECT_EQ(progress.Get().summary, "12 checked in, 1 failed: unlocked.c");
+    EXPECT_EQ(progress.Get().done, 13);
+    for (RCSFileItem* item : items) {
         EXPECT_EQ(item->workingRevision, "1.2") << item->name;
+        EXPECT_EQ(LogMessage("RCS/" + item->name + ",v", "1.2"), "second\n");
+    }
+    EXPECT_EQ(unlocked->workingRevision, "1.1");
+}
+
+TEST_F(CheckinTest, MergeConflictIsReportedAndItsMarkersAreNotCheckedIn)
+{
+    RCSFileItem* file = History("m.c", {"line\n", "theirs\n"});
+    Rewrite("m.c", "mine\n");
+    file->UpdateStatus();
+    MergeSettings& merge = RCSOptions::instance().merge;
+    merge.revision1 = "1.1";
+    merge.revision2 = "1.2";
+    EXPECT_EQ(file->Merge(), 1) << Results();
+    EXPECT_TRUE(Has(Results(), "m.c : merged with conflicts\r\n")) << Results();
+    EXPECT_EQ(CommandResults::instance().Summary("merge", 1), "merge: merged with conflicts");
+    EXPECT_EQ(file->StatusCode(), Modified) << "the status follows the merge at once";
+
+    CommandResults::instance().ClearResults();
+    settings.force = false;
+    EXPECT_EQ(file->Checkin(nullptr), 1);
+    EXPECT_EQ(Results(), "m.c : line 1 holds a merge conflict marker - resolve the conflict, or check in with Force\r\n");
+    EXPECT_EQ(file->FindRevision("1.3"), nullptr);
+    settings.force = true;
+    EXPECT_EQ(file->Checkin(nullptr), 0) << Results();
+    EXPECT_NE(file->FindRevision("1.3"), nullptr) << "Force checks the file in as it is";
+
+    const std::pair<std::string, int> markers[] = {
+        {"a\nb\n", 0}, {"a\n<<<<<<< f\nx\n=======\ny\n>>>>>>> 1.2\n", 2}, {"a\r\nb\r\n>>>>>>>\r\n", 3},
+        {"x <<<<<<< y\n<<<<<<<< eight\n// =======\n", 0},
+    };
+    for (const auto& [text, line] : markers) {
+        WriteText("f", text);
+        EXPECT_EQ(ConflictMarkerLine("f"), line) << text;
+    }
+    EXPECT_EQ(ConflictMarkerLine("no-such-file"), 0);
 }
 
 } // namespace

@@ -76,6 +76,14 @@ TEST_F(CliContract, EveryChangingCommandTakesPathsFromTheCallersDirectory)
     EXPECT_NE(shown.find("  Beta "), std::string::npos) << shown;
     EXPECT_EQ(shown.find("extra.c"), std::string::npos) << shown;
     EXPECT_EQ(Run({"options", "proj/P.rcs", "release-name-template"}).out, "R %s\\n\n");
+
+    // A release comes back as it was frozen.
+    scratch.write("proj/src/main.c", "scratch\n");
+    const test::CliResult back = Run({"checkout", "proj/P.rcs", "release:Beta", "--force"});
+    EXPECT_EQ(back.exitCode, 0) << back.out << back.err;
+    EXPECT_TRUE(test::Has(back.out, "-lBeta")) << back.out;
+    EXPECT_EQ(test::ReadFile(scratch.path() + "proj/src/main.c"), "int main;\n");
+    EXPECT_TRUE(test::Has(Run({"show", "proj/P.rcs"}).out, "src\\main.c Checked in Version 1.1"));
 }
 
 TEST_F(CliContract, ACommandLineThatCannotRunAsGivenChangesNothing)

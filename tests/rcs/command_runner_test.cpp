@@ -10,10 +10,8 @@
 #include <chrono>
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
 #include <functional>
 #include <future>
-#include <sstream>
 #include <string>
 #include <thread>
 #include <vector>
@@ -34,14 +32,6 @@ std::string Fake(const std::vector<std::string>& arguments)
     for (const std::string& argument : arguments)
         AppendArgument(line, argument);
     return line;
-}
-
-std::string ReadFile(const std::string& name)
-{
-    std::ifstream file(name, std::ios::binary);
-    std::stringstream text;
-    text << file.rdbuf();
-    return text.str();
 }
 
 // Polls until the condition holds; gives up after a minute.
@@ -70,30 +60,26 @@ protected:
     std::string output;
 };
 
-TEST_F(CommandRunnerTest, ReturnsOutputAndExitCodeFromFreshScratchFiles)
+TEST_F(CommandRunnerTest, OutputInputAndExitCodes)
 {
-    EXPECT_EQ(RunCommand(output, Fake({"huge", "1000"}), "", false), 0);
-    EXPECT_EQ(output.size(), 1000u);
-
-    // The second run must not see what the first left in the scratch file.
-    EXPECT_EQ(RunCommand(output, Fake({"echo-args", "one", "two"}), "", false), 0);
-    EXPECT_EQ(output, "[one]\n[two]\n");
-    // The scratch files live elsewhere: nothing is left in the project.
-    EXPECT_TRUE(std::filesystem::is_empty(std::filesystem::current_path()));
-
-    EXPECT_EQ(RunCommand(output, Fake({"exit", "3"}), "", false), 3);
-    EXPECT_EQ(output, "");
-    EXPECT_EQ(RunCommand(output, "", "", false), -1);
-}
-
-TEST_F(CommandRunnerTest, StandardInputReachesTheProgram)
-{
+    // Huge output comes back whole.
+    const std::size_t size = 20 * 1024 * 1024;
+    EXPECT_EQ(RunCommand(output, Fake({"huge", std::to_string(size)}), "", false), 0);
+    ASSERT_EQ(output.size(), size);
+    std::string expected(size, '\0');
+    for (std::size_t i = 0; i < size; ++i)
+        expected[i] = static_cast<char>('a' + i % 26);
+    EXPECT_TRUE(output == expected);
+    // The next run must not see what the last left in the scratch file,
+    // which lives outside the project.
     EXPECT_EQ(RunCommand(output, Fake({"stdin"}), "first line\nsecond line\n", false), 0);
     EXPECT_EQ(output, "first line\nsecond line\n");
-    EXPECT_EQ(RunCommand(output, Fake({"stdin"}), "y\n", false), 0);
-    EXPECT_EQ(output, "y\n");
+    EXPECT_TRUE(std::filesystem::is_empty(std::filesystem::current_path()));
     EXPECT_EQ(RunCommand(output, Fake({"stdin"}), "", false), 0);
     EXPECT_EQ(output, "");
+    EXPECT_EQ(RunCommand(output, Fake({"exit", "3"}), "", false), 3);
+    EXPECT_EQ(RunCommand(output, Fake({"crash"}), "", false), 128 + SIGSEGV);
+    EXPECT_EQ(RunCommand(output, "", "", false), -1);
 }
 
 TEST_F(CommandRunnerTest, RedirectionKeepsOnlyStandardErrorInTheOutput)
@@ -104,12 +90,12 @@ TEST_F(CommandRunnerTest, RedirectionKeepsOnlyStandardErrorInTheOutput)
     const std::string line = Fake({"stderr", "error text", "normal text"});
     EXPECT_EQ(RunCommand(output, line, "", true, "saved.txt"), 0);
     EXPECT_EQ(output, "error text");
-    EXPECT_EQ(ReadFile("saved.txt"), "normal text");
+    EXPECT_EQ(test::ReadFile("saved.txt"), "normal text");
     EXPECT_EQ(Results(), line + " >saved.txt\r\nerror text\r\n");
 
     CommandResults::instance().ClearResults();
     EXPECT_EQ(RunCommand(output, line, "", true, "saved.txt", true), 0);
-    EXPECT_EQ(ReadFile("saved.txt"), "normal textnormal text");
+    EXPECT_EQ(test::ReadFile("saved.txt"), "normal textnormal text");
     EXPECT_EQ(Results(), line + " >>saved.txt\r\nerror text\r\n");
 }
 
@@ -119,7 +105,7 @@ TEST_F(CommandRunnerTest, ExistingRedirectionFileIsRefusedAndNothingRuns)
     const std::string line = Fake({"stderr", "ran", "overwritten"});
     EXPECT_EQ(RunCommand(output, line, "", true, "existing.txt"), -1);
     EXPECT_EQ(Results(), line + " >existing.txt\r\nCannot create existing.txt\r\n");
-    EXPECT_EQ(ReadFile("existing.txt"), "keep me");
+    EXPECT_EQ(test::ReadFile("existing.txt"), "keep me");
     EXPECT_EQ(output, "");  // the program would have written "ran" here
 }
 
@@ -182,22 +168,6 @@ TEST_F(CommandRunnerTest, ChildAloneGetsTimeZoneAndLocale)
     EXPECT_EQ(timeZone != nullptr ? timeZone : "<unset>", ownTimeZone);
 }
 
-TEST_F(CommandRunnerTest, CrashGivesSignalResult)
-{
-    EXPECT_EQ(RunCommand(output, Fake({"crash"}), "", false), 128 + SIGSEGV);
-}
-
-TEST_F(CommandRunnerTest, HugeOutputComesBackWhole)
-{
-    const std::size_t size = 20 * 1024 * 1024;
-    EXPECT_EQ(RunCommand(output, Fake({"huge", std::to_string(size)}), "", false), 0);
-    ASSERT_EQ(output.size(), size);
-    std::string expected(size, '\0');
-    for (std::size_t i = 0; i < size; ++i)
-        expected[i] = static_cast<char>('a' + i % 26);
-    EXPECT_TRUE(output == expected);
-}
-
 // Runs a hanging program on another thread, stops it once it runs, and
 // returns RunCommand's result.
 int RunAndStop(const std::vector<std::string>& hangArguments)
@@ -209,7 +179,7 @@ int RunAndStop(const std::vector<std::string>& hangArguments)
     StopRunningProgram();
     if (running.wait_for(60s) != std::future_status::ready) {
         ADD_FAILURE() << "the program did not stop";
-        ::kill(std::stoi(ReadFile("running.pid")), SIGKILL);  // so the test ends
+        ::kill(std::stoi(test::ReadFile("running.pid")), SIGKILL);  // so the test ends
     }
     return running.get();
 }

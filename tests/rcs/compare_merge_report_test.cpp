@@ -12,8 +12,7 @@
 
 #include <gtest/gtest.h>
 
-#include <fstream>
-#include <sstream>
+#include <functional>
 
 namespace kestro {
 namespace {
@@ -50,14 +49,6 @@ struct CompareMergeReportTest : test::ProjectFixture {
     MergeSettings& merge() { return RCSOptions::instance().merge; }
     ReportSettings& report() { return RCSOptions::instance().report; }
 };
-
-std::size_t Count(const std::string& text, const std::string& part)
-{
-    std::size_t count = 0;
-    for (std::size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1))
-        ++count;
-    return count;
-}
 
 TEST(CompareMergeReport, NeverCheckedInFilesAreRefused)
 {
@@ -213,59 +204,38 @@ TEST(CompareMergeReport, ReportOptions)
     t.TakeResults();
     const std::string rcsPath = file->GetRcsPath();
 
+    using Set = std::function<void(ReportSettings&)>;
     struct Case {
-        const char* what;
-        void (*set)(ReportSettings&, const std::string& user);
+        Set set;
         std::string arguments;
         const char* present;
         const char* absent;
     };
     const Case cases[] = {
-        {"all", [](ReportSettings&, const std::string&) {}, "", "revision 1.1\n", nullptr},
-        {"name only", [](ReportSettings& s, const std::string&) { s.information = 1; }, " -R", "RCS/f.c,v\n",
-         "head:"},
-        {"header only", [](ReportSettings& s, const std::string&) { s.information = 2; }, " -h", "Ship_1: 1.1",
-         "description:"},
-        {"header and text", [](ReportSettings& s, const std::string&) { s.information = 3; }, " -t",
-         "description:\ntest file", "revision 1.1"},
-        {"no symbolic names", [](ReportSettings& s, const std::string&) { s.symbolicNames = false; }, " -N",
-         "revision 1.1\n", "Ship_1"},
-        {"locked only", [](ReportSettings& s, const std::string&) { s.lockedOnly = true; }, " -L", "revision 1.2",
-         nullptr},
-        {"locked by users",
-         [](ReportSettings& s, const std::string& u) {
-             s.lockedOnly = true;
-             s.users = u;
-         },
-         " -L -l" + user, "revision 1.2", "revision 1.1"},
-        {"checked in by users", [](ReportSettings& s, const std::string& u) { s.users = u; }, " -w" + user,
-         "revision 1.1", nullptr},
-        {"dates", [](ReportSettings& s, const std::string&) { s.dates = "<2024/01/31 12:00"; },
-         " \"-d<2024/01/31 12:00\"", "revision 1.1\n", "revision 1.2"},
-        {"states", [](ReportSettings& s, const std::string&) { s.states = "Stable"; }, " -sStable",
-         "revision 1.1\n", "revision 1.2"},
-        {"revisions", [](ReportSettings& s, const std::string&) { s.revisions = "1.2"; }, " -r1.2", "revision 1.2",
-         "revision 1.1"},
-        {"after revision", [](ReportSettings& s, const std::string&) {
-             s.revisions = "1.1";
-             s.afterRevision = true;
-         },
-         " -r1.1:", "revision 1.1\n", nullptr},
-        {"range typed", [](ReportSettings& s, const std::string&) {
-             s.revisions = "1.1:";
-             s.afterRevision = true;
-         },
-         " -r1.1:", "revision 1.2", nullptr},
+        {[](ReportSettings&) {}, "", "revision 1.1\n", nullptr},
+        {[](ReportSettings& s) { s.information = 1; }, " -R", "RCS/f.c,v\n", "head:"},
+        {[](ReportSettings& s) { s.information = 2; }, " -h", "Ship_1: 1.1", "description:"},
+        {[](ReportSettings& s) { s.information = 3; }, " -t", "description:\ntest file", "revision 1.1"},
+        {[](ReportSettings& s) { s.symbolicNames = false; }, " -N", "revision 1.1\n", "Ship_1"},
+        {[](ReportSettings& s) { s.lockedOnly = true; }, " -L", "revision 1.2", nullptr},
+        {[&](ReportSettings& s) { s.lockedOnly = true, s.users = user; }, " -L -l" + user, "revision 1.2", "revision 1.1"},
+        {[&](ReportSettings& s) { s.users = user; }, " -w" + user, "revision 1.1", nullptr},
+        {[](ReportSettings& s) { s.dates = "<2024/01/31 12:00"; }, " \"-d<2024/01/31 12:00\"", "revision 1.1\n",
+         "revision 1.2"},
+        {[](ReportSettings& s) { s.states = "Stable"; }, " -sStable", "revision 1.1\n", "revision 1.2"},
+        {[](ReportSettings& s) { s.revisions = "1.2"; }, " -r1.2", "revision 1.2", "revision 1.1"},
+        {[](ReportSettings& s) { s.revisions = "1.1", s.afterRevision = true; }, " -r1.1:", "revision 1.1\n", nullptr},
+        {[](ReportSettings& s) { s.revisions = "1.1:", s.afterRevision = true; }, " -r1.1:", "revision 1.2", nullptr},
     };
     for (const Case& c : cases) {
         test::ResetOptions();
-        c.set(t.report(), user);
-        EXPECT_EQ(file->Report(), 0) << c.what;
+        c.set(t.report());
+        EXPECT_EQ(file->Report(), 0) << c.arguments;
         const std::string results = t.TakeResults();
-        EXPECT_EQ(t.FirstLine(results), DirectProgram("rlog") + c.arguments + " " + rcsPath) << c.what;
-        EXPECT_NE(results.find(c.present), std::string::npos) << c.what << "\n" << results;
+        EXPECT_EQ(t.FirstLine(results), DirectProgram("rlog") + c.arguments + " " + rcsPath) << c.arguments;
+        EXPECT_NE(results.find(c.present), std::string::npos) << c.arguments << "\n" << results;
         if (c.absent) {
-            EXPECT_EQ(results.find(c.absent), std::string::npos) << c.what << "\n" << results;
+            EXPECT_EQ(results.find(c.absent), std::string::npos) << c.arguments << "\n" << results;
         }
     }
 }
@@ -357,9 +327,9 @@ TEST(CompareMergeReport, UniqueLogMessagesAcrossFiles)
     t.report().information = 5;
     EXPECT_EQ(t.doc->root->Report(), 0);
     const std::string results = t.TakeResults();
-    EXPECT_EQ(Count(results, "Shared fix\n"), 1u) << results;
-    EXPECT_EQ(Count(results, dashed + "\n"), 1u) << "a message is not split at a line of dashes\n" << results;
-    EXPECT_EQ(Count(results, "Only in a\n"), 1u) << results;
+    EXPECT_EQ(test::Count(results, "Shared fix\n"), 1u) << results;
+    EXPECT_EQ(test::Count(results, dashed + "\n"), 1u) << "a message is not split at a line of dashes\n" << results;
+    EXPECT_EQ(test::Count(results, "Only in a\n"), 1u) << results;
     EXPECT_EQ(results.rfind("----------------------------\r\n", 0), 0u) << results;
     for (const char* absent : {"rlog", "a.c:", "revision ", "date:", "branches:", "====="})
         EXPECT_EQ(results.find(absent), std::string::npos) << absent << "\n" << results;

@@ -3,13 +3,10 @@
 #include "model/file_item.h"
 #include "model/root_item.h"
 #include "model/version_item.h"
+#include "support/cli_runner.h"
 #include "support/test_project.h"
 
-#include <QProcess>
-
 #include <gtest/gtest.h>
-
-#include <filesystem>
 
 namespace kestro {
 namespace {
@@ -45,26 +42,14 @@ TEST(DemoProject, HoldsEveryKindOfHistory)
     EXPECT_EQ(reopened.root->children.size(), 4u);
 }
 
-TEST(DemoProject, CommandLineBuildsAndShowsIt)
+TEST(DemoProject, CommandLineBuildsItOnlyInAnEmptyDirectory)
 {
     test::ScratchDirectory scratch;
-    QProcess demo;
-    demo.start(KESTRO_CLI, {"demo", QString::fromStdString(scratch.path() + "d")});
-    ASSERT_TRUE(demo.waitForFinished(120000));
-    ASSERT_EQ(demo.exitCode(), 0) << demo.readAllStandardError().toStdString();
-    const QString project = QString::fromUtf8(demo.readAllStandardOutput()).trimmed();
-    EXPECT_TRUE(std::filesystem::exists(project.toStdString()));
-
-    QProcess again;
-    again.start(KESTRO_CLI, {"demo", QString::fromStdString(scratch.path() + "d")});
-    ASSERT_TRUE(again.waitForFinished(60000));
-    EXPECT_EQ(again.exitCode(), 1) << "a directory that is not empty is refused";
-
-    QProcess show;
-    show.start(KESTRO_CLI, {"show", project, "--codes"});
-    ASSERT_TRUE(show.waitForFinished(60000));
-    EXPECT_EQ(show.exitCode(), 0);
-    EXPECT_TRUE(show.readAllStandardOutput().startsWith("[12] Releases\n"));
+    const test::CliResult demo = test::RunCli({"demo", "d"}, scratch.path());
+    ASSERT_EQ(demo.exitCode, 0) << demo.err;
+    EXPECT_EQ(demo.out, scratch.path() + "d/Demo.rcs\n");
+    EXPECT_EQ(test::RunCli({"demo", "d"}, scratch.path()).exitCode, 1) << "a directory that is not empty is refused";
+    EXPECT_TRUE(test::RunCli({"show", "d/Demo.rcs", "--codes"}, scratch.path()).out.starts_with("[12] Releases\n"));
 }
 
 } // namespace

@@ -21,21 +21,13 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <fstream>
-#include <sstream>
 
 namespace kestro {
 namespace {
 
 namespace fs = std::filesystem;
 
-// A revision's text as RCS holds it.
-std::string RevisionText(const std::string& rcsPath, const std::string& revision)
-{
-    std::string text;
-    EXPECT_EQ(test::RunProgram({"co", "-q", "-p", "-r" + revision, rcsPath}, &text), 0) << text;
-    return text;
-}
+using test::RevisionText;
 
 // A log block for one revision, as the sending site's rlog gives it.
 std::string Log(const std::string& revision, const std::string& text)
@@ -199,19 +191,6 @@ TEST_F(ReceiveTest, ARevisionThatExistsIsAcceptedOnlyWithTheSameText)
         << Results();
     EXPECT_EQ(test::ReadFile(scratch.path() + "a.c"), before);
     EXPECT_EQ(doc->releaseRoot->FindRelease("Beta3"), nullptr);
-}
-
-TEST_F(ReceiveTest, AFailedReceiveRemovesTheNewReleaseAndItsSymbols)
-{
-    test::WriteText(Incoming() + "a.c", "alpha\n");
-    // b.c's revision file never arrived, which is found before a.c is
-    // checked in.
-    ASSERT_NE(Receive(CommandFile("FILE - 1.1 a.c\r\n" + Log("1.1", "a") + "FILE - 1.1 b.c\r\n" + Log("1.1", "b"))),
-              0);
-    EXPECT_TRUE(ResultsHold("Import file - b.c cannot be read from b.c")) << Results();
-    EXPECT_EQ(doc->releaseRoot->FindRelease("Beta2"), nullptr);
-    EXPECT_FALSE(fs::exists(scratch.path() + "RCS/a.c,v"));
-    EXPECT_EQ(doc->siteList->Find("Paris")->lastRelease, "");
 }
 
 TEST_F(ReceiveTest, AFailedReceiveLeavesTheSymbolsOfOlderReleases)

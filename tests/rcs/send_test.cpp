@@ -12,19 +12,16 @@
 #include "model/site_list.h"
 #include "model/version_item.h"
 #include "rcs/rcs_programs.h"
+#include "support/cli_runner.h"
 #include "support/rcs_history.h"
 #include "support/recording_interaction.h"
 #include "support/test_project.h"
-
-#include <QProcess>
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <filesystem>
-#include <fstream>
 #include <regex>
-#include <sstream>
 
 namespace kestro {
 namespace {
@@ -291,16 +288,6 @@ TEST(Send, RefusalsWriteNothing)
     EXPECT_FALSE(fs::exists(t.scratch.path() + "RCSSites/b.c"));
 }
 
-// Count of the lines in the results that start with the text.
-int LinesStartingWith(const std::string& results, const std::string& start)
-{
-    int count = 0;
-    std::istringstream lines(results);
-    for (std::string line; std::getline(lines, line);)
-        count += line.starts_with(start) ? 1 : 0;
-    return count;
-}
-
 TEST(Send, ManyFilesShareRunsAndADamagedFileIsNamed)
 {
     SendTest t;
@@ -326,8 +313,8 @@ TEST(Send, ManyFilesShareRunsAndADamagedFileIsNamed)
     CommandResults::instance().ClearResults();
     ASSERT_EQ(t.Send("Many", "", 0), 0) << t.Results();
     results = t.Results();
-    EXPECT_EQ(LinesStartingWith(results, DirectProgram("co") + " "), 1) << results;
-    EXPECT_EQ(LinesStartingWith(results, DirectProgram("rlog") + " "), 1) << results;
+    EXPECT_EQ(test::Count(results, DirectProgram("co") + " -"), 1u) << results;
+    EXPECT_EQ(test::Count(results, DirectProgram("rlog") + " -"), 1u) << results;
     const CommandFileLines rcc = t.CommandFile();
     ASSERT_EQ(rcc.blocks.size(), 30u);
     for (int i = 0; i < 30; ++i) {
@@ -340,49 +327,30 @@ TEST(Send, ManyFilesShareRunsAndADamagedFileIsNamed)
     }
 }
 
-TEST(RccWriter, RevisionSubdirectoriesAndCommandLineQuoting)
+TEST(RccWriter, CommandLinesAreQuotedAndLineBreaksRefused)
 {
-    EXPECT_EQ(RevisionSubdirectory("src\\lex.c", 0), "src\\lex.c");
-    EXPECT_EQ(RevisionSubdirectory("src\\lex.c", 1), "src\\RCS-1\\lex.c");
-    EXPECT_EQ(RevisionSubdirectory("main.c", 2), "RCS-2\\main.c");
-
-    EXPECT_EQ(LogBlock("only " + std::string(28, '=') + "\r\nend"), std::string(28, '=') + "\nend\n.\n");
-    EXPECT_EQ(LogBlock("nothing to keep\n"), ".\n");
-
     test::ScratchDirectory scratch;
-    const std::string path = scratch.path() + "X.RCC";
     CommandResults::instance().ClearResults();
     {
         kestro::CommandFile file;
-        ASSERT_TRUE(file.Open(path));
+        ASSERT_TRUE(file.Open(scratch.path() + "X.RCC"));
         EXPECT_TRUE(WriteCommandLine(file, "FILE", "", "a<b", "x\"y z"));
         EXPECT_FALSE(WriteCommandLine(file, "DELE", "1.1", "-", "evil\r\nDELE 1.1 - main.c"));
         EXPECT_TRUE(file.Close());
     }
-    EXPECT_EQ(test::ReadFile(path), "FILE - \"a<b\" \"x\"\"y z\"\r\n");
-    EXPECT_NE(CommandResults::instance().Text().find("holds a line break"), std::string::npos);
+    EXPECT_EQ(test::ReadFile(scratch.path() + "X.RCC"), "FILE - \"a<b\" \"x\"\"y z\"\r\n");
+    EXPECT_TRUE(test::Has(test::Results(), "holds a line break"));
 }
 
 // kestro-cli's sites and send commands, as a script would use them.
 class SiteCommands : public ::testing::Test {
 protected:
-    struct Result {
-        int exitCode;
-        std::string out;
-        std::string err;
-    };
-    Result Run(QStringList arguments)
+    test::CliResult Run(QStringList arguments)
     {
-        arguments.insert(1, project);
-        QProcess process;
-        process.setWorkingDirectory(QString::fromStdString(scratch.path()));
-        process.start(KESTRO_CLI, arguments);
-        process.waitForFinished(120000);
-        return {process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,
-                process.readAllStandardOutput().toStdString(), process.readAllStandardError().toStdString()};
+        arguments.insert(1, QString::fromStdString(scratch.path() + "Tool.rcs"));
+        return test::RunCli(arguments, scratch.path());
     }
     test::ScratchDirectory scratch;
-    QString project = QString::fromStdString(scratch.path() + "Tool.rcs");
 };
 
 TEST_F(SiteCommands, ListAddEditRemoveAndSend)
@@ -401,7 +369,7 @@ TEST_F(SiteCommands, ListAddEditRemoveAndSend)
     ASSERT_EQ(Run({"sites", "add", "Paris", "--email", "p@example.org", "--send-command", ""}).exitCode, 0);
     ASSERT_EQ(Run({"sites", "add", "Oslo", "--master", "--send-command", ""}).exitCode, 0);
     EXPECT_EQ(Run({"sites"}).out, "London\t\tlocal\nParis\tp@example.org\nOslo\t\tmaster\n");
-    Result taken = Run({"sites", "add", "PARIS"});
+    test::CliResult taken = Run({"sites", "add", "PARIS"});
     EXPECT_EQ(taken.exitCode, 1);
     EXPECT_NE(taken.err.find("Site PARIS already exists"), std::string::npos) << taken.err;
     EXPECT_EQ(Run({"sites", "add", ".."}).exitCode, 1);
@@ -412,23 +380,23 @@ TEST_F(SiteCommands, ListAddEditRemoveAndSend)
     ASSERT_EQ(Run({"sites", "remove", "Bergen"}).exitCode, 0);
     EXPECT_EQ(Run({"sites"}).out, "London\t\tmaster\tlocal\nParis\tp@example.org\n");
 
-    Result first = Run({"send", "--to", "Paris", "--release", "R1", "--mode", "changed"});
+    test::CliResult first = Run({"send", "--to", "Paris", "--release", "R1", "--mode", "changed"});
     ASSERT_EQ(first.exitCode, 0) << first.out << first.err;
     const std::string rcc = scratch.path() + "RCSSites/Tool/Paris/London.RCC";
     EXPECT_EQ(CommandFileLines(test::ReadFile(rcc)).commands,
               (Lines{"RCS1 - R1 Tool", "SITE London - Paris", "FILE - 1.1 a.c", "FILE - 1.1 b.c"}));
 
     // The project remembers what Paris has.
-    Result second = Run({"send", "--to", "Paris", "--release", "R2", "--mode", "changed"});
+    test::CliResult second = Run({"send", "--to", "Paris", "--release", "R2", "--mode", "changed"});
     ASSERT_EQ(second.exitCode, 0) << second.out << second.err;
     EXPECT_EQ(CommandFileLines(test::ReadFile(rcc)).commands,
               (Lines{"RCS1 R1 R2 Tool", "SITE London - Paris", "FILE 1.1 1.2 a.c"}));
 
-    Result cleared = Run({"send", "--to", "Paris", "--release", "R2", "--original", "R1", "--delete-temporary"});
+    test::CliResult cleared = Run({"send", "--to", "Paris", "--release", "R2", "--original", "R1", "--delete-temporary"});
     ASSERT_EQ(cleared.exitCode, 0) << cleared.out << cleared.err;
     EXPECT_FALSE(fs::exists(rcc));
 
-    Result missing = Run({"send", "--to", "Paris", "--release", "R9"});
+    test::CliResult missing = Run({"send", "--to", "Paris", "--release", "R9"});
     EXPECT_EQ(missing.exitCode, 1);
     EXPECT_NE(missing.out.find("Release R9 does not exist"), std::string::npos) << missing.out;
 }

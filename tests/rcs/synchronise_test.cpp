@@ -1,3 +1,4 @@
+#include "app/text_tree_view.h"
 #include "model/command_results.h"
 #include "model/file_item.h"
 #include "model/release_item.h"
@@ -6,6 +7,7 @@
 #include "model/root_item.h"
 #include "model/version_item.h"
 #include "support/rcs_history.h"
+#include "support/recording_interaction.h"
 #include "support/test_project.h"
 
 #include <gtest/gtest.h>
@@ -20,6 +22,7 @@ namespace {
 
 using test::CheckIn;
 using test::RunProgram;
+using test::RecordingInteraction;
 
 struct SynchroniseTest : test::ProjectFixture {
     RCSFileItem* Add(const std::string& path)
@@ -239,6 +242,51 @@ TEST(Synchronise, ManyFilesInOneRunMatchOneRunEach)
         files[i]->Synchronise(true);
         EXPECT_EQ(Revisions(*files[i]), batched);
     }
+}
+
+TEST(AddFile, WorkingOrRcsFileNameTheSameItemAndOutsideFilesAreRefused)
+{
+    SynchroniseTest t;
+    RecordingInteraction interaction;
+    TextTreeView view;
+    SetItemView(&view);
+    t.doc->InsertTreesIntoView();
+    CheckIn("src/main.c", "text\n", "first");
+    RCSFileItem* added = t.Add("src/main.c");
+    EXPECT_EQ(added->name, "src\\main.c");
+    EXPECT_EQ(added->children.size(), 1u);
+    EXPECT_TRUE(t.doc->IsModified());
+    // Naming the RCS file finds the same item.
+    EXPECT_EQ(t.doc->AddFile(t.scratch.path() + "src/RCS/main.c,v"), added);
+    EXPECT_EQ(t.root().children.size(), 1u);
+
+    CheckIn("lib/util.c", "text\n", "first");
+    std::filesystem::remove("lib/util.c");
+    EXPECT_EQ(t.Add("lib/RCS/util.c,v")->GetDisplayText(), "lib\\util.c Only in RCS");
+    test::WriteText("notes.txt", "x");
+    t.Add("notes.txt");
+    EXPECT_TRUE(test::Has(view.Render(true), "\n  [1] notes.txt New file\n")) << view.Render(true);
+    EXPECT_TRUE(interaction.messages.empty());
+
+    EXPECT_EQ(t.root().children.size(), 3u);
+    SetItemView(nullptr);
+}
+
+TEST(AddFile, FilesOutsideTheProjectAreRefused)
+{
+    SynchroniseTest other;
+    RecordingInteraction refusals;
+    std::filesystem::create_directories("project");
+    std::string error;
+    ASSERT_TRUE(other.doc->OnSaveDocument("project/P.rcs", error)) << error;
+    test::WriteText(other.scratch.path() + "outside.c", "x");
+    EXPECT_EQ(other.doc->AddFile(other.scratch.path() + "outside.c"), nullptr);
+    EXPECT_EQ(refusals.messages, std::vector<std::string>{"Cannot add file " + other.scratch.path() + "outside.c"
+                                                             + " \r\nas it is not in a subdirectory of "
+                                                             + other.scratch.path() + "project/"});
+    EXPECT_EQ(other.doc->AddFile("project/no-such-file.c"), nullptr);
+    EXPECT_EQ(other.doc->AddFile(other.scratch.path() + "project"), nullptr) << "directories are not added";
+    EXPECT_TRUE(other.root().children.empty());
 }
 
 } // namespace

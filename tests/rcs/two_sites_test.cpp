@@ -19,7 +19,6 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <fstream>
 #include <map>
 #include <sstream>
 #include <tuple>
@@ -28,28 +27,6 @@ namespace kestro {
 namespace {
 
 namespace fs = std::filesystem;
-
-// The log message of one revision: rlog's lines after its date (and
-// branches) line up to the next separator row.
-std::string LogOf(const std::string& rcsPath, const std::string& revision)
-{
-    std::string output;
-    EXPECT_EQ(test::RunProgram({"rlog", "-N", "-r" + revision, rcsPath}, &output), 0) << output;
-    std::istringstream lines(output);
-    std::string line, log;
-    bool inLog = false;
-    while (std::getline(lines, line)) {
-        if (line.starts_with("----------------------------") || line.starts_with("=============")) {
-            if (inLog)
-                break;
-        } else if (line.starts_with("date: ")) {
-            inLog = true;
-        } else if (inLog && !(log.empty() && line.starts_with("branches: "))) {
-            log += line + "\n";
-        }
-    }
-    return log;
-}
 
 // Every revision of the files below a site's directory, by file and
 // revision, as the RCS file holds it (keywords unexpanded: expanded values
@@ -65,9 +42,7 @@ std::map<std::string, std::string> AllRevisionTexts(const std::string& directory
             if (!line.starts_with("revision "))
                 continue;
             const std::string revision = line.substr(9, line.find_first_of("\t ", 9) - 9);
-            std::string text;
-            EXPECT_EQ(test::RunProgram({"co", "-q", "-ko", "-p", "-r" + revision, rcsPath}, &text), 0) << text;
-            texts[file + "@" + revision] = text;
+            texts[file + "@" + revision] = test::RevisionText(rcsPath, revision);
         }
     }
     return texts;
@@ -184,9 +159,8 @@ struct TwoSites : ::testing::Test {
         for (const auto& child : release->children) {
             const RCSVersionItem* revision = static_cast<RCSReleaseVersionItem*>(child.get())->revisionRef;
             const std::string rcsPath = revision->file->GetRcsPath();
-            std::string text;
-            EXPECT_EQ(test::RunProgram({"co", "-q", "-ko", "-p", "-r" + revision->name, rcsPath}, &text), 0) << text;
-            held[revision->file->name] = {revision->name, text, LogOf(rcsPath, revision->name)};
+            held[revision->file->name] = {revision->name, test::RevisionText(rcsPath, revision->name),
+                                          test::LogMessage(rcsPath, revision->name)};
         }
         return held;
     }
@@ -198,69 +172,6 @@ struct TwoSites : ::testing::Test {
     test::RecordingInteraction interaction;
     std::unique_ptr<CKestroDoc> doc;
 };
-
-TEST_F(TwoSites, ReleasesTravelBothWaysAndStayTheSame)
-{
-    const std::string fromLondon = london.path() + "RCSSites/Parser/Paris/London.RCC";
-    const std::string fromParis = paris.path() + "RCSSites/Parser/London/Paris.RCC";
-
-    // London starts the project and is the master of both sites, so that
-    // both number their revisions alike.
-    Create(london, "London");
-    doc->siteList->GetLocalSite()->emailAddress = "office@london.example";
-    doc->siteList->Add("Paris", "");
-    CheckIn("a.c", "a 1\n", "a first");
-    CheckIn("src\\b.c", "b 1\n", "b first");
-    CheckIn("c.c", "c 1\n", "c first");
-    ASSERT_NE(FreezeProject(*doc, "R1"), nullptr);
-    ASSERT_EQ(Send("Paris", "R1", "", 0), 0) << Results();
-    const Held r1 = Snapshot("R1");
-
-    Create(paris, "Paris");
-    doc->siteList->SetMaster(doc->siteList->Add("London", ""));
-    ASSERT_EQ(Receive(fromLondon), 0) << Results();
-    EXPECT_EQ(Snapshot("R1"), r1);
-    EXPECT_EQ(doc->siteList->Find("London")->emailAddress, "office@london.example");
-
-    // Paris changes a.c once and c.c twice, adds d.c and leaves b.c out.
-    CheckIn("a.c", "a 1\na Paris\n", "a in Paris");
-    CheckIn("c.c", "c 1\nc Paris 1\n", "c in Paris once");
-    CheckIn("c.c", "c 1\nc Paris 2\n", "c in Paris twice");
-    CheckIn("d.c", "d 1\n", "d new in Paris");
-    RCSReleaseItem* r2 = FreezeProject(*doc, "R2");
-    ASSERT_NE(r2, nullptr);
-    r2->FindFileEntry("src\\b.c")->Detach();
-    ASSERT_EQ(Send("London", "R2", "", 1), 0) << Results();
-    const std::string commands = test::ReadFile(fromParis);
-    EXPECT_NE(commands.find("FILE 1.1 1.1.1.1 c.c\r\n"), std::string::npos) << commands;
-    EXPECT_NE(commands.find("FILE 1.1.1.1 1.1.1.2 c.c\r\n"), std::string::npos) << commands;
-    EXPECT_NE(commands.find("DELE 1.1 - src\\b.c\r\n"), std::string::npos) << commands;
-    const Held r2Held = Snapshot("R2");
-    EXPECT_EQ(r2Held.count("src\\b.c"), 0u);
-
-    Open(london);
-    ASSERT_EQ(Receive(fromParis), 0) << Results();
-    EXPECT_EQ(Snapshot("R2"), r2Held);
-    EXPECT_EQ(LogOf("RCS/c.c,v", "1.1.1.1"), "c in Paris once\n");
-    Site* parisHere = doc->siteList->Find("Paris");
-    EXPECT_EQ(parisHere->lastRelease, "R2");
-    EXPECT_EQ(parisHere->TranslateRevision("1.1.1.2", Site::Direction::SiteToLocal), "1.1.1.2");
-
-    // London goes on from Paris's a.c and sends differences; b.c, which
-    // Paris still has, comes complete and is taken as it is.
-    CheckIn("a.c", "a 1\na Paris\na London\n", "a in London");
-    ASSERT_NE(FreezeProject(*doc, "R3"), nullptr);
-    ASSERT_EQ(Send("Paris", "R3", "R2", 2), 0) << Results();
-    EXPECT_NE(test::ReadFile(fromLondon).find("DIFF 1.1.1.1 1.1.1.1.1.1 a.c\r\n"), std::string::npos);
-    const Held r3 = Snapshot("R3");
-    EXPECT_EQ(r3.size(), 4u);
-
-    Open(paris);
-    ASSERT_EQ(Receive(fromLondon), 0) << Results();
-    EXPECT_NE(Results().find("src\\b.c : 1.1 not checked in as it already exists\r\n"), std::string::npos);
-    EXPECT_EQ(Snapshot("R3"), r3);
-    EXPECT_TRUE(doc->root->CanFreeze());
-}
 
 TEST_F(TwoSites, DifferencesBuildTheSameRevisionsAtBothSites)
 {
@@ -330,7 +241,7 @@ TEST_F(TwoSites, DifferencesBuildTheSameRevisionsAtBothSites)
     Open(london);
     ASSERT_EQ(Receive(fromParis), 0) << Results();
     EXPECT_EQ(Snapshot("R3"), r3);
-    EXPECT_EQ(LogOf("RCS/kw.c,v", "1.4.1.2"), "kw Paris again\n");
+    EXPECT_EQ(test::LogMessage("RCS/kw.c,v", "1.4.1.2"), "kw Paris again\n");
     ExpectSameRevisions(AllRevisionTexts(paris.path(), files), AllRevisionTexts(london.path(), files), 15);
     EXPECT_TRUE(doc->root->CanFreeze());
 }

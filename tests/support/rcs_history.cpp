@@ -1,5 +1,6 @@
 #include "support/rcs_history.h"
 
+#include "model/command_results.h"
 #include "model/string_helpers.h"
 #include "rcs/command_runner.h"
 
@@ -8,6 +9,10 @@
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
+#include <sstream>
+
+#include <sys/stat.h>
+#include <utime.h>
 
 namespace kestro::test {
 
@@ -55,6 +60,73 @@ std::string Rlog(const std::string& path)
     std::string output;
     EXPECT_EQ(RunProgram({"rlog", path}, &output), 0) << output;
     return output;
+}
+
+void Rewrite(const std::string& path, const std::string& text)
+{
+    std::filesystem::permissions(path, std::filesystem::perms::owner_write, std::filesystem::perm_options::add);
+    WriteText(path, text);
+}
+
+std::string RevisionText(const std::string& rcsPath, const std::string& revision)
+{
+    std::string text;
+    EXPECT_EQ(RunProgram({"co", "-q", "-ko", "-p" + revision, rcsPath}, &text), 0) << text;
+    return text;
+}
+
+std::string LogMessage(const std::string& rcsPath, const std::string& revision)
+{
+    std::string output;
+    EXPECT_EQ(RunProgram({"rlog", "-N", "-r" + revision, rcsPath}, &output), 0) << output;
+    std::istringstream lines(output);
+    std::string line, log = "(none)";
+    bool inLog = false;
+    while (std::getline(lines, line)) {
+        if (line == std::string(28, '-') || line == std::string(77, '=')) {
+            if (inLog)
+                break;
+        } else if (line.starts_with("date: ") && !inLog) {
+            inLog = true;
+            log.clear();
+        } else if (inLog && !(log.empty() && line.starts_with("branches: "))) {
+            log += line + "\n";
+        }
+    }
+    return log;
+}
+
+std::time_t ModificationTime(const std::string& path)
+{
+    struct stat info {};
+    EXPECT_EQ(::stat(path.c_str(), &info), 0) << path;
+    return info.st_mtime;
+}
+
+void SetModificationTime(const std::string& path, std::time_t time)
+{
+    const utimbuf times{time, time};
+    ASSERT_EQ(::utime(path.c_str(), &times), 0) << path;
+}
+
+std::size_t Count(const std::string& text, const std::string& part)
+{
+    std::size_t count = 0;
+    for (std::size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1))
+        ++count;
+    return count;
+}
+
+std::string Results()
+{
+    return CommandResults::instance().Text();
+}
+
+std::string TakeResults()
+{
+    std::string text = Results();
+    CommandResults::instance().ClearResults();
+    return text;
 }
 
 } // namespace kestro::test

@@ -24,4 +24,25 @@ std::string Rlog(const std::string& path);
 
 void WriteText(const std::string& path, const std::string& text);
 
+// Replaces a working file's text, whatever its permissions.
+void Rewrite(const std::string& path, const std::string& text);
+
+// A revision's text as RCS holds it, keywords unexpanded.
+std::string RevisionText(const std::string& rcsPath, const std::string& revision);
+
+// The log message of one revision, one "\n" after each line; "(none)" when
+// rlog does not list the revision.
+std::string LogMessage(const std::string& rcsPath, const std::string& revision);
+
+std::time_t ModificationTime(const std::string& path);
+void SetModificationTime(const std::string& path, std::time_t time);
+
+// How often the part occurs in the text.
+std::size_t Count(const std::string& text, const std::string& part);
+inline bool Has(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
+
+// The command results so far; TakeResults also clears them.
+std::string Results();
+std::string TakeResults();
+
 } // namespace kestro::test
