@@ -268,7 +268,9 @@ int CommandCheckout(const Arguments& args)
             // Only a file can be checked out to another file.
             settings.targetFile = settings.allowTargetFile ? targetFile : std::string();
         },
-        [](RCSItem* item) { return item->Checkout(); }, &RCSItem::CanCheckout);
+        [](RCSItem* item) { return item->Checkout(); }, &RCSItem::CanCheckout, {},
+        // Files checked out alike share co runs; a copy names one file.
+        !target && args.items.size() > 1 ? RunTogether(CheckoutItems) : RunTogether());
 }
 
 int CommandCompare(const Arguments& args)

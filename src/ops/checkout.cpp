@@ -129,10 +129,21 @@ std::vector<int> CheckoutGroup(const std::vector<RCSFileItem*>& files, const std
 
 int CheckoutChildren(RCSItem& parent, const std::function<bool(RCSItem&)>& include)
 {
-    CommandProgress& progress = CommandProgress::instance();
     // A copy into another file names one file: nothing to share.
     if (!RCSOptions::instance().checkout.targetFile.empty())
-        return progress.ForEachChild(parent, "checked out", [](RCSItem& child) { return child.Checkout(); });
+        return CommandProgress::instance().ForEachChild(parent, "checked out",
+                                                        [](RCSItem& child) { return child.Checkout(); });
+    std::vector<RCSItem*> items;
+    for (auto& child : parent.children) {
+        if (!include || include(*child))
+            items.push_back(child.get());
+    }
+    return CheckoutItems(items);
+}
+
+int CheckoutItems(const std::vector<RCSItem*>& items)
+{
+    CommandProgress& progress = CommandProgress::instance();
 
     // Files that share co's options share its runs; any other child is
     // handled alone, in its place among the runs.
@@ -143,15 +154,13 @@ int CheckoutChildren(RCSItem& parent, const std::function<bool(RCSItem&)>& inclu
     };
     std::map<RCSItem*, Planned> plans;
     std::vector<SharingChild> children;
-    for (auto& child : parent.children) {
-        if (include && !include(*child))
-            continue;
-        Planned& plan = plans[child.get()];
-        plan.file = FileOfChild(*child);
+    for (RCSItem* item : items) {
+        Planned& plan = plans[item];
+        plan.file = FileOfChild(*item);
         if (plan.file && plan.file->PlanCheckout(plan.options, plan.refusal))
-            children.push_back({child.get(), CoCommand(plan.options), plan.file->GetWorkingPath(), plan.file->GetRcsPath()});
+            children.push_back({item, CoCommand(plan.options), plan.file->GetWorkingPath(), plan.file->GetRcsPath()});
         else
-            children.push_back({child.get(), {}, {}, {}});
+            children.push_back({item, {}, {}, {}});
     }
     const std::vector<CommandProgress::Group> groups = GroupsOfRuns(children);
     return progress.ForEachGroup("checked out", groups, [&](const CommandProgress::Group& group) {

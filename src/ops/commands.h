@@ -39,6 +39,9 @@ RCSReleaseItem* FreezeProject(Project& doc, const std::string& releaseName);
 // recorded state as its own check-out gives them.
 // Only the children for which include holds, when it is given.
 int CheckoutChildren(RCSItem& parent, const std::function<bool(RCSItem&)>& include = {});
+// The same for the items given (files, release entries or others), never
+// into another file.
+int CheckoutItems(const std::vector<RCSItem*>& items);
 
 // Sets the release's symbol on the working revision of each file, as
 // FreezeFile does, with files at the same revision sharing rcs runs; every

@@ -27,13 +27,13 @@ protected:
         arguments.insert(1, "P.rcs");
         return test::RunCli(arguments, project);
     }
-    // How many ci runs the output echoes.
-    static int CiRuns(const std::string& output)
+    // How many runs of the program the output echoes.
+    static int Runs(const std::string& output, const std::string& program = "ci")
     {
         std::istringstream lines(output);
         int runs = 0;
         for (std::string line; std::getline(lines, line);)
-            runs += line.starts_with(DirectProgram("ci") + " ");
+            runs += line.starts_with(DirectProgram(program) + " ");
         return runs;
     }
     static std::string Name(int i) { return "f" + std::to_string(i) + ".c"; }
@@ -61,7 +61,7 @@ TEST_F(BatchedCommands, ImportSharesCiRunsAndABusyFileIsNamed)
     const QStringList import = {"import", "--site", "Paris", "--dir", "../incoming", "--lock"};
     const test::CliResult first = Run(import + QStringList{"--release", "R1", "-m", "First"});
     ASSERT_EQ(first.exitCode, 0) << first.out << first.err;
-    EXPECT_EQ(CiRuns(first.out), 1) << first.out;
+    EXPECT_EQ(Runs(first.out), 1) << first.out;
 
     for (int i = 0; i < FileCount; ++i)
         scratch.write("incoming/" + Name(i), "two " + Name(i) + "\n");
@@ -69,7 +69,7 @@ TEST_F(BatchedCommands, ImportSharesCiRunsAndABusyFileIsNamed)
     const auto before = test::TreeChecksums(project + "RCS");
     const test::CliResult second = Run(import + QStringList{"--release", "R2", "-m", "Second"});
     EXPECT_NE(second.exitCode, 0);
-    EXPECT_EQ(CiRuns(second.out), 2) << "one shared run, then the busy file alone\n" << second.out;
+    EXPECT_EQ(Runs(second.out), 2) << "one shared run, then the busy file alone\n" << second.out;
     EXPECT_NE(second.out.find(std::string("RCS/") + Busy + ",v"), std::string::npos) << second.out;
 
     EXPECT_EQ(test::TreeChecksums(project + "RCS").at(std::string(Busy) + ",v"), before.at(std::string(Busy) + ",v"))
@@ -79,7 +79,7 @@ TEST_F(BatchedCommands, ImportSharesCiRunsAndABusyFileIsNamed)
     EXPECT_EQ(Run({"show"}).out.find("R2"), std::string::npos) << "a failed import makes no release";
 }
 
-TEST_F(BatchedCommands, NamedFilesShareCiRunsAndABusyFileIsNamed)
+TEST_F(BatchedCommands, NamedFilesShareRunsAndABusyFileIsNamed)
 {
     scratch.write("project/.keep", "");
     ASSERT_EQ(Run({"new"}).exitCode, 0);
@@ -96,10 +96,16 @@ TEST_F(BatchedCommands, NamedFilesShareCiRunsAndABusyFileIsNamed)
 
     const test::CliResult result = Run(QStringList{"checkin", "-m", "Second"} + names);
     EXPECT_NE(result.exitCode, 0);
-    EXPECT_EQ(CiRuns(result.out), 2) << result.out;
+    EXPECT_EQ(Runs(result.out), 2) << result.out;
     EXPECT_NE(result.out.find(std::string("RCS/") + Busy + ",v"), std::string::npos) << result.out;
     for (int i = 0; i < FileCount; ++i)
         EXPECT_EQ(Rcs("rlog", Name(i)).find("Second") != std::string::npos, Name(i) != Busy) << Name(i);
+
+    const test::CliResult checkout = Run(QStringList{"checkout", "--force", "-r", "1.1"} + names);
+    EXPECT_NE(checkout.exitCode, 0);
+    EXPECT_EQ(Runs(checkout.out, "co"), 2) << checkout.out;
+    for (int i = 0; i < FileCount; ++i)
+        EXPECT_EQ(test::ReadFile(project + Name(i)), Name(i) == Busy ? "two\n" : "one\n") << Name(i);
 }
 
 TEST_F(BatchedCommands, AddingAnRcsTreeNamesADamagedFileAndReadsTheOthers)
