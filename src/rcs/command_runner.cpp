@@ -19,6 +19,7 @@
 #include <fcntl.h>
 #include <stdlib.h>
 #include <spawn.h>
+#include <sys/stat.h>
 #include <sys/types.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -153,6 +154,11 @@ std::string ReadAll(int fd)
     std::string text;
     if (::lseek(fd, 0, SEEK_SET) != 0)
         return text;
+    // The output of an rlog over thousands of files runs to megabytes: read
+    // into room made once rather than grown chunk by chunk.
+    struct stat status {};
+    if (::fstat(fd, &status) == 0 && status.st_size > 0)
+        text.reserve(static_cast<std::size_t>(status.st_size));
     char buffer[65536];
     for (;;) {
         const ssize_t got = ::read(fd, buffer, sizeof buffer);

@@ -118,7 +118,10 @@ bool SplitRlogOutput(const std::string& output, const std::vector<std::string>& 
     }
     for (std::size_t i = 0; i < starts.size(); ++i) {
         const std::size_t end = i + 1 < starts.size() ? starts[i + 1] : output.size();
-        parts.push_back("\n" + output.substr(starts[i], end - starts[i]));
+        std::string& part = parts.emplace_back();
+        part.reserve(end - starts[i] + 1);
+        part += '\n';
+        part.append(output, starts[i], end - starts[i]);
     }
     return true;
 }
