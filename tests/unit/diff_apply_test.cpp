@@ -8,16 +8,14 @@
 namespace kestro {
 namespace {
 
-struct AppliedCase {
+struct DiffCase {
     const char* name;
-    std::string base;
-    std::string difference;
-    std::string result;
+    std::string base, difference, result;
 };
 
 TEST(DiffApply, AppliesWhatDiffWrote)
 {
-    const std::vector<AppliedCase> cases = {
+    const std::vector<DiffCase> cases = {
         {"no difference", "a\nb\n", "", "a\nb\n"}, {"add at the start", "b\n", "0a1\n> a\n", "a\nb\n"},
         {"add at the end", "a\n", "1a2,3\n> b\n> c\n", "a\nb\nc\n"},
         {"delete in the middle", "a\nb\nc\nd\n", "2,3d1\n< b\n< c\n", "a\nd\n"},
@@ -37,23 +35,17 @@ TEST(DiffApply, AppliesWhatDiffWrote)
          std::string("2c2\n< \xff\n---\n> \x00\n", 16), std::string("\x00\x01\n\x00\n", 5)},
         {"empty lines", "\n\n", "1a2\n> \n", "\n\n\n"},
     };
-    for (const AppliedCase& c : cases) {
+    for (const DiffCase& c : cases) {
         const DiffApplication applied = ApplyNormalDiff(c.base, c.difference);
         EXPECT_TRUE(applied.applied) << c.name << ": " << applied.problem;
         EXPECT_EQ(applied.text, c.result) << c.name;
     }
 }
 
-struct RefusedCase {
-    const char* name;
-    std::string base;
-    std::string difference;
-    std::string problem;
-};
-
 TEST(DiffApply, RefusesWhatDoesNotFitTheBase)
 {
-    const std::vector<RefusedCase> cases = {
+    // The result column holds the problem reported.
+    const std::vector<DiffCase> cases = {
         {"deleted line differs", "a\nb\nc\n", "2d1\n< x\n",
          "line 2 of the base revision is not the line that the differences remove"},
         {"changed line differs in its second line", "a\nb\nc\n", "1,2c1\n< a\n< B\n---\n> z\n",
@@ -97,11 +89,11 @@ TEST(DiffApply, RefusesWhatDoesNotFitTheBase)
          "line 4 of the differences follows a line that has no line break"},
         {"huge line number", "a\n", "99999999999999999999a1\n> b\n", "line 1 of the differences is not understood"},
     };
-    for (const RefusedCase& c : cases) {
+    for (const DiffCase& c : cases) {
         const DiffApplication applied = ApplyNormalDiff(c.base, c.difference);
         EXPECT_FALSE(applied.applied) << c.name;
         EXPECT_TRUE(applied.text.empty()) << c.name;
-        EXPECT_EQ(applied.problem, c.problem) << c.name;
+        EXPECT_EQ(applied.problem, c.result) << c.name;
     }
 }
 

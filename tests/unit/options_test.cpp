@@ -131,14 +131,11 @@ TEST(OptionsBlock, DamagedBlockChangesNothing)
     EXPECT_EQ(Written(target), before);
 }
 
+// Each block refuses the numbers just outside the versions it reads.
 TEST(ParameterBlocks, UnknownVersionsAreRefusedByName)
 {
     const auto refusal = [](auto block, std::uint32_t version) -> std::string {
-        test::ArchiveBytes bytes;
-        bytes.u32(version);
-        for (int i = 0; i < 16; ++i)
-            bytes.u32(0);
-        Archive ar(bytes.data);
+        Archive ar(test::ArchiveBytes().u32(version).raw(std::string(64, '\0')).data);
         try {
             block.serialize(ar);
         } catch (const ArchiveError& e) {
@@ -146,15 +143,19 @@ TEST(ParameterBlocks, UnknownVersionsAreRefusedByName)
         }
         return "accepted";
     };
-    EXPECT_EQ(refusal(CheckinSettings{}, 0), "Unsupported check-in settings version 0");
-    EXPECT_EQ(refusal(CheckinSettings{}, 2), "Unsupported check-in settings version 2");
-    EXPECT_EQ(refusal(CheckoutSettings{}, 3), "Unsupported check-out settings version 3");
-    EXPECT_EQ(refusal(CompareSettings{}, 3), "Unsupported compare settings version 3");
-    EXPECT_EQ(refusal(MergeSettings{}, 2), "Unsupported merge settings version 2");
-    EXPECT_EQ(refusal(ReportSettings{}, 7), "Unsupported report settings version 7");
-    EXPECT_EQ(refusal(SendSettings{}, 3), "Unsupported send settings version 3");
-    EXPECT_EQ(refusal(ImportSettings{}, 0), "Unsupported import settings version 0");
-    EXPECT_EQ(refusal(ImportSettings{}, 4), "Unsupported import settings version 4");
+    const std::pair<std::string, std::string> cases[] = {
+        {refusal(CheckinSettings{}, 0), "check-in settings version 0"},
+        {refusal(CheckinSettings{}, 2), "check-in settings version 2"},
+        {refusal(CheckoutSettings{}, 3), "check-out settings version 3"},
+        {refusal(CompareSettings{}, 3), "compare settings version 3"},
+        {refusal(MergeSettings{}, 2), "merge settings version 2"},
+        {refusal(ReportSettings{}, 7), "report settings version 7"},
+        {refusal(SendSettings{}, 3), "send settings version 3"},
+        {refusal(ImportSettings{}, 0), "import settings version 0"},
+        {refusal(ImportSettings{}, 4), "import settings version 4"},
+    };
+    for (const auto& [got, expected] : cases)
+        EXPECT_EQ(got, "Unsupported " + expected);
 }
 
 // Choices out of range fall back to the first; fields a block does not store
@@ -209,26 +210,18 @@ TEST(TimeZoneValue, NameAndStandardOffset)
 }
 
 // Sets Kestro's own zone for one test and puts the old one back.
-class ScopedZone {
-public:
-    explicit ScopedZone(const char* zone)
+struct ScopedZone {
+    explicit ScopedZone(const char* zone) : old(std::getenv("TZ") ? std::optional<std::string>(std::getenv("TZ")) : std::nullopt)
     {
-        if (const char* old = std::getenv("TZ"))
-            old_ = old;
         setenv("TZ", zone, 1);
         tzset();
     }
     ~ScopedZone()
     {
-        if (old_)
-            setenv("TZ", old_->c_str(), 1);
-        else
-            unsetenv("TZ");
+        old ? setenv("TZ", old->c_str(), 1) : unsetenv("TZ");
         tzset();
     }
-
-private:
-    std::optional<std::string> old_;
+    std::optional<std::string> old;
 };
 
 TEST(ApplyTimeZone, FollowsTheSystemZoneWithoutChangingOwnEnvironment)

@@ -54,7 +54,7 @@ TEST(RevisionNumbers, NextRevision) {
       {"1.", "1.1"},
       {"1.x", "1.1"},   // fields that are not numbers read as 0
       {"1.07", "1.8"},  // the decimal value, not the text
-      {"1.-3", "1.-2"}, {"1.-1", "1.0"}, {"1.-0", "1.1"}, {"1. 4", "1.5"}, {"1.5abc", "1.6"},
+      {"1.-3", "1.-2"}, {"1.-1", "1.0"},
       // Long digit runs from untrusted files do not overflow.
       {"1.99999999999999999999999999999", "1.100000000000000000000000000000"},
       {"1.18446744073709551615", "1.18446744073709551616"},
@@ -81,14 +81,7 @@ TEST(RevisionNumbers, CompareRevisions) {
       // Empty texts and fields that are not numbers read as 0.
       {"", "", 0}, {"", "1", -1}, {"1", "", 1}, {"0", "", 0}, {"abc", "0", 0}, {"1.x", "1.0", 0},
       {"a.b", "0.0", 0},
-      // Leading white space and sign.
-      {" 1.2", "1.2", 1},        // equal values; a's last field starts later
-      {"+1", "1", 0},            // single field: both start at 0
-      {"-1", "1", -1}, {"-1", "-2", 1}, {"-0", "0", 0}, {"1.-1", "1.0", -1},
-      // Leading zeros: equal values, then the positions decide.
-      {"01.2", "1.2", 1},
-      {"1.02", "1.2", 0},        // last fields both start at 2
-      {"001", "1", 0},
+      {"-1", "1", -1}, {"-1", "-2", 1}, {"1.-1", "1.0", -1}, {"1.02", "1.2", 0},
       // Long digit runs compare exactly, without overflow.
       {"1.99999999999999999999999999999", "1.99999999999999999999999999998", 1},
       {"1.99999999999999999999999999998", "1.99999999999999999999999999999", -1},

@@ -17,23 +17,21 @@ const std::string FullHistory = test::ReadFile(KESTRO_TEST_DATA "/rlog/full_hist
 // row of "=" cut short.
 const std::string Excerpt = test::ReadFile(KESTRO_TEST_DATA "/rlog/excerpt.txt");
 
-std::string WithCrLf(std::string text)
-{
-    ReplaceAll(text, "\n", "\r\n");
-    return text;
-}
-
-// rcs -b changes nothing in rlog's output but the branch line.
-std::string WithBranchLine(std::string text, const std::string& branch)
-{
-    ReplaceAll(text, "\nbranch:\n", "\nbranch: " + branch + "\n");
-    return text;
-}
-
 std::string Replaced(std::string text, const std::string& part, const std::string& replacement = "")
 {
     ReplaceAll(text, part, replacement);
     return text;
+}
+
+std::string WithCrLf(const std::string& text)
+{
+    return Replaced(text, "\n", "\r\n");
+}
+
+// rcs -b changes nothing in rlog's output but the branch line.
+std::string WithBranchLine(const std::string& text, const std::string& branch)
+{
+    return Replaced(text, "\nbranch:\n", "\nbranch: " + branch + "\n");
 }
 
 void Collect(RCSItem& item, std::map<std::string, RCSVersionItem*>& found)

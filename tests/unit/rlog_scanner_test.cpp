@@ -12,8 +12,7 @@ TEST(RlogScanner, SkipPast)
     struct Case {
         std::string text;
         std::size_t start;
-        std::string token;
-        std::string stops;
+        std::string token, stops;
         bool found;
         std::size_t position;
     };
@@ -44,10 +43,8 @@ TEST(RlogScanner, ExtractField)
     struct Case {
         std::string text;
         std::size_t start;
-        std::string token;
-        std::string delimiters;
-        bool skipBlanks;
-        bool stopAtDelimiter;
+        std::string token, delimiters;
+        bool skipBlanks, stopAtDelimiter;
         std::string value;
         std::size_t position;  // End: the text's length
     };
