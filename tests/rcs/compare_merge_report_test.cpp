@@ -137,19 +137,9 @@ TEST(CompareMergeReport, CaptureCollectsUnifiedOutputOfEveryFile)
     EXPECT_EQ(files[0].hunks[0].lines.back().kind, DiffLineKind::Added);
     EXPECT_FALSE(files[1].differs());
 
-    // A context diff keeps its own form; without a capture nothing is
-    // collected and the output form stays the plain one.
-    t.compare().contextDiff = true;
-    {
-        CompareCapture capture(true);
-        a->Compare();
-        EXPECT_EQ(t.FirstLine(t.TakeResults()), DirectProgram("rcsdiff") + " -c" + t.Paths(*a));
-        EXPECT_NE(capture.text.find("*** "), std::string::npos) << capture.text;
-    }
-    t.compare().contextDiff = false;
+    // Without a capture the output form stays the plain one.
     a->Compare();
     EXPECT_EQ(t.FirstLine(t.TakeResults()), DirectProgram("rcsdiff") + t.Paths(*a));
-    EXPECT_EQ(CompareCapture::Current(), nullptr);
 }
 
 TEST(CompareMergeReport, MergeBranchIntoWorkingFile)
@@ -200,20 +190,16 @@ TEST(CompareMergeReport, ReportOptions)
         const char* absent;
     };
     const Case cases[] = {
-        {[](ReportSettings&) {}, "", "revision 1.1\n", nullptr},
         {[](ReportSettings& s) { s.information = 1; }, " -R", "RCS/f.c,v\n", "head:"},
         {[](ReportSettings& s) { s.information = 2; }, " -h", "Ship_1: 1.1", "description:"},
         {[](ReportSettings& s) { s.information = 3; }, " -t", "description:\ntest file", "revision 1.1"},
         {[](ReportSettings& s) { s.symbolicNames = false; }, " -N", "revision 1.1\n", "Ship_1"},
-        {[](ReportSettings& s) { s.lockedOnly = true; }, " -L", "revision 1.2", nullptr},
         {[&](ReportSettings& s) { s.lockedOnly = true, s.users = user; }, " -L -l" + user, "revision 1.2", "revision 1.1"},
         {[&](ReportSettings& s) { s.users = user; }, " -w" + user, "revision 1.1", nullptr},
         {[](ReportSettings& s) { s.dates = "<2024/01/31 12:00"; }, " \"-d<2024/01/31 12:00\"", "revision 1.1\n",
          "revision 1.2"},
         {[](ReportSettings& s) { s.states = "Stable"; }, " -sStable", "revision 1.1\n", "revision 1.2"},
         {[](ReportSettings& s) { s.revisions = "1.2"; }, " -r1.2", "revision 1.2", "revision 1.1"},
-        {[](ReportSettings& s) { s.revisions = "1.1", s.afterRevision = true; }, " -r1.1:", "revision 1.1\n", nullptr},
-        {[](ReportSettings& s) { s.revisions = "1.1:", s.afterRevision = true; }, " -r1.1:", "revision 1.2", nullptr},
     };
     for (const Case& c : cases) {
         test::ResetOptions();
