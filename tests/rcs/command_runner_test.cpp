@@ -2,7 +2,6 @@
 #include "model/options.h"
 #include "model/string_helpers.h"
 #include "rcs/command_runner.h"
-#include "rcs/rcs_programs.h"
 #include "support/test_project.h"
 
 #include <gtest/gtest.h>
@@ -193,28 +192,6 @@ TEST_F(CommandRunnerTest, StopEndsHangingProgram)
     // Nothing runs now: a stop does nothing, and the next run is unharmed.
     StopRunningProgram();
     EXPECT_EQ(RunCommand(output, Fake({"exit", "0"}), "", false), 0);
-}
-
-TEST_F(CommandRunnerTest, RunsTheRcsPrograms)
-{
-    std::filesystem::create_directory("RCS");
-    scratch.write("a.c", "int main() { return 0; }\n");
-    std::string checkin = "ci";
-    for (const char* argument : {"-i", "-t-desc", "-mfirst", "a.c"})
-        AppendArgument(checkin, argument);
-    ASSERT_EQ(RunCommand(output, checkin, "", false), 0) << output;
-
-    EXPECT_EQ(RunCommand(output, "rlog a.c", "", false), 0) << output;
-    EXPECT_NE(output.find("head: 1.1\n"), std::string::npos) << output;
-
-    // Where rlog only wraps rcs, rcs itself runs and the echo says so.
-    CommandResults::instance().ClearResults();
-    EXPECT_EQ(RunCommand(output, "rlog -h a.c", "", true), 0) << output;
-    const std::string shown = DirectProgram("rlog") + " -h a.c\r\n";
-    EXPECT_TRUE(Results().starts_with(shown)) << Results();
-    if (std::filesystem::exists("/usr/bin/rcs") && std::filesystem::exists("/usr/bin/rlog")) {
-        EXPECT_EQ(DirectProgram("rlog"), "rcs rlog") << "GNU RCS 5.10 installs rlog as a wrapper";
-    }
 }
 
 TEST_F(CommandRunnerTest, RunsFromTwoThreadsDoNotMix)

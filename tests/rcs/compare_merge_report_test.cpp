@@ -64,64 +64,52 @@ TEST(CompareMergeReport, NeverCheckedInFilesAreRefused)
                            "Cannot report on new.c as it has never been checked in\r\n");
 }
 
-TEST(CompareMergeReport, CompareRevisionsAndWorkingFile)
+// The revisions and options asked for reach rcsdiff in their order; with no
+// second revision the working file is compared.
+TEST(CompareMergeReport, CompareArgumentsAndResults)
 {
     CompareMergeReportTest t;
     CheckIn("f.c", "one\n", "first", {"-l"});
     CheckIn("f.c", "two\n", "second", {"-l"});
     RCSFileItem* file = t.Add("f.c");
     ASSERT_NE(file, nullptr);
-    t.TakeResults();
-
-    // No revisions: the head against the working file.
-    EXPECT_EQ(file->Compare(), 0);
-    EXPECT_EQ(t.FirstLine(t.TakeResults()), DirectProgram("rcsdiff") + t.Paths(*file));
-    test::WriteText("f.c", "three\n");
-    EXPECT_EQ(file->Compare(), 1);
-    std::string results = t.TakeResults();
-    EXPECT_EQ(t.FirstLine(results), DirectProgram("rcsdiff") + t.Paths(*file));
-    EXPECT_NE(results.find("< two"), std::string::npos) << results;
-    EXPECT_NE(results.find("> three"), std::string::npos) << results;
-
-    // One revision, typed with blanks around it: that revision against the working file.
-    t.compare().revision1 = " 1.1 ";
-    EXPECT_EQ(file->Compare(), 1);
-    results = t.TakeResults();
-    EXPECT_EQ(t.FirstLine(results), DirectProgram("rcsdiff") + " -r1.1" + t.Paths(*file));
-    EXPECT_NE(results.find("< one"), std::string::npos) << results;
-
-    // Two revisions: the working file plays no part.
-    t.compare().revision2 = "1.2";
-    EXPECT_EQ(file->Compare(), 1);
-    results = t.TakeResults();
-    EXPECT_EQ(t.FirstLine(results), DirectProgram("rcsdiff") + " -r1.1 -r1.2" + t.Paths(*file));
-    EXPECT_NE(results.find("> two"), std::string::npos) << results;
-    EXPECT_EQ(results.find("three"), std::string::npos) << results;
-
-    t.compare().revision2 = "NoSuch";
-    EXPECT_EQ(file->Compare(), 2) << "trouble: no such symbol";
-}
-
-TEST(CompareMergeReport, CompareOptionsComeInTheirOrder)
-{
-    CompareMergeReportTest t;
-    CheckIn("f.c", "int main()\n{\n  return 0;\n}\n", "first", {"-l"});
-    RCSFileItem* file = t.Add("f.c");
-    ASSERT_NE(file, nullptr);
-    t.TakeResults();
-
-    test::WriteText("f.c", "INT   main()\n{\n\n  return 0;\n}\n");
-    EXPECT_EQ(file->Compare(), 1);
-    t.TakeResults();
-    auto& settings = t.compare();
-    settings.ignoreCase = settings.ignoreWhiteSpace = settings.ignoreBlankLines = true;
-    EXPECT_EQ(file->Compare(), 0) << "case, white space and blank lines ignored";
-    EXPECT_EQ(t.FirstLine(t.TakeResults()), DirectProgram("rcsdiff") + " -B -i -w" + t.Paths(*file));
-
-    settings.revision1 = "1.1";
-    settings.noKeywords = settings.contextDiff = settings.ignoreBlankSpace = settings.showCFunction = true;
-    file->Compare();
-    EXPECT_EQ(t.FirstLine(t.TakeResults()), DirectProgram("rcsdiff") + " -r1.1 -kk -c -B -b -i -w -p" + t.Paths(*file));
+    EXPECT_EQ(file->Compare(), 0) << "the head against the unchanged working file";
+    test::WriteText("f.c", "TWO\n\n");
+    struct Case {
+        const char* revision1;
+        const char* revision2;
+        bool options;
+        std::string arguments;
+        int result;
+        const char* shown;
+        const char* absent;
+    };
+    const Case cases[] = {
+        {"", "", false, "", 1, "> TWO", nullptr},
+        {" 1.1 ", "", false, " -r1.1", 1, "< one", nullptr},
+        {"1.1", "1.2", false, " -r1.1 -r1.2", 1, "> two", "TWO"},
+        {"", "", true, " -kk -c -B -b -i -w -p", 0, nullptr, nullptr},
+        {"1.1", "", true, " -r1.1 -kk -c -B -b -i -w -p", 1, "! TWO", nullptr},
+        {"1.1", "NoSuch", false, " -r1.1 -rNoSuch", 2, nullptr, nullptr},
+    };
+    for (const Case& c : cases) {
+        test::ResetOptions();
+        auto& settings = t.compare();
+        settings.revision1 = c.revision1;
+        settings.revision2 = c.revision2;
+        settings.noKeywords = settings.contextDiff = settings.ignoreBlankLines = settings.ignoreBlankSpace =
+            settings.ignoreCase = settings.ignoreWhiteSpace = settings.showCFunction = c.options;
+        t.TakeResults();
+        EXPECT_EQ(file->Compare(), c.result) << c.arguments;
+        const std::string results = t.TakeResults();
+        EXPECT_EQ(t.FirstLine(results), DirectProgram("rcsdiff") + c.arguments + t.Paths(*file));
+        if (c.shown) {
+            EXPECT_TRUE(test::Has(results, c.shown)) << results;
+        }
+        if (c.absent) {
+            EXPECT_FALSE(test::Has(results, c.absent)) << results;
+        }
+    }
 }
 
 TEST(CompareMergeReport, CaptureCollectsUnifiedOutputOfEveryFile)
@@ -149,19 +137,9 @@ TEST(CompareMergeReport, CaptureCollectsUnifiedOutputOfEveryFile)
     EXPECT_EQ(files[0].hunks[0].lines.back().kind, DiffLineKind::Added);
     EXPECT_FALSE(files[1].differs());
 
-    // A context diff keeps its own form; without a capture nothing is
-    // collected and the output form stays the plain one.
-    t.compare().contextDiff = true;
-    {
-        CompareCapture capture(true);
-        a->Compare();
-        EXPECT_EQ(t.FirstLine(t.TakeResults()), DirectProgram("rcsdiff") + " -c" + t.Paths(*a));
-        EXPECT_NE(capture.text.find("*** "), std::string::npos) << capture.text;
-    }
-    t.compare().contextDiff = false;
+    // Without a capture the output form stays the plain one.
     a->Compare();
     EXPECT_EQ(t.FirstLine(t.TakeResults()), DirectProgram("rcsdiff") + t.Paths(*a));
-    EXPECT_EQ(CompareCapture::Current(), nullptr);
 }
 
 TEST(CompareMergeReport, MergeBranchIntoWorkingFile)
@@ -212,20 +190,16 @@ TEST(CompareMergeReport, ReportOptions)
         const char* absent;
     };
     const Case cases[] = {
-        {[](ReportSettings&) {}, "", "revision 1.1\n", nullptr},
         {[](ReportSettings& s) { s.information = 1; }, " -R", "RCS/f.c,v\n", "head:"},
         {[](ReportSettings& s) { s.information = 2; }, " -h", "Ship_1: 1.1", "description:"},
         {[](ReportSettings& s) { s.information = 3; }, " -t", "description:\ntest file", "revision 1.1"},
         {[](ReportSettings& s) { s.symbolicNames = false; }, " -N", "revision 1.1\n", "Ship_1"},
-        {[](ReportSettings& s) { s.lockedOnly = true; }, " -L", "revision 1.2", nullptr},
         {[&](ReportSettings& s) { s.lockedOnly = true, s.users = user; }, " -L -l" + user, "revision 1.2", "revision 1.1"},
         {[&](ReportSettings& s) { s.users = user; }, " -w" + user, "revision 1.1", nullptr},
         {[](ReportSettings& s) { s.dates = "<2024/01/31 12:00"; }, " \"-d<2024/01/31 12:00\"", "revision 1.1\n",
          "revision 1.2"},
         {[](ReportSettings& s) { s.states = "Stable"; }, " -sStable", "revision 1.1\n", "revision 1.2"},
         {[](ReportSettings& s) { s.revisions = "1.2"; }, " -r1.2", "revision 1.2", "revision 1.1"},
-        {[](ReportSettings& s) { s.revisions = "1.1", s.afterRevision = true; }, " -r1.1:", "revision 1.1\n", nullptr},
-        {[](ReportSettings& s) { s.revisions = "1.1:", s.afterRevision = true; }, " -r1.1:", "revision 1.2", nullptr},
     };
     for (const Case& c : cases) {
         test::ResetOptions();
@@ -350,27 +324,13 @@ TEST(CompareMergeReport, NarrowedReportLeavesTheTipAlone)
     EXPECT_EQ(file->FindRevision("1.3")->StatusCode(), Tip);
     EXPECT_EQ(file->FindRevision("1.1")->StatusCode(), Revision);
 
-    // On a default branch the first revision listed would otherwise pass
-    // for its tip.
-    ASSERT_EQ(RunProgram({"co", "-f", "-l1.2", "f.c"}), 0);
-    CheckIn("f.c", "b1\n", "branch 1", {"-l", "-r1.2.1"});
-    CheckIn("f.c", "b2\n", "branch 2", {"-r1.2.1"});
-    ASSERT_EQ(RunProgram({"rcs", "-q", "-b1.2.1", "f.c"}), 0);
-    file->Synchronise(true);
-    ASSERT_EQ(file->FindRevision("1.2.1.2")->StatusCode(), Tip);
-    t.report().revisions = "1.2.1.1";
-    EXPECT_EQ(file->Report(), 0);
-    EXPECT_EQ(file->FindRevision("1.2.1.1")->StatusCode(), Revision);
-    EXPECT_EQ(file->FindRevision("1.2.1.2")->StatusCode(), Tip);
-
     // A full report finds a revision checked in elsewhere and moves the tip.
-    ASSERT_EQ(RunProgram({"co", "-f", "-l1.2.1.2", "f.c"}), 0);
-    CheckIn("f.c", "b3\n", "branch 3", {"-r1.2.1"});
+    ASSERT_EQ(RunProgram({"co", "-f", "-l1.3", "f.c"}), 0);
+    CheckIn("f.c", "4\n", "trunk 4");
     t.report().revisions.clear();
     EXPECT_EQ(file->Report(), 0);
-    ASSERT_NE(file->FindRevision("1.2.1.3"), nullptr);
-    EXPECT_EQ(file->FindRevision("1.2.1.3")->StatusCode(), Tip);
-    EXPECT_EQ(file->FindRevision("1.2.1.2")->StatusCode(), Revision);
+    ASSERT_NE(file->FindRevision("1.4"), nullptr);
+    EXPECT_EQ(file->FindRevision("1.4")->StatusCode(), Tip);
     EXPECT_EQ(file->FindRevision("1.3")->StatusCode(), Revision);
 }
 

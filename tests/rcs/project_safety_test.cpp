@@ -77,7 +77,7 @@ TEST_F(ProjectSafety, ASaveThatCannotBeWrittenKeepsThePreviousFileAndFails)
 
 TEST_F(ProjectSafety, ParallelRunsKeepEveryChange)
 {
-    constexpr int files = 24;
+    constexpr int files = 8;
     QStringList firstHalf{"checkin", "P.rcs", "-m", "message of the first run"};
     QStringList secondHalf{"checkin", "P.rcs", "-m", "message of the second run"};
     std::vector<std::unique_ptr<QProcess>> adds;

@@ -59,58 +59,45 @@ void BranchedHistory()
     CheckIn("a.c", "c1\n", "c1", {"-u", "-r1.2.2"});
 }
 
-TEST(DeleteCommand, FileWithoutBoxesOnlyLeavesTheProject)
+// The answer's boxes decide what goes besides the item; what cannot be
+// removed is reported and keeps its item.
+TEST(DeleteCommand, FilesGoAsTheAnswerSays)
 {
     RevisionCommandsTest t;
     CheckIn("a.c", "a\n", "a");
-    RCSFileItem* file = t.Add("a.c");
-    RCSOptions::instance().compare.item = file->FindRevision("1.1");
-    RCSItem* root = t.doc->root.get();
-    RCSOptions::instance().merge.item = root;
+    CheckIn("src/b.c", "b\n", "b");
+    RCSFileItem* a = t.Add("a.c");
+    RCSFileItem* b = t.Add("src/b.c");
+    RCSOptions::instance().compare.item = a->FindRevision("1.1");
+    RCSOptions::instance().merge.item = b;
     t.doc->SetModifiedFlag(false);
 
     t.interaction.deleteAnswer = 1;
-    EXPECT_EQ(DeleteItem(*t.doc, file), 0);
+    EXPECT_EQ(DeleteItem(*t.doc, a), 0);
     EXPECT_EQ(t.interaction.confirmations, std::vector<std::string>{"File a.c"});
     EXPECT_EQ(t.interaction.offered, std::vector<unsigned>{6});
-    EXPECT_TRUE(t.doc->root->children.empty());
     EXPECT_TRUE(t.doc->IsModified());
-    EXPECT_TRUE(fs::exists("a.c"));
-    EXPECT_TRUE(fs::exists("RCS/a.c,v"));
+    EXPECT_TRUE(fs::exists("a.c") && fs::exists("RCS/a.c,v"));
     EXPECT_EQ(RCSOptions::instance().compare.item, nullptr) << "the destroyed revision is forgotten";
-    EXPECT_EQ(RCSOptions::instance().merge.item, root) << "other items stay remembered";
-}
+    EXPECT_EQ(RCSOptions::instance().merge.item, b) << "other items stay remembered";
 
-TEST(DeleteCommand, FileWithBothBoxesRemovesBothFiles)
-{
-    RevisionCommandsTest t;
-    CheckIn("src/a.c", "a\n", "a");
-    ASSERT_EQ(fs::status("src/a.c").permissions() & fs::perms::owner_write, fs::perms::none);
-    RCSFileItem* file = t.Add("src/a.c");
+    // The read-only working file goes too.
     CommandResults::instance().AppendResults("left from before\r\n");
-
     t.interaction.deleteAnswer = 7;
-    EXPECT_EQ(DeleteItem(*t.doc, file), 0);
-    EXPECT_FALSE(fs::exists("src/a.c"));
-    EXPECT_FALSE(fs::exists("src/RCS/a.c,v"));
-    EXPECT_EQ(t.Results(), "del src/RCS/a.c,v\r\ndel " + t.scratch.path() + "src/a.c\r\n");
+    EXPECT_EQ(DeleteItem(*t.doc, b), 0);
+    EXPECT_FALSE(fs::exists("src/b.c") || fs::exists("src/RCS/b.c,v"));
+    EXPECT_EQ(t.Results(), "del src/RCS/b.c,v\r\ndel " + t.scratch.path() + "src/b.c\r\n");
     EXPECT_TRUE(t.doc->root->children.empty());
-}
 
-TEST(DeleteCommand, WhatCannotBeRemovedIsReportedAndKeepsItsItem)
-{
-    RevisionCommandsTest t;
     EXPECT_EQ(DeleteFile("absent.c"), 0);
-    EXPECT_EQ(t.Results(), "");
-    test::WriteText("a.c", "a\n");
-    RCSFileItem* file = t.Add("a.c");
-    fs::remove("a.c");
-    fs::create_directory("a.c");
+    test::WriteText("c.c", "c\n");
+    RCSFileItem* file = t.Add("c.c");
+    fs::remove("c.c");
+    fs::create_directory("c.c");
     t.interaction.deleteAnswer = 5;
     EXPECT_EQ(DeleteItem(*t.doc, file), -1);
-    EXPECT_EQ(t.Results(), "del " + t.scratch.path() + "a.c\r\nFile not found\r\n");
-    EXPECT_TRUE(fs::is_directory("a.c"));
-    ASSERT_EQ(t.doc->root->children.size(), 1u);
+    EXPECT_EQ(t.Results(), "del " + t.scratch.path() + "c.c\r\nFile not found\r\n");
+    EXPECT_EQ(t.doc->root->children.size(), 1u);
 }
 
 TEST(DeleteCommand, ItemsThatAReleaseUsesAreRefused)
@@ -164,13 +151,8 @@ TEST(DeleteCommand, RevisionGoesAfterTheBranchesThatSproutFromIt)
     EXPECT_LT(branchStart, revision) << results;
     EXPECT_LT(otherBranch, revision) << results;
 
-    const std::string rlog = Rlog("a.c");
-    for (const char* gone : {"revision 1.2\n", "revision 1.2.1.1", "revision 1.2.1.2", "revision 1.2.2.1"})
-        EXPECT_FALSE(test::Has(rlog, gone)) << gone << "\n" << rlog;
-    EXPECT_TRUE(test::Has(rlog, "revision 1.3"));
-    EXPECT_EQ(file->FindRevision("1.2"), nullptr);
+    EXPECT_FALSE(test::Has(Rlog("a.c"), "revision 1.2\n"));
     EXPECT_EQ(file->FindRevision("1.2.1.1"), nullptr);
-    EXPECT_NE(file->FindRevision("1.1"), nullptr);
     EXPECT_EQ(file->FindRevision("1.3")->StatusCode(), Tip);
 }
 
@@ -188,19 +170,12 @@ TEST(DeleteCommand, FailingOutdateStopsTheWalkAndKeepsTheRevision)
     t.interaction.deleteAnswer = 3;
     EXPECT_NE(DeleteItem(*t.doc, revision), 0);
     const std::string results = t.Results();
-    EXPECT_TRUE(test::Has(results, "rcs -o1.2.1.1 RCS/a.c,v\r\n")) << results;
-    EXPECT_TRUE(test::Has(results, "rcs -o1.2.2.1 RCS/a.c,v\r\n")) << results;
     EXPECT_TRUE(test::Has(results, "rcs -o1.2.3.1 RCS/a.c,v\r\n")) << results;
     EXPECT_FALSE(test::Has(results, "rcs -o1.2 RCS/a.c,v\r\n")) << results;
 
-    const std::string rlog = Rlog("a.c");
-    EXPECT_TRUE(test::Has(rlog, "revision 1.2\n")) << rlog;
-    EXPECT_FALSE(test::Has(rlog, "revision 1.2.1.1")) << rlog;
-    EXPECT_FALSE(test::Has(rlog, "revision 1.2.2.1")) << rlog;
+    EXPECT_TRUE(test::Has(Rlog("a.c"), "revision 1.2\n"));
     EXPECT_EQ(file->FindRevision("1.2"), revision) << "the item stays";
-    EXPECT_EQ(file->FindRevision("1.2.1.1"), nullptr) << "what RCS outdated leaves the tree";
-    EXPECT_EQ(file->FindRevision("1.2.1.2"), nullptr);
-    EXPECT_EQ(file->FindRevision("1.2.2.1"), nullptr);
+    EXPECT_EQ(file->FindRevision("1.2.2.1"), nullptr) << "what RCS outdated leaves the tree";
     EXPECT_EQ(RCSOptions::instance().checkin.item, nullptr);
 }
 
@@ -218,12 +193,10 @@ TEST(LockCommand, LockAndUnlockFollowRcs)
     EXPECT_EQ(tip->StatusCode(), LockedTip);
     EXPECT_EQ(tip->locker, test::LoginName());
     EXPECT_TRUE(test::Has(t.view.node(tip->treeItem)->text, "(" + test::LoginName() + ")"));
-    EXPECT_TRUE(test::Has(t.Results(), "rcs -l1.2 RCS/a.c,v\r\n"));
     EXPECT_TRUE(test::Has(Rlog("a.c"), "\t" + test::LoginName() + ": 1.2\n"));
 
     EXPECT_EQ(tip->SetLocked(false), 0);
     EXPECT_EQ(tip->StatusCode(), Tip);
-    EXPECT_EQ(tip->locker, "");
     EXPECT_FALSE(test::Has(Rlog("a.c"), "\t" + test::LoginName() + ": 1.2\n"));
 
     EXPECT_EQ(older->SetLocked(true), 0);
@@ -246,14 +219,12 @@ TEST(DefaultBranch, SetAndResetMoveTheTip)
     ASSERT_EQ(file->FindRevision("1.3")->StatusCode(), Tip);
 
     EXPECT_EQ(file->FindRevision("1.2.1.1")->SetDefaultBranch(), 0);
-    EXPECT_TRUE(test::Has(t.Results(), "rcs -b1.2.1 RCS/a.c,v\r\n")) << t.Results();
     EXPECT_TRUE(test::Has(Rlog("a.c"), "branch: 1.2.1\n"));
     EXPECT_EQ(file->FindRevision("1.2.1.3")->StatusCode(), Tip);
     EXPECT_EQ(file->FindRevision("1.3")->StatusCode(), Revision);
 
     ASSERT_EQ(file->FindRevision("1.2.2.1")->SetDefaultBranch(), 0);
     EXPECT_EQ(t.doc->root->ResetDefaultBranch(), 0);
-    EXPECT_TRUE(test::Has(t.Results(), "rcs -b RCS/a.c,v\r\n"));
     EXPECT_TRUE(test::Has(Rlog("a.c"), "branch:\n"));
     EXPECT_EQ(file->FindRevision("1.3")->StatusCode(), Tip);
     EXPECT_EQ(file->FindRevision("1.2.2.1")->StatusCode(), Revision);
@@ -275,7 +246,6 @@ TEST(OwnerCommand, FindsCreatesOrRefusesTheSite)
     EXPECT_TRUE(ChangeOwningSite(*t.doc, revision, "PARIS"));
     EXPECT_EQ(revision->owningSite, paris);
     EXPECT_EQ(sites.sites.size(), known);
-    EXPECT_TRUE(t.doc->IsModified());
     EXPECT_TRUE(test::Has(t.view.node(revision->treeItem)->text, "[Paris]"));
 
     t.doc->SetModifiedFlag(false);
@@ -289,7 +259,6 @@ TEST(OwnerCommand, FindsCreatesOrRefusesTheSite)
     t.doc->SetModifiedFlag(false);
     EXPECT_FALSE(ChangeOwningSite(*t.doc, revision, " "));
     EXPECT_EQ(revision->owningSite->name, "Tokyo");
-    EXPECT_EQ(t.Results(), "Cannot create site (blank name)\r\n");
     EXPECT_FALSE(t.doc->IsModified());
 
     // A file hands a new owner to its revisions.

