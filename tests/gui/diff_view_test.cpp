@@ -83,7 +83,6 @@ TEST(DiffView, UnifiedAndSideBySideNavigationAndPatch)
     // Side by side: the rows line up, the changed word is marked on both
     // sides, and an added line faces a filler.
     view.setSideBySide(true);
-    ASSERT_TRUE(view.isSideBySide());
     const auto& left = view.leftPane()->rows();
     const auto& right = view.rightPane()->rows();
     ASSERT_EQ(left.size(), right.size());
