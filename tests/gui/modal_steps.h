@@ -54,7 +54,7 @@ private:
     void poll()
     {
         QWidget* modal = QApplication::activeModalWidget();
-        if (busy_ || !modal || modal == done_ || !modal->isVisible())
+        if (busy_ || !modal || !modal->isVisible() || (modal == done_ && !started_.hasExpired(120000)))
             return;
         if (steps_.empty() || started_.hasExpired(120000)) {
             const auto* box = qobject_cast<QMessageBox*>(modal);
