@@ -1,5 +1,4 @@
-// Runs the desktop tests on the offscreen platform, with their settings in a
-// temporary directory and a fixed time zone.
+// The desktop tests run offscreen, with settings in a scratch directory, in UTC.
 
 #include <QApplication>
 #include <QSettings>

@@ -1,33 +1,42 @@
 #pragma once
 
-// Drives the modal windows that a command of the main window opens while
-// the test's call is blocked in them, and waits for events without hanging.
+// What the window tests share: a driver for the modal windows a call opens,
+// finders for fields, and a window opened on a fresh demo project.
 
+#include "app/command_locks.h"
+#include "app/demo_project.h"
+#include "app/document.h"
+#include "gui/command_dispatch.h"
+#include "gui/main_frame.h"
 #include "gui/results_dialog.h"
+#include "gui/tree_view.h"
+#include "model/item_view.h"
+#include "model/options.h"
+#include "support/test_project.h"
 
-#include <QAbstractButton>
+#include <QAction>
 #include <QApplication>
-#include <QLabel>
-#include <QDialog>
 #include <QElapsedTimer>
+#include <QLabel>
 #include <QMessageBox>
 #include <QPointer>
 #include <QPushButton>
+#include <QSettings>
+#include <QTemporaryDir>
 #include <QThread>
 #include <QTimer>
 
 #include <gtest/gtest.h>
 
 #include <deque>
+#include <filesystem>
 #include <functional>
-#include <vector>
 
 namespace kestro::gui {
 
-// Acts on the modal windows a command opens while the test's call is blocked
-// in them: each window gets the next step, which returns true once it is done
-// with the window. A window with no step left is closed and recorded, and so
-// is any window still open after two minutes, so no test can hang.
+// Each modal window opened while the test's call is blocked in it gets the
+// next step, which returns true once done with it. A window with no step
+// left, or open for two minutes, is closed and recorded: no test can hang.
 class ModalSteps {
 public:
     using Step = std::function<bool(QWidget*)>;
@@ -45,7 +54,7 @@ private:
     void poll()
     {
         QWidget* modal = QApplication::activeModalWidget();
-        if (!modal || modal == done_)
+        if (busy_ || !modal || !modal->isVisible() || (modal == done_ && !started_.hasExpired(120000)))
             return;
         if (steps_.empty() || started_.hasExpired(120000)) {
             const auto* box = qobject_cast<QMessageBox*>(modal);
@@ -54,68 +63,31 @@ private:
                 dialog->reject();
             return;
         }
-        if (steps_.front()(modal)) {
-            done_ = modal;
+        busy_ = true;  // a step may open windows of its own and drive them
+        const bool done = steps_.front()(modal);
+        busy_ = false;
+        if (done) {
+            done_ = modal->isVisible() ? modal : nullptr;  // it may be shown again at once
             steps_.pop_front();
         }
     }
 
     std::deque<Step> steps_;
     QPointer<QWidget> done_;
+    bool busy_ = false;
     QTimer timer_;
     QElapsedTimer started_;
 };
 
-inline ModalSteps::Step Accept(const QString& title, std::function<void(QDialog*)> fill = {})
+// Runs the call, its modal windows taken by the steps: all used, none over.
+inline void Driven(std::vector<ModalSteps::Step> steps, const std::function<void()>& call)
 {
-    return [=](QWidget* window) {
-        const auto* box = qobject_cast<QMessageBox*>(window);
-        EXPECT_EQ(window->windowTitle().toStdString(), title.toStdString()) << (box ? box->text().toStdString() : "");
-        auto* dialog = qobject_cast<QDialog*>(window);
-        if (fill)
-            fill(dialog);
-        dialog->accept();
-        return true;
-    };
+    ModalSteps driver(std::move(steps));
+    call();
+    EXPECT_TRUE(driver.allTaken());
+    EXPECT_TRUE(driver.unexpected.isEmpty()) << driver.unexpected.join(QLatin1Char('\n')).toStdString();
 }
 
-// Answers the next message box with OK; a window shown before it (the
-// results window of the command that asks) is left alone meanwhile.
-inline ModalSteps::Step Message(const QString& containing, std::function<void()> before = {})
-{
-    return [=](QWidget* window) {
-        auto* box = qobject_cast<QMessageBox*>(window);
-        if (!box)
-            return false;
-        EXPECT_TRUE(box->text().contains(containing)) << box->text().toStdString();
-        if (before)
-            before();
-        box->accept();
-        return true;
-    };
-}
-
-// Waits until the results window allows OK, then takes its text and closes it.
-inline ModalSteps::Step Results(QString* text)
-{
-    return [=](QWidget* window) {
-        auto* results = qobject_cast<CShowResultsDlg*>(window);
-        if (!results) {
-            ADD_FAILURE() << "expected the results window, got " << window->windowTitle().toStdString();
-            qobject_cast<QDialog*>(window)->reject();
-            return true;
-        }
-        auto* ok = results->findChild<QPushButton*>(QStringLiteral("ok"));
-        if (!ok->isEnabled())
-            return false;
-        *text = results->shownText();
-        ok->click();
-        return true;
-    };
-}
-
-// The field a label names through its buddy; null when there is no such
-// label, so a wrong label or a missing buddy fails the test.
 template <class Field>
 Field* ByLabel(QWidget* dialog, const QString& label)
 {
@@ -136,8 +108,59 @@ Button* ByText(QWidget* dialog, const QString& text)
     return nullptr;
 }
 
-// Lets events flow until the condition holds; false after a minute, so that
-// a fault fails the test instead of hanging it.
+// Checks the title, lets fill change the dialog, and ends it with OK.
+inline ModalSteps::Step Accept(const QString& title, std::function<void(QDialog*)> fill = {})
+{
+    return [=](QWidget* window) {
+        EXPECT_EQ(window->windowTitle().toStdString(), title.toStdString());
+        auto* dialog = qobject_cast<QDialog*>(window);
+        if (fill)
+            fill(dialog);
+        dialog->accept();
+        return true;
+    };
+}
+
+inline bool Reject(QWidget* window)
+{
+    qobject_cast<QDialog*>(window)->reject();
+    return true;
+}
+
+// Answers the next message box, which must say the text, with the button
+// named (OK when none is); a results window shown before it is left alone.
+inline ModalSteps::Step Message(const QString& containing, const QString& answer = {})
+{
+    return [=](QWidget* window) {
+        auto* box = qobject_cast<QMessageBox*>(window);
+        if (!box)
+            return false;
+        EXPECT_TRUE(box->text().contains(containing)) << box->text().toStdString();
+        QAbstractButton* button = answer.isEmpty() ? nullptr : ByText(box, answer);
+        EXPECT_TRUE(answer.isEmpty() || button) << answer.toStdString();
+        button ? button->click() : box->accept();
+        return true;
+    };
+}
+
+// Waits until the results window allows OK, then takes its text and closes it.
+inline ModalSteps::Step Results(QString* text)
+{
+    return [=](QWidget* window) {
+        auto* results = qobject_cast<CShowResultsDlg*>(window);
+        EXPECT_TRUE(results) << "expected the results window, got " << window->windowTitle().toStdString();
+        if (!results)
+            return Reject(window);
+        auto* ok = results->findChild<QPushButton*>(QStringLiteral("ok"));
+        if (!ok->isEnabled())
+            return false;
+        *text = results->shownText();
+        ok->click();
+        return true;
+    };
+}
+
+// Lets events flow until the condition holds; false after a minute.
 inline bool WaitFor(const std::function<bool()>& condition)
 {
     QElapsedTimer waited;
@@ -146,9 +169,87 @@ inline bool WaitFor(const std::function<bool()>& condition)
         if (waited.hasExpired(60000))
             return false;
         QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
-        QThread::msleep(5);
+        QThread::msleep(2);
     }
     return true;
 }
+
+inline bool CommandEnded()
+{
+    return WaitFor([] { return !CommandLocks::instance().IsCommandRunning(); });
+}
+
+class DemoWindowTest : public testing::Test {
+protected:
+    void SetUp() override
+    {
+        previous_ = std::filesystem::current_path();
+        QSettings(QStringLiteral("Fenwycliff"), QStringLiteral("Kestro")).clear();
+        test::ResetOptions();
+        RCSOptions::instance().userName = test::LoginName();
+        SetItemView(nullptr);
+        {
+            CKestroDoc builder;
+            std::string error;
+            ASSERT_TRUE(BuildDemoProject(builder, directory_.path().toStdString(), projectPath_, error)) << error;
+        }
+        frame_ = std::make_unique<CMainFrame>();
+        ASSERT_TRUE(frame_->OpenProject(QString::fromStdString(projectPath_)));
+        // The refresh pass after the open holds the tree now and then.
+        ASSERT_TRUE(WaitFor([] { return !CommandLocks::instance().IsRefreshPending(); }));
+    }
+
+    void TearDown() override
+    {
+        frame_.reset();
+        std::filesystem::current_path(previous_);
+    }
+
+    void Run(Command command, std::vector<ModalSteps::Step> steps)
+    {
+        Driven(std::move(steps), [&] { frame_->action(command)->trigger(); });
+        frame_->view().applyPendingChanges();
+    }
+
+    // The first node below the given one whose text starts with prefix,
+    // deeper down too when asked; nodes are opened, as the view makes
+    // their children then.
+    QTreeWidgetItem* Node(const QString& prefix, QTreeWidgetItem* below, bool deep = false)
+    {
+        below->setExpanded(true);
+        frame_->view().applyPendingChanges();
+        for (int i = 0; i < below->childCount(); ++i) {
+            if (below->child(i)->text(0).startsWith(prefix))
+                return below->child(i);
+        }
+        for (int i = 0; deep && i < below->childCount(); ++i) {
+            if (QTreeWidgetItem* found = Node(prefix, below->child(i), true))
+                return found;
+        }
+        return nullptr;
+    }
+
+    QTreeWidgetItem* File(const QString& name) { return Node(name + " ", frame_->view().topLevelItem(1)); }
+
+    QTreeWidgetItem* Revision(const QString& file, const QString& number)
+    {
+        QTreeWidgetItem* node = File(file);
+        return node ? Node(number + " ", node, true) : nullptr;
+    }
+
+    void Select(QTreeWidgetItem* node)
+    {
+        ASSERT_NE(node, nullptr);
+        frame_->view().setCurrentItem(node);
+        frame_->UpdateCommandUI();
+    }
+
+    bool Enabled(Command command) { return frame_->action(command)->isEnabled(); }
+
+    std::filesystem::path previous_;
+    QTemporaryDir directory_;
+    std::string projectPath_;
+    std::unique_ptr<CMainFrame> frame_;
+};
 
 } // namespace kestro::gui
