@@ -16,6 +16,7 @@
 #include <QComboBox>
 #include <QLineEdit>
 #include <QPlainTextEdit>
+#include <QRadioButton>
 #include <QTabWidget>
 #include <QTest>
 
@@ -59,7 +60,7 @@ struct FileProject : test::ProjectFixture {
 
 // Force overwrites or discards work, so every dialog that has it starts with
 // it cleared whatever was chosen last; the revision lists hold the file's
-// revisions and releases, sorted ignoring case.
+// revisions and releases, sorted ignoring case; no check-out to another file.
 TEST(Dialogs, ForceStartsClearedAndRevisionListsAreSorted)
 {
     FileProject project;
@@ -92,6 +93,7 @@ TEST(Dialogs, ForceStartsClearedAndRevisionListsAreSorted)
             EXPECT_EQ(texts, QStringList({"1.1", "1.1.1.1", "1.2", "alpha", "Beta 2"})) << name;
         }
     }
+    EXPECT_FALSE(ByLabel<QLineEdit>(std::get<0>(dialogs[1]).get(), "&Check out to file")->isEnabled());
 }
 
 TEST(CheckinDialog, EnterEndsTheDialogAndCtrlEnterStartsANewLine)
@@ -135,6 +137,20 @@ TEST(MergeDialog, RefusesABlankRevisionOneAndStaysOpen)
     dialog.accept();
     EXPECT_EQ(settings.revision1, "1.1.1.1");
     EXPECT_EQ(settings.revision2, "1.2");
+}
+
+TEST(ReportDialog, AfterRevisionFollowsTheLogMessageChoices)
+{
+    ReportSettings settings;
+    ReportDialog dialog(settings);
+    auto* after = ByText<QCheckBox>(&dialog, "Revisions a&fter specified revision");
+    EXPECT_TRUE(after->isEnabled()) << "enabled when the dialog opens, whatever the choice";
+    for (const auto& [text, enabled] : std::vector<std::pair<QString, bool>>{
+             {"&All information", false}, {"&Log messages only", true}, {"Uni&que log messages only", true},
+             {"Header && &Text", false}, {"&Name only", false}}) {
+        ByText<QRadioButton>(&dialog, text)->click();
+        EXPECT_EQ(after->isEnabled(), enabled) << text.toStdString();
+    }
 }
 
 TEST(ConfirmDeleteDialog, OffersWhatIsAvailableAndFlagsWhatIsChecked)

@@ -19,8 +19,7 @@ namespace {
 class Project : public DemoWindowTest {
 protected:
     SiteList& sites() { return *frame_->document().siteList; }
-    // main.c 1.3, selected.
-    RCSVersionItem* ARevision()
+    RCSVersionItem* ARevision()  // main.c 1.3, selected
     {
         Select(Revision("src/main.c", "1.3"));
         return dynamic_cast<RCSVersionItem*>(frame_->view().selectedItem());
