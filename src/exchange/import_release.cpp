@@ -283,7 +283,6 @@ bool IsRcsOrKestroFile(const std::string& relativePath)
 // read or written, so that a tree holding one bad entry changes nothing.
 class ImportTraverser : public DirTraverser {
 public:
-
     ImportTraverser(ProjectPlaces projectPlaces, std::string base, std::uint16_t walkFlags)
         : DirTraverser(1, walkFlags), places(std::move(projectPlaces)), baseDirectory(std::move(base))
     {
@@ -320,20 +319,6 @@ public:
 };
 
 } // namespace
-
-int Site::ImportFile(const std::string& sourcePath, const std::string& targetName, bool mergeAfterImport,
-                     const std::string& revision)
-{
-    ImportStep step;
-    if (const int result = PrepareImportFile(sourcePath, targetName, revision, step); result != 0 || !step.checkin)
-        return result;
-    RCSOptions::instance().checkin.revision = step.revision;
-    if (step.toLock)
-        step.toLock->SetLocked(true);
-    const int result = step.file->Checkin(this);
-    FinishImportFile(step, result, mergeAfterImport);
-    return result;
-}
 
 int Site::PrepareImportFile(const std::string& sourcePath, const std::string& targetName,
                             const std::string& revision, ImportStep& step)
@@ -432,9 +417,10 @@ void Site::FinishImportFile(const ImportStep& step, int result, bool mergeAfterI
     }
 }
 
-// Imports the files as ImportFile does, the check-ins sharing ci runs. A
-// file that fails is named and the others are still imported; the result
-// is the first failure, 0 when every file came in.
+// Imports each file (copied over its working file, then checked in for this
+// site), the check-ins sharing ci runs. A file that fails is named and the
+// others are still imported; the result is the first failure, 0 when every
+// file came in.
 int Site::ImportFiles(const std::vector<ImportSource>& sources, bool mergeAfterImport)
 {
     int result = 0;

@@ -21,12 +21,13 @@ struct ReceivedRevision {
     std::string logMessage;
 };
 
-// Imports each revision as Site::ImportFile does, each file at most once:
+// Imports each revision as Site::ImportFiles imports a file, each file at
+// most once, at the revision number asked for:
 // the locks ci needs are taken in rcs runs shared by revision number, the
 // check-ins in ci runs shared by files with the same options and message,
 // and the histories are read back in batched rlog runs. A file that fails
 // in a shared run is run again alone, so that ci names it; the others keep
-// their check-ins. One result per revision, as ImportFile's.
+// their check-ins. One result per revision.
 std::vector<int> ImportRevisions(Site& site, const std::vector<ReceivedRevision>& revisions, bool mergeAfterImport);
 
 // ci extends only a revision locked by the user: takes the locks the

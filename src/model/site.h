@@ -14,8 +14,8 @@ class RCSFileItem;
 class RCSReleaseItem;
 class RCSVersionItem;
 
-// ImportFile in two halves around its check-in, so that a receive can check
-// in many files in shared ci runs (sites/received_checkins.cpp).
+// The import of one file in two halves around its check-in, so that many
+// files can be checked in in shared ci runs (exchange/received_checkins.cpp).
 struct ImportStep {
     RCSFileItem* file = nullptr;
     std::string revision;        // for the check-in settings
@@ -89,15 +89,14 @@ public:
     int ReadCommandFile(const std::string& path, bool mergeAfterImport);
     int ImportDirectory(const std::string& directory, const std::string& releaseName, bool includeSubdirectories,
                         bool mergeAfterImport);
-    int ImportFile(const std::string& sourcePath, const std::string& targetName, bool mergeAfterImport,
-                   const std::string& revision);
     int ImportFiles(const std::vector<ImportSource>& sources, bool mergeAfterImport);
-    // Everything ImportFile does before its check-in (the checks, the copy,
-    // the revision to check in) but the lock: a result other than 0, or 0
-    // with step.checkin false, ends the import of that file.
+    // Everything the import of one file does before its check-in (the
+    // checks, the copy, the revision to check in) but the lock: a result
+    // other than 0, or 0 with step.checkin false, ends the import of that
+    // file.
     int PrepareImportFile(const std::string& sourcePath, const std::string& targetName,
                           const std::string& revision, ImportStep& step);
-    // What ImportFile does after its check-in gave the result.
+    // What the import of one file does after its check-in gave the result.
     void FinishImportFile(const ImportStep& step, int result, bool mergeAfterImport);
 };
 

@@ -37,6 +37,26 @@ void RunAlone(const std::string& command, const BatchFile& file, std::size_t ind
     done(index, result, output);
 }
 
+// One run over several files: its command line, what it reads, and the
+// lines that start each file's part of the output.
+struct SharedRun {
+    std::string line;
+    std::string input;
+    std::vector<std::string> startLines;
+};
+
+SharedRun JoinFiles(const std::string& command, const std::vector<BatchFile>& files,
+                    const std::vector<std::size_t>& indices)
+{
+    SharedRun run{command, {}, {}};
+    for (const std::size_t i : indices) {
+        run.line += Arguments(files[i].arguments);
+        run.input += files[i].input;
+        run.startLines.push_back(files[i].startLine);
+    }
+    return run;
+}
+
 } // namespace
 
 std::vector<std::pair<std::size_t, std::size_t>> BatchRanges(const std::string& command,
@@ -76,19 +96,12 @@ void RunBatched(const std::string& command, const std::vector<BatchFile>& files,
                 RunAlone(command, files[indices.front()], indices.front(), done);
                 break;
             }
-            std::string line = command;
-            std::string input;
-            std::vector<std::string> startLines;
-            for (const std::size_t i : indices) {
-                line += Arguments(files[i].arguments);
-                input += files[i].input;
-                startLines.push_back(files[i].startLine);
-            }
+            const SharedRun run = JoinFiles(command, files, indices);
             std::string output;
-            const int result = RunCommand(output, line, input, true);
+            const int result = RunCommand(output, run.line, run.input, true);
             // A run that could not start gives no parts at all.
             const std::vector<BatchPart> parts = result < 0 ? std::vector<BatchPart>(indices.size())
-                                                            : SplitBatchOutput(output, startLines);
+                                                            : SplitBatchOutput(output, run.startLines);
             std::vector<std::size_t> unknown;
             bool anySucceeded = false;
             for (std::size_t k = 0; k < indices.size(); ++k) {
@@ -131,23 +144,19 @@ void RunCiBatched(const std::string& command, const std::vector<BatchFile>& file
                 done(i, 1, std::string());
             continue;
         }
-        std::string line = command;
-        std::string input;
-        std::vector<std::string> startLines;
-        for (std::size_t i = first; i < last; ++i) {
-            line += Arguments(files[i].arguments);
-            input += files[i].input;
-            startLines.push_back(files[i].startLine);
-        }
+        std::vector<std::size_t> indices;
+        for (std::size_t i = first; i < last; ++i)
+            indices.push_back(i);
+        const SharedRun run = JoinFiles(command, files, indices);
         std::string output;
-        const int result = RunCommand(output, line, input, true);
+        const int result = RunCommand(output, run.line, run.input, true);
         if (result < 0) {
             // Nothing ran: each file may safely run alone.
             for (std::size_t i = first; i < last; ++i)
                 RunAlone(command, files[i], i, done);
             continue;
         }
-        const std::vector<BatchPart> parts = SplitCiOutput(output, startLines);
+        const std::vector<BatchPart> parts = SplitCiOutput(output, run.startLines);
         for (std::size_t k = 0; k < parts.size(); ++k) {
             const std::size_t i = first + k;
             if (parts[k].outcome == BatchPart::Succeeded) {

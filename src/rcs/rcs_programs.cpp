@@ -13,6 +13,8 @@
 #include <map>
 #include <mutex>
 #include <sstream>
+#include <utility>
+#include <vector>
 
 #include <sys/stat.h>
 
@@ -64,7 +66,8 @@ QString Signature(const QString& path)
 // Each wrapped program that runs as "rcs <program>": only when the wrapper
 // found on PATH sits beside the `rcs` found on PATH, so that what runs is
 // the same program the wrapper would have run.
-std::map<std::string, std::string> FindDirectForms(const QString& rcs, const std::map<const char*, QString>& found)
+std::map<std::string, std::string> FindDirectForms(const QString& rcs,
+                                                   const std::vector<std::pair<const char*, QString>>& found)
 {
     std::map<std::string, std::string> forms;
     std::string aliases;
@@ -91,11 +94,11 @@ std::map<std::string, std::string> DirectForms()
     const QString rcs = QStandardPaths::findExecutable(QStringLiteral("rcs"));
     if (rcs.isEmpty())
         return {};
-    std::map<const char*, QString> found;
+    std::vector<std::pair<const char*, QString>> found;
     QStringList signature{Signature(rcs)};
     for (const char* program : kWrapped) {
-        found[program] = QStandardPaths::findExecutable(QString::fromLatin1(program));
-        signature << Signature(found[program]);
+        found.emplace_back(program, QStandardPaths::findExecutable(QString::fromLatin1(program)));
+        signature << Signature(found.back().second);
     }
     const QString key = signature.join(QLatin1Char('|'));
     QSettings settings = ProgramSettings();
