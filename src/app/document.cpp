@@ -413,6 +413,7 @@ bool CKestroDoc::OnSaveDocument(const std::string& path, std::string& error)
         return fail("it has been changed by another program since it was read");
 
     Archive ar;
+    ar.reserve(static_cast<std::size_t>(std::max<std::int64_t>(stamp_.size, 0)) + 4096);
     Store(ar);
 
     // QSaveFile buffers: a write that fails only when the buffer is flushed
@@ -420,9 +421,11 @@ bool CKestroDoc::OnSaveDocument(const std::string& path, std::string& error)
     // still put the short file in place. So the file is committed only once
     // every byte has reached it.
     QSaveFile file(QString::fromStdString(fullPath));
-    const QByteArray bytes = QByteArray::fromStdString(ar.bytes());
+    const std::string& bytes = ar.bytes();
     errno = 0;
-    const bool written = file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size() && file.flush();
+    const bool written = file.open(QIODevice::WriteOnly)
+                         && file.write(bytes.data(), static_cast<qint64>(bytes.size())) == static_cast<qint64>(bytes.size())
+                         && file.flush();
     const int writeError = errno;
     if (!written || !file.commit()) {
         // A failed flush leaves Qt with no reason of its own; the system's

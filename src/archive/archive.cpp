@@ -2,6 +2,8 @@
 
 #include "archive/stored_classes.h"
 
+#include <algorithm>
+
 namespace kestro {
 
 namespace {
@@ -46,14 +48,15 @@ void Archive::writeU8(std::uint8_t v)
 
 void Archive::writeU16(std::uint16_t v)
 {
-    writeU8(static_cast<std::uint8_t>(v));
-    writeU8(static_cast<std::uint8_t>(v >> 8));
+    const char bytes[2] = {static_cast<char>(v), static_cast<char>(v >> 8)};
+    data_.append(bytes, 2);
 }
 
 void Archive::writeU32(std::uint32_t v)
 {
-    writeU16(static_cast<std::uint16_t>(v));
-    writeU16(static_cast<std::uint16_t>(v >> 16));
+    const char bytes[4] = {static_cast<char>(v), static_cast<char>(v >> 8), static_cast<char>(v >> 16),
+                           static_cast<char>(v >> 24)};
+    data_.append(bytes, 4);
 }
 
 void Archive::writeString(std::string_view s)
@@ -91,17 +94,17 @@ std::uint8_t Archive::readU8()
 std::uint16_t Archive::readU16()
 {
     require(2);
-    const std::uint16_t lo = readU8();
-    const std::uint16_t hi = readU8();
-    return static_cast<std::uint16_t>(lo | (hi << 8));
+    const auto* p = reinterpret_cast<const unsigned char*>(data_.data() + pos_);
+    pos_ += 2;
+    return static_cast<std::uint16_t>(p[0] | (p[1] << 8));
 }
 
 std::uint32_t Archive::readU32()
 {
     require(4);
-    const std::uint32_t lo = readU16();
-    const std::uint32_t hi = readU16();
-    return lo | (hi << 16);
+    const auto* p = reinterpret_cast<const unsigned char*>(data_.data() + pos_);
+    pos_ += 4;
+    return p[0] | (p[1] << 8) | (p[2] << 16) | (static_cast<std::uint32_t>(p[3]) << 24);
 }
 
 std::string Archive::readString()
@@ -172,10 +175,17 @@ void Archive::transfer(std::string& s)
 
 std::uint32_t Archive::writeClass(const Serializable* object)
 {
-    const std::string_view name = object->className();
-    const auto it = storedClasses_.find(name);
-    if (it != storedClasses_.end()) {
-        const std::uint32_t index = it->second;
+    const char* const address = object->className();
+    auto known = std::find_if(classesByAddress_.begin(), classesByAddress_.end(),
+                              [address](const auto& entry) { return entry.first == address; });
+    if (known == classesByAddress_.end()) {
+        const auto it = storedClasses_.find(std::string_view(address));
+        if (it != storedClasses_.end())
+            known = classesByAddress_.insert(classesByAddress_.end(), {address, it->second});
+    }
+    const std::string_view name = address;
+    if (known != classesByAddress_.end()) {
+        const std::uint32_t index = known->second;
         if (index < BigObjectTag) {
             writeU16(static_cast<std::uint16_t>(ClassTag | index));
         } else {
@@ -190,6 +200,7 @@ std::uint32_t Archive::writeClass(const Serializable* object)
     data_.append(name);
     const std::uint32_t index = mapCount_++;
     storedClasses_.emplace(std::string(name), index);
+    classesByAddress_.emplace_back(address, index);
     return index;
 }
 
@@ -261,7 +272,7 @@ Serializable* Archive::readAnyObject(bool* isNew, KindCheck check)
         if (objectTag >= loaded_.size() || loaded_[objectTag].isClass)
             fail("reference to object " + std::to_string(objectTag) + " that was not read");
         Serializable* object = loaded_[objectTag].object;
-        if (!check(object))
+        if (!passes(loaded_[objectTag].classIndex, object, check))
             fail(std::string("reference to an object of unexpected class ") + object->className());
         return object;
     }
@@ -269,13 +280,14 @@ Serializable* Archive::readAnyObject(bool* isNew, KindCheck check)
     const std::size_t classIndex = readClassTag(tag, objectTag);
     const std::uint16_t schema = loaded_[classIndex].schema;
     std::unique_ptr<Serializable> object = loaded_[classIndex].storedClass->create();
-    if (!check(object.get()))
+    if (!passes(classIndex, object.get(), check))
         fail(std::string("object of unexpected class ") + loaded_[classIndex].storedClass->name);
     if (++depth_ > MaxNesting)
         fail("objects nested too deeply");
 
     Loaded entry;
     entry.object = object.get();
+    entry.classIndex = classIndex;
     loaded_.push_back(std::move(entry));
     mapCount_++;
 
@@ -313,11 +325,27 @@ Serializable* Archive::readBackReference(KindCheck check)
     return object;
 }
 
+bool Archive::passes(std::size_t classIndex, Serializable* object, KindCheck check)
+{
+    if (classIndex == 0)
+        return check(object);
+    Loaded& entry = loaded_[classIndex];
+    for (const Loaded::Answer& answer : entry.answers) {
+        if (answer.check == check)
+            return answer.passes;
+    }
+    Loaded::Answer& answer = entry.answers[entry.nextAnswer];
+    entry.nextAnswer = static_cast<std::uint8_t>((entry.nextAnswer + 1) % entry.answers.size());
+    answer = {check, check(object)};
+    return answer.passes;
+}
+
 void Archive::replaceLoaded(Serializable* from, Serializable* to)
 {
     for (auto it = loaded_.rbegin(); it != loaded_.rend(); ++it) {
         if (!it->isClass && it->object == from) {
             it->object = to;
+            it->classIndex = 0;
             return;
         }
     }

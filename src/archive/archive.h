@@ -28,10 +28,12 @@
 // the class the reader expects, and nesting is bounded. Any violation throws
 // ArchiveError.
 
+#include <array>
 #include <cstdint>
 #include <ctime>
 #include <functional>
 #include <memory>
+#include <memory_resource>
 #include <stdexcept>
 #include <string>
 #include <string_view>
@@ -51,6 +53,7 @@ public:
 class Serializable {
 public:
     virtual ~Serializable() = default;
+    // A string that lives as long as the program, one per class (a literal).
     virtual const char* className() const = 0;
     virtual std::uint16_t classSchema() const = 0;
     virtual void serialize(Archive& ar) = 0;
@@ -67,6 +70,9 @@ public:
     bool isLoading() const { return !storing_; }
 
     const std::string& bytes() const { return data_; }
+    // Room for the bytes a save is expected to write, so that the buffer
+    // does not grow step by step on a big project.
+    void reserve(std::size_t bytes) { data_.reserve(bytes); }
     bool atEnd() const { return pos_ == data_.size(); }
 
     void writeU8(std::uint8_t v);
@@ -100,10 +106,7 @@ public:
     template <class T>
     std::unique_ptr<T> readOwned(bool allowNull = false)
     {
-        Serializable* created = readNewObject(allowNull, [](Serializable* o) {
-            return dynamic_cast<T*>(o) != nullptr;
-        });
-        return std::unique_ptr<T>(dynamic_cast<T*>(created));
+        return std::unique_ptr<T>(static_cast<T*>(readNewObject(allowNull, &IsA<T>)));
     }
 
     // Reads a non-owning reference: null, or a back-reference to an object
@@ -113,10 +116,7 @@ public:
     template <class T>
     T* readReference()
     {
-        Serializable* o = readBackReference([](Serializable* s) {
-            return dynamic_cast<T*>(s) != nullptr;
-        });
-        return dynamic_cast<T*>(o);
+        return static_cast<T*>(readBackReference(&IsA<T>));
     }
 
     // Like readReference, but a new object of class T is accepted and handed
@@ -126,12 +126,10 @@ public:
     T* readReferenceOrAdopt(Adopt adopt)
     {
         bool isNew = false;
-        Serializable* o = readAnyObject(&isNew, [](Serializable* s) {
-            return dynamic_cast<T*>(s) != nullptr;
-        });
+        Serializable* o = readAnyObject(&isNew, &IsA<T>);
         if (!isNew)
-            return dynamic_cast<T*>(o);
-        std::unique_ptr<T> owned(dynamic_cast<T*>(o));
+            return static_cast<T*>(o);
+        std::unique_ptr<T> owned(static_cast<T*>(o));
         T* kept = adopt(std::move(owned));
         replaceLoaded(o, kept);
         return kept;
@@ -143,14 +141,34 @@ public:
     [[noreturn]] void fail(const std::string& what) const;
 
 private:
+    // Whether an object is of the class a field expects. Every object the
+    // reader hands out has passed one, so the callers' casts need no check.
     using KindCheck = bool (*)(Serializable*);
+    template <class T>
+    static bool IsA(Serializable* o)
+    {
+        return dynamic_cast<T*>(o) != nullptr;
+    }
 
     struct Loaded {
         bool isClass = false;
         const struct StoredClass* storedClass = nullptr;  // for classes
         std::uint16_t schema = 0;  // for classes
         Serializable* object = nullptr;
+        // For an object, the entry of its class (0 once it is replaced by
+        // an adopted object); for a class, the checks made on its objects
+        // and their answers, since thousands of objects of one class are
+        // checked alike by the few fields that hold them.
+        std::size_t classIndex = 0;
+        struct Answer {
+            KindCheck check = nullptr;
+            bool passes = false;
+        };
+        std::array<Answer, 4> answers{};
+        std::uint8_t nextAnswer = 0;
     };
+
+    bool passes(std::size_t classIndex, Serializable* object, KindCheck check);
 
     void require(std::size_t bytes) const;
     std::uint32_t writeClass(const Serializable* object);
@@ -168,14 +186,20 @@ private:
     std::uint16_t currentSchema_ = 0;
     int depth_ = 0;
 
-    // Writing: index of every object and class written.
-    std::unordered_map<const void*, std::uint32_t> storedObjects_;
+    // Writing: index of every object and class written. A project holds
+    // tens of thousands of objects; their map entries come from one pool
+    // that is released at once.
+    std::pmr::monotonic_buffer_resource objectPool_;
+    std::pmr::unordered_map<const void*, std::uint32_t> storedObjects_{&objectPool_};
     // Looked up by the name a class gives, without copying it per object.
     struct NameHash {
         using is_transparent = void;
         std::size_t operator()(std::string_view name) const { return std::hash<std::string_view>{}(name); }
     };
     std::unordered_map<std::string, std::uint32_t, NameHash, std::equal_to<>> storedClasses_;
+    // The same, by the address of the name a class gives, which is one
+    // string per class: a few entries looked at before any hashing.
+    std::vector<std::pair<const char*, std::uint32_t>> classesByAddress_;
     // Reading: entry i is what index i names (entry 0 is the null object).
     std::vector<Loaded> loaded_;
 };

@@ -41,6 +41,15 @@ std::string RCSReleaseItem::GetDescription() const
 
 RCSReleaseVersionItem* RCSReleaseItem::FindFileEntry(const std::string& fileName)
 {
+    constexpr int LookupsBeforeIndex = 4;
+    if (!entryIndexValid_ && ++lookupsWithoutIndex_ <= LookupsBeforeIndex) {
+        for (auto& child : children) {
+            const RCSFileItem* file = FileOf(child.get());
+            if (file && EqualsNoCase(file->name, fileName))
+                return static_cast<RCSReleaseVersionItem*>(child.get());
+        }
+        return nullptr;
+    }
     if (!entryIndexValid_) {
         entryIndex_.clear();
         for (auto& child : children) {

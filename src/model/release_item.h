@@ -50,9 +50,12 @@ protected:
 private:
     // Entries by their file's name in lower case, so that freezing or
     // reading a release of thousands of files does not walk the entries
-    // once per file. Rebuilt on demand after the entries change.
+    // once per file. Built once a release has been searched a few times (a
+    // command on one file looks up a single entry, and a walk costs less
+    // than building the index), then kept or rebuilt as entries change.
     std::unordered_map<std::string, RCSReleaseVersionItem*> entryIndex_;
     bool entryIndexValid_ = false;
+    int lookupsWithoutIndex_ = 0;
 };
 
 } // namespace kestro

@@ -95,7 +95,7 @@ std::string MakeSymbolName(std::string_view text) {
 }
 
 bool EqualsNoCase(std::string_view a, std::string_view b) {
-  return CompareNoCase(a, b) == 0;
+  return a.size() == b.size() && CompareNoCase(a, b) == 0;
 }
 
 int CompareNoCase(std::string_view a, std::string_view b) {

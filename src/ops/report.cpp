@@ -163,8 +163,9 @@ int RCSFileItem::Report()
         // Output that lists only some revisions cannot tell which is the tip.
         const bool narrowed = settings.lockedOnly || !settings.revisions.empty() || !settings.dates.empty()
                               || !settings.users.empty() || !settings.states.empty();
-        if (std::string resolved; ResolveRlogOutput(*this, output, resolved))
-            ParseRlog(resolved, false, nullptr, !narrowed);
+        std::string rebuilt;
+        if (const std::string* resolved = ResolveRlogOutput(*this, output, rebuilt))
+            ParseRlog(*resolved, false, nullptr, !narrowed);
     }
     if (messagesMode) {
         if (result == 0)

@@ -4,7 +4,6 @@
 
 #include <algorithm>
 #include <charconv>
-#include <unordered_set>
 
 namespace kestro {
 
@@ -68,7 +67,7 @@ RlogLayout ScanRlogLayout(std::string_view text)
     layout.totalRevisions = CountAfter(header, "\ntotal revisions:");
     layout.selectedRevisions = CountAfter(header, "selected revisions:");
 
-    const std::string separator = "\n" + SeparatorRow;
+    static const std::string separator = "\n" + SeparatorRow;
     for (std::size_t at = text.find(separator); at != std::string_view::npos; at = text.find(separator, at + 1)) {
         std::size_t line = at + separator.size();
         if (line < text.size() && text[line] == '\r')
@@ -89,11 +88,16 @@ RlogLayout ScanRlogLayout(std::string_view text)
 
 bool IsUnambiguous(const RlogLayout& layout)
 {
-    std::unordered_set<std::string> seen;
+    std::vector<std::string_view> seen;
+    seen.reserve(layout.blocks.size());
     for (const RlogBlock& block : layout.blocks) {
-        if (!IsRevisionNumber(block.number) || !seen.insert(block.number).second)
+        if (!IsRevisionNumber(block.number))
             return false;
+        seen.push_back(block.number);
     }
+    std::sort(seen.begin(), seen.end());
+    if (std::adjacent_find(seen.begin(), seen.end()) != seen.end())
+        return false;
     // Output without counts (cut short, or not from rlog) can only be
     // checked for repeated numbers.
     if (layout.selectedRevisions < 0)
@@ -102,7 +106,7 @@ bool IsUnambiguous(const RlogLayout& layout)
         || layout.selectedRevisions > layout.totalRevisions)
         return false;
     if (layout.selectedRevisions == layout.totalRevisions && layout.totalRevisions > 0)
-        return seen.count(layout.head) != 0;
+        return std::binary_search(seen.begin(), seen.end(), std::string_view(layout.head));
     return true;
 }
 

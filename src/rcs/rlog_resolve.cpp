@@ -31,13 +31,11 @@ void ReportUnreadable(const RCSFileItem& file)
 
 } // namespace
 
-bool ResolveRlogOutput(const RCSFileItem& file, const std::string& output, std::string& resolved)
+const std::string* ResolveRlogOutput(const RCSFileItem& file, const std::string& output, std::string& rebuilt)
 {
     const RlogLayout layout = ScanRlogLayout(output);
-    if (IsUnambiguous(layout)) {
-        resolved = output;
-        return true;
-    }
+    if (IsUnambiguous(layout))
+        return &output;
     // Every real block is among the candidates; the text of a message can
     // only add blocks that look real.
     std::vector<std::string> candidates;
@@ -53,27 +51,27 @@ bool ResolveRlogOutput(const RCSFileItem& file, const std::string& output, std::
     if (descriptionLine == std::string::npos || RunRlog(file, "-t", withDescription) != 0
         || !DescriptionOf(withDescription, description)) {
         ReportUnreadable(file);
-        return false;
+        return nullptr;
     }
-    resolved = output.substr(0, descriptionLine + 1) + "description:\n";
+    rebuilt = output.substr(0, descriptionLine + 1) + "description:\n";
     for (const std::string& number : candidates) {
         std::string single, block;
         if (RunRlog(file, "-r" + number, single) != 0) {
             ReportUnreadable(file);
-            return false;
+            return nullptr;
         }
         if (SingleRevisionBlock(single, description, number, block))
-            resolved += block;
+            rebuilt += block;
     }
-    resolved += std::string(77, '=') + "\n";
-    if (!IsUnambiguous(ScanRlogLayout(resolved))) {
+    rebuilt += std::string(77, '=') + "\n";
+    if (!IsUnambiguous(ScanRlogLayout(rebuilt))) {
         ReportUnreadable(file);
-        return false;
+        return nullptr;
     }
     CommandResults::instance().AppendResults(file.name
                                              + " : its log messages hold lines that rlog prints between revisions; "
                                                "its revisions were read one at a time\r\n");
-    return true;
+    return &rebuilt;
 }
 
 } // namespace kestro

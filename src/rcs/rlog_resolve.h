@@ -10,11 +10,12 @@ namespace kestro {
 
 class RCSFileItem;
 
-// The output unchanged when its blocks are the revisions rlog selected.
-// Otherwise its header followed by one block per revision, each taken from
-// rlog's output for that revision alone and cut to what the parser reads,
-// which the text of no message can change. False, reported in the command
-// results, when even that does not give the revisions rlog selected.
-bool ResolveRlogOutput(const RCSFileItem& file, const std::string& output, std::string& resolved);
+// The output itself when its blocks are the revisions rlog selected.
+// Otherwise, built in rebuilt, its header followed by one block per
+// revision, each taken from rlog's output for that revision alone and cut to
+// what the parser reads, which the text of no message can change. Null,
+// reported in the command results, when even that does not give the
+// revisions rlog selected.
+const std::string* ResolveRlogOutput(const RCSFileItem& file, const std::string& output, std::string& rebuilt);
 
 } // namespace kestro

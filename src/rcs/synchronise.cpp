@@ -127,12 +127,13 @@ int RCSFileItem::FinishSynchronise(bool top, bool rcsFileExists, int rlogResult,
         return 1;
     }
     if (rcsFileExists) {
-        std::string resolved;
-        if (!ResolveRlogOutput(*this, rlogOutput, resolved)) {
+        std::string rebuilt;
+        const std::string* resolved = ResolveRlogOutput(*this, rlogOutput, rebuilt);
+        if (!resolved) {
             UpdateStatus();
             return 1;
         }
-        ParseRlog(resolved, false, nullptr);
+        ParseRlog(*resolved, false, nullptr);
     }
     if (top) {
         CoveredChecker checker;
