@@ -1,20 +1,10 @@
 // The dialogs on their own: what each starts with, what it refuses, and
 // what its OK writes back.
 
-#include "gui/dialogs.h"
 #include "gui/dialogs/options_sheet.h"
 
-#include "app/text_tree_view.h"
 #include "modal_steps.h"
-#include "model/file_item.h"
-#include "model/release_root.h"
-#include "model/root_item.h"
-#include "model/site_list.h"
-#include "support/recording_interaction.h"
 
-#include <QCheckBox>
-#include <QComboBox>
-#include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QRadioButton>
 #include <QTabWidget>
@@ -30,9 +20,7 @@ using namespace gui;
 struct FileProject : test::ProjectFixture {
     FileProject()
     {
-        auto created = std::make_unique<RCSFileItem>("a.c", doc->root.get());
-        file = created.get();
-        doc->root->AddChild(std::move(created));
+        file = test::AddFile(*doc->root, "a.c");
         for (const char* number : {"1.1", "1.2", "1.1.1.1"})
             file->FindOrAddRevision(number, "message", 1000);
         doc->releaseRoot->FindOrCreateRelease("Beta 2", file->FindRevision("1.2"));

@@ -1,11 +1,10 @@
 #include "support/test_project.h"
 
-#include "model/file_item.h"
 #include "model/item_view.h"
-#include "model/root_item.h"
-#include "model/version_item.h"
 
 #include <QCryptographicHash>
+
+#include <gtest/gtest.h>
 
 #include <fstream>
 #include <pwd.h>
@@ -84,6 +83,13 @@ ProjectFixture::~ProjectFixture()
 {
     SetItemView(nullptr);
     doc.reset();
+}
+
+RCSFileItem* ProjectFixture::Add(const std::string& path)
+{
+    RCSFileItem* file = doc->AddFile(path);
+    EXPECT_NE(file, nullptr) << path;
+    return file;
 }
 
 RCSFileItem* AddFile(RCSRoot& root, const std::string& name)

@@ -39,6 +39,9 @@ private:
     std::filesystem::path previous_;
 };
 
+// Whether the part occurs in the text.
+inline bool Has(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
+
 // The whole content of a file; empty when it cannot be read.
 std::string ReadFile(const std::string& path);
 
@@ -56,6 +59,8 @@ void ResetOptions();
 struct ProjectFixture {
     ProjectFixture();
     ~ProjectFixture();
+    // Adds a file to the project, failing the test when it cannot.
+    RCSFileItem* Add(const std::string& path);
     ScratchDirectory scratch;
     std::unique_ptr<CKestroDoc> doc;
 };
