@@ -26,7 +26,6 @@ struct FileProject : test::ProjectFixture {
         doc->releaseRoot->FindOrCreateRelease("Beta 2", file->FindRevision("1.2"));
         doc->releaseRoot->FindOrCreateRelease("alpha", file->FindRevision("1.1"));
         doc->siteList->Add("Paris", "paris@example.org");
-        local = doc->siteList->GetLocalSite();
     }
     bool EditOptions(std::vector<ModalSteps::Step> steps)
     {
@@ -40,7 +39,6 @@ struct FileProject : test::ProjectFixture {
         return accepted;
     }
     RCSFileItem* file;
-    Site* local = nullptr;
     RCSOptions& options = RCSOptions::instance();
     test::RecordingInteraction interaction;
     int resets = 0;
@@ -211,7 +209,8 @@ TEST(OptionsSheet, StoresOnlyWhatChangedAndRedrawsOnlyForTimeAndOrder)
     })}));
     EXPECT_TRUE(project.options.useUniversalTime);
     EXPECT_EQ(project.options.timeFormat, "%d %b %y %H:%M:%S");
-    EXPECT_TRUE(project.local->name == "London" && project.doc->fileTypes == "Odd|*.x|Pair (*.y)|*.y");
+    EXPECT_TRUE(project.doc->siteList->GetLocalSite()->name == "London");
+    EXPECT_EQ(project.doc->fileTypes, "Odd|*.x|Pair (*.y)|*.y");
     EXPECT_FALSE(project.doc->IsModified());
     EXPECT_EQ(project.resets, 0);
 

@@ -31,8 +31,6 @@ void CheckIn(const std::string& path, const std::string& text, const std::string
 // The output of rlog for a file, for comparing with the model.
 std::string Rlog(const std::string& path);
 
-void WriteText(const std::string& path, const std::string& text);
-
 // Replaces a working file's text, whatever its permissions.
 void Rewrite(const std::string& path, const std::string& text);
 

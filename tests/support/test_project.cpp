@@ -28,11 +28,12 @@ std::string ScratchDirectory::path() const
     return std::filesystem::path(dir_.path().toStdString()).lexically_normal().string() + "/";
 }
 
-void ScratchDirectory::write(const std::string& relative, const std::string& content) const
+void WriteText(const std::string& path, const std::string& text)
 {
-    const std::filesystem::path target = path() + relative;
-    std::filesystem::create_directories(target.parent_path());
-    std::ofstream(target, std::ios::binary) << content;
+    const std::filesystem::path target(path);
+    if (target.has_parent_path())
+        std::filesystem::create_directories(target.parent_path());
+    std::ofstream(path, std::ios::binary | std::ios::trunc) << text;
 }
 
 std::string ReadFile(const std::string& path)

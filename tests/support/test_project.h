@@ -25,14 +25,17 @@
 
 namespace kestro::test {
 
+// Writes a file, making its directories.
+void WriteText(const std::string& path, const std::string& text);
+
 class ScratchDirectory {
 public:
     ScratchDirectory();
     ~ScratchDirectory();
     // The directory with a trailing "/".
     std::string path() const;
-    // Writes a file below the directory, making its directories.
-    void write(const std::string& relative, const std::string& content) const;
+    // Writes a file below the directory.
+    void write(const std::string& relative, const std::string& content) const { WriteText(path() + relative, content); }
 
 private:
     QTemporaryDir dir_;
