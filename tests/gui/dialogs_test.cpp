@@ -1,20 +1,10 @@
 // The dialogs on their own: what each starts with, what it refuses, and
 // what its OK writes back.
 
-#include "gui/dialogs.h"
 #include "gui/dialogs/options_sheet.h"
 
-#include "app/text_tree_view.h"
 #include "modal_steps.h"
-#include "model/file_item.h"
-#include "model/release_root.h"
-#include "model/root_item.h"
-#include "model/site_list.h"
-#include "support/recording_interaction.h"
 
-#include <QCheckBox>
-#include <QComboBox>
-#include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QRadioButton>
 #include <QTabWidget>
@@ -30,15 +20,12 @@ using namespace gui;
 struct FileProject : test::ProjectFixture {
     FileProject()
     {
-        auto created = std::make_unique<RCSFileItem>("a.c", doc->root.get());
-        file = created.get();
-        doc->root->AddChild(std::move(created));
+        file = test::AddFile(*doc->root, "a.c");
         for (const char* number : {"1.1", "1.2", "1.1.1.1"})
             file->FindOrAddRevision(number, "message", 1000);
         doc->releaseRoot->FindOrCreateRelease("Beta 2", file->FindRevision("1.2"));
         doc->releaseRoot->FindOrCreateRelease("alpha", file->FindRevision("1.1"));
         doc->siteList->Add("Paris", "paris@example.org");
-        local = doc->siteList->GetLocalSite();
     }
     bool EditOptions(std::vector<ModalSteps::Step> steps)
     {
@@ -52,7 +39,6 @@ struct FileProject : test::ProjectFixture {
         return accepted;
     }
     RCSFileItem* file;
-    Site* local = nullptr;
     RCSOptions& options = RCSOptions::instance();
     test::RecordingInteraction interaction;
     int resets = 0;
@@ -223,7 +209,8 @@ TEST(OptionsSheet, StoresOnlyWhatChangedAndRedrawsOnlyForTimeAndOrder)
     })}));
     EXPECT_TRUE(project.options.useUniversalTime);
     EXPECT_EQ(project.options.timeFormat, "%d %b %y %H:%M:%S");
-    EXPECT_TRUE(project.local->name == "London" && project.doc->fileTypes == "Odd|*.x|Pair (*.y)|*.y");
+    EXPECT_TRUE(project.doc->siteList->GetLocalSite()->name == "London");
+    EXPECT_EQ(project.doc->fileTypes, "Odd|*.x|Pair (*.y)|*.y");
     EXPECT_FALSE(project.doc->IsModified());
     EXPECT_EQ(project.resets, 0);
 

@@ -9,7 +9,6 @@
 #include "model/command_results.h"
 #include "rcs/rcs_programs.h"
 
-#include <QComboBox>
 #include <QMenu>
 
 namespace kestro::gui {
@@ -17,21 +16,10 @@ namespace {
 
 // Captured with GNU RCS 5.10: two changes, the second at the end of a file
 // without a final newline.
-const char* const TwoChanges = "===================================================================\n"
-                               "RCS file: RCS/a.txt,v\n"
-                               "retrieving revision 1.1\n"
-                               "diff -u -r1.1 a.txt\n"
-                               "--- a.txt\t2026/12/07 06:33:52\t1.1\n"
-                               "+++ a.txt\t2026/12/07 06:33:52\n"
-                               "@@ -1,5 +1,5 @@\n"
-                               " one\n"
-                               "-two\n"
-                               "+TWO\n"
-                               " three\n"
-                               "-four\n"
-                               " five\n"
-                               "+six\n"
-                               "\\ No newline at end of file\n";
+const char* const TwoChanges =
+    "===================================================================\nRCS file: RCS/a.txt,v\n"
+    "retrieving revision 1.1\ndiff -u -r1.1 a.txt\n--- a.txt\t2026/12/07 06:33:52\t1.1\n+++ a.txt\t2026/12/07 06:33:52\n"
+    "@@ -1,5 +1,5 @@\n one\n-two\n+TWO\n three\n-four\n five\n+six\n\\ No newline at end of file\n";
 
 std::vector<QString> Texts(const DiffPane& pane, DiffRowKind kind)
 {

@@ -4,12 +4,10 @@
 #include "modal_steps.h"
 #include "model/command_progress.h"
 #include "model/command_results.h"
-#include "model/root_item.h"
-#include "model/site_list.h"
 #include "model/user_interaction.h"
 #include "rcs/command_runner.h"
 
-#include <QProcess>
+#include "support/cli_runner.h"
 
 #include <fstream>
 #include <future>
@@ -92,10 +90,8 @@ TEST_F(MainWindow, ALongCommandKeepsTheWindowLiveAndEndsWithASummary)
 TEST_F(MainWindow, AProjectChangedByAnotherProgramIsNeverOverwrittenSilently)
 {
     // The command line adds a site while the window has the project open.
-    QProcess cli;
-    cli.start(KESTRO_CLI, {"sites", QString::fromStdString(projectPath_), "add", "Paris"});
-    ASSERT_TRUE(cli.waitForFinished(60000));
-    ASSERT_EQ(cli.exitCode(), 0) << cli.readAllStandardError().toStdString();
+    const test::CliResult cli = test::RunCli({"sites", QString::fromStdString(projectPath_), "add", "Paris"});
+    ASSERT_EQ(cli.exitCode, 0) << cli.err;
     const std::string onDisk = test::ReadFile(projectPath_);
     frame_->document().SetModifiedFlag(true);
     const QString changed = "has been changed by another program";
@@ -113,7 +109,10 @@ TEST_F(MainWindow, AProjectChangedByAnotherProgramIsNeverOverwrittenSilently)
     EXPECT_EQ(test::ReadFile(projectPath_), onDisk);
 }
 
-TEST_F(MainWindow, AWorkerAsksThroughAMessageBoxAndGoesOn)
+// A worker's question shows in a message box and the command goes on. Stop
+// in the results window ends a program that hangs; closing the window while
+// it runs offers to stop it, and Cancel leaves it running.
+TEST_F(MainWindow, AWorkerAsksAndStopEndsAProgramThatHangsAndClosingOffersToStopIt)
 {
     QString output;
     Driven({Message("asked by the worker"), Results(&output)}, [&] {
@@ -124,19 +123,13 @@ TEST_F(MainWindow, AWorkerAsksThroughAMessageBoxAndGoesOn)
         });
     });
     EXPECT_EQ(output, "went on\nask complete\n");
-}
 
-// Stop in the results window ends a program that hangs; closing the window
-// while it runs offers to stop it, and Cancel leaves it running.
-TEST_F(MainWindow, StopEndsAProgramThatHangsAndClosingOffersToStopIt)
-{
     const auto hang = [this] {
         frame_->dispatch().StartCommand("hang", [] {
             std::string output;
             return RunCommand(output, "sleep 600", std::string(), true);
         });
     };
-    QString output;
     int ticks = 0;
     // Stop is pressed every few ticks until the program has gone, since a
     // press before the program has started has nothing to stop.

@@ -1,21 +1,25 @@
 #pragma once
 
 // What the window tests share: a driver for the modal windows a call opens,
-// finders for fields, and a window opened on a fresh demo project.
+// finders for fields, a window opened on a fresh demo project, and the
+// headers most of them need.
 
 #include "app/command_locks.h"
 #include "app/demo_project.h"
-#include "app/document.h"
 #include "gui/command_dispatch.h"
+#include "gui/dialogs.h"
 #include "gui/main_frame.h"
 #include "gui/results_dialog.h"
 #include "gui/tree_view.h"
 #include "model/item_view.h"
-#include "model/options.h"
+#include "support/recording_interaction.h"
 #include "support/test_project.h"
 
 #include <QAction>
 #include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLineEdit>
 #include <QElapsedTimer>
 #include <QLabel>
 #include <QMessageBox>

@@ -1,14 +1,8 @@
 // The remote sites dialogs over the demo project, and the owner of a
 // revision changed through the window.
 
-#include "gui/dialogs.h"
 #include "modal_steps.h"
-#include "model/site_list.h"
-#include "model/version_item.h"
 
-#include <QCheckBox>
-#include <QComboBox>
-#include <QLineEdit>
 #include <QTreeWidget>
 
 #include <fstream>

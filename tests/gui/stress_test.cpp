@@ -3,9 +3,6 @@
 // deadlock and no crash. Every count is bounded and no RCS program runs.
 
 #include "modal_steps.h"
-#include "model/file_item.h"
-#include "model/release_root.h"
-#include "model/root_item.h"
 
 #include <atomic>
 #include <chrono>

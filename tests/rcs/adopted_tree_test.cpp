@@ -2,19 +2,7 @@
 // recognised as checked in by their text, RCS files beside their working
 // files are found, and the tree can be frozen at once.
 
-#include "model/command_results.h"
-#include "model/file_item.h"
-#include "model/release_item.h"
-#include "model/root_item.h"
-#include "model/version_item.h"
-#include "ops/commands.h"
 #include "support/rcs_history.h"
-#include "support/recording_interaction.h"
-#include "support/test_project.h"
-
-#include <gtest/gtest.h>
-
-#include <filesystem>
 
 namespace kestro {
 namespace {
@@ -92,7 +80,7 @@ TEST(AdoptedTree, FilesEqualToTheirRevisionAreCheckedInAndTheTreeFreezes)
     EXPECT_EQ(release->children.size(), paths.size() + 1);
     std::string log;
     ASSERT_EQ(test::RunProgram({"rlog", "-h", "d7/f3.c,v"}, &log), 0);
-    EXPECT_NE(log.find("\tR1: 1.1\n"), std::string::npos) << log;
+    EXPECT_TRUE(test::Has(log, "\tR1: 1.1\n")) << log;
 }
 
 TEST(AdoptedTree, RcsFileBesideItsWorkingFileServesEveryCommand)

@@ -70,13 +70,13 @@ TEST_F(BatchedCommands, ImportSharesCiRunsAndABusyFileIsNamed)
     const test::CliResult second = Run(import + QStringList{"--release", "R2", "-m", "Second"});
     EXPECT_NE(second.exitCode, 0);
     EXPECT_EQ(Runs(second.out), 2) << "one shared run, then the busy file alone\n" << second.out;
-    EXPECT_NE(second.out.find(std::string("RCS/") + Busy + ",v"), std::string::npos) << second.out;
+    EXPECT_TRUE(test::Has(second.out, std::string("RCS/") + Busy + ",v")) << second.out;
 
     EXPECT_EQ(test::TreeChecksums(project + "RCS").at(std::string(Busy) + ",v"), before.at(std::string(Busy) + ",v"))
         << "the busy file's history stays";
     for (int i = 0; i < FileCount; ++i)
         EXPECT_EQ(Rcs("rlog", Name(i)).find("Second") != std::string::npos, Name(i) != Busy) << Name(i);
-    EXPECT_EQ(Run({"show"}).out.find("R2"), std::string::npos) << "a failed import makes no release";
+    EXPECT_FALSE(test::Has(Run({"show"}).out, "R2")) << "a failed import makes no release";
 }
 
 TEST_F(BatchedCommands, NamedFilesShareRunsAndABusyFileIsNamed)
@@ -97,7 +97,7 @@ TEST_F(BatchedCommands, NamedFilesShareRunsAndABusyFileIsNamed)
     const test::CliResult result = Run(QStringList{"checkin", "-m", "Second"} + names);
     EXPECT_NE(result.exitCode, 0);
     EXPECT_EQ(Runs(result.out), 2) << result.out;
-    EXPECT_NE(result.out.find(std::string("RCS/") + Busy + ",v"), std::string::npos) << result.out;
+    EXPECT_TRUE(test::Has(result.out, std::string("RCS/") + Busy + ",v")) << result.out;
     for (int i = 0; i < FileCount; ++i)
         EXPECT_EQ(Rcs("rlog", Name(i)).find("Second") != std::string::npos, Name(i) != Busy) << Name(i);
 
@@ -125,11 +125,11 @@ TEST_F(BatchedCommands, AddingAnRcsTreeNamesADamagedFileAndReadsTheOthers)
     ASSERT_EQ(Run({"new"}).exitCode, 0);
 
     const test::CliResult added = Run(QStringList{"add"} + names);
-    EXPECT_NE(added.out.find(std::string(Busy) + " : the history could not be read"), std::string::npos) << added.out;
+    EXPECT_TRUE(test::Has(added.out, std::string(Busy) + " : the history could not be read")) << added.out;
     const std::string shown = Run({"show", "--codes"}).out;
     for (int i = 0; i < FileCount; ++i) {
         const std::string status = Name(i) == Busy || i == 1 ? "Modified" : "Checked in Version 1.1";
-        EXPECT_NE(shown.find(Name(i) + " " + status), std::string::npos) << Name(i) << "\n" << shown;
+        EXPECT_TRUE(test::Has(shown, Name(i) + " " + status)) << Name(i) << "\n" << shown;
     }
 }
 

@@ -2,19 +2,8 @@
 // messages, times, whole-project runs and merges that leave conflicts.
 
 #include "model/command_progress.h"
-#include "model/command_results.h"
-#include "model/file_item.h"
-#include "model/root_item.h"
-#include "model/site_list.h"
-#include "model/version_item.h"
-#include "ops/commands.h"
-#include "rcs/rcs_programs.h"
 #include "support/rcs_history.h"
-#include "support/test_project.h"
 
-#include <gtest/gtest.h>
-
-#include <filesystem>
 #include <sstream>
 
 namespace kestro {
@@ -37,7 +26,7 @@ std::string Description(const std::string& path)
     return log.substr(start, log.find("\n----------------------------\n", start) - start);
 }
 
-struct CheckinTest : ::testing::Test {
+struct CheckinTest : ::testing::Test, ProjectFixture {
     CheckinTest()
     {
         RCSOptions::instance().userName = LoginName();
@@ -49,19 +38,24 @@ struct CheckinTest : ::testing::Test {
     {
         for (const std::string& text : texts)
             CheckIn(path, text, "message " + text, {"-l"});
-        return project.doc->AddFile(path);
+        return doc->AddFile(path);
+    }
+    // Checks the file in with the results cleared first.
+    int Checkin(RCSFileItem* file, Site* site = nullptr)
+    {
+        CommandResults::instance().ClearResults();
+        return file->Checkin(site);
     }
     std::string Ci(const std::string& options) const { return DirectProgram("ci") + options; }
     CheckinSettings& settings = RCSOptions::instance().checkin;
-    ProjectFixture project;
 };
 
 TEST_F(CheckinTest, InitialCheckinDescribesTheFileAndGoesToTheMasterSite)
 {
     WriteText("src/main.c", "int main;\n");
-    RCSFileItem* file = project.doc->AddFile("src/main.c");
-    Site* paris = project.doc->siteList->Add("Paris", "");
-    project.doc->siteList->SetMaster(paris);
+    RCSFileItem* file = doc->AddFile("src/main.c");
+    Site* paris = doc->siteList->Add("Paris", "");
+    doc->siteList->SetMaster(paris);
     settings.logMessage = "old message";
     settings.revision = "9.9";
     EXPECT_TRUE(file->PrepareCheckin());
@@ -84,7 +78,7 @@ TEST_F(CheckinTest, ALockedTipLetsCiChooseAndKeepTimeRestoresTheTime)
     RCSFileItem* file = History("a.c", {"one\n"});
     Rewrite("a.c", "two\n");
     settings.logMessage = "second";
-    EXPECT_EQ(file->Checkin(nullptr), 0) << Results();
+    EXPECT_EQ(Checkin(file), 0) << Results();
     EXPECT_TRUE(Results().starts_with(Ci(" -l " + file->GetWorkingPath() + " RCS/a.c,v\r\n"))) << Results();
     EXPECT_EQ(file->workingRevision, "1.2");
     EXPECT_EQ(file->FindRevision("1.2")->locker, LoginName());
@@ -93,8 +87,7 @@ TEST_F(CheckinTest, ALockedTipLetsCiChooseAndKeepTimeRestoresTheTime)
     SetModificationTime("a.c", Year2001);
     settings.keepTime = true;
     settings.lock = false;
-    CommandResults::instance().ClearResults();
-    EXPECT_EQ(file->Checkin(nullptr), 0) << Results();
+    EXPECT_EQ(Checkin(file), 0) << Results();
     EXPECT_TRUE(Results().starts_with(Ci(" -M -u " + file->GetWorkingPath() + " RCS/a.c,v\r\n"))) << Results();
     EXPECT_EQ(ModificationTime("a.c"), Year2001);
     EXPECT_EQ(fs::status("a.c").permissions() & fs::perms::owner_write, fs::perms::none)
@@ -111,19 +104,17 @@ TEST_F(CheckinTest, TheBaseRevisionFollowsTheLocks)
     Lock("tip.c", "1.1");
     tip->Synchronise(true);
     Rewrite("tip.c", "three\n");
-    EXPECT_EQ(tip->Checkin(nullptr), 0) << Results();
-    EXPECT_TRUE(Has(TakeResults(), Ci(" -l1.3 ")));
+    EXPECT_EQ(Checkin(tip), 0) << Results();
+    EXPECT_TRUE(Has(Results(), Ci(" -l1.3 ")));
 
     // The checked-out older revision among two locks starts a branch.
     RCSFileItem* old = History("old.c", {"one\n", "two\n", "three\n"});
-    CheckoutSettings& checkout = RCSOptions::instance().checkout;
-    checkout.revision = "1.1";
-    checkout.force = true;
+    RCSOptions::instance().checkout.revision = "1.1";
+    RCSOptions::instance().checkout.force = true;
     ASSERT_EQ(old->Checkout(), 0) << Results();
     Rewrite("old.c", "one, edited\n");
-    CommandResults::instance().ClearResults();
-    ASSERT_EQ(old->Checkin(nullptr), 0) << Results();
-    EXPECT_TRUE(Has(TakeResults(), "old.c : checking in on top of revision 1.1\r\n"));
+    ASSERT_EQ(Checkin(old), 0) << Results();
+    EXPECT_TRUE(Has(Results(), "old.c : checking in on top of revision 1.1\r\n"));
     EXPECT_EQ(old->workingRevision, "1.1.1.1");
     EXPECT_EQ(RevisionText("RCS/old.c,v", "1.1.1.1"), "one, edited\n");
     EXPECT_EQ(RevisionText("RCS/old.c,v", "1"), "three\n");
@@ -136,7 +127,7 @@ TEST_F(CheckinTest, TheBaseRevisionFollowsTheLocks)
     ASSERT_EQ(RunProgram({"ci", "-q", "-l", "-r1.1.1", "-mbranch", "elsewhere/line.c", "RCS/line.c,v"}), 0);
     line->Synchronise(true);
     Rewrite("line.c", "three\n");
-    ASSERT_EQ(line->Checkin(nullptr), 0) << Results();
+    ASSERT_EQ(Checkin(line), 0) << Results();
     EXPECT_EQ(line->workingRevision, "1.3");
     EXPECT_EQ(RevisionText("RCS/line.c,v", "1.1.1.1"), "branch\n");
 
@@ -148,10 +139,9 @@ TEST_F(CheckinTest, TheBaseRevisionFollowsTheLocks)
     CheckIn("side.c", "branch\n", "branch", {"-r1.1.1"});
     Lock("side.c", "1.1");
     Lock("side.c", "1.1.1.1");
-    RCSFileItem* side = project.doc->AddFile("side.c");
+    RCSFileItem* side = doc->AddFile("side.c");
     const std::string before = Rlog("RCS/side.c,v");
-    CommandResults::instance().ClearResults();
-    EXPECT_EQ(side->Checkin(nullptr), 1);
+    EXPECT_EQ(Checkin(side), 1);
     EXPECT_EQ(Results(), "side.c : multiple revisions locked by " + LoginName() + " - please specify one\r\n");
     EXPECT_EQ(Rlog("RCS/side.c,v"), before);
 }
@@ -161,7 +151,7 @@ TEST_F(CheckinTest, RefusalsRunNothing)
     CheckIn("r.c", "1\n", "first", {"-l"});
     CheckIn("r.c", "2\n", "second", {"-l"});
     CheckIn("r.c", "3\n", "third");
-    RCSFileItem* file = project.doc->AddFile("r.c");
+    RCSFileItem* file = doc->AddFile("r.c");
     const std::string before = Rlog("RCS/r.c,v");
     const std::pair<std::string, std::string> cases[] = {
         {"", "r.c : no revisions locked by " + LoginName() + "\r\n"},
@@ -170,9 +160,8 @@ TEST_F(CheckinTest, RefusalsRunNothing)
         {"1.3", "r.c : cannot checkin 1.3 - it already exists\r\n"},
     };
     for (const auto& [revision, message] : cases) {
-        CommandResults::instance().ClearResults();
         settings.revision = revision;
-        EXPECT_EQ(file->Checkin(nullptr), 1) << revision;
+        EXPECT_EQ(Checkin(file), 1) << revision;
         EXPECT_EQ(Results(), message);
     }
     EXPECT_EQ(Rlog("RCS/r.c,v"), before);
@@ -181,8 +170,7 @@ TEST_F(CheckinTest, RefusalsRunNothing)
     settings.revision = "2.1";
     Rewrite("r.c", "changed\n");
     SetModificationTime("r.c", Year2001);
-    CommandResults::instance().ClearResults();
-    EXPECT_NE(file->Checkin(nullptr), 0);
+    EXPECT_NE(Checkin(file), 0);
     EXPECT_TRUE(Has(Results(), "no lock set by")) << Results();
     EXPECT_EQ(ModificationTime("r.c"), Year2001);
     EXPECT_EQ(Rlog("RCS/r.c,v"), before);
@@ -194,32 +182,32 @@ TEST_F(CheckinTest, BranchesAreCompletedAndOtherSitesRevisionsAreNotExtended)
     RCSFileItem* own = History("b.c", {"1\n", "2\n"});
     Rewrite("b.c", "branch\n");
     settings.revision = "1.2.1";
-    EXPECT_EQ(own->Checkin(nullptr), 0) << Results();
-    EXPECT_TRUE(Has(TakeResults(), Ci(" -l1.2.1.1 ")));
+    EXPECT_EQ(Checkin(own), 0) << Results();
+    EXPECT_TRUE(Has(Results(), Ci(" -l1.2.1.1 ")));
 
     // 1.2 and its branch 1.2.1 belong to Paris: this site starts its own branch.
     CheckIn("p.c", "1\n", "first", {"-l"});
     CheckIn("p.c", "2\n", "second", {"-l"});
     CheckIn("p.c", "paris\n", "paris", {"-r1.2.1"});
     Lock("p.c", "1.2");
-    RCSFileItem* shared = project.doc->AddFile("p.c");
-    Site* paris = project.doc->siteList->Add("Paris", "");
+    RCSFileItem* shared = doc->AddFile("p.c");
+    Site* paris = doc->siteList->Add("Paris", "");
     shared->FindRevision("1.2")->SetOwningSite(paris);
     shared->FindRevision("1.2.1.1")->SetOwningSite(paris);
     Rewrite("p.c", "london\n");
     settings.revision.clear();
-    EXPECT_EQ(shared->Checkin(nullptr), 0) << Results();
-    EXPECT_TRUE(Has(TakeResults(), Ci(" -l1.2.2 ")));
+    EXPECT_EQ(Checkin(shared), 0) << Results();
+    EXPECT_TRUE(Has(Results(), Ci(" -l1.2.2 ")));
     ASSERT_NE(shared->FindRevision("1.2.2.1"), nullptr);
-    EXPECT_EQ(shared->FindRevision("1.2.2.1")->owningSite, project.doc->siteList->GetLocalSite());
+    EXPECT_EQ(shared->FindRevision("1.2.2.1")->owningSite, doc->siteList->GetLocalSite());
 
     // An import from Paris gives the new revision to Paris.
     CheckIn("i.c", "1\n", "first");
-    RCSFileItem* imported = project.doc->AddFile("i.c");
+    RCSFileItem* imported = doc->AddFile("i.c");
     Rewrite("i.c", "from paris\n");
     settings.revision = "1";
-    EXPECT_EQ(imported->Checkin(paris), 0) << Results();
-    EXPECT_TRUE(Has(TakeResults(), Ci(" -l1.1.1 ")));
+    EXPECT_EQ(Checkin(imported, paris), 0) << Results();
+    EXPECT_TRUE(Has(Results(), Ci(" -l1.1.1 ")));
     ASSERT_NE(imported->FindRevision("1.1.1.1"), nullptr);
     EXPECT_EQ(imported->FindRevision("1.1.1.1")->owningSite, paris);
 }
@@ -263,13 +251,13 @@ TEST_F(CheckinTest, ProjectIsCheckedInInSharedRunsAndABusyFileIsNamed)
             CheckIn(paths.back(), "one " + paths.back() + "\n", "first", {"-l"});
             Rewrite(paths.back(), "two " + paths.back() + "\n");
         }
-        files.push_back(project.doc->AddFile(paths.back()));
+        files.push_back(doc->AddFile(paths.back()));
     }
     WriteText("RCS/,f12.c,", "");
     settings.logMessage = "together\n.\nin one run";
     CommandProgress::instance().Reset();
 
-    EXPECT_NE(project.doc->root->Checkin(nullptr), 0);
+    EXPECT_NE(doc->root->Checkin(nullptr), 0);
     fs::remove("RCS/,f12.c,");
     const std::string results = Results();
     EXPECT_TRUE(Has(results, "ci: RCS file RCS/f12.c,v is in use")) << results;
@@ -301,12 +289,12 @@ TEST_F(CheckinTest, ARootCheckinSaysHowFarItGotAndAStopLeavesTheRestAlone)
         Rewrite(items.back()->name, "two\n");
     }
     CheckIn("unlocked.c", "u\n", "first");
-    RCSFileItem* unlocked = project.doc->AddFile("unlocked.c");
+    RCSFileItem* unlocked = doc->AddFile("unlocked.c");
     settings.logMessage = "second";
     CommandProgress& progress = CommandProgress::instance();
     progress.Reset();
     progress.RequestStop();
-    EXPECT_NE(project.doc->root->Checkin(nullptr), 0) << "a stopped command did not do all it was asked";
+    EXPECT_NE(doc->root->Checkin(nullptr), 0) << "a stopped command did not do all it was asked";
     for (RCSFileItem* item : items) {
         EXPECT_EQ(LogMessage("RCS/" + item->name + ",v", "1.2"), "(none)") << item->name;
         EXPECT_EQ(item->workingRevision, "1.1") << item->name;
@@ -314,9 +302,9 @@ TEST_F(CheckinTest, ARootCheckinSaysHowFarItGotAndAStopLeavesTheRestAlone)
     EXPECT_TRUE(Results().ends_with("Stopped\r\n")) << Results();
     EXPECT_EQ(progress.Get().summary, "0 checked in, 0 failed, stopped");
 
-    CommandResults::instance().ClearResults();
+    TakeResults();
     progress.Reset();
-    EXPECT_NE(project.doc->root->Checkin(nullptr), 0);
+    EXPECT_NE(doc->root->Checkin(nullptr), 0);
     EXPECT_TRUE(Has(Results(), "unlocked.c : no revisions locked by " + LoginName() + "\r\n")) << Results();
     EXPECT_EQ(progress.Get().summary, "12 checked in, 1 failed: unlocked.c");
     EXPECT_EQ(progress.Get().done, 13);
@@ -332,17 +320,15 @@ TEST_F(CheckinTest, MergeConflictIsReportedAndItsMarkersAreNotCheckedIn)
     RCSFileItem* file = History("m.c", {"line\n", "theirs\n"});
     Rewrite("m.c", "mine\n");
     file->UpdateStatus();
-    MergeSettings& merge = RCSOptions::instance().merge;
-    merge.revision1 = "1.1";
-    merge.revision2 = "1.2";
+    RCSOptions::instance().merge.revision1 = "1.1";
+    RCSOptions::instance().merge.revision2 = "1.2";
     EXPECT_EQ(file->Merge(), 1) << Results();
     EXPECT_TRUE(Has(Results(), "m.c : merged with conflicts\r\n")) << Results();
     EXPECT_EQ(CommandResults::instance().Summary("merge", 1), "merge: merged with conflicts");
     EXPECT_EQ(file->StatusCode(), Modified) << "the status follows the merge at once";
 
-    CommandResults::instance().ClearResults();
     settings.force = false;
-    EXPECT_EQ(file->Checkin(nullptr), 1);
+    EXPECT_EQ(Checkin(file), 1);
     EXPECT_EQ(Results(), "m.c : line 1 holds a merge conflict marker - resolve the conflict, or check in with Force\r\n");
     EXPECT_EQ(file->FindRevision("1.3"), nullptr);
     settings.force = true;

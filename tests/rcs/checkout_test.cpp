@@ -2,21 +2,9 @@
 // elsewhere, releases and whole-project runs.
 
 #include "model/command_progress.h"
-#include "model/command_results.h"
-#include "model/file_item.h"
-#include "model/release_item.h"
-#include "model/release_root.h"
-#include "model/release_version_item.h"
-#include "model/root_item.h"
-#include "model/version_item.h"
-#include "rcs/rcs_programs.h"
 #include "support/rcs_history.h"
-#include "support/test_project.h"
-
-#include <gtest/gtest.h>
 
 #include <cstdlib>
-#include <filesystem>
 
 namespace kestro {
 namespace {

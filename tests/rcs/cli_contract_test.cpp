@@ -2,18 +2,12 @@
 // refuses a command line it cannot run as given before changing anything,
 // and reads and sets every option the window can.
 
-#include "app/document.h"
-#include "model/options.h"
 #include "support/cli_runner.h"
 #include "support/rcs_history.h"
-#include "support/test_project.h"
 
 #include <QCryptographicHash>
 #include <QProcess>
 
-#include <gtest/gtest.h>
-
-#include <filesystem>
 #include <map>
 
 namespace kestro {
@@ -70,11 +64,11 @@ TEST_F(CliContract, EveryChangingCommandTakesPathsFromTheCallersDirectory)
         EXPECT_EQ(result.exitCode, 0) << command.join(' ').toStdString() << "\n" << result.out << result.err;
         EXPECT_NE(Project(), before) << command.join(' ').toStdString();
     }
-    EXPECT_NE(Log("src/main.c").find("second"), std::string::npos);
+    EXPECT_TRUE(test::Has(Log("src/main.c"), "second"));
     EXPECT_EQ(test::ReadFile(scratch.path() + "proj/src/main.c"), "int main;\n");
     const std::string shown = Run({"show", "proj/P.rcs"}).out;
-    EXPECT_NE(shown.find("  Beta "), std::string::npos) << shown;
-    EXPECT_EQ(shown.find("extra.c"), std::string::npos) << shown;
+    EXPECT_TRUE(test::Has(shown, "  Beta ")) << shown;
+    EXPECT_FALSE(test::Has(shown, "extra.c")) << shown;
     EXPECT_EQ(Run({"options", "proj/P.rcs", "release-name-template"}).out, "R %s\\n\n");
 
     // A release comes back as it was frozen.
@@ -113,7 +107,7 @@ TEST_F(CliContract, ACommandLineThatCannotRunAsGivenChangesNothing)
     }
     // After "--" a name starting with "-" is a file.
     EXPECT_EQ(Run({"add", "proj/P.rcs", "--", "proj/-o.c"}).exitCode, 0);
-    EXPECT_NE(Run({"show", "proj/P.rcs"}).out.find("  -o.c"), std::string::npos);
+    EXPECT_TRUE(test::Has(Run({"show", "proj/P.rcs"}).out, "  -o.c"));
 }
 
 TEST_F(CliContract, ACheckInMessageIsTheRunsAloneWhereverItComesFrom)
@@ -122,12 +116,12 @@ TEST_F(CliContract, ACheckInMessageIsTheRunsAloneWhereverItComesFrom)
     scratch.write("proj/notes.txt", "two\n");
     scratch.write("message.txt", "from a file\nsecond line\n");
     EXPECT_EQ(Run({"checkin", "proj/P.rcs", "--message-file", "message.txt"}).exitCode, 0);
-    EXPECT_NE(Log("src/main.c").find("from a file\nsecond line\n"), std::string::npos);
-    EXPECT_NE(Log("notes.txt").find("from a file\nsecond line\n"), std::string::npos);
+    EXPECT_TRUE(test::Has(Log("src/main.c"), "from a file\nsecond line\n"));
+    EXPECT_TRUE(test::Has(Log("notes.txt"), "from a file\nsecond line\n"));
 
     scratch.write("proj/src/main.c", "three\n");
     EXPECT_EQ(Run({"checkin", "proj/P.rcs", "src/main.c", "--message-file", "-"}, "typed in\n").exitCode, 0);
-    EXPECT_NE(Log("src/main.c").find("typed in"), std::string::npos);
+    EXPECT_TRUE(test::Has(Log("src/main.c"), "typed in"));
 
     // The project keeps no message for a later run, nor for the window.
     {
@@ -144,8 +138,8 @@ TEST_F(CliContract, ACheckInMessageIsTheRunsAloneWhereverItComesFrom)
     scratch.write("proj/b.c", "b\n");
     ASSERT_EQ(Run({"add", "proj/P.rcs", "proj/a.c", "proj/b.c"}).exitCode, 0);
     EXPECT_EQ(Run({"checkin", "proj/P.rcs", "a.c", "b.c"}).exitCode, 0);
-    EXPECT_NE(Log("a.c").find("a.c - Initial checkin"), std::string::npos);
-    EXPECT_NE(Log("b.c").find("b.c - Initial checkin"), std::string::npos);
+    EXPECT_TRUE(test::Has(Log("a.c"), "a.c - Initial checkin"));
+    EXPECT_TRUE(test::Has(Log("b.c"), "b.c - Initial checkin"));
 }
 
 TEST_F(CliContract, OptionsAreListedSetReadBackAndTakeEffect)
@@ -154,16 +148,16 @@ TEST_F(CliContract, OptionsAreListedSetReadBackAndTakeEffect)
     EXPECT_EQ(listed.exitCode, 0);
     for (const char* name : {"use-universal-time=false", "time-display-format=", "file-types=", "release-name-file=",
                              "release-name-template=#define RELEASE \"%s\"\\r\\n", "site-name=", "default-send-command="})
-        EXPECT_NE(listed.out.find(name), std::string::npos) << name << "\n" << listed.out;
+        EXPECT_TRUE(test::Has(listed.out, name)) << name << "\n" << listed.out;
 
     EXPECT_EQ(Run({"options", "proj/P.rcs", "time-display-format", "%Y=%m"}).exitCode, 0);
     EXPECT_EQ(Run({"options", "proj/P.rcs", "time-display-format"}).out, "%Y=%m\n");
-    EXPECT_NE(Run({"show", "proj/P.rcs"}).out.find("1.1 (" + test::LoginName() + ") 20"), std::string::npos);
+    EXPECT_TRUE(test::Has(Run({"show", "proj/P.rcs"}).out, "1.1 (" + test::LoginName() + ") 20"));
     EXPECT_EQ(Run({"options", "proj/P.rcs", "use-universal-time", "maybe"}).exitCode, 1);
 
     const test::CliResult tsv = Run({"show", "proj/P.rcs", "--format=tsv"});
-    EXPECT_NE(tsv.out.find("1\t"), std::string::npos);
-    EXPECT_NE(tsv.out.find("\tfile\tsrc\\\\main.c\tsrc\\\\main.c"), std::string::npos) << tsv.out;
+    EXPECT_TRUE(test::Has(tsv.out, "1\t"));
+    EXPECT_TRUE(test::Has(tsv.out, "\tfile\tsrc\\\\main.c\tsrc\\\\main.c")) << tsv.out;
 }
 
 TEST(CliDocumentation, HelpAndManPageNameEveryCommand)
@@ -177,10 +171,10 @@ TEST(CliDocumentation, HelpAndManPageNameEveryCommand)
                                       "checkout", "compare", "merge", "report", "lock", "unlock", "set-default-branch",
                                       "reset-default-branch", "owner", "freeze", "delete", "sites", "send", "receive",
                                       "import"}) {
-        EXPECT_NE(text.find("  " + command + " "), std::string::npos) << command;
+        EXPECT_TRUE(test::Has(text, "  " + command + " ")) << command;
         // roff writes a hyphen as "\-".
         QString roff = QString::fromStdString(command).replace("-", "\\-");
-        EXPECT_NE(manual.find(".BI " + roff.toStdString() + " "), std::string::npos) << command;
+        EXPECT_TRUE(test::Has(manual, ".BI " + roff.toStdString() + " ")) << command;
     }
     QProcess version;
     version.start(KESTRO_CLI, {"--version"});

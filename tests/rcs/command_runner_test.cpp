@@ -1,5 +1,4 @@
 #include "model/command_results.h"
-#include "model/options.h"
 #include "model/string_helpers.h"
 #include "rcs/command_runner.h"
 #include "support/test_project.h"
@@ -218,7 +217,7 @@ TEST_F(CommandRunnerTest, RunsFromTwoThreadsDoNotMix)
     std::size_t total = 0;
     for (const auto& thread : blocks) {
         for (const std::string& block : thread) {
-            EXPECT_NE(results.find(block), std::string::npos) << block;
+            EXPECT_TRUE(test::Has(results, block)) << block;
             total += block.size();
         }
     }

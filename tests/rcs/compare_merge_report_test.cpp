@@ -1,40 +1,17 @@
-#include "model/command_results.h"
-#include "model/file_item.h"
-#include "model/options.h"
-#include "model/root_item.h"
 #include "model/string_helpers.h"
 #include "model/unified_diff.h"
-#include "model/version_item.h"
 #include "ops/compare_capture.h"
-#include "rcs/rcs_programs.h"
 #include "support/rcs_history.h"
-#include "support/test_project.h"
-
-#include <gtest/gtest.h>
 
 #include <functional>
 
 namespace kestro {
 namespace {
 
-using test::CheckIn;
-using test::RunProgram;
+using namespace test;
 
-struct CompareMergeReportTest : test::ProjectFixture {
-    CompareMergeReportTest() { CommandResults::instance().ClearResults(); }
-    RCSFileItem* Add(const std::string& path)
-    {
-        RCSFileItem* file = doc->AddFile(path);
-        EXPECT_NE(file, nullptr) << path;
-        return file;
-    }
-    static std::string Results() { return CommandResults::instance().Text(); }
-    static std::string TakeResults()
-    {
-        std::string text = Results();
-        CommandResults::instance().ClearResults();
-        return text;
-    }
+struct CompareMergeReport : ::testing::Test, ProjectFixture {
+    CompareMergeReport() { CommandResults::instance().ClearResults(); }
     // The echoed command line: the results up to the first line end.
     static std::string FirstLine(const std::string& text) { return text.substr(0, text.find("\r\n")); }
     // The working and RCS paths as they end a command line.
@@ -45,36 +22,31 @@ struct CompareMergeReportTest : test::ProjectFixture {
         AppendArgument(paths, file.GetRcsPath());
         return paths;
     }
-    CompareSettings& compare() { return RCSOptions::instance().compare; }
     MergeSettings& merge() { return RCSOptions::instance().merge; }
     ReportSettings& report() { return RCSOptions::instance().report; }
 };
 
-TEST(CompareMergeReport, NeverCheckedInFilesAreRefused)
+TEST_F(CompareMergeReport, NeverCheckedInFilesAreRefused)
 {
-    CompareMergeReportTest t;
-    test::WriteText("new.c", "text\n");
-    RCSFileItem* file = t.Add("new.c");
-    ASSERT_NE(file, nullptr);
+    WriteText("new.c", "text\n");
+    RCSFileItem* file = Add("new.c");
     EXPECT_EQ(file->Compare(), 2);
     EXPECT_EQ(file->Merge(), 1);
     EXPECT_EQ(file->Report(), 1);
-    EXPECT_EQ(t.Results(), "Cannot compare new.c as it has never been checked in\r\n"
-                           "Cannot merge new.c as it has never been checked in\r\n"
-                           "Cannot report on new.c as it has never been checked in\r\n");
+    EXPECT_EQ(Results(), "Cannot compare new.c as it has never been checked in\r\n"
+                         "Cannot merge new.c as it has never been checked in\r\n"
+                         "Cannot report on new.c as it has never been checked in\r\n");
 }
 
 // The revisions and options asked for reach rcsdiff in their order; with no
 // second revision the working file is compared.
-TEST(CompareMergeReport, CompareArgumentsAndResults)
+TEST_F(CompareMergeReport, CompareArgumentsAndResults)
 {
-    CompareMergeReportTest t;
     CheckIn("f.c", "one\n", "first", {"-l"});
     CheckIn("f.c", "two\n", "second", {"-l"});
-    RCSFileItem* file = t.Add("f.c");
-    ASSERT_NE(file, nullptr);
+    RCSFileItem* file = Add("f.c");
     EXPECT_EQ(file->Compare(), 0) << "the head against the unchanged working file";
-    test::WriteText("f.c", "TWO\n\n");
+    WriteText("f.c", "TWO\n\n");
     struct Case {
         const char* revision1;
         const char* revision2;
@@ -93,43 +65,37 @@ TEST(CompareMergeReport, CompareArgumentsAndResults)
         {"1.1", "NoSuch", false, " -r1.1 -rNoSuch", 2, nullptr, nullptr},
     };
     for (const Case& c : cases) {
-        test::ResetOptions();
-        auto& settings = t.compare();
+        ResetOptions();
+        auto& settings = RCSOptions::instance().compare;
         settings.revision1 = c.revision1;
         settings.revision2 = c.revision2;
         settings.noKeywords = settings.contextDiff = settings.ignoreBlankLines = settings.ignoreBlankSpace =
             settings.ignoreCase = settings.ignoreWhiteSpace = settings.showCFunction = c.options;
-        t.TakeResults();
+        TakeResults();
         EXPECT_EQ(file->Compare(), c.result) << c.arguments;
-        const std::string results = t.TakeResults();
-        EXPECT_EQ(t.FirstLine(results), DirectProgram("rcsdiff") + c.arguments + t.Paths(*file));
-        if (c.shown) {
-            EXPECT_TRUE(test::Has(results, c.shown)) << results;
-        }
-        if (c.absent) {
-            EXPECT_FALSE(test::Has(results, c.absent)) << results;
-        }
+        const std::string results = TakeResults();
+        EXPECT_EQ(FirstLine(results), DirectProgram("rcsdiff") + c.arguments + Paths(*file));
+        EXPECT_TRUE(!c.shown || Has(results, c.shown)) << results;
+        EXPECT_FALSE(c.absent && Has(results, c.absent)) << results;
     }
 }
 
-TEST(CompareMergeReport, CaptureCollectsUnifiedOutputOfEveryFile)
+TEST_F(CompareMergeReport, CaptureCollectsUnifiedOutputOfEveryFile)
 {
-    CompareMergeReportTest t;
     CheckIn("a.c", "one\ntwo\n", "first", {"-l"});
     CheckIn("b.c", "same\n", "first", {"-l"});
-    RCSFileItem* a = t.Add("a.c");
-    RCSFileItem* b = t.Add("b.c");
-    ASSERT_TRUE(a && b);
-    test::WriteText("a.c", "one\n2\n");
-    t.TakeResults();
+    RCSFileItem* a = Add("a.c");
+    ASSERT_NE(Add("b.c"), nullptr);
+    WriteText("a.c", "one\n2\n");
+    TakeResults();
 
     std::string captured;
     {
         CompareCapture capture(true);
-        EXPECT_EQ(t.doc->root->Compare(), 1);
+        EXPECT_EQ(doc->root->Compare(), 1);
         captured = capture.text;
     }
-    EXPECT_EQ(t.FirstLine(t.TakeResults()), DirectProgram("rcsdiff") + " -u" + t.Paths(*a));
+    EXPECT_EQ(FirstLine(TakeResults()), DirectProgram("rcsdiff") + " -u" + Paths(*a));
     const std::vector<FileDiff> files = ParseUnifiedDiff(captured);
     ASSERT_EQ(files.size(), 2u) << captured;
     ASSERT_EQ(files[0].hunks.size(), 1u) << captured;
@@ -139,12 +105,11 @@ TEST(CompareMergeReport, CaptureCollectsUnifiedOutputOfEveryFile)
 
     // Without a capture the output form stays the plain one.
     a->Compare();
-    EXPECT_EQ(t.FirstLine(t.TakeResults()), DirectProgram("rcsdiff") + t.Paths(*a));
+    EXPECT_EQ(FirstLine(TakeResults()), DirectProgram("rcsdiff") + Paths(*a));
 }
 
-TEST(CompareMergeReport, MergeBranchIntoWorkingFile)
+TEST_F(CompareMergeReport, MergeBranchIntoWorkingFile)
 {
-    CompareMergeReportTest t;
     // The keyword line differs in every revision, so only -kk lets the
     // branch change merge cleanly.
     CheckIn("f.c", "$Revision$\n1\n2\n3\n4\na\n", "base", {"-l"});
@@ -152,39 +117,34 @@ TEST(CompareMergeReport, MergeBranchIntoWorkingFile)
     ASSERT_EQ(RunProgram({"co", "-f", "-l1.1", "f.c"}), 0);
     CheckIn("f.c", "$Revision$\n1\n2\n3\n4\nA\n", "branch", {"-r1.1.1"});
     ASSERT_EQ(RunProgram({"co", "-f", "-l1.2", "f.c"}), 0);
-    RCSFileItem* file = t.Add("f.c");
-    ASSERT_NE(file, nullptr);
-    const std::string trunkText = test::ReadFile("f.c");
-    t.TakeResults();
+    RCSFileItem* file = Add("f.c");
+    const std::string trunkText = ReadFile("f.c");
+    TakeResults();
 
-    t.merge().revision1 = "1.1";
-    t.merge().revision2 = "1.1.1.1";
+    merge().revision1 = "1.1";
+    merge().revision2 = "1.1.1.1";
     EXPECT_EQ(file->Merge(), 1) << "the expanded keywords conflict";
-    EXPECT_EQ(t.FirstLine(t.TakeResults()), DirectProgram("rcsmerge") + " -r1.1 -r1.1.1.1" + t.Paths(*file));
+    EXPECT_EQ(FirstLine(TakeResults()), DirectProgram("rcsmerge") + " -r1.1 -r1.1.1.1" + Paths(*file));
 
-    test::WriteText("f.c", trunkText);
-    t.merge().ignoreKeywords = true;
+    WriteText("f.c", trunkText);
+    merge().ignoreKeywords = true;
     EXPECT_EQ(file->Merge(), 0);
-    EXPECT_EQ(t.FirstLine(t.TakeResults()), DirectProgram("rcsmerge") + " -r1.1 -r1.1.1.1 -kk" + t.Paths(*file));
-    EXPECT_EQ(test::ReadFile("f.c"), "top\n$Revision: 1.2 $\n1\n2\n3\n4\nA\n");
+    EXPECT_EQ(FirstLine(TakeResults()), DirectProgram("rcsmerge") + " -r1.1 -r1.1.1.1 -kk" + Paths(*file));
+    EXPECT_EQ(ReadFile("f.c"), "top\n$Revision: 1.2 $\n1\n2\n3\n4\nA\n");
     EXPECT_EQ(file->FindRevision("1.2")->StatusCode(), LockedTip) << "the model is unchanged";
 }
 
-TEST(CompareMergeReport, ReportOptions)
+TEST_F(CompareMergeReport, ReportOptions)
 {
-    CompareMergeReportTest t;
-    const std::string user = test::LoginName();
+    const std::string user = LoginName();
     CheckIn("f.c", "1\n", "first", {"-l", "-d2024/01/05 10:00:00", "-sStable"});
     CheckIn("f.c", "2\n", "second", {"-l", "-d2024/02/05 10:00:00"});
     ASSERT_EQ(RunProgram({"rcs", "-q", "-NShip_1:1.1", "f.c"}), 0);
-    RCSFileItem* file = t.Add("f.c");
-    ASSERT_NE(file, nullptr);
-    t.TakeResults();
-    const std::string rcsPath = file->GetRcsPath();
+    RCSFileItem* file = Add("f.c");
+    TakeResults();
 
-    using Set = std::function<void(ReportSettings&)>;
     struct Case {
-        Set set;
+        std::function<void(ReportSettings&)> set;
         std::string arguments;
         const char* present;
         const char* absent;
@@ -202,90 +162,78 @@ TEST(CompareMergeReport, ReportOptions)
         {[](ReportSettings& s) { s.revisions = "1.2"; }, " -r1.2", "revision 1.2", "revision 1.1"},
     };
     for (const Case& c : cases) {
-        test::ResetOptions();
-        c.set(t.report());
+        ResetOptions();
+        c.set(report());
         EXPECT_EQ(file->Report(), 0) << c.arguments;
-        const std::string results = t.TakeResults();
-        EXPECT_EQ(t.FirstLine(results), DirectProgram("rlog") + c.arguments + " " + rcsPath) << c.arguments;
-        EXPECT_NE(results.find(c.present), std::string::npos) << c.arguments << "\n" << results;
-        if (c.absent) {
-            EXPECT_EQ(results.find(c.absent), std::string::npos) << c.arguments << "\n" << results;
-        }
+        const std::string results = TakeResults();
+        EXPECT_EQ(FirstLine(results), DirectProgram("rlog") + c.arguments + " " + file->GetRcsPath()) << c.arguments;
+        EXPECT_TRUE(Has(results, c.present)) << c.arguments << "\n" << results;
+        EXPECT_FALSE(c.absent && Has(results, c.absent)) << c.arguments << "\n" << results;
     }
-}
 
-TEST(CompareMergeReport, ReportNamesTheRcsFileNotTheName)
-{
-    CompareMergeReportTest t;
+    // The report names the RCS file, which a name starting with "-" needs.
     CheckIn("./-x.c", "1\n", "odd name");
-    RCSFileItem* file = t.Add("-x.c");
-    ASSERT_NE(file, nullptr);
-    t.TakeResults();
-    EXPECT_EQ(file->Report(), 0);
-    const std::string results = t.TakeResults();
-    EXPECT_EQ(t.FirstLine(results), DirectProgram("rlog") + " RCS/-x.c,v");
-    EXPECT_NE(results.find("odd name"), std::string::npos) << results;
+    RCSFileItem* odd = Add("-x.c");
+    ResetOptions();
+    TakeResults();
+    EXPECT_EQ(odd->Report(), 0);
+    const std::string results = TakeResults();
+    EXPECT_EQ(FirstLine(results), DirectProgram("rlog") + " RCS/-x.c,v");
+    EXPECT_TRUE(Has(results, "odd name")) << results;
 }
 
-TEST(CompareMergeReport, LogMessagesOnlyOnTheRoot)
+TEST_F(CompareMergeReport, LogMessagesOnlyOnTheRoot)
 {
-    CompareMergeReportTest t;
     CheckIn("a.c", "1\n", "a first", {"-l"});
     CheckIn("a.c", "2\n", "a second");
     CheckIn("b.c", "1\n", "b first");
-    ASSERT_NE(t.Add("a.c"), nullptr);
-    ASSERT_NE(t.Add("b.c"), nullptr);
-    t.TakeResults();
+    Add("a.c");
+    Add("b.c");
+    TakeResults();
 
-    t.report().information = 4;
-    EXPECT_EQ(t.doc->root->Report(), 0);
-    const std::string results = t.TakeResults();
-    EXPECT_EQ(results.find("rlog"), std::string::npos) << "no command lines\n" << results;
-    EXPECT_EQ(results.find("head:"), std::string::npos) << "no headers\n" << results;
-    ASSERT_EQ(results.rfind("a.c:\r\n----------------------------\nrevision 1.2\n", 0), 0u) << results;
+    report().information = 4;
+    EXPECT_EQ(doc->root->Report(), 0);
+    const std::string results = TakeResults();
+    EXPECT_FALSE(Has(results, "rlog") || Has(results, "head:")) << "no command lines or headers\n" << results;
+    ASSERT_TRUE(results.starts_with("a.c:\r\n----------------------------\nrevision 1.2\n")) << results;
     const std::size_t b = results.find("b.c:\r\n----------------------------\nrevision 1.1\n");
     ASSERT_NE(b, std::string::npos) << results;
     EXPECT_LT(results.find("a first"), b);
     EXPECT_GT(results.find("b first"), b);
 
     // A failed run still shows what the program said, under the name.
-    t.report().revisions = "NoSuch";
-    EXPECT_NE(t.doc->root->Report(), 0);
-    EXPECT_EQ(t.TakeResults().rfind("a.c:\r\nrlog: ", 0), 0u);
+    report().revisions = "NoSuch";
+    EXPECT_NE(doc->root->Report(), 0);
+    EXPECT_TRUE(TakeResults().starts_with("a.c:\r\nrlog: "));
 }
 
-TEST(CompareMergeReport, RevisionsAfterTheGivenOne)
+TEST_F(CompareMergeReport, RevisionsAfterTheGivenOne)
 {
-    CompareMergeReportTest t;
     for (int i = 1; i <= 7; ++i)
         CheckIn("f.c", std::to_string(i) + "\n", "message " + std::to_string(i), {"-l"});
-    RCSFileItem* file = t.Add("f.c");
-    ASSERT_NE(file, nullptr);
-    t.TakeResults();
+    RCSFileItem* file = Add("f.c");
+    TakeResults();
 
-    t.report().information = 4;
-    t.report().afterRevision = true;
+    report().information = 4;
+    report().afterRevision = true;
     for (const char* typed : {"1.5", "1.5:"}) {
-        t.report().revisions = typed;
+        report().revisions = typed;
         EXPECT_EQ(file->Report(), 0) << typed;
-        const std::string results = t.TakeResults();
-        EXPECT_NE(results.find("message 7"), std::string::npos) << typed << "\n" << results;
-        EXPECT_NE(results.find("message 6"), std::string::npos) << typed << "\n" << results;
-        EXPECT_EQ(results.find("message 5"), std::string::npos) << typed << "\n" << results;
-        EXPECT_EQ(results.find("message 4"), std::string::npos) << typed << "\n" << results;
-        EXPECT_NE(results.find("\n====="), std::string::npos) << "the report's end stays\n" << results;
+        const std::string results = TakeResults();
+        EXPECT_TRUE(Has(results, "message 7") && Has(results, "message 6")) << typed << "\n" << results;
+        EXPECT_FALSE(Has(results, "message 5") || Has(results, "message 4")) << typed << "\n" << results;
+        EXPECT_TRUE(Has(results, "\n=====")) << "the report's end stays\n" << results;
     }
 
     // Without the box the given revision is listed too.
-    t.report().afterRevision = false;
-    t.report().revisions = "1.5:";
+    report().afterRevision = false;
+    report().revisions = "1.5:";
     EXPECT_EQ(file->Report(), 0);
-    EXPECT_NE(t.TakeResults().find("message 5"), std::string::npos);
+    EXPECT_TRUE(Has(TakeResults(), "message 5"));
 }
 
-TEST(CompareMergeReport, UniqueLogMessagesAcrossFiles)
+TEST_F(CompareMergeReport, UniqueLogMessagesAcrossFiles)
 {
-    CompareMergeReportTest t;
     const std::string dashed = "Two parts\n------------------------------------\nsecond part";
     CheckIn("a.c", "1\n", "Shared fix", {"-l"});
     CheckIn("a.c", "2\n", "Only in a", {"-l"});
@@ -294,32 +242,30 @@ TEST(CompareMergeReport, UniqueLogMessagesAcrossFiles)
     CheckIn("a.c", "1b\n", dashed, {"-r1.1.1"});
     CheckIn("b.c", "1\n", "Shared fix", {"-l"});
     CheckIn("b.c", "2\n", dashed);
-    ASSERT_NE(t.Add("a.c"), nullptr);
-    ASSERT_NE(t.Add("b.c"), nullptr);
-    t.TakeResults();
+    Add("a.c");
+    Add("b.c");
+    TakeResults();
 
-    t.report().information = 5;
-    EXPECT_EQ(t.doc->root->Report(), 0);
-    const std::string results = t.TakeResults();
-    EXPECT_EQ(test::Count(results, "Shared fix\n"), 1u) << results;
-    EXPECT_EQ(test::Count(results, dashed + "\n"), 1u) << "a message is not split at a line of dashes\n" << results;
-    EXPECT_EQ(test::Count(results, "Only in a\n"), 1u) << results;
-    EXPECT_EQ(results.rfind("----------------------------\r\n", 0), 0u) << results;
+    report().information = 5;
+    EXPECT_EQ(doc->root->Report(), 0);
+    const std::string results = TakeResults();
+    EXPECT_EQ(Count(results, "Shared fix\n"), 1u) << results;
+    EXPECT_EQ(Count(results, dashed + "\n"), 1u) << "a message is not split at a line of dashes\n" << results;
+    EXPECT_EQ(Count(results, "Only in a\n"), 1u) << results;
+    EXPECT_TRUE(results.starts_with("----------------------------\r\n")) << results;
     for (const char* absent : {"rlog", "a.c:", "revision ", "date:", "branches:", "====="})
-        EXPECT_EQ(results.find(absent), std::string::npos) << absent << "\n" << results;
+        EXPECT_FALSE(Has(results, absent)) << absent << "\n" << results;
 }
 
-TEST(CompareMergeReport, NarrowedReportLeavesTheTipAlone)
+TEST_F(CompareMergeReport, NarrowedReportLeavesTheTipAlone)
 {
-    CompareMergeReportTest t;
     CheckIn("f.c", "1\n", "trunk 1", {"-l"});
     CheckIn("f.c", "2\n", "trunk 2", {"-l"});
     CheckIn("f.c", "3\n", "trunk 3");
-    RCSFileItem* file = t.Add("f.c");
-    ASSERT_NE(file, nullptr);
+    RCSFileItem* file = Add("f.c");
     ASSERT_EQ(file->FindRevision("1.3")->StatusCode(), Tip);
 
-    t.report().revisions = "1.1";
+    report().revisions = "1.1";
     EXPECT_EQ(file->Report(), 0);
     EXPECT_EQ(file->FindRevision("1.3")->StatusCode(), Tip);
     EXPECT_EQ(file->FindRevision("1.1")->StatusCode(), Revision);
@@ -327,7 +273,7 @@ TEST(CompareMergeReport, NarrowedReportLeavesTheTipAlone)
     // A full report finds a revision checked in elsewhere and moves the tip.
     ASSERT_EQ(RunProgram({"co", "-f", "-l1.3", "f.c"}), 0);
     CheckIn("f.c", "4\n", "trunk 4");
-    t.report().revisions.clear();
+    report().revisions.clear();
     EXPECT_EQ(file->Report(), 0);
     ASSERT_NE(file->FindRevision("1.4"), nullptr);
     EXPECT_EQ(file->FindRevision("1.4")->StatusCode(), Tip);

@@ -1,13 +1,6 @@
 #include "app/demo_project.h"
-#include "app/text_tree_view.h"
-#include "model/file_item.h"
-#include "model/root_item.h"
-#include "model/version_item.h"
 #include "support/cli_runner.h"
 #include "support/rcs_history.h"
-#include "support/test_project.h"
-
-#include <gtest/gtest.h>
 
 namespace kestro {
 namespace {

@@ -1,23 +1,8 @@
 // Freezing releases as RCS symbols and deleting them again, with the real rcs.
 
-#include "app/text_tree_view.h"
 #include "model/command_progress.h"
-#include "model/command_results.h"
-#include "model/file_item.h"
-#include "model/release_item.h"
-#include "model/release_root.h"
-#include "model/release_version_item.h"
-#include "model/root_item.h"
 #include "model/string_helpers.h"
-#include "model/version_item.h"
-#include "ops/commands.h"
 #include "support/rcs_history.h"
-#include "support/recording_interaction.h"
-#include "support/test_project.h"
-
-#include <gtest/gtest.h>
-
-#include <filesystem>
 
 namespace kestro {
 namespace {
@@ -25,7 +10,7 @@ namespace {
 namespace fs = std::filesystem;
 using namespace test;
 
-struct FreezeTest : ProjectFixture {
+struct FreezeTest : ::testing::Test, ProjectFixture {
     FreezeTest()
     {
         SetItemView(&view);
@@ -87,23 +72,22 @@ TEST(Freeze, ReleaseNamesMustSuitRcsSymbols)
     }
 }
 
-TEST(Freeze, SetsTheSymbolOnEveryWorkingRevisionAndReadsItBack)
+TEST_F(FreezeTest, SetsTheSymbolOnEveryWorkingRevisionAndReadsItBack)
 {
-    FreezeTest t;
     CheckIn("a.c", "1\n", "one", {"-l"});
     CheckIn("a.c", "2\n", "two");
-    t.At(t.doc->AddFile("a.c"), "1.1");
+    At(doc->AddFile("a.c"), "1.1");
     // A name that starts with "-" must reach rcs as a path, not an option.
-    t.Add("./-x.c");
-    t.doc->releaseNameFile = "release.h";
-    t.doc->releaseNameTemplate = "#define RELEASE \"%s\"\n";
-    t.doc->SetModifiedFlag(false);
+    Add("./-x.c");
+    doc->releaseNameFile = "release.h";
+    doc->releaseNameTemplate = "#define RELEASE \"%s\"\n";
+    doc->SetModifiedFlag(false);
 
-    RCSReleaseItem* release = FreezeProject(*t.doc, "Beta 2");
+    RCSReleaseItem* release = FreezeProject(*doc, "Beta 2");
     ASSERT_NE(release, nullptr);
-    EXPECT_TRUE(t.interaction.messages.empty());
-    EXPECT_TRUE(t.doc->IsModified());
-    ASSERT_EQ(t.releases().children.size(), 1u);
+    EXPECT_TRUE(interaction.messages.empty());
+    EXPECT_TRUE(doc->IsModified());
+    ASSERT_EQ(releases().children.size(), 1u);
     ASSERT_EQ(release->children.size(), 2u);
     EXPECT_EQ(release->FindFileEntry("a.c")->revisionRef->name, "1.1") << "the working revision, not the tip";
     EXPECT_NE(release->treeItem, 0u) << "the release is shown";
@@ -114,77 +98,75 @@ TEST(Freeze, SetsTheSymbolOnEveryWorkingRevisionAndReadsItBack)
 
     // Forgotten by the project, the release comes back from the symbols.
     release->Detach();
-    ASSERT_EQ(t.doc->root->Synchronise(true), 0);
-    ASSERT_NE(t.releases().FindRelease("Beta 2"), nullptr);
-    EXPECT_EQ(t.releases().FindRelease("Beta 2")->children.size(), 2u);
+    ASSERT_EQ(doc->root->Synchronise(true), 0);
+    ASSERT_NE(releases().FindRelease("Beta 2"), nullptr);
+    EXPECT_EQ(releases().FindRelease("Beta 2")->children.size(), 2u);
 }
 
-TEST(Freeze, RefusedUnlessEveryFileIsCheckedInAtAnExistingRevisionWithAFreeName)
+TEST_F(FreezeTest, RefusedUnlessEveryFileIsCheckedInAtAnExistingRevisionWithAFreeName)
 {
-    FreezeTest t;
-    RCSFileItem* a = t.Add("a.c");
+    RCSFileItem* a = Add("a.c");
     CheckIn("b.c", "b\n", "b");
     // Edited before it joins the project, so it is not taken as checked in.
     Rewrite("b.c", "b edited\n");
-    RCSFileItem* b = t.doc->AddFile("b.c");
+    RCSFileItem* b = doc->AddFile("b.c");
     ASSERT_EQ(b->StatusCode(), Modified);
-    t.doc->SetModifiedFlag(false);
-    EXPECT_EQ(FreezeProject(*t.doc, "R1"), nullptr);
-    EXPECT_EQ(t.interaction.messages, std::vector<std::string>{"b.c is not checked in"});
-    EXPECT_EQ(t.view.selected(), b->treeItem);
+    doc->SetModifiedFlag(false);
+    EXPECT_EQ(FreezeProject(*doc, "R1"), nullptr);
+    EXPECT_EQ(interaction.messages, std::vector<std::string>{"b.c is not checked in"});
+    EXPECT_EQ(view.selected(), b->treeItem);
 
     // Checked in, but at a revision RCS no longer has.
-    t.At(b, "1.7");
-    t.interaction.messages.clear();
-    EXPECT_EQ(FreezeProject(*t.doc, "R1"), nullptr);
-    EXPECT_EQ(t.interaction.messages, std::vector<std::string>{"b.c version 1.7 has been deleted from RCS"});
+    At(b, "1.7");
+    interaction.messages.clear();
+    EXPECT_EQ(FreezeProject(*doc, "R1"), nullptr);
+    EXPECT_EQ(interaction.messages, std::vector<std::string>{"b.c version 1.7 has been deleted from RCS"});
 
     // An invalid name is refused after the files are checked.
     b->workingRevision = "1.1";
-    t.interaction.messages.clear();
-    EXPECT_EQ(FreezeProject(*t.doc, "1st"), nullptr);
-    EXPECT_EQ(t.interaction.messages, std::vector<std::string>{"Release name must start with a letter"});
-    EXPECT_TRUE(t.releases().children.empty());
+    interaction.messages.clear();
+    EXPECT_EQ(FreezeProject(*doc, "1st"), nullptr);
+    EXPECT_EQ(interaction.messages, std::vector<std::string>{"Release name must start with a letter"});
+    EXPECT_TRUE(releases().children.empty());
     EXPECT_FALSE(HasSymbol("a.c", "R1: 1.1"));
-    EXPECT_FALSE(t.doc->IsModified());
+    EXPECT_FALSE(doc->IsModified());
 
     // A name whose symbol another release uses.
-    ASSERT_NE(FreezeProject(*t.doc, "R x"), nullptr);
-    t.Add("a.c", "2\n");
+    ASSERT_NE(FreezeProject(*doc, "R x"), nullptr);
+    Add("a.c", "2\n");
     ASSERT_EQ(a->workingRevision, "1.2");
-    t.interaction.messages.clear();
+    interaction.messages.clear();
     CommandResults::instance().ClearResults();
-    EXPECT_EQ(FreezeProject(*t.doc, "R_x"), nullptr);
-    EXPECT_EQ(t.interaction.messages,
+    EXPECT_EQ(FreezeProject(*doc, "R_x"), nullptr);
+    EXPECT_EQ(interaction.messages,
               std::vector<std::string>{"Release name R_x would share the RCS symbol R_x with release R x"});
     EXPECT_EQ(Results(), "") << "no rcs was run";
-    EXPECT_EQ(t.releases().children.size(), 1u);
+    EXPECT_EQ(releases().children.size(), 1u);
     EXPECT_TRUE(HasSymbol("a.c", "R_x: 1.1"));
-    EXPECT_NE(FreezeProject(*t.doc, "R x"), nullptr) << "the release of that name may be frozen again";
+    EXPECT_NE(FreezeProject(*doc, "R x"), nullptr) << "the release of that name may be frozen again";
     EXPECT_TRUE(HasSymbol("a.c", "R_x: 1.2"));
 }
 
-TEST(Freeze, DeletingAReleaseFromRcsRemovesEverySymbol)
+TEST_F(FreezeTest, DeletingAReleaseFromRcsRemovesEverySymbol)
 {
-    FreezeTest t;
-    t.Add("a.c");
-    t.Add("src/b.c");
-    ASSERT_NE(FreezeProject(*t.doc, "Beta 2"), nullptr);
-    ASSERT_NE(FreezeProject(*t.doc, "Keep"), nullptr);
-    RCSReleaseItem* release = t.releases().FindRelease("Beta 2");
+    Add("a.c");
+    Add("src/b.c");
+    ASSERT_NE(FreezeProject(*doc, "Beta 2"), nullptr);
+    ASSERT_NE(FreezeProject(*doc, "Keep"), nullptr);
+    RCSReleaseItem* release = releases().FindRelease("Beta 2");
     RCSOptions::instance().report.item = release->children[0].get();
-    t.doc->SetModifiedFlag(false);
+    doc->SetModifiedFlag(false);
     const std::string paths = RcsPaths(*release);
     CommandResults::instance().ClearResults();
 
-    t.interaction.deleteAnswer = 3;
-    EXPECT_EQ(DeleteItem(*t.doc, release), 0);
-    EXPECT_EQ(t.interaction.confirmations, std::vector<std::string>{"Release Beta 2"});
-    EXPECT_EQ(t.interaction.offered, std::vector<unsigned>{2});
+    interaction.deleteAnswer = 3;
+    EXPECT_EQ(DeleteItem(*doc, release), 0);
+    EXPECT_EQ(interaction.confirmations, std::vector<std::string>{"Release Beta 2"});
+    EXPECT_EQ(interaction.offered, std::vector<unsigned>{2});
     EXPECT_TRUE(Results().starts_with("rcs -NBeta_2" + paths + "\r\n")) << "one run: " << Results();
-    EXPECT_EQ(t.releases().FindRelease("Beta 2"), nullptr);
+    EXPECT_EQ(releases().FindRelease("Beta 2"), nullptr);
     EXPECT_EQ(RCSOptions::instance().report.item, nullptr) << "no setting keeps the destroyed entry";
-    EXPECT_TRUE(t.doc->IsModified());
+    EXPECT_TRUE(doc->IsModified());
     for (const char* path : {"a.c", "src/b.c"}) {
         EXPECT_FALSE(HasSymbol(path, "Beta_2: 1.1")) << path;
         EXPECT_TRUE(HasSymbol(path, "Keep: 1.1")) << path;
@@ -195,7 +177,9 @@ TEST(Freeze, AFailedFreezeLeavesNoTraceOfTheRelease)
 {
     // Another program holds the RCS file's lock file, or the RCS file is gone.
     for (const bool busy : {true, false}) {
-        FreezeTest t;
+        struct : FreezeTest {
+            void TestBody() override {}
+        } t;
         for (const char* name : {"a.c", "b.c", "c.c", "d.c"})
             t.Add(name);
         for (const char* name : {"b.c", "c.c"}) {
@@ -219,30 +203,29 @@ TEST(Freeze, AFailedFreezeLeavesNoTraceOfTheRelease)
     }
 }
 
-TEST(Freeze, ARefreezeMovesTheSymbolsAndAFailedOneMovesThemBack)
+TEST_F(FreezeTest, ARefreezeMovesTheSymbolsAndAFailedOneMovesThemBack)
 {
-    FreezeTest t;
     std::vector<RCSFileItem*> files;
     for (const char* name : {"a.c", "b.c", "c.c"})
-        files.push_back(t.Add(name));
-    RCSReleaseItem* first = FreezeProject(*t.doc, "R1");
+        files.push_back(Add(name));
+    RCSReleaseItem* first = FreezeProject(*doc, "R1");
     ASSERT_NE(first, nullptr);
-    t.Add("a.c", "2\n");
-    RCSReleaseItem* second = FreezeProject(*t.doc, "R1");
+    Add("a.c", "2\n");
+    RCSReleaseItem* second = FreezeProject(*doc, "R1");
     ASSERT_NE(second, nullptr);
-    EXPECT_EQ(t.releases().children.size(), 2u);
+    EXPECT_EQ(releases().children.size(), 2u);
     EXPECT_EQ(second->FindFileEntry("a.c")->revisionRef, files[0]->FindRevision("1.2"));
     EXPECT_TRUE(HasSymbol("a.c", "R1: 1.2"));
     EXPECT_FALSE(HasSymbol("a.c", "R1: 1.1"));
 
     // d.c is new since R1, so a failure takes its symbol away again.
-    files.push_back(t.Add("d.c"));
+    files.push_back(Add("d.c"));
     for (const char* name : {"b.c", "c.c", "d.c"})
-        t.Add(name, "2\n");
+        Add(name, "2\n");
     WriteText("RCS/,b.c,", "");
-    EXPECT_EQ(FreezeProject(*t.doc, "R1"), nullptr);
+    EXPECT_EQ(FreezeProject(*doc, "R1"), nullptr);
     fs::remove("RCS/,b.c,");
-    EXPECT_EQ(t.releases().children.size(), 2u);
+    EXPECT_EQ(releases().children.size(), 2u);
     EXPECT_TRUE(HasSymbol("a.c", "R1: 1.2"));
     for (const char* name : {"b.c", "c.c"})
         EXPECT_TRUE(HasSymbol(name, "R1: 1.1")) << name;
@@ -251,26 +234,25 @@ TEST(Freeze, ARefreezeMovesTheSymbolsAndAFailedOneMovesThemBack)
 
 // A few dozen files share one run each way; one busy file is named and
 // nothing is left half done, when freezing or deleting the release.
-TEST(Freeze, ManyFilesShareRunsAndOneBusyFileFailsTheWholeRelease)
+TEST_F(FreezeTest, ManyFilesShareRunsAndOneBusyFileFailsTheWholeRelease)
 {
-    FreezeTest t;
     std::vector<std::string> names;
     for (int i = 0; i < 30; ++i) {
         names.push_back("f" + std::to_string(i) + ".c");
-        t.Add(names.back());
+        Add(names.back());
     }
     WriteText("RCS/,f17.c,", "");
-    EXPECT_EQ(FreezeProject(*t.doc, "R1"), nullptr);
+    EXPECT_EQ(FreezeProject(*doc, "R1"), nullptr);
     EXPECT_TRUE(Has(Results(), "rcs -NR1:1.1 RCS/f17.c,v\r\nrcs: RCS file RCS/f17.c,v is in use"))
         << "run alone, so rcs names it: " << Results();
     EXPECT_TRUE(Has(Results(), "f17.c : cannot freeze as R1\r\n")) << Results();
     EXPECT_EQ(CommandProgress::instance().Get().summary, "29 frozen, 1 failed: f17.c");
-    EXPECT_TRUE(t.releases().children.empty());
+    EXPECT_TRUE(releases().children.empty());
     for (const std::string& name : names)
         EXPECT_FALSE(Has(Rlog(name), "R1")) << name;
 
     fs::remove("RCS/,f17.c,");
-    RCSReleaseItem* release = FreezeProject(*t.doc, "R1");
+    RCSReleaseItem* release = FreezeProject(*doc, "R1");
     ASSERT_NE(release, nullptr) << Results();
     EXPECT_EQ(release->children.size(), 30u);
     for (const std::string& name : names)
@@ -278,19 +260,19 @@ TEST(Freeze, ManyFilesShareRunsAndOneBusyFileFailsTheWholeRelease)
 
     // Deleting it with one busy file puts every symbol back.
     WriteText("RCS/,f3.c,", "");
-    t.interaction.deleteAnswer = 3;
-    t.doc->SetModifiedFlag(false);
+    interaction.deleteAnswer = 3;
+    doc->SetModifiedFlag(false);
     const std::string paths = RcsPaths(*release);
     CommandResults::instance().ClearResults();
-    EXPECT_NE(DeleteItem(*t.doc, release), 0);
+    EXPECT_NE(DeleteItem(*doc, release), 0);
     fs::remove("RCS/,f3.c,");
     const std::string results = Results();
     EXPECT_TRUE(Has(results, "rcs -NR1" + paths + "\r\n")) << results;
     EXPECT_TRUE(Has(results, "rcs -NR1 RCS/f3.c,v\r\nrcs: RCS file RCS/f3.c,v is in use")) << results;
     EXPECT_TRUE(Has(results, "rcs -NR1:1.1 RCS/f0.c,v")) << results;
-    EXPECT_EQ(t.releases().FindRelease("R1"), release);
+    EXPECT_EQ(releases().FindRelease("R1"), release);
     EXPECT_EQ(release->children.size(), 30u);
-    EXPECT_FALSE(t.doc->IsModified());
+    EXPECT_FALSE(doc->IsModified());
     for (const std::string& name : names)
         EXPECT_TRUE(HasSymbol(name, "R1: 1.1")) << name;
 }

@@ -2,23 +2,12 @@
 // project or to show what is not there, with the real RCS programs. Each
 // hostile receive or import must be refused before anything changes.
 
-#include "model/command_results.h"
-#include "model/file_item.h"
 #include "model/paths.h"
-#include "model/release_root.h"
-#include "model/root_item.h"
-#include "model/site_list.h"
-#include "model/version_item.h"
 #include "support/rcs_history.h"
-#include "support/recording_interaction.h"
-#include "support/test_project.h"
 
 #include <QCryptographicHash>
 #include <QTemporaryDir>
 
-#include <gtest/gtest.h>
-
-#include <filesystem>
 #include <functional>
 #include <map>
 #include <set>
@@ -29,12 +18,6 @@ namespace kestro {
 namespace {
 
 namespace fs = std::filesystem;
-
-std::string Log(const std::string& text)
-{
-    return "----------------------------\r\nrevision 1.1\r\ndate: 2024/01/02 03:04:05;  author: paul;  state: Exp;\r\n"
-           + text + "\r\n.\r\n";
-}
 
 struct HostileExchange : ::testing::Test, test::ProjectFixture {
     HostileExchange()
@@ -73,40 +56,37 @@ TEST_F(HostileExchange, ReceivesAreRefusedBeforeAnyChange)
     };
     const std::string secret = Incoming("secret");
     const std::string plain = "RCS1 - Beta2 Demo\r\n";
+    const std::string log = test::LogBlock("1.1", "x");
     const std::vector<HostileCommandFile> cases = {
-        {"project file", plain, "FILE - 1.1 Demo.rcs\r\n" + Log("x"), file("Demo.rcs"), "Demo.rcs"},
-        {"lock file", plain, "FILE - 1.1 Demo.rcs.lock\r\n" + Log("x"), file("Demo.rcs.lock"), "Demo.rcs.lock"},
-        {"send area", plain, "FILE - 1.1 RCSSites\\Demo\\Paris\\a.c\r\n" + Log("x"),
+        {"project file", plain, "FILE - 1.1 Demo.rcs\r\n" + log, file("Demo.rcs"), "Demo.rcs"},
+        {"lock file", plain, "FILE - 1.1 Demo.rcs.lock\r\n" + log, file("Demo.rcs.lock"), "Demo.rcs.lock"},
+        {"send area", plain, "FILE - 1.1 RCSSites\\Demo\\Paris\\a.c\r\n" + log,
          file("RCSSites/Demo/Paris/a.c"), "RCSSites\\Demo\\Paris\\a.c"},
-        {"hook", plain, "FILE - 1.1 .git\\hooks\\pre-commit\r\n" + Log("x"),
-         [](const std::string& dir) {
+        {"hook", plain, "FILE - 1.1 .git\\hooks\\pre-commit\r\n" + log, [](const std::string& dir) {
              test::WriteText(dir + ".git/hooks/pre-commit", "#!/bin/sh\n");
              fs::permissions(dir + ".git/hooks/pre-commit", fs::perms::owner_exec, fs::perm_options::add);
          },
          ".git\\hooks\\pre-commit"},
-        {"RCS file", plain, "FILE - 1.1 RCS\\a.c,v\r\n" + Log("x"), file("RCS/a.c,v"), "RCS\\a.c,v"},
-        {"linked file", plain, "FILE - 1.1 b.c\r\n" + Log("x") + "FILE - 1.1 src\\leak.c\r\n" + Log("x"),
+        {"RCS file", plain, "FILE - 1.1 RCS\\a.c,v\r\n" + log, file("RCS/a.c,v"), "RCS\\a.c,v"},
+        {"linked file", plain, "FILE - 1.1 b.c\r\n" + log + "FILE - 1.1 src\\leak.c\r\n" + log,
          [secret](const std::string& dir) {
              test::WriteText(dir + "b.c", "b\n");
              fs::create_directories(dir + "src");
              fs::create_symlink(secret, dir + "src/leak.c");
          },
          "src\\leak.c"},
-        {"linked directory", plain, "FILE - 1.1 src\\x.c\r\n" + Log("x"),
-         [](const std::string& dir) {
+        {"linked directory", plain, "FILE - 1.1 src\\x.c\r\n" + log, [](const std::string& dir) {
              test::WriteText(dir + "elsewhere/x.c", "x\n");
              fs::create_directory_symlink(dir + "elsewhere", dir + "src");
          },
          "src\\x.c"},
-        {"FIFO", plain, "FILE - 1.1 pipe.c\r\n" + Log("x"),
+        {"FIFO", plain, "FILE - 1.1 pipe.c\r\n" + log,
          [](const std::string& dir) { ASSERT_EQ(::mkfifo((dir + "pipe.c").c_str(), 0600), 0); }, "pipe.c"},
-        {"release name with a command", "RCS1 - \"R1 & touch owned\" Demo\r\n", "FILE - 1.1 b.c\r\n" + Log("x"),
+        {"release name with a command", "RCS1 - \"R1 & touch owned\" Demo\r\n", "FILE - 1.1 b.c\r\n" + log,
          file("b.c"), "R1 & touch owned"},
-        {"release name with backticks", "RCS1 - R1`id` Demo\r\n", "FILE - 1.1 b.c\r\n" + Log("x"), file("b.c"),
-         "R1`id`"},
-        {"missing later file", plain, "FILE - 1.1 b.c\r\n" + Log("x") + "FILE - 1.1 c.c\r\n" + Log("x"), file("b.c"),
-         "c.c"},
-        {"missing revision folder", plain, "FILE - 1.1 b.c\r\n" + Log("x") + "FILE 1.1 1.2 b.c\r\n" + Log("x"),
+        {"release name with backticks", "RCS1 - R1`id` Demo\r\n", "FILE - 1.1 b.c\r\n" + log, file("b.c"), "R1`id`"},
+        {"missing later file", plain, "FILE - 1.1 b.c\r\n" + log + "FILE - 1.1 c.c\r\n" + log, file("b.c"), "c.c"},
+        {"missing revision folder", plain, "FILE - 1.1 b.c\r\n" + log + "FILE 1.1 1.2 b.c\r\n" + log,
          file("b.c"), "RCS-1\\b.c"},
     };
     const auto before = test::TreeChecksums(scratch.path());
@@ -117,7 +97,7 @@ TEST_F(HostileExchange, ReceivesAreRefusedBeforeAnyChange)
         hostile.plant(dir);
         test::WriteText(dir + "Paris.RCC", hostile.head + "SITE Paris - London\r\n" + hostile.entries);
         EXPECT_NE(test::Receive(*doc, dir + "Paris.RCC"), 0) << hostile.label;
-        EXPECT_NE(Results().find(hostile.named), std::string::npos) << hostile.label << "\n" << Results();
+        EXPECT_TRUE(test::Has(Results(), hostile.named)) << hostile.label << "\n" << Results();
         EXPECT_EQ(test::TreeChecksums(scratch.path()), before) << hostile.label << "\n" << Results();
         EXPECT_EQ(doc->root->children.size(), 1u) << hostile.label;
         EXPECT_FALSE(doc->releaseRoot->FindRelease("Beta2")) << hostile.label;
@@ -139,7 +119,7 @@ TEST_F(HostileExchange, ImportsOfTreesHoldingLinksOrFifosAreRefusedBeforeAnyChan
         test::WriteText(dir + "sub/c.c", "c\n");
         cases[i].second(dir);
         EXPECT_NE(test::Import(*doc, dir, "Tree" + std::to_string(i)), 0) << cases[i].first;
-        EXPECT_NE(Results().find(dir + cases[i].first + "\""), std::string::npos) << Results();
+        EXPECT_TRUE(test::Has(Results(), dir + cases[i].first + "\"")) << Results();
         EXPECT_EQ(test::TreeChecksums(scratch.path()), before) << cases[i].first << "\n" << Results();
     }
 }
@@ -205,7 +185,7 @@ TEST_F(HostileExchange, LogMessagesThatLookLikeRevisionsShowNothingThatIsNotTher
     const std::vector<RCSFileItem*> files = doc->AddFiles({scratch.path() + "f.c", scratch.path() + "g.c"});
     ASSERT_EQ(files.size(), 2u);
     for (const char* name : {"f.c", "g.c"})
-        EXPECT_NE(Results().find(std::string(name) + " : its log messages hold lines"), std::string::npos) << Results();
+        EXPECT_TRUE(test::Has(Results(), std::string(name) + " : its log messages hold lines")) << Results();
     for (RCSFileItem* file : files) {
         const std::set<std::string> shown = RevisionsOf(*file);
         const std::set<std::string> candidates = {"1.1", "1.2", "1.3", "1.7", "1.99"};

@@ -50,7 +50,7 @@ TEST(ProgramForms, AChangedWrapperIsAskedAboutAgain)
     WriteScript(bin + "co", "echo own co >&2\nexec /usr/bin/co \"$@\"");
     const std::string own = checkout();
     EXPECT_TRUE(own.starts_with("co ")) << own;
-    EXPECT_NE(own.find("own co"), std::string::npos) << own;
+    EXPECT_TRUE(test::Has(own, "own co")) << own;
 }
 
 } // namespace

@@ -5,16 +5,12 @@
 #include "app/project_lock.h"
 #include "support/cli_runner.h"
 #include "support/rcs_history.h"
-#include "support/test_project.h"
 
 #include <QCryptographicHash>
 #include <QProcess>
 
-#include <gtest/gtest.h>
-
 #include <algorithm>
 #include <csignal>
-#include <filesystem>
 #include <map>
 #include <memory>
 #include <vector>
@@ -67,8 +63,7 @@ TEST_F(ProjectSafety, ASaveThatCannotBeWrittenKeepsThePreviousFileAndFails)
         process.start(KESTRO_CLI, {"sites", "P.rcs", "add", name});
         const test::CliResult result = test::FinishCli(process);
         EXPECT_EQ(result.exitCode, 1) << name;
-        EXPECT_NE(result.err.find("Cannot save project file " + dir + "P.rcs: File too large"), std::string::npos)
-            << result.err;
+        EXPECT_TRUE(test::Has(result.err, "Cannot save project file " + dir + "P.rcs: File too large")) << result.err;
         EXPECT_EQ(test::ReadFile(dir + "P.rcs"), before) << name;
     }
     // No half-written temporary file is left beside it.
@@ -91,7 +86,7 @@ TEST_F(ProjectSafety, ParallelRunsKeepEveryChange)
         EXPECT_EQ(test::FinishCli(*add).exitCode, 0);
     const std::string shown = test::RunCli({"show", "P.rcs"}, dir).out;
     for (int i = 0; i < files; ++i)
-        EXPECT_NE(shown.find("  f" + std::to_string(i) + ".c"), std::string::npos) << shown;
+        EXPECT_TRUE(test::Has(shown, "  f" + std::to_string(i) + ".c")) << shown;
 
     // Two check-ins at once: every revision keeps its own run's message.
     auto first = test::StartCli(firstHalf, dir);
@@ -100,8 +95,7 @@ TEST_F(ProjectSafety, ParallelRunsKeepEveryChange)
     EXPECT_EQ(test::FinishCli(*second).exitCode, 0);
     for (int i = 0; i < files; ++i) {
         const std::string log = test::Rlog("f" + std::to_string(i) + ".c");
-        EXPECT_NE(log.find(i % 2 ? "message of the second run" : "message of the first run"), std::string::npos)
-            << log;
+        EXPECT_TRUE(test::Has(log, i % 2 ? "message of the second run" : "message of the first run")) << log;
     }
     // The programs' scratch files never appear in the project.
     EXPECT_FALSE(fs::exists(dir + "Kestro.IN") || fs::exists(dir + "Kestro.OUT"));
@@ -116,8 +110,8 @@ TEST_F(ProjectSafety, ParallelRunsKeepEveryChange)
         EXPECT_EQ(test::FinishCli(*site).exitCode, 0);
     const std::string listed = test::RunCli({"sites", "P.rcs"}, dir).out;
     for (const char* site : {"Paris", "Oslo", "Lima", "Rome", "Kyiv"})
-        EXPECT_NE(listed.find(site), std::string::npos) << listed;
-    EXPECT_NE(test::RunCli({"show", "P.rcs"}, dir).out.find("  Beta "), std::string::npos);
+        EXPECT_TRUE(test::Has(listed, site)) << listed;
+    EXPECT_TRUE(test::Has(test::RunCli({"show", "P.rcs"}, dir).out, "  Beta "));
 }
 
 TEST_F(ProjectSafety, ABusyProjectIsRefusedNamingTheHolder)
@@ -128,8 +122,8 @@ TEST_F(ProjectSafety, ABusyProjectIsRefusedNamingTheHolder)
     ASSERT_EQ(lock.Acquire(std::chrono::milliseconds(0), error), ProjectLock::Result::Locked);
     const test::CliResult refused = test::RunCli({"sites", "P.rcs", "add", "Paris", "--wait", "0"}, dir);
     EXPECT_EQ(refused.exitCode, 1);
-    EXPECT_NE(refused.err.find("is in use by"), std::string::npos) << refused.err;
-    EXPECT_NE(refused.err.find("process " + std::to_string(::getpid())), std::string::npos) << refused.err;
+    EXPECT_TRUE(test::Has(refused.err, "is in use by")) << refused.err;
+    EXPECT_TRUE(test::Has(refused.err, "process " + std::to_string(::getpid()))) << refused.err;
     EXPECT_EQ(test::ReadFile(dir + "P.rcs"), before);
     // Reading needs no lock.
     EXPECT_EQ(test::RunCli({"show", "P.rcs"}, dir).exitCode, 0);
@@ -147,15 +141,14 @@ TEST_F(ProjectSafety, ACopiedProjectWorksOnItsOwnFiles)
     scratch.write("copy/src/main.c", "edited in the copy\n");
     const test::CliResult checkin = test::RunCli({"checkin", "copy/P.rcs", "src/main.c", "-m", "copy edit"}, dir);
     EXPECT_EQ(checkin.exitCode, 0) << checkin.out << checkin.err;
-    EXPECT_NE(checkin.out.find("working on the files beside it in " + dir + "copy/"), std::string::npos)
-        << checkin.out;
+    EXPECT_TRUE(test::Has(checkin.out, "working on the files beside it in " + dir + "copy/")) << checkin.out;
     const test::CliResult forced = test::RunCli({"checkout", "copy/P.rcs", "src/main.c", "-r", "1.1", "--force"}, dir);
     EXPECT_EQ(forced.exitCode, 0) << forced.out << forced.err;
     EXPECT_EQ(test::ReadFile(dir + "copy/src/main.c"), "original text\n");
     EXPECT_EQ(test::TreeChecksums(dir + "orig"), original);
 
     // Once saved, the copy works on its own files without a word.
-    EXPECT_EQ(test::RunCli({"sync", "copy/P.rcs"}, dir).out.find("copied or moved"), std::string::npos);
+    EXPECT_FALSE(test::Has(test::RunCli({"sync", "copy/P.rcs"}, dir).out, "copied or moved"));
 }
 
 TEST_F(ProjectSafety, AMissingProgramOrScratchPlaceIsNamed)
@@ -167,14 +160,13 @@ TEST_F(ProjectSafety, AMissingProgramOrScratchPlaceIsNamed)
     noRcs.insert("PATH", QString::fromStdString(dir + "empty-path"));
     const test::CliResult missing = test::RunCli({"checkin", "P.rcs", "-m", "m"}, dir, {}, noRcs);
     EXPECT_NE(missing.exitCode, 0);
-    EXPECT_NE(missing.out.find("Cannot run ci: No such file or directory"), std::string::npos) << missing.out;
+    EXPECT_TRUE(test::Has(missing.out, "Cannot run ci: No such file or directory")) << missing.out;
 
     QProcessEnvironment noTemp = QProcessEnvironment::systemEnvironment();
     noTemp.insert("TMPDIR", QString::fromStdString(dir + "no-such-directory"));
     const test::CliResult scratchless = test::RunCli({"checkin", "P.rcs", "-m", "m"}, dir, {}, noTemp);
     EXPECT_NE(scratchless.exitCode, 0);
-    EXPECT_NE(scratchless.out.find("Cannot create a scratch directory in " + dir + "no-such-directory"),
-              std::string::npos)
+    EXPECT_TRUE(test::Has(scratchless.out, "Cannot create a scratch directory in " + dir + "no-such-directory"))
         << scratchless.out;
     EXPECT_FALSE(fs::exists(dir + "RCS/a.c,v"));
 }

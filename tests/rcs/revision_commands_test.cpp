@@ -1,33 +1,14 @@
-#include "app/text_tree_view.h"
 #include "app/working_directory.h"
-#include "model/command_results.h"
-#include "model/file_item.h"
-#include "model/options.h"
-#include "model/release_item.h"
-#include "model/release_root.h"
-#include "model/root_item.h"
-#include "model/site.h"
-#include "model/site_list.h"
-#include "model/version_item.h"
-#include "ops/commands.h"
 #include "support/rcs_history.h"
-#include "support/recording_interaction.h"
-#include "support/test_project.h"
-
-#include <gtest/gtest.h>
-
-#include <filesystem>
 
 namespace fs = std::filesystem;
 
 namespace kestro {
 namespace {
 
-using test::CheckIn;
-using test::Rlog;
-using test::RunProgram;
+using namespace test;
 
-struct RevisionCommandsTest : test::ProjectFixture {
+struct RevisionCommandsTest : ::testing::Test, test::ProjectFixture {
     RevisionCommandsTest()
     {
         RCSOptions::instance().userName = test::LoginName();
@@ -35,13 +16,6 @@ struct RevisionCommandsTest : test::ProjectFixture {
         doc->InsertTreesIntoView();
         CommandResults::instance().ClearResults();
     }
-    RCSFileItem* Add(const std::string& path)
-    {
-        RCSFileItem* file = doc->AddFile(path);
-        EXPECT_NE(file, nullptr) << path;
-        return file;
-    }
-    static std::string Results() { return CommandResults::instance().Text(); }
     TextTreeView view;
     test::RecordingInteraction interaction;
 };
@@ -61,115 +35,106 @@ void BranchedHistory()
 
 // The answer's boxes decide what goes besides the item; what cannot be
 // removed is reported and keeps its item.
-TEST(DeleteCommand, FilesGoAsTheAnswerSays)
+TEST_F(RevisionCommandsTest, FilesGoAsTheAnswerSays)
 {
-    RevisionCommandsTest t;
     CheckIn("a.c", "a\n", "a");
     CheckIn("src/b.c", "b\n", "b");
-    RCSFileItem* a = t.Add("a.c");
-    RCSFileItem* b = t.Add("src/b.c");
+    RCSFileItem* a = Add("a.c");
+    RCSFileItem* b = Add("src/b.c");
     RCSOptions::instance().compare.item = a->FindRevision("1.1");
     RCSOptions::instance().merge.item = b;
-    t.doc->SetModifiedFlag(false);
+    doc->SetModifiedFlag(false);
 
-    t.interaction.deleteAnswer = 1;
-    EXPECT_EQ(DeleteItem(*t.doc, a), 0);
-    EXPECT_EQ(t.interaction.confirmations, std::vector<std::string>{"File a.c"});
-    EXPECT_EQ(t.interaction.offered, std::vector<unsigned>{6});
-    EXPECT_TRUE(t.doc->IsModified());
+    interaction.deleteAnswer = 1;
+    EXPECT_EQ(DeleteItem(*doc, a), 0);
+    EXPECT_EQ(interaction.confirmations, std::vector<std::string>{"File a.c"});
+    EXPECT_EQ(interaction.offered, std::vector<unsigned>{6});
+    EXPECT_TRUE(doc->IsModified());
     EXPECT_TRUE(fs::exists("a.c") && fs::exists("RCS/a.c,v"));
     EXPECT_EQ(RCSOptions::instance().compare.item, nullptr) << "the destroyed revision is forgotten";
     EXPECT_EQ(RCSOptions::instance().merge.item, b) << "other items stay remembered";
 
     // The read-only working file goes too.
     CommandResults::instance().AppendResults("left from before\r\n");
-    t.interaction.deleteAnswer = 7;
-    EXPECT_EQ(DeleteItem(*t.doc, b), 0);
+    interaction.deleteAnswer = 7;
+    EXPECT_EQ(DeleteItem(*doc, b), 0);
     EXPECT_FALSE(fs::exists("src/b.c") || fs::exists("src/RCS/b.c,v"));
-    EXPECT_EQ(t.Results(), "del src/RCS/b.c,v\r\ndel " + t.scratch.path() + "src/b.c\r\n");
-    EXPECT_TRUE(t.doc->root->children.empty());
+    EXPECT_EQ(Results(), "del src/RCS/b.c,v\r\ndel " + scratch.path() + "src/b.c\r\n");
+    EXPECT_TRUE(doc->root->children.empty());
 
     EXPECT_EQ(DeleteFile("absent.c"), 0);
     test::WriteText("c.c", "c\n");
-    RCSFileItem* file = t.Add("c.c");
+    RCSFileItem* file = Add("c.c");
     fs::remove("c.c");
     fs::create_directory("c.c");
-    t.interaction.deleteAnswer = 5;
-    EXPECT_EQ(DeleteItem(*t.doc, file), -1);
-    EXPECT_EQ(t.Results(), "del " + t.scratch.path() + "c.c\r\nFile not found\r\n");
-    EXPECT_EQ(t.doc->root->children.size(), 1u);
+    interaction.deleteAnswer = 5;
+    EXPECT_EQ(DeleteItem(*doc, file), -1);
+    EXPECT_EQ(Results(), "del " + scratch.path() + "c.c\r\nFile not found\r\n");
+    EXPECT_EQ(doc->root->children.size(), 1u);
 }
 
-TEST(DeleteCommand, ItemsThatAReleaseUsesAreRefused)
+TEST_F(RevisionCommandsTest, ItemsThatAReleaseUsesAreRefused)
 {
-    RevisionCommandsTest t;
     BranchedHistory();
     ASSERT_EQ(RunProgram({"rcs", "-q", "-NR1:1.2.1.1", "a.c"}), 0);
-    RCSFileItem* file = t.Add("a.c");
-    ASSERT_EQ(t.doc->releaseRoot->children.size(), 1u);
-    t.interaction.deleteAnswer = 7;
+    RCSFileItem* file = Add("a.c");
+    ASSERT_EQ(doc->releaseRoot->children.size(), 1u);
+    interaction.deleteAnswer = 7;
 
     for (RCSItem* item : {static_cast<RCSItem*>(file), static_cast<RCSItem*>(file->FindRevision("1.2")),
                           static_cast<RCSItem*>(file->FindRevision("1.2.1.1"))}) {
-        t.interaction.messages.clear();
-        EXPECT_NE(DeleteItem(*t.doc, item), 0);
-        EXPECT_EQ(t.interaction.messages,
+        interaction.messages.clear();
+        EXPECT_NE(DeleteItem(*doc, item), 0);
+        EXPECT_EQ(interaction.messages,
                   std::vector<std::string>{item->GetDescription() + "\r\nis in use in one or more releases"});
     }
-    EXPECT_TRUE(t.interaction.confirmations.empty()) << "refused before asking";
-    EXPECT_EQ(t.Results(), "");
+    EXPECT_TRUE(interaction.confirmations.empty()) << "refused before asking";
+    EXPECT_EQ(Results(), "");
     EXPECT_TRUE(fs::exists("a.c"));
     EXPECT_NE(file->FindRevision("1.2.1.1"), nullptr);
 
     // Revisions outside the release can go.
-    t.interaction.deleteAnswer = 3;
-    EXPECT_EQ(DeleteItem(*t.doc, file->FindRevision("1.2.2.1")), 0);
+    interaction.deleteAnswer = 3;
+    EXPECT_EQ(DeleteItem(*doc, file->FindRevision("1.2.2.1")), 0);
     EXPECT_EQ(file->FindRevision("1.2.2.1"), nullptr);
 }
 
-TEST(DeleteCommand, RevisionGoesAfterTheBranchesThatSproutFromIt)
+TEST_F(RevisionCommandsTest, RevisionGoesAfterTheBranchesThatSproutFromIt)
 {
-    RevisionCommandsTest t;
     BranchedHistory();
     ASSERT_EQ(RunProgram({"rcs", "-q", "-l1.2.1.2", "a.c"}), 0);
-    RCSFileItem* file = t.Add("a.c");
+    RCSFileItem* file = Add("a.c");
     ASSERT_TRUE(file->FindRevision("1.2.1.2")->IsLocked());
 
-    t.interaction.deleteAnswer = 3;
-    EXPECT_EQ(DeleteItem(*t.doc, file->FindRevision("1.2")), 0);
-    EXPECT_EQ(t.interaction.confirmations, std::vector<std::string>{"a.c Version 1.2"});
+    interaction.deleteAnswer = 3;
+    EXPECT_EQ(DeleteItem(*doc, file->FindRevision("1.2")), 0);
+    EXPECT_EQ(interaction.confirmations, std::vector<std::string>{"a.c Version 1.2"});
 
-    const std::string results = t.Results();
-    const std::size_t unlock = results.find("rcs -u1.2.1.2 RCS/a.c,v\r\n");
-    const std::size_t branchTip = results.find("rcs -o1.2.1.2 RCS/a.c,v\r\n");
-    const std::size_t branchStart = results.find("rcs -o1.2.1.1 RCS/a.c,v\r\n");
-    const std::size_t otherBranch = results.find("rcs -o1.2.2.1 RCS/a.c,v\r\n");
-    const std::size_t revision = results.find("rcs -o1.2 RCS/a.c,v\r\n");
-    ASSERT_NE(revision, std::string::npos) << results;
-    EXPECT_LT(unlock, branchTip) << results;
-    EXPECT_LT(branchTip, branchStart) << results;
-    EXPECT_LT(branchStart, revision) << results;
-    EXPECT_LT(otherBranch, revision) << results;
+    const auto at = [results = Results()](const std::string& run) { return results.find(run + " RCS/a.c,v\r\n"); };
+    ASSERT_NE(at("rcs -o1.2"), std::string::npos) << Results();
+    EXPECT_LT(at("rcs -u1.2.1.2"), at("rcs -o1.2.1.2")) << Results();
+    EXPECT_LT(at("rcs -o1.2.1.2"), at("rcs -o1.2.1.1")) << Results();
+    EXPECT_LT(at("rcs -o1.2.1.1"), at("rcs -o1.2")) << Results();
+    EXPECT_LT(at("rcs -o1.2.2.1"), at("rcs -o1.2")) << Results();
 
     EXPECT_FALSE(test::Has(Rlog("a.c"), "revision 1.2\n"));
     EXPECT_EQ(file->FindRevision("1.2.1.1"), nullptr);
     EXPECT_EQ(file->FindRevision("1.3")->StatusCode(), Tip);
 }
 
-TEST(DeleteCommand, FailingOutdateStopsTheWalkAndKeepsTheRevision)
+TEST_F(RevisionCommandsTest, FailingOutdateStopsTheWalkAndKeepsTheRevision)
 {
-    RevisionCommandsTest t;
     BranchedHistory();
-    RCSFileItem* file = t.Add("a.c");
+    RCSFileItem* file = Add("a.c");
     RCSVersionItem* revision = file->FindRevision("1.2");
     // The model knows a branch that RCS does not, so outdating it fails.
     ASSERT_NE(file->FindOrAddRevision("1.2.3.1", "not in RCS", 0), nullptr);
     ASSERT_EQ(revision->children.back()->name, "1.2.3.1") << "visited after the real branches";
     RCSOptions::instance().checkin.item = file->FindRevision("1.2.1.2");
 
-    t.interaction.deleteAnswer = 3;
-    EXPECT_NE(DeleteItem(*t.doc, revision), 0);
-    const std::string results = t.Results();
+    interaction.deleteAnswer = 3;
+    EXPECT_NE(DeleteItem(*doc, revision), 0);
+    const std::string results = Results();
     EXPECT_TRUE(test::Has(results, "rcs -o1.2.3.1 RCS/a.c,v\r\n")) << results;
     EXPECT_FALSE(test::Has(results, "rcs -o1.2 RCS/a.c,v\r\n")) << results;
 
@@ -179,12 +144,11 @@ TEST(DeleteCommand, FailingOutdateStopsTheWalkAndKeepsTheRevision)
     EXPECT_EQ(RCSOptions::instance().checkin.item, nullptr);
 }
 
-TEST(LockCommand, LockAndUnlockFollowRcs)
+TEST_F(RevisionCommandsTest, LockUnlockAndOwnerFollowRcs)
 {
-    RevisionCommandsTest t;
     CheckIn("a.c", "1\n", "one", {"-l"});
     CheckIn("a.c", "2\n", "two");
-    RCSFileItem* file = t.Add("a.c");
+    RCSFileItem* file = Add("a.c");
     RCSVersionItem* tip = file->FindRevision("1.2");
     RCSVersionItem* older = file->FindRevision("1.1");
     ASSERT_EQ(tip->StatusCode(), Tip);
@@ -192,7 +156,7 @@ TEST(LockCommand, LockAndUnlockFollowRcs)
     EXPECT_EQ(tip->SetLocked(true), 0);
     EXPECT_EQ(tip->StatusCode(), LockedTip);
     EXPECT_EQ(tip->locker, test::LoginName());
-    EXPECT_TRUE(test::Has(t.view.node(tip->treeItem)->text, "(" + test::LoginName() + ")"));
+    EXPECT_TRUE(test::Has(view.node(tip->treeItem)->text, "(" + test::LoginName() + ")"));
     EXPECT_TRUE(test::Has(Rlog("a.c"), "\t" + test::LoginName() + ": 1.2\n"));
 
     EXPECT_EQ(tip->SetLocked(false), 0);
@@ -207,15 +171,45 @@ TEST(LockCommand, LockAndUnlockFollowRcs)
     EXPECT_NE(unknown->SetLocked(true), 0);
     EXPECT_EQ(unknown->StatusCode(), Revision);
     EXPECT_EQ(unknown->locker, "");
+
+    // The owning site is found, created or refused.
+    RCSVersionItem* revision = older;
+    SiteList& sites = *doc->siteList;
+    Site* paris = sites.Add("Paris", "paris@example.org");
+    ASSERT_NE(paris, nullptr);
+    const std::size_t known = sites.sites.size();
+    doc->SetModifiedFlag(false);
+
+    EXPECT_TRUE(ChangeOwningSite(*doc, revision, "PARIS"));
+    EXPECT_EQ(revision->owningSite, paris);
+    EXPECT_EQ(sites.sites.size(), known);
+    EXPECT_TRUE(test::Has(view.node(revision->treeItem)->text, "[Paris]"));
+
+    doc->SetModifiedFlag(false);
+    EXPECT_TRUE(ChangeOwningSite(*doc, revision, "Paris"));
+    EXPECT_FALSE(doc->IsModified()) << "the current owner changes nothing";
+
+    EXPECT_TRUE(ChangeOwningSite(*doc, revision, "Tokyo"));
+    ASSERT_EQ(sites.sites.size(), known + 1);
+    EXPECT_EQ(revision->owningSite, sites.Find("Tokyo"));
+
+    doc->SetModifiedFlag(false);
+    EXPECT_FALSE(ChangeOwningSite(*doc, revision, " "));
+    EXPECT_EQ(revision->owningSite->name, "Tokyo");
+    EXPECT_FALSE(doc->IsModified());
+
+    // A file hands a new owner to its revisions.
+    file->SetOwningSite(paris);
+    EXPECT_EQ(file->FindRevision("1.1")->owningSite, paris);
+    EXPECT_EQ(file->FindRevision("1.2")->owningSite, paris);
 }
 
-TEST(DefaultBranch, SetAndResetMoveTheTip)
+TEST_F(RevisionCommandsTest, SetAndResetMoveTheTip)
 {
-    RevisionCommandsTest t;
     BranchedHistory();
     ASSERT_EQ(RunProgram({"co", "-f", "-l1.2.1.2", "a.c"}), 0);
     CheckIn("a.c", "b3\n", "b3", {"-u", "-r1.2.1"});
-    RCSFileItem* file = t.Add("a.c");
+    RCSFileItem* file = Add("a.c");
     ASSERT_EQ(file->FindRevision("1.3")->StatusCode(), Tip);
 
     EXPECT_EQ(file->FindRevision("1.2.1.1")->SetDefaultBranch(), 0);
@@ -224,82 +218,44 @@ TEST(DefaultBranch, SetAndResetMoveTheTip)
     EXPECT_EQ(file->FindRevision("1.3")->StatusCode(), Revision);
 
     ASSERT_EQ(file->FindRevision("1.2.2.1")->SetDefaultBranch(), 0);
-    EXPECT_EQ(t.doc->root->ResetDefaultBranch(), 0);
+    EXPECT_EQ(doc->root->ResetDefaultBranch(), 0);
     EXPECT_TRUE(test::Has(Rlog("a.c"), "branch:\n"));
     EXPECT_EQ(file->FindRevision("1.3")->StatusCode(), Tip);
     EXPECT_EQ(file->FindRevision("1.2.2.1")->StatusCode(), Revision);
 }
 
-TEST(OwnerCommand, FindsCreatesOrRefusesTheSite)
+TEST_F(RevisionCommandsTest, ANewDirectoryForgetsTheRecordedTimes)
 {
-    RevisionCommandsTest t;
-    CheckIn("a.c", "1\n", "one", {"-l"});
-    CheckIn("a.c", "2\n", "two");
-    RCSFileItem* file = t.Add("a.c");
-    RCSVersionItem* revision = file->FindRevision("1.1");
-    SiteList& sites = *t.doc->siteList;
-    Site* paris = sites.Add("Paris", "paris@example.org");
-    ASSERT_NE(paris, nullptr);
-    const std::size_t known = sites.sites.size();
-    t.doc->SetModifiedFlag(false);
-
-    EXPECT_TRUE(ChangeOwningSite(*t.doc, revision, "PARIS"));
-    EXPECT_EQ(revision->owningSite, paris);
-    EXPECT_EQ(sites.sites.size(), known);
-    EXPECT_TRUE(test::Has(t.view.node(revision->treeItem)->text, "[Paris]"));
-
-    t.doc->SetModifiedFlag(false);
-    EXPECT_TRUE(ChangeOwningSite(*t.doc, revision, "Paris"));
-    EXPECT_FALSE(t.doc->IsModified()) << "the current owner changes nothing";
-
-    EXPECT_TRUE(ChangeOwningSite(*t.doc, revision, "Tokyo"));
-    ASSERT_EQ(sites.sites.size(), known + 1);
-    EXPECT_EQ(revision->owningSite, sites.Find("Tokyo"));
-
-    t.doc->SetModifiedFlag(false);
-    EXPECT_FALSE(ChangeOwningSite(*t.doc, revision, " "));
-    EXPECT_EQ(revision->owningSite->name, "Tokyo");
-    EXPECT_FALSE(t.doc->IsModified());
-
-    // A file hands a new owner to its revisions.
-    file->SetOwningSite(paris);
-    EXPECT_EQ(file->FindRevision("1.1")->owningSite, paris);
-    EXPECT_EQ(file->FindRevision("1.2")->owningSite, paris);
-}
-
-TEST(WorkingDirectory, ANewDirectoryForgetsTheRecordedTimes)
-{
-    RevisionCommandsTest t;
     CheckIn("a.c", "a\n", "a");
-    RCSFileItem* file = t.Add("a.c");
+    RCSFileItem* file = Add("a.c");
     file->workingRevision = "1.1";
     file->GetWorkingFileStatus(&file->recordedTime);
     file->UpdateStatus();
     ASSERT_EQ(file->StatusCode(), CheckedIn);
     const std::time_t recorded = file->recordedTime;
 
-    t.doc->SetModifiedFlag(false);
-    EXPECT_FALSE(ChangeWorkingDirectory(*t.doc, t.scratch.path() + "missing"));
-    EXPECT_EQ(t.interaction.messages, std::vector<std::string>{"Cannot change directory to " + t.scratch.path() + "missing"});
-    EXPECT_EQ(t.doc->GetWorkingDirectory(), t.scratch.path());
-    EXPECT_FALSE(t.doc->IsModified());
-    t.interaction.messages.clear();
+    doc->SetModifiedFlag(false);
+    EXPECT_FALSE(ChangeWorkingDirectory(*doc, scratch.path() + "missing"));
+    EXPECT_EQ(interaction.messages, std::vector<std::string>{"Cannot change directory to " + scratch.path() + "missing"});
+    EXPECT_EQ(doc->GetWorkingDirectory(), scratch.path());
+    EXPECT_FALSE(doc->IsModified());
+    interaction.messages.clear();
 
     // Naming the same directory again changes nothing.
-    EXPECT_TRUE(ChangeWorkingDirectory(*t.doc, t.scratch.path()));
+    EXPECT_TRUE(ChangeWorkingDirectory(*doc, scratch.path()));
     EXPECT_EQ(file->recordedTime, recorded);
 
     // A copy elsewhere with the same time is not the file that was checked in.
     fs::create_directory("other");
     fs::copy_file("a.c", "other/a.c");
     fs::last_write_time("other/a.c", fs::last_write_time("a.c"));
-    t.doc->SetModifiedFlag(false);
-    EXPECT_TRUE(ChangeWorkingDirectory(*t.doc, t.scratch.path() + "other"));
-    EXPECT_EQ(t.doc->GetWorkingDirectory(), t.scratch.path() + "other/");
-    EXPECT_TRUE(t.doc->IsModified());
+    doc->SetModifiedFlag(false);
+    EXPECT_TRUE(ChangeWorkingDirectory(*doc, scratch.path() + "other"));
+    EXPECT_EQ(doc->GetWorkingDirectory(), scratch.path() + "other/");
+    EXPECT_TRUE(doc->IsModified());
     EXPECT_EQ(file->recordedTime, 0);
     EXPECT_EQ(file->StatusCode(), Modified);
-    EXPECT_TRUE(t.interaction.messages.empty());
+    EXPECT_TRUE(interaction.messages.empty());
 }
 
 } // namespace

@@ -3,31 +3,17 @@
 // sites and send commands.
 
 #include "exchange/rcc_writer.h"
-#include "model/command_results.h"
-#include "model/file_item.h"
-#include "model/options.h"
-#include "model/release_item.h"
-#include "model/release_root.h"
-#include "model/root_item.h"
-#include "model/site_list.h"
-#include "model/version_item.h"
-#include "rcs/rcs_programs.h"
 #include "support/cli_runner.h"
 #include "support/rcs_history.h"
-#include "support/recording_interaction.h"
-#include "support/test_project.h"
-
-#include <gtest/gtest.h>
 
 #include <algorithm>
-#include <filesystem>
 #include <regex>
 
 namespace kestro {
 namespace {
 
 namespace fs = std::filesystem;
-using test::CheckIn;
+using namespace test;
 using Lines = std::vector<std::string>;
 
 // A command file taken apart: its command lines, and the log block that
@@ -80,7 +66,7 @@ Lines Revisions(const Lines& block)
 // A project "Parser" with a history worth sending:
 //   src\a.c    1.1 1.2 1.3, branches 1.2.1.1-1.2.1.3 and 1.2.2.1
 //   b.c, c.c, "my file.c"   1.1
-struct SendTest : test::ProjectFixture {
+struct SendTest : ::testing::Test, test::ProjectFixture {
     SendTest()
     {
         std::string error;
@@ -129,13 +115,12 @@ struct SendTest : test::ProjectFixture {
     Site* paris = nullptr;
 };
 
-TEST(Send, ChangedFilesAgainstTheOriginalWithLogBlocksAndDeletions)
+TEST_F(SendTest, ChangedFilesAgainstTheOriginalWithLogBlocksAndDeletions)
 {
-    SendTest t;
-    t.paris->lastRelease = "Branch";  // an original given outright wins
-    ASSERT_EQ(t.Send("Beta-2", "Beta-1", 1), 0) << t.Results();
+    paris->lastRelease = "Branch";  // an original given outright wins
+    ASSERT_EQ(Send("Beta-2", "Beta-1", 1), 0) << Results();
 
-    const CommandFileLines rcc = t.CommandFile();
+    const CommandFileLines rcc = CommandFile();
     EXPECT_TRUE(rcc.allCrLf);
     EXPECT_EQ(rcc.commands, (Lines{"RCS1 Beta-1 Beta-2 Parser", "SITE London - Paris", "FILE 1.2 1.3 src\\a.c",
                                    "FILE - 1.1 \"my file.c\"", "DELE 1.1 - c.c"}))
@@ -149,106 +134,101 @@ TEST(Send, ChangedFilesAgainstTheOriginalWithLogBlocksAndDeletions)
         << "a lone \".\" in a log cannot end the block";
     EXPECT_TRUE(Holds(rcc.blocks[1], "first spaced"));
 
-    EXPECT_EQ(test::ReadFile(t.SendDirectory() + "src/a.c"), "a3\n");
-    EXPECT_EQ(test::ReadFile(t.SendDirectory() + "my file.c"), "spaced\n");
-    EXPECT_FALSE(fs::exists(t.SendDirectory() + "b.c"));
-    EXPECT_EQ(t.paris->lastRelease, "Beta-2");
-    EXPECT_TRUE(t.doc->IsModified());
-    EXPECT_NE(t.Results().find(DirectProgram("rlog") + " -N -r1.3 src/RCS/a.c,v >>" + t.SendDirectory() + "London.RCC\r\n"),
-              std::string::npos)
-        << t.Results();
+    EXPECT_EQ(test::ReadFile(SendDirectory() + "src/a.c"), "a3\n");
+    EXPECT_EQ(test::ReadFile(SendDirectory() + "my file.c"), "spaced\n");
+    EXPECT_FALSE(fs::exists(SendDirectory() + "b.c"));
+    EXPECT_EQ(paris->lastRelease, "Beta-2");
+    EXPECT_TRUE(doc->IsModified());
+    EXPECT_TRUE(test::Has(Results(), DirectProgram("rlog") + " -N -r1.3 src/RCS/a.c,v >>" + SendDirectory() + "London.RCC\r\n"))
+        << Results();
 }
 
-TEST(Send, AllFilesSendsUnchangedFilesAndJustDifferencesSendsRcsdiffOutput)
+TEST_F(SendTest, AllFilesSendsUnchangedFilesAndJustDifferencesSendsRcsdiffOutput)
 {
-    SendTest t;
-    t.doc->siteList->GetLocalSite()->emailAddress = "london@example.org";
-    ASSERT_EQ(t.Send("Beta-2", "Beta-1", 0), 0) << t.Results();
-    EXPECT_EQ(t.CommandFile().commands,
+    doc->siteList->GetLocalSite()->emailAddress = "london@example.org";
+    ASSERT_EQ(Send("Beta-2", "Beta-1", 0), 0) << Results();
+    EXPECT_EQ(CommandFile().commands,
               (Lines{"RCS1 Beta-1 Beta-2 Parser", "SITE London london@example.org Paris", "FILE 1.2 1.3 src\\a.c",
                      "FILE 1.1 1.1 b.c", "FILE - 1.1 \"my file.c\"", "DELE 1.1 - c.c"}));
-    EXPECT_EQ(test::ReadFile(t.SendDirectory() + "b.c"), "b1\n");
+    EXPECT_EQ(test::ReadFile(SendDirectory() + "b.c"), "b1\n");
 
-    ASSERT_EQ(t.Send("Beta-2", "Beta-1", 2), 0) << t.Results();
-    EXPECT_EQ(t.CommandFile().commands, (Lines{"RCS1 Beta-1 Beta-2 Parser", "SITE London london@example.org Paris",
+    ASSERT_EQ(Send("Beta-2", "Beta-1", 2), 0) << Results();
+    EXPECT_EQ(CommandFile().commands, (Lines{"RCS1 Beta-1 Beta-2 Parser", "SITE London london@example.org Paris",
                                                "DIFF 1.2 1.3 src\\a.c", "FILE - 1.1 \"my file.c\"",
                                                "DELE 1.1 - c.c"}));
-    EXPECT_EQ(test::ReadFile(t.SendDirectory() + "src/a.c"), "1c1\n< a2\n---\n> a3\n");
-    EXPECT_EQ(test::ReadFile(t.SendDirectory() + "my file.c"), "spaced\n");
+    EXPECT_EQ(test::ReadFile(SendDirectory() + "src/a.c"), "1c1\n< a2\n---\n> a3\n");
+    EXPECT_EQ(test::ReadFile(SendDirectory() + "my file.c"), "spaced\n");
 }
 
-TEST(Send, TheLastReleaseExchangedIsTheOriginalAndMovesOnlyAfterSuccess)
+TEST_F(SendTest, TheLastReleaseExchangedIsTheOriginalAndMovesOnlyAfterSuccess)
 {
-    SendTest t;
-    t.paris->lastRelease = "Beta-1";
-    ASSERT_EQ(t.Send("Beta-2", "", 1), 0) << t.Results();
-    EXPECT_EQ(t.CommandFile().commands.front(), "RCS1 Beta-1 Beta-2 Parser");
-    EXPECT_EQ(t.paris->lastRelease, "Beta-2");
+    paris->lastRelease = "Beta-1";
+    ASSERT_EQ(Send("Beta-2", "", 1), 0) << Results();
+    EXPECT_EQ(CommandFile().commands.front(), "RCS1 Beta-1 Beta-2 Parser");
+    EXPECT_EQ(paris->lastRelease, "Beta-2");
 
     // Nothing changed since: only the two header lines.
-    ASSERT_EQ(t.Send("Beta-2", "", 1), 0) << t.Results();
-    EXPECT_EQ(t.CommandFile().commands, (Lines{"RCS1 Beta-2 Beta-2 Parser", "SITE London - Paris"}));
+    ASSERT_EQ(Send("Beta-2", "", 1), 0) << Results();
+    EXPECT_EQ(CommandFile().commands, (Lines{"RCS1 Beta-2 Beta-2 Parser", "SITE London - Paris"}));
 
     // A failing send command leaves the files but not the last release.
-    t.paris->sendCommand = std::string(KESTRO_FAKE_PROGRAM) + " exit 3";
-    EXPECT_EQ(t.Send("Beta-1", "", 2), 3);
-    EXPECT_EQ(t.paris->lastRelease, "Beta-2");
-    EXPECT_EQ(t.CommandFile().commands.front(), "RCS1 Beta-2 Beta-1 Parser");
+    paris->sendCommand = std::string(KESTRO_FAKE_PROGRAM) + " exit 3";
+    EXPECT_EQ(Send("Beta-1", "", 2), 3);
+    EXPECT_EQ(paris->lastRelease, "Beta-2");
+    EXPECT_EQ(CommandFile().commands.front(), "RCS1 Beta-2 Beta-1 Parser");
 
     // A failing program stops the send at once, as does a missing RCS file.
-    t.paris->sendCommand.clear();
-    fs::remove(t.scratch.path() + "RCS/c.c,v");
-    EXPECT_EQ(t.Send("Beta-1", "", 0), 1);
-    EXPECT_NE(t.Results().find("Cannot check out c.c as it has never been checked in\r\n"), std::string::npos);
-    EXPECT_EQ(t.paris->lastRelease, "Beta-2");
-    EXPECT_EQ(t.CommandFile().commands.back(), "FILE - 1.1 b.c") << "what was written so far stays";
+    paris->sendCommand.clear();
+    fs::remove(scratch.path() + "RCS/c.c,v");
+    EXPECT_EQ(Send("Beta-1", "", 0), 1);
+    EXPECT_TRUE(test::Has(Results(), "Cannot check out c.c as it has never been checked in\r\n"));
+    EXPECT_EQ(paris->lastRelease, "Beta-2");
+    EXPECT_EQ(CommandFile().commands.back(), "FILE - 1.1 b.c") << "what was written so far stays";
 
     // Temporary files go only after a send that succeeded.
     RCSOptions::instance().send.deleteTemporary = true;
-    ASSERT_EQ(t.Send("Beta-2", "", 0), 0) << t.Results();
-    EXPECT_TRUE(fs::is_empty(t.SendDirectory()));
+    ASSERT_EQ(Send("Beta-2", "", 0), 0) << Results();
+    EXPECT_TRUE(fs::is_empty(SendDirectory()));
 }
 
-TEST(Send, ARevisionOnABranchBringsItsAncestorsOnThatBranch)
+TEST_F(SendTest, ARevisionOnABranchBringsItsAncestorsOnThatBranch)
 {
-    SendTest t;
-    ASSERT_EQ(t.Send("Branch", "Beta-1", 1), 0) << t.Results();
-    const CommandFileLines rcc = t.CommandFile();
+    ASSERT_EQ(Send("Branch", "Beta-1", 1), 0) << Results();
+    const CommandFileLines rcc = CommandFile();
     EXPECT_EQ(rcc.commands, (Lines{"RCS1 Beta-1 Branch Parser", "SITE London - Paris", "FILE 1.2 1.2.1.1 src\\a.c",
                                    "FILE 1.2.1.1 1.2.1.2 src\\a.c", "FILE 1.2.1.2 1.2.1.3 src\\a.c",
                                    "DELE 1.1 - c.c"}));
-    EXPECT_EQ(test::ReadFile(t.SendDirectory() + "src/a.c"), "a2 b1\n");
-    EXPECT_EQ(test::ReadFile(t.SendDirectory() + "src/RCS-1/a.c"), "a2 b2\n");
-    EXPECT_EQ(test::ReadFile(t.SendDirectory() + "src/RCS-2/a.c"), "a2 b3\n");
+    EXPECT_EQ(test::ReadFile(SendDirectory() + "src/a.c"), "a2 b1\n");
+    EXPECT_EQ(test::ReadFile(SendDirectory() + "src/RCS-1/a.c"), "a2 b2\n");
+    EXPECT_EQ(test::ReadFile(SendDirectory() + "src/RCS-2/a.c"), "a2 b3\n");
     ASSERT_EQ(rcc.blocks.size(), 3u);
     for (std::size_t i = 0; i < 3; ++i)
         EXPECT_EQ(Revisions(rcc.blocks[i]), Lines{"1.2.1." + std::to_string(i + 1)});
 
     // From one branch to a sibling branch: rlog takes no range across them.
-    ASSERT_EQ(t.Send("Other", "Branch", 1), 0) << t.Results();
-    EXPECT_EQ(t.CommandFile().commands, (Lines{"RCS1 Branch Other Parser", "SITE London - Paris",
+    ASSERT_EQ(Send("Other", "Branch", 1), 0) << Results();
+    EXPECT_EQ(CommandFile().commands, (Lines{"RCS1 Branch Other Parser", "SITE London - Paris",
                                                "FILE 1.2.1.3 1.2.2.1 src\\a.c", "DELE 1.1 - b.c"}));
-    EXPECT_TRUE(Holds(t.CommandFile().blocks[0], "other branch"));
+    EXPECT_TRUE(Holds(CommandFile().blocks[0], "other branch"));
 }
 
-TEST(Send, TheSendCommandGetsEveryValueAsOneArgumentWithoutAShell)
+TEST_F(SendTest, TheSendCommandGetsEveryValueAsOneArgumentWithoutAShell)
 {
-    SendTest t;
-    Site* site = t.doc->siteList->Add("Pa\"ris; touch pwned", "");
+    Site* site = doc->siteList->Add("Pa\"ris; touch pwned", "");
     ASSERT_NE(site, nullptr);
-    t.MakeRelease("Beta $(touch pwned2)", {{"b.c", "1.1"}});
+    MakeRelease("Beta $(touch pwned2)", {{"b.c", "1.1"}});
     site->sendCommand = std::string(KESTRO_FAKE_PROGRAM)
                         + " echo-args %d %p \"site %s\" %r %l %m %D%M%Y %%d 100%%";
-    ASSERT_EQ(t.Send("Beta $(touch pwned2)", "", 0, site->name), 0) << t.Results();
+    ASSERT_EQ(Send("Beta $(touch pwned2)", "", 0, site->name), 0) << Results();
 
-    const std::string directory = t.scratch.path() + "RCSSites/Parser/Pa\"ris; touch pwned";
-    const std::string results = t.Results();
+    const std::string directory = scratch.path() + "RCSSites/Parser/Pa\"ris; touch pwned";
+    const std::string results = Results();
     const std::string expected = "\r\n[" + directory + "]\n[Parser]\n[site Pa\"ris; touch pwned]\n"
                                  "[Beta $(touch pwned2)]\n[London]\n[]\n";
-    EXPECT_NE(results.find(expected), std::string::npos) << results;
+    EXPECT_TRUE(test::Has(results, expected)) << results;
     EXPECT_TRUE(std::regex_search(results, std::regex(R"(\n\[\d{6}\]\n\[%d\]\n\[100%\]\n)"))) << results;
-    EXPECT_FALSE(fs::exists(t.scratch.path() + "pwned"));
-    EXPECT_FALSE(fs::exists(t.scratch.path() + "pwned2"));
+    EXPECT_FALSE(fs::exists(scratch.path() + "pwned"));
+    EXPECT_FALSE(fs::exists(scratch.path() + "pwned2"));
     EXPECT_EQ(site->lastRelease, "Beta $(touch pwned2)");
 
     const Lines commands = CommandFileLines(test::ReadFile(directory + "/London.RCC")).commands;
@@ -256,65 +236,61 @@ TEST(Send, TheSendCommandGetsEveryValueAsOneArgumentWithoutAShell)
                                "FILE - 1.1 b.c"}));
 }
 
-TEST(Send, RefusalsWriteNothing)
+TEST_F(SendTest, RefusalsWriteNothing)
 {
-    SendTest t;
-    EXPECT_EQ(t.Send("Gamma", "", 0), 1);
-    EXPECT_EQ(t.Results(), "Release Gamma does not exist\r\n");
-    EXPECT_EQ(t.Send("Beta-1", "", 0, "  "), 1);
-    EXPECT_EQ(t.Results(), "Cannot create site (blank name)\r\n");
-    EXPECT_FALSE(fs::exists(t.scratch.path() + "RCSSites"));
+    EXPECT_EQ(Send("Gamma", "", 0), 1);
+    EXPECT_EQ(Results(), "Release Gamma does not exist\r\n");
+    EXPECT_EQ(Send("Beta-1", "", 0, "  "), 1);
+    EXPECT_EQ(Results(), "Cannot create site (blank name)\r\n");
+    EXPECT_FALSE(fs::exists(scratch.path() + "RCSSites"));
 
     // A command file that cannot be made is reported with the system's error.
-    t.doc->siteList->GetLocalSite()->name = std::string(300, 'L');
-    EXPECT_EQ(t.Send("Beta-1", "", 0), 1);
-    EXPECT_EQ(t.Results(), "File error 3 (36) : file " + t.SendDirectory() + std::string(300, 'L') + ".RCC\r\n");
-    EXPECT_EQ(t.paris->lastRelease, "");
+    doc->siteList->GetLocalSite()->name = std::string(300, 'L');
+    EXPECT_EQ(Send("Beta-1", "", 0), 1);
+    EXPECT_EQ(Results(), "File error 3 (36) : file " + SendDirectory() + std::string(300, 'L') + ".RCC\r\n");
+    EXPECT_EQ(paris->lastRelease, "");
 
     // A damaged project's file name must not lead out of the send directory.
-    t.doc->siteList->GetLocalSite()->name = "London";
-    t.doc->root->FindFile("b.c")->name = "..\\..\\b.c";
-    EXPECT_EQ(t.Send("Beta-1", "", 0), 1);
-    EXPECT_NE(t.Results().find("Cannot send ..\\..\\b.c as its name leads outside the send directory\r\n"),
-              std::string::npos);
-    EXPECT_FALSE(fs::exists(t.scratch.path() + "RCSSites/b.c"));
+    doc->siteList->GetLocalSite()->name = "London";
+    doc->root->FindFile("b.c")->name = "..\\..\\b.c";
+    EXPECT_EQ(Send("Beta-1", "", 0), 1);
+    EXPECT_TRUE(test::Has(Results(), "Cannot send ..\\..\\b.c as its name leads outside the send directory\r\n"));
+    EXPECT_FALSE(fs::exists(scratch.path() + "RCSSites/b.c"));
 }
 
-TEST(Send, ManyFilesShareRunsAndADamagedFileIsNamed)
+TEST_F(SendTest, ManyFilesShareRunsAndADamagedFileIsNamed)
 {
-    SendTest t;
-    RCSReleaseItem* release = t.doc->releaseRoot->FindOrCreateRelease("Many", nullptr);
+    RCSReleaseItem* release = doc->releaseRoot->FindOrCreateRelease("Many", nullptr);
     for (int i = 0; i < 30; ++i) {
         const std::string name = "f" + std::to_string(i) + ".c";
         CheckIn(name, name + "\n", "first " + name);
-        release->AddRevision(t.doc->AddFile(name)->FindRevision("1.1"));
+        release->AddRevision(doc->AddFile(name)->FindRevision("1.1"));
     }
     const std::string kept = test::ReadFile("RCS/f12.c,v");
     fs::permissions("RCS/f12.c,v", fs::perms::owner_write, fs::perm_options::add);
     test::WriteText("RCS/f12.c,v", "not an RCS file\n");
 
-    EXPECT_NE(t.Send("Many", "", 0), 0);
-    std::string results = t.Results();
-    const std::size_t alone = results.find(DirectProgram("co") + " -f -ko -r1.1 " + t.SendDirectory() + "f12.c RCS/f12.c,v\r\n");
+    EXPECT_NE(Send("Many", "", 0), 0);
+    std::string results = Results();
+    const std::size_t alone = results.find(DirectProgram("co") + " -f -ko -r1.1 " + SendDirectory() + "f12.c RCS/f12.c,v\r\n");
     ASSERT_NE(alone, std::string::npos) << "run alone, so co names it: " << results;
     EXPECT_EQ(results.find("co: RCS/f12.c,v", alone), results.find("\r\n", alone) + 3) << results;
-    EXPECT_EQ(test::ReadFile(t.SendDirectory() + "f29.c"), "f29.c\n") << "the files after it are written";
-    EXPECT_EQ(t.paris->lastRelease, "") << "a failed send is not the last exchanged";
+    EXPECT_EQ(test::ReadFile(SendDirectory() + "f29.c"), "f29.c\n") << "the files after it are written";
+    EXPECT_EQ(paris->lastRelease, "") << "a failed send is not the last exchanged";
 
     test::WriteText("RCS/f12.c,v", kept);
-    ASSERT_EQ(t.Send("Many", "", 0), 0) << t.Results();
-    results = t.Results();
+    ASSERT_EQ(Send("Many", "", 0), 0) << Results();
+    results = Results();
     EXPECT_EQ(test::Count(results, DirectProgram("co") + " -"), 1u) << results;
     EXPECT_EQ(test::Count(results, DirectProgram("rlog") + " -"), 1u) << results;
-    const CommandFileLines rcc = t.CommandFile();
+    const CommandFileLines rcc = CommandFile();
     ASSERT_EQ(rcc.blocks.size(), 30u);
     for (int i = 0; i < 30; ++i) {
         const std::string name = "f" + std::to_string(i) + ".c";
-        EXPECT_EQ(test::ReadFile(t.SendDirectory() + name), name + "\n");
+        EXPECT_EQ(test::ReadFile(SendDirectory() + name), name + "\n");
         EXPECT_EQ(std::count_if(rcc.blocks.begin(), rcc.blocks.end(),
                                 [&](const Lines& block) { return Holds(block, "first " + name); }),
-                  1)
-            << name;
+                  1) << name;
     }
 }
 

@@ -1,36 +1,13 @@
-#include "app/text_tree_view.h"
-#include "model/command_results.h"
-#include "model/file_item.h"
-#include "model/release_item.h"
-#include "model/release_root.h"
-#include "model/release_version_item.h"
-#include "model/root_item.h"
-#include "model/version_item.h"
 #include "support/rcs_history.h"
-#include "support/recording_interaction.h"
-#include "support/test_project.h"
 
-#include <gtest/gtest.h>
-
-#include <filesystem>
-#include <fstream>
 #include <map>
-#include <sstream>
 
 namespace kestro {
 namespace {
 
-using test::CheckIn;
-using test::RunProgram;
-using test::RecordingInteraction;
+using namespace test;
 
-struct SynchroniseTest : test::ProjectFixture {
-    RCSFileItem* Add(const std::string& path)
-    {
-        RCSFileItem* file = doc->AddFile(path);
-        EXPECT_NE(file, nullptr) << path;
-        return file;
-    }
+struct SynchroniseTest : ::testing::Test, test::ProjectFixture {
     RCSRoot& root() { return *doc->root; }
     RCSReleaseRoot& releases() { return *doc->releaseRoot; }
 };
@@ -58,9 +35,8 @@ std::string ReleaseNames(RCSReleaseRoot& releases)
     return names;
 }
 
-TEST(Synchronise, RevisionsLocksTipsAndReleasesComeFromRlog)
+TEST_F(SynchroniseTest, RevisionsLocksTipsAndReleasesComeFromRlog)
 {
-    SynchroniseTest t;
     CheckIn("src/main.c", "one\n", "First version", {"-l", "-d2026/01/05 10:00:00"});
     CheckIn("src/main.c", "two\n", "Second version\nwith a second line", {"-l", "-d2026/01/06 10:00:00"});
     CheckIn("src/main.c", "three\n", "Third", {"-l", "-d2026/01/07 10:00:00"});
@@ -69,7 +45,7 @@ TEST(Synchronise, RevisionsLocksTipsAndReleasesComeFromRlog)
     CheckIn("src/main.c", "deeper\n", "", {"-u", "-r1.2.1.1.1", "-d2026/01/09 10:00:00"});
     ASSERT_EQ(RunProgram({"rcs", "-q", "-NBeta_2:1.2", "-NGamma:1.2", "src/main.c"}), 0);
 
-    RCSFileItem* file = t.Add("src/main.c");
+    RCSFileItem* file = Add("src/main.c");
     ASSERT_NE(file, nullptr);
     using Row = std::tuple<int, std::string, std::string>;
     const std::map<std::string, Row> expected{
@@ -85,8 +61,8 @@ TEST(Synchronise, RevisionsLocksTipsAndReleasesComeFromRlog)
 
     // Several symbols on one revision, blanks read back from "_"; rlog lists
     // the newest symbol first.
-    EXPECT_EQ(ReleaseNames(t.releases()), "Gamma;Beta 2;");
-    RCSReleaseItem* beta = t.releases().FindRelease("Beta 2");
+    EXPECT_EQ(ReleaseNames(releases()), "Gamma;Beta 2;");
+    RCSReleaseItem* beta = releases().FindRelease("Beta 2");
     ASSERT_EQ(beta->children.size(), 1u);
     EXPECT_EQ(static_cast<RCSReleaseVersionItem*>(beta->children[0].get())->revisionRef, file->FindRevision("1.2"));
 
@@ -97,15 +73,14 @@ TEST(Synchronise, RevisionsLocksTipsAndReleasesComeFromRlog)
     EXPECT_EQ(file->FindRevision("1.2.1.1")->StatusCode(), Tip);
 }
 
-TEST(Synchronise, OutdatedRevisionGoesUnlessAReleaseNeedsIt)
+TEST_F(SynchroniseTest, OutdatedRevisionGoesUnlessAReleaseNeedsIt)
 {
-    SynchroniseTest t;
     for (const char* text : {"1\n", "2\n", "3\n", "4\n"})
         CheckIn("a.c", text, std::string("version ") + text, {"-l"});
     ASSERT_EQ(RunProgram({"rcs", "-q", "-NKeep:1.2", "a.c"}), 0);
-    RCSFileItem* file = t.Add("a.c");
+    RCSFileItem* file = Add("a.c");
     ASSERT_NE(file->FindRevision("1.2"), nullptr);
-    ASSERT_EQ(t.releases().children.size(), 1u);
+    ASSERT_EQ(releases().children.size(), 1u);
 
     ASSERT_EQ(RunProgram({"rcs", "-q", "-o1.2:1.3", "a.c"}), 0);
     file->Synchronise(false);
@@ -118,87 +93,74 @@ TEST(Synchronise, OutdatedRevisionGoesUnlessAReleaseNeedsIt)
     EXPECT_EQ(file->FindRevision("1.4")->message, "version 4");
 }
 
-TEST(Synchronise, ReleasesDisappearOnlyWithARootSynchronisation)
+TEST_F(SynchroniseTest, ReleasesDisappearOnlyWithARootSynchronisation)
 {
-    SynchroniseTest t;
     CheckIn("a.c", "a\n", "a");
     CheckIn("b.c", "b\n", "b");
     for (const char* name : {"a.c", "b.c"})
         ASSERT_EQ(RunProgram({"rcs", "-q", "-NOld:1.1", "-NKept:1.1", name}), 0);
-    t.Add("a.c");
-    t.Add("b.c");
-    ASSERT_EQ(ReleaseNames(t.releases()), "Kept;Old;");
+    Add("a.c");
+    Add("b.c");
+    ASSERT_EQ(ReleaseNames(releases()), "Kept;Old;");
 
     for (const char* name : {"a.c", "b.c"})
         ASSERT_EQ(RunProgram({"rcs", "-q", "-NOld", name}), 0);
-    t.root().children[0]->Synchronise(true);
-    EXPECT_EQ(ReleaseNames(t.releases()), "Kept;Old;") << "a single file leaves the release tree alone";
-    EXPECT_EQ(t.root().Synchronise(true), 0);
-    EXPECT_EQ(ReleaseNames(t.releases()), "Kept;");
-    EXPECT_EQ(t.releases().children[0]->children.size(), 2u);
+    root().children[0]->Synchronise(true);
+    EXPECT_EQ(ReleaseNames(releases()), "Kept;Old;") << "a single file leaves the release tree alone";
+    EXPECT_EQ(root().Synchronise(true), 0);
+    EXPECT_EQ(ReleaseNames(releases()), "Kept;");
+    EXPECT_EQ(releases().children[0]->children.size(), 2u);
 }
 
-TEST(Synchronise, UnreadableHistoryLeavesTheModelAlone)
+TEST_F(SynchroniseTest, UnreadableHistoryLeavesTheModelAlone)
 {
-    SynchroniseTest t;
     CheckIn("a.c", "a\n", "a");
     CheckIn("b.c", "b\n", "b");
     for (const char* name : {"a.c", "b.c"})
         ASSERT_EQ(RunProgram({"rcs", "-q", "-NR1:1.1", name}), 0);
-    RCSFileItem* a = t.Add("a.c");
-    t.Add("b.c");
-    ASSERT_EQ(t.releases().children.size(), 1u);
+    RCSFileItem* a = Add("a.c");
+    Add("b.c");
+    ASSERT_EQ(releases().children.size(), 1u);
 
     std::filesystem::permissions("RCS/a.c,v", std::filesystem::perms::owner_write, std::filesystem::perm_options::add);
     test::WriteText("RCS/a.c,v", "this is not an RCS file\n");
-    CommandResults::instance().ClearResults();
-    EXPECT_NE(t.root().Synchronise(true), 0);
+    TakeResults();
+    EXPECT_NE(root().Synchronise(true), 0);
     EXPECT_NE(a->FindRevision("1.1"), nullptr) << "revisions stay when rlog fails";
     EXPECT_EQ(a->FindRevision("1.1")->message, "a");
-    EXPECT_EQ(t.releases().children.size(), 1u) << "releases stay when any file failed";
-    EXPECT_NE(CommandResults::instance().Text().find("a.c : the history could not be read"), std::string::npos)
-        << CommandResults::instance().Text();
+    EXPECT_EQ(releases().children.size(), 1u) << "releases stay when any file failed";
+    EXPECT_TRUE(Has(Results(), "a.c : the history could not be read")) << Results();
 }
 
-TEST(Synchronise, DeletedRcsFileTakesTheRevisionsAlong)
+TEST_F(SynchroniseTest, RcsFilesWithoutSuffixAndLocksOfOtherUsers)
 {
-    SynchroniseTest t;
-    CheckIn("a.c", "a\n", "a");
-    RCSFileItem* file = t.Add("a.c");
-    std::filesystem::remove("RCS/a.c,v");
-    file->Synchronise(true);
-    EXPECT_TRUE(file->children.empty());
-    EXPECT_EQ(file->StatusCode(), NewFile);
-}
-
-TEST(Synchronise, RcsFilesWithoutSuffixAndLocksOfOtherUsers)
-{
-    SynchroniseTest t;
     CheckIn("a.c", "a\n", "a", {"-l"});
     CheckIn("a.c", "b\n", "b", {"-l"});
     // An RCS file written by another tool: no ",v" suffix, and a lock held by
     // someone else.
-    std::ifstream in("RCS/a.c,v");
-    std::stringstream text;
-    text << in.rdbuf();
-    std::string rcs = text.str();
+    std::string rcs = ReadFile("RCS/a.c,v");
     const std::size_t locks = rcs.find("locks");
     const std::size_t end = rcs.find(';', locks);
     rcs.replace(locks, end - locks, "locks\n\tjim:1.2");
     std::filesystem::remove("RCS/a.c,v");
     test::WriteText("RCS/a.c", rcs);
 
-    RCSFileItem* file = t.Add("a.c");
+    RCSFileItem* file = Add("a.c");
     EXPECT_EQ(file->GetRcsPath(), "RCS/a.c");
     EXPECT_EQ(file->FindRevision("1.2")->locker, "jim");
     EXPECT_EQ(file->FindRevision("1.2")->StatusCode(), LockedTip);
     RCSVersionItem* mine = nullptr;
     EXPECT_EQ(file->FindLockedByUser(mine), 0);
+
+    // A deleted RCS file takes the revisions along.
+    std::filesystem::remove("RCS/a.c");
+    file->Synchronise(true);
+    EXPECT_TRUE(file->children.empty());
+    EXPECT_EQ(file->StatusCode(), NewFile);
 }
 
-TEST(Synchronise, ManyFilesInOneRunMatchOneRunEach)
+TEST_F(SynchroniseTest, ManyFilesInOneRunMatchOneRunEach)
 {
-    SynchroniseTest t;
     std::vector<std::string> names;
     for (int i = 0; i < 30; ++i) {
         const std::string name = "dir" + std::to_string(i % 3) + "/file " + std::to_string(i) + ".c";
@@ -207,7 +169,7 @@ TEST(Synchronise, ManyFilesInOneRunMatchOneRunEach)
             CheckIn(name, "more\n", "second of " + std::to_string(i), {"-l"});
         names.push_back(name);
     }
-    const std::vector<RCSFileItem*> files = t.doc->AddFiles(names);
+    const std::vector<RCSFileItem*> files = doc->AddFiles(names);
     ASSERT_EQ(files.size(), names.size());
     for (std::size_t i = 0; i < files.size(); ++i) {
         SCOPED_TRACE(names[i]);
@@ -218,49 +180,47 @@ TEST(Synchronise, ManyFilesInOneRunMatchOneRunEach)
     }
 }
 
-TEST(AddFile, WorkingOrRcsFileNameTheSameItemAndOutsideFilesAreRefused)
+TEST_F(SynchroniseTest, WorkingOrRcsFileNameTheSameItemAndOutsideFilesAreRefused)
 {
-    SynchroniseTest t;
     RecordingInteraction interaction;
     TextTreeView view;
     SetItemView(&view);
-    t.doc->InsertTreesIntoView();
+    doc->InsertTreesIntoView();
     CheckIn("src/main.c", "text\n", "first");
-    RCSFileItem* added = t.Add("src/main.c");
+    RCSFileItem* added = Add("src/main.c");
     EXPECT_EQ(added->name, "src\\main.c");
     EXPECT_EQ(added->children.size(), 1u);
-    EXPECT_TRUE(t.doc->IsModified());
+    EXPECT_TRUE(doc->IsModified());
     // Naming the RCS file finds the same item.
-    EXPECT_EQ(t.doc->AddFile(t.scratch.path() + "src/RCS/main.c,v"), added);
-    EXPECT_EQ(t.root().children.size(), 1u);
+    EXPECT_EQ(doc->AddFile(scratch.path() + "src/RCS/main.c,v"), added);
+    EXPECT_EQ(root().children.size(), 1u);
 
     CheckIn("lib/util.c", "text\n", "first");
     std::filesystem::remove("lib/util.c");
-    EXPECT_EQ(t.Add("lib/RCS/util.c,v")->GetDisplayText(), "lib\\util.c Only in RCS");
+    EXPECT_EQ(Add("lib/RCS/util.c,v")->GetDisplayText(), "lib\\util.c Only in RCS");
     test::WriteText("notes.txt", "x");
-    t.Add("notes.txt");
+    Add("notes.txt");
     EXPECT_TRUE(test::Has(view.Render(true), "\n  [1] notes.txt New file\n")) << view.Render(true);
     EXPECT_TRUE(interaction.messages.empty());
 
-    EXPECT_EQ(t.root().children.size(), 3u);
+    EXPECT_EQ(root().children.size(), 3u);
     SetItemView(nullptr);
 }
 
-TEST(AddFile, FilesOutsideTheProjectAreRefused)
+TEST_F(SynchroniseTest, FilesOutsideTheProjectAreRefused)
 {
-    SynchroniseTest other;
     RecordingInteraction refusals;
     std::filesystem::create_directories("project");
     std::string error;
-    ASSERT_TRUE(other.doc->OnSaveDocument("project/P.rcs", error)) << error;
-    test::WriteText(other.scratch.path() + "outside.c", "x");
-    EXPECT_EQ(other.doc->AddFile(other.scratch.path() + "outside.c"), nullptr);
-    EXPECT_EQ(refusals.messages, std::vector<std::string>{"Cannot add file " + other.scratch.path() + "outside.c"
+    ASSERT_TRUE(doc->OnSaveDocument("project/P.rcs", error)) << error;
+    test::WriteText(scratch.path() + "outside.c", "x");
+    EXPECT_EQ(doc->AddFile(scratch.path() + "outside.c"), nullptr);
+    EXPECT_EQ(refusals.messages, std::vector<std::string>{"Cannot add file " + scratch.path() + "outside.c"
                                                              + " \r\nas it is not in a subdirectory of "
-                                                             + other.scratch.path() + "project/"});
-    EXPECT_EQ(other.doc->AddFile("project/no-such-file.c"), nullptr);
-    EXPECT_EQ(other.doc->AddFile(other.scratch.path() + "project"), nullptr) << "directories are not added";
-    EXPECT_TRUE(other.root().children.empty());
+                                                             + scratch.path() + "project/"});
+    EXPECT_EQ(doc->AddFile("project/no-such-file.c"), nullptr);
+    EXPECT_EQ(doc->AddFile(scratch.path() + "project"), nullptr) << "directories are not added";
+    EXPECT_TRUE(root().children.empty());
 }
 
 } // namespace

@@ -2,23 +2,9 @@
 // passing releases back and forth. The process holds one document at a
 // time, so the test saves one site's project before it opens the other's.
 
-#include "model/command_results.h"
-#include "model/file_item.h"
 #include "model/paths.h"
-#include "model/release_item.h"
-#include "model/release_root.h"
-#include "model/release_version_item.h"
-#include "model/root_item.h"
-#include "model/site_list.h"
-#include "model/version_item.h"
-#include "ops/commands.h"
 #include "support/rcs_history.h"
-#include "support/recording_interaction.h"
-#include "support/test_project.h"
 
-#include <gtest/gtest.h>
-
-#include <filesystem>
 #include <map>
 #include <sstream>
 #include <tuple>
@@ -188,7 +174,7 @@ TEST_F(TwoSites, DifferencesBuildTheSameRevisionsAtBothSites)
     const std::string commands = test::ReadFile(fromLondon);
     for (const char* line : {"DIFF 1.2 1.4 kw.c\r\n", "DIFF 1.1 1.2 tail.txt\r\n", "DIFF 1.1 1.2 empty.txt\r\n",
                              "DIFF 1.1 1.2 shrinks.txt\r\n", "DIFF 1.1 1.2 crlf.txt\r\n", "DIFF 1.1 1.2 bin.dat\r\n"})
-        EXPECT_NE(commands.find(line), std::string::npos) << line << commands;
+        EXPECT_TRUE(test::Has(commands, line)) << line << commands;
     const Held r2 = Snapshot("R2");
 
     Open(paris);
@@ -209,7 +195,7 @@ TEST_F(TwoSites, DifferencesBuildTheSameRevisionsAtBothSites)
     ASSERT_EQ(Send("London", "R3", "", 2), 0) << Results();
     const std::string fromBranch = test::ReadFile(fromParis);
     for (const char* line : {"DIFF 1.4 1.4.1.1 kw.c\r\n", "DIFF 1.4.1.1 1.4.1.2 kw.c\r\n", "DIFF 1.2 1.2.1.1 tail.txt\r\n"})
-        EXPECT_NE(fromBranch.find(line), std::string::npos) << line << fromBranch;
+        EXPECT_TRUE(test::Has(fromBranch, line)) << line << fromBranch;
     const Held r3 = Snapshot("R3");
 
     Open(london);
@@ -246,10 +232,8 @@ TEST_F(TwoSites, DifferencesFromAnotherBaseTextChangeNothing)
     Open(paris);
     const auto before = Contents(paris.path());
     EXPECT_EQ(Receive(fromLondon), 1);
-    EXPECT_NE(Results().find("Import file - the differences for b.c 1.2 do not fit its base revision 1.1 here: line 2"
-                             " of the base revision is not the line that the differences change\r\n"),
-              std::string::npos)
-        << Results();
+    EXPECT_TRUE(test::Has(Results(), "Import file - the differences for b.c 1.2 do not fit its base revision 1.1 here: line 2"
+                             " of the base revision is not the line that the differences change\r\n")) << Results();
     EXPECT_EQ(Contents(paris.path()), before);
     EXPECT_EQ(doc->releaseRoot->FindRelease("R2"), nullptr);
     EXPECT_EQ(doc->root->FindFile("a.c")->workingRevision, "1.1");

@@ -1,20 +1,10 @@
 #include "support/rcs_history.h"
 
-#include "app/document.h"
-#include "model/command_results.h"
-#include "model/file_item.h"
-#include "model/options.h"
 #include "model/paths.h"
-#include "model/root_item.h"
-#include "model/site_list.h"
 #include "model/string_helpers.h"
 #include "rcs/command_runner.h"
 
-#include <gtest/gtest.h>
-
 #include <algorithm>
-#include <filesystem>
-#include <fstream>
 #include <sstream>
 
 #include <sys/stat.h>
@@ -32,14 +22,6 @@ int RunProgram(const std::vector<std::string>& arguments, std::string* output)
     if (output)
         *output = printed;
     return result;
-}
-
-void WriteText(const std::string& path, const std::string& text)
-{
-    const std::filesystem::path target(path);
-    if (target.has_parent_path())
-        std::filesystem::create_directories(target.parent_path());
-    std::ofstream(path, std::ios::binary | std::ios::trunc) << text;
 }
 
 void CheckIn(const std::string& path, const std::string& text, const std::string& message,

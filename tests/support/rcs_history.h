@@ -1,16 +1,20 @@
 #pragma once
 
 // Builds RCS histories for tests with the real programs, in the current
-// (scratch) directory.
+// (scratch) directory, and brings in what those tests share.
+
+#include "model/command_results.h"
+#include "ops/commands.h"
+#include "rcs/rcs_programs.h"
+#include "support/recording_interaction.h"
+#include "support/test_project.h"
+
+#include <gtest/gtest.h>
 
 #include <ctime>
+#include <filesystem>
 #include <string>
 #include <vector>
-
-namespace kestro {
-class CKestroDoc;
-class RCSFileItem;
-}
 
 namespace kestro::test {
 
@@ -27,8 +31,6 @@ void CheckIn(const std::string& path, const std::string& text, const std::string
 // The output of rlog for a file, for comparing with the model.
 std::string Rlog(const std::string& path);
 
-void WriteText(const std::string& path, const std::string& text);
-
 // Replaces a working file's text, whatever its permissions.
 void Rewrite(const std::string& path, const std::string& text);
 
@@ -44,7 +46,6 @@ void SetModificationTime(const std::string& path, std::time_t time);
 
 // How often the part occurs in the text.
 std::size_t Count(const std::string& text, const std::string& part);
-inline bool Has(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
 
 // Checks a file of the project in through the model, locked and forced,
 // adding it first when the project lacks it.

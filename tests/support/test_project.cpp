@@ -1,11 +1,10 @@
 #include "support/test_project.h"
 
-#include "model/file_item.h"
 #include "model/item_view.h"
-#include "model/root_item.h"
-#include "model/version_item.h"
 
 #include <QCryptographicHash>
+
+#include <gtest/gtest.h>
 
 #include <fstream>
 #include <pwd.h>
@@ -29,11 +28,12 @@ std::string ScratchDirectory::path() const
     return std::filesystem::path(dir_.path().toStdString()).lexically_normal().string() + "/";
 }
 
-void ScratchDirectory::write(const std::string& relative, const std::string& content) const
+void WriteText(const std::string& path, const std::string& text)
 {
-    const std::filesystem::path target = path() + relative;
-    std::filesystem::create_directories(target.parent_path());
-    std::ofstream(target, std::ios::binary) << content;
+    const std::filesystem::path target(path);
+    if (target.has_parent_path())
+        std::filesystem::create_directories(target.parent_path());
+    std::ofstream(path, std::ios::binary | std::ios::trunc) << text;
 }
 
 std::string ReadFile(const std::string& path)
@@ -84,6 +84,13 @@ ProjectFixture::~ProjectFixture()
 {
     SetItemView(nullptr);
     doc.reset();
+}
+
+RCSFileItem* ProjectFixture::Add(const std::string& path)
+{
+    RCSFileItem* file = doc->AddFile(path);
+    EXPECT_NE(file, nullptr) << path;
+    return file;
 }
 
 RCSFileItem* AddFile(RCSRoot& root, const std::string& name)

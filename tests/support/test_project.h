@@ -25,19 +25,25 @@
 
 namespace kestro::test {
 
+// Writes a file, making its directories.
+void WriteText(const std::string& path, const std::string& text);
+
 class ScratchDirectory {
 public:
     ScratchDirectory();
     ~ScratchDirectory();
     // The directory with a trailing "/".
     std::string path() const;
-    // Writes a file below the directory, making its directories.
-    void write(const std::string& relative, const std::string& content) const;
+    // Writes a file below the directory.
+    void write(const std::string& relative, const std::string& content) const { WriteText(path() + relative, content); }
 
 private:
     QTemporaryDir dir_;
     std::filesystem::path previous_;
 };
+
+// Whether the part occurs in the text.
+inline bool Has(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
 
 // The whole content of a file; empty when it cannot be read.
 std::string ReadFile(const std::string& path);
@@ -56,6 +62,8 @@ void ResetOptions();
 struct ProjectFixture {
     ProjectFixture();
     ~ProjectFixture();
+    // Adds a file to the project, failing the test when it cannot.
+    RCSFileItem* Add(const std::string& path);
     ScratchDirectory scratch;
     std::unique_ptr<CKestroDoc> doc;
 };
