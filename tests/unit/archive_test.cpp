@@ -77,59 +77,54 @@ struct LargeIndexCase {
     std::string rootTag;       // back-reference to the first root
 };
 
-class ArchiveLargeIndexTest : public testing::TestWithParam<LargeIndexCase> {};
-
 // With n sites the last site has index n + 3, the class RCSRoot n + 4 and the
 // first root n + 5; from 0x7FFF on each needs the escaped form.
-TEST_P(ArchiveLargeIndexTest, IndicesFrom7FFFAreEscaped)
+TEST(ArchiveTest, IndicesFrom7FFFAreEscaped)
 {
-    const LargeIndexCase& c = GetParam();
-    SiteList list;
-    for (std::uint32_t i = 0; i < c.siteCount; ++i)
-        list.sites.push_back(std::make_unique<Site>());
-    list.master = list.sites.back().get();
-    RCSRoot first;
-    RCSRoot second;
-    first.name = "a";
-    second.name = "b";
-
-    Archive out;
-    out.writeObject(&list);
-    const std::size_t listEnd = out.bytes().size();
-    out.writeObject(&first);
-    out.writeObject(&second);
-    out.writeObject(&first);
-
-    const std::string emptySite = U16(0x8003) + U16(0) + std::string(4, '\0');
-    EXPECT_EQ(out.bytes().substr(listEnd - emptySite.size() - c.masterTag.size()),
-              emptySite + c.masterTag
-                  + NewClass("RCSRoot", 4) + Short("a") + U32(RootItem) + U16(0) + U16(0)
-                  + c.rootClassTag + Short("b") + U32(RootItem) + U16(0) + U16(0)
-                  + c.rootTag);
-
-    Archive in(out.bytes());
-    const auto list2 = in.readOwned<SiteList>();
-    ASSERT_EQ(list2->sites.size(), c.siteCount);
-    EXPECT_EQ(list2->master, list2->sites.back().get());
-    const auto first2 = in.readOwned<RCSRoot>();
-    const auto second2 = in.readOwned<RCSRoot>();
-    EXPECT_EQ(first2->name, "a");
-    EXPECT_EQ(second2->name, "b");
-    EXPECT_EQ(in.readReference<RCSRoot>(), first2.get());
-    EXPECT_TRUE(in.atEnd());
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Boundaries, ArchiveLargeIndexTest,
-    testing::Values(
+    const LargeIndexCase cases[] = {
         // site 0x7FFD, class 0x7FFE, root 0x7FFF
-        LargeIndexCase{0x7FFA, U16(0x7FFD), U16(0xFFFE), U16(0x7FFF) + U32(0x7FFF)},
+        {0x7FFA, U16(0x7FFD), U16(0xFFFE), U16(0x7FFF) + U32(0x7FFF)},
         // site 0x7FFE, class 0x7FFF, root 0x8000
-        LargeIndexCase{0x7FFB, U16(0x7FFE), U16(0x7FFF) + U32(0x80007FFF),
-                       U16(0x7FFF) + U32(0x8000)},
+        {0x7FFB, U16(0x7FFE), U16(0x7FFF) + U32(0x80007FFF), U16(0x7FFF) + U32(0x8000)},
         // site 0x7FFF, class 0x8000, root 0x8001
-        LargeIndexCase{0x7FFC, U16(0x7FFF) + U32(0x7FFF), U16(0x7FFF) + U32(0x80008000),
-                       U16(0x7FFF) + U32(0x8001)}));
+        {0x7FFC, U16(0x7FFF) + U32(0x7FFF), U16(0x7FFF) + U32(0x80008000), U16(0x7FFF) + U32(0x8001)},
+    };
+    for (const LargeIndexCase& c : cases) {
+        SCOPED_TRACE(c.siteCount);
+        SiteList list;
+        for (std::uint32_t i = 0; i < c.siteCount; ++i)
+            list.sites.push_back(std::make_unique<Site>());
+        list.master = list.sites.back().get();
+        RCSRoot first;
+        RCSRoot second;
+        first.name = "a";
+        second.name = "b";
+
+        Archive out;
+        out.writeObject(&list);
+        const std::size_t listEnd = out.bytes().size();
+        out.writeObject(&first);
+        out.writeObject(&second);
+        out.writeObject(&first);
+
+        const std::string emptySite = U16(0x8003) + U16(0) + std::string(4, '\0');
+        EXPECT_EQ(out.bytes().substr(listEnd - emptySite.size() - c.masterTag.size()),
+                  emptySite + c.masterTag
+                      + NewClass("RCSRoot", 4) + Short("a") + U32(RootItem) + U16(0) + U16(0)
+                      + c.rootClassTag + Short("b") + U32(RootItem) + U16(0) + U16(0)
+                      + c.rootTag);
+
+        Archive in(out.bytes());
+        const auto list2 = in.readOwned<SiteList>();
+        ASSERT_EQ(list2->sites.size(), c.siteCount);
+        EXPECT_EQ(list2->master, list2->sites.back().get());
+        const auto first2 = in.readOwned<RCSRoot>();
+        const auto second2 = in.readOwned<RCSRoot>();
+        EXPECT_TRUE(first2->name == "a" && second2->name == "b");
+        EXPECT_EQ(in.readReference<RCSRoot>(), first2.get());
+        EXPECT_TRUE(in.atEnd());
+    }
+}
 
 } // namespace
 } // namespace kestro

@@ -18,15 +18,16 @@ struct Case {
     std::vector<std::string> texts;  // empty: not checked
 };
 
-void Check(const Case& c, const std::vector<std::string>& startLines,
+template <std::size_t N>
+void Check(const Case (&cases)[N], const std::vector<std::string>& startLines,
            std::vector<BatchPart> (*split)(const std::string&, const std::vector<std::string>&) = SplitBatchOutput)
 {
-    const std::vector<BatchPart> parts = split(c.output, startLines);
-    ASSERT_EQ(parts.size(), startLines.size()) << c.name;
-    for (std::size_t i = 0; i < parts.size(); ++i) {
-        EXPECT_EQ(parts[i].outcome, c.outcomes[i]) << c.name << ", file " << i;
-        if (!c.texts.empty()) {
-            EXPECT_EQ(parts[i].text, c.texts[i]) << c.name << ", file " << i;
+    for (const Case& c : cases) {
+        const std::vector<BatchPart> parts = split(c.output, startLines);
+        ASSERT_EQ(parts.size(), startLines.size()) << c.name;
+        for (std::size_t i = 0; i < parts.size(); ++i) {
+            EXPECT_EQ(parts[i].outcome, c.outcomes[i]) << c.name << ", file " << i;
+            EXPECT_TRUE(c.texts.empty() || parts[i].text == c.texts[i]) << c.name << ", file " << i;
         }
     }
 }
@@ -53,8 +54,7 @@ TEST(BatchOutput, SplitsCoOutputPerFile)
         {"a start line that shows twice", a + b + c + a, {U, U, U}, {}},
         {"a file name inside another line is no start", "co: x RCS/a.c,v  -->  a.c\n" + b + c, {F, S, S}, {}},
     };
-    for (const Case& each : cases)
-        Check(each, lines);
+    Check(cases, lines);
 }
 
 // Captured from `rcs ci -l` of GNU RCS 5.10.1 over a.c, b.c and a new c.c.
@@ -74,8 +74,7 @@ TEST(BatchOutput, SplitsCiOutputOfACheckinPerFile)
         {"a busy last file", a + b + "ci: RCS file RCS/c.c,v is in use\n", {S, S, F}, {}},
         {"a check-out line is no check-in line", "RCS/a.c,v  -->  a.c\ndone\n" + b + c, {F, S, S}, {}},
     };
-    for (const Case& each : cases)
-        Check(each, lines);
+    Check(cases, lines);
 }
 
 // Captured from `rcs -Nrel:1.1` of GNU RCS 5.10.1 over three RCS files.
@@ -95,8 +94,7 @@ TEST(BatchOutput, SplitsRcsOutputPerFile)
         {"a warning before the last start", a + b + "rcs: warning: something\n" + c, {S, S, U}, {}},
         {"a failing last file", a + b + busy, {S, S, F}, {a, b, busy}},
     };
-    for (const Case& each : cases)
-        Check(each, lines);
+    Check(cases, lines);
 }
 
 // Captured from `rcs ci -f` of GNU RCS 5.10.1 over a.c, b.c and c.c. A file
@@ -121,8 +119,7 @@ TEST(BatchOutput, SplitsCiOutputOfAReceiveWithoutRunningAFileTwice)
         {"a start line that shows twice", a + b + c + a, {U, U, U}, {}},
         {"files out of order", b + a + c, {U, U, U}, {}},
     };
-    for (const Case& each : cases)
-        Check(each, lines, SplitCiOutput);
+    Check(cases, lines, SplitCiOutput);
 }
 
 // Shaped as `rlog -h` of GNU RCS 5.10.1 prints it over several files.

@@ -2,6 +2,7 @@
 // read file by file.
 
 #include "model/command_results.h"
+#include "model/string_helpers.h"
 #include "rcs/adopt_files.h"
 
 #include <gtest/gtest.h>
@@ -82,12 +83,8 @@ TEST(RcsdiffOutput, EachFileIsUnchangedOnlyWithNothingButItsHeader)
     };
     for (const Case& c : cases) {
         std::string output = c.output;
-        if (std::string(c.name) == "CR LF line ends") {
-            std::string crlf;
-            for (char ch : output)
-                crlf += ch == '\n' ? std::string("\r\n") : std::string(1, ch);
-            output = crlf;
-        }
+        if (std::string(c.name) == "CR LF line ends")
+            ReplaceAll(output, "\n", "\r\n");
         EXPECT_EQ(UnchangedInRcsdiffOutput(output, paths, "1.1"), c.expected) << c.name;
     }
 }

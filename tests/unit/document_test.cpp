@@ -27,8 +27,8 @@ TEST(Document, SavingMovesAWorkingDirectoryThatWasTheProjectDirectory)
 TEST(Document, ChangedWorkingDirectoryStaysWhenSavedElsewhere)
 {
     ProjectFixture project;
-    std::filesystem::create_directories("work");
-    std::filesystem::create_directories("other");
+    for (const char* directory : {"work", "other"})
+        std::filesystem::create_directory(directory);
     ASSERT_TRUE(project.doc->SetWorkingDirectory("work/", true));
     EXPECT_TRUE(project.doc->IsModified());
     std::string error;
@@ -40,9 +40,8 @@ TEST(Document, ChangedWorkingDirectoryStaysWhenSavedElsewhere)
 TEST(Document, WorkingDirectoryMustExist)
 {
     ProjectFixture project;
-    const std::string before = project.doc->GetWorkingDirectory();
     EXPECT_FALSE(project.doc->SetWorkingDirectory("no/such/dir", true));
-    EXPECT_EQ(project.doc->GetWorkingDirectory(), before);
+    EXPECT_EQ(project.doc->GetWorkingDirectory(), project.scratch.path());
     EXPECT_FALSE(project.doc->IsModified());
     EXPECT_TRUE(project.doc->SetWorkingDirectory("", false));
     EXPECT_EQ(project.doc->GetWorkingDirectory(), project.scratch.path());

@@ -53,18 +53,13 @@ TEST(FileStatus, StatusComesFromTheWorkingFileTheRcsFileAndTheRecordedTime)
     file.UpdateStatus();
     EXPECT_EQ(file.StatusCode(), Modified) << "never checked in or out";
 
-    SetModificationTime("a.c", 1000000);
+    // Modified only when the working file is newer than the recorded time.
     file.recordedTime = 1000000;
-    file.UpdateStatus();
-    EXPECT_EQ(file.StatusCode(), CheckedIn);
-
-    SetModificationTime("a.c", 1000001);
-    file.UpdateStatus();
-    EXPECT_EQ(file.StatusCode(), Modified) << "working file newer than recorded";
-
-    SetModificationTime("a.c", 999999);
-    file.UpdateStatus();
-    EXPECT_EQ(file.StatusCode(), CheckedIn) << "touched back to an older time";
+    for (const auto& [time, status] : {std::pair{1000000, CheckedIn}, {1000001, Modified}, {999999, CheckedIn}}) {
+        SetModificationTime("a.c", time);
+        file.UpdateStatus();
+        EXPECT_EQ(file.StatusCode(), status) << time;
+    }
 
     std::filesystem::remove("a.c");
     file.UpdateStatus();

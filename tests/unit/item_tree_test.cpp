@@ -46,12 +46,8 @@ TEST(ItemTree, SiblingsAreSortedIgnoringCaseAndEqualItemsGoLast)
 {
     ItemTreeTest t;
     RCSRoot& root = *t.doc->root;
-    AddFile(root, "b.c");
-    AddFile(root, "A.c");
-    AddFile(root, "src\\main.c");
-    AddFile(root, "a.C");
-    AddFile(root, "c.c");
-    AddFile(root, "Z.c");
+    for (const char* name : {"b.c", "A.c", "src\\main.c", "a.C", "c.c", "Z.c"})
+        AddFile(root, name);
     EXPECT_EQ(ChildTexts(t.view, root),
               (std::vector<std::string>{"A.c Missing file", "a.C Missing file", "b.c Missing file",
                                         "c.c Missing file", "src\\main.c Missing file", "Z.c Missing file"}));
@@ -138,15 +134,10 @@ TEST(ItemTree, AddChildDetachAndRefreshKeepTheViewInStep)
     EXPECT_EQ(revision->parent, nullptr);
     EXPECT_TRUE(file->children.empty());
     EXPECT_TRUE(t.view.node(file->treeItem)->children.empty());
-    EXPECT_EQ(t.view.Render(false), "Releases\nUntitled\n  a.c Missing file\n");
-}
-
-TEST(ItemTree, ChildOfAnUnshownParentIsNotShownAtTheTopLevel)
-{
-    ItemTreeTest t;
+    // A child of an unshown parent is not shown at the top level.
     RCSFileItem orphan("loose.c", nullptr);
     test::AddRevision(orphan, orphan, "1.1");
-    EXPECT_EQ(t.view.Render(false), "Releases\nUntitled\n");
+    EXPECT_EQ(t.view.Render(false), "Releases\nUntitled\n  a.c Missing file\n");
 }
 
 TEST(ItemTree, TraverseHonoursDepthAndFlags)
@@ -207,21 +198,14 @@ TEST(ItemTree, PostOrderVisitMayRemoveTheVisitedItem)
     EXPECT_EQ(file->children.front()->name, "1.3");
 }
 
-TEST(ItemTree, NameSearchFindsRevisionsBelowFiles)
-{
-    ProjectFixture project;
-    RCSRoot& root = *project.doc->root;
-    RCSFileItem* file = AddFile(root, "Src\\Main.c");
-    test::AddRevision(*file, *file, "1.1");
-    EXPECT_EQ(root.FindFile("1.1"), nullptr);
-    EXPECT_NE(NameSearch("1.1", TreeTraverser::Unlimited).Find(&root), nullptr);
-}
-
 TEST(ItemTree, FileIndexFollowsAddRemoveAndRename)
 {
     ProjectFixture project;
     RCSRoot& root = *project.doc->root;
     RCSFileItem* first = AddFile(root, "a.c");
+    test::AddRevision(*first, *first, "1.1");
+    EXPECT_EQ(root.FindFile("1.1"), nullptr) << "only files are indexed";
+    EXPECT_NE(NameSearch("1.1", TreeTraverser::Unlimited).Find(&root), nullptr) << "a name search finds revisions";
     EXPECT_EQ(root.FindFile("A.C"), first) << "builds the index";
     RCSFileItem* twin = AddFile(root, "A.c");
     RCSFileItem* other = AddFile(root, "b.c");

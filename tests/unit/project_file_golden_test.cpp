@@ -69,17 +69,11 @@ std::string Fixture(const std::string& name)
                                          << "\n  actual:  " << around(actual);
 }
 
-// The golden project.
-constexpr std::uint32_t Date11 = 946684800;     // 2000-01-01
-constexpr std::uint32_t Date12 = 978307200;     // 2001-01-01
-constexpr std::uint32_t Date1211 = 1009843200;  // 2002-01-01
-constexpr std::uint32_t Date13 = 1041379200;    // 2003-01-01
-constexpr std::uint32_t ReleaseDate = 1041379300;
 // Both the working file's time and the time recorded at the last check-in,
 // so the file reads as checked in.
 constexpr std::uint32_t WorkTime = 1600000000;
 
-// Long enough for the one-byte-and-16-bit length form.
+// Long enough for the one-byte-and-16-bit length form, and for the 32-bit one.
 std::string FileTypes()
 {
     std::string types;
@@ -87,8 +81,6 @@ std::string FileTypes()
         types += "C files (*.c)|*.c|";
     return types;
 }
-
-// Long enough for the 32-bit length form.
 std::string LongLogMessage()
 {
     std::string message(70000, ' ');
@@ -105,7 +97,7 @@ void GoldenOptionsBlock(Bytes& b)
     b.u32(2).str("Paris").str("R2").str("R1").u32(2);  // send
     b.str("release.h").str("#define BUILD \"%s\"\n");
     b.u32(1).u32(1);  // merge
-    b.u32(2).u32(1).str("1.1").str("1.3").u32(1).u32(0).u32(1).u32(1).u32(0).u32(1);  // compare
+    b.u32(2).u32(1).str("1.1").str("1.3").u32(1).u32(0).u32(0).u32(1).u32(0).u32(1);  // compare
     b.u32(2).str("1.2:").str("<2003").str("fred").str("Exp").u32(1).u32(0).u32(4);  // report
     b.u32(1).u32(0).u32(1).str(LongLogMessage());  // check-in
     b.u32(2).u32(1).str("1.2.1.1").u32(0).u32(1).str("2003/01/01");  // check-out
@@ -121,8 +113,8 @@ void SetGoldenOptions(RCSOptions& o)
     o.defaultReleaseNameFile = "release.h";
     o.defaultBuildTemplate = "#define BUILD \"%s\"\n";
     o.merge = {.ignoreKeywords = true};
-    o.compare = {.revision1 = "1.1", .revision2 = "1.3", .ignoreCase = true, .ignoreBlankSpace = true,
-                 .contextDiff = true, .showCFunction = true, .noKeywords = true};
+    o.compare = {.revision1 = "1.1", .revision2 = "1.3", .ignoreCase = true, .contextDiff = true,
+                 .showCFunction = true, .noKeywords = true};
     o.report = {.revisions = "1.2:", .dates = "<2003", .users = "fred", .states = "Exp", .lockedOnly = true,
                 .symbolicNames = false, .information = 4};
     o.checkin = {.lock = false, .keepTime = true, .logMessage = LongLogMessage()};
@@ -152,15 +144,15 @@ std::string GoldenProjectBytes(const std::string& workingDirectory)
     b.count(2);
     const std::uint32_t mainC = b.item("RCSFileItem", 4, "src\\main.c", CheckedIn | CoveredFlag, root);
     b.u32(WorkTime).str("1.3").count(3);
-    RevisionBytes(b, "1.1", Revision, mainC, london, Date11, "Initial revision", "", mainC);
+    // Dates: the first days of 2000 to 2003.
+    RevisionBytes(b, "1.1", Revision, mainC, london, 946684800, "Initial revision", "", mainC);
     b.count(0);
-    const std::uint32_t rev12 = RevisionBytes(b, "1.2", Revision | CoveredFlag, mainC, paris, Date12,
-                                              "Parser from Paris", "", mainC);
+    const std::uint32_t rev12 =
+        RevisionBytes(b, "1.2", Revision | CoveredFlag, mainC, paris, 978307200, "Parser from Paris", "", mainC);
     b.count(1);
-    RevisionBytes(b, "1.2.1.1", LockedRevision, rev12, london, Date1211, "Branch fix", "fred", mainC);
+    RevisionBytes(b, "1.2.1.1", LockedRevision, rev12, london, 1009843200, "Branch fix", "fred", mainC);
     b.count(0);
-    const std::uint32_t rev13 =
-        RevisionBytes(b, "1.3", Tip, mainC, paris, Date13, "Merged branch", "", mainC);
+    const std::uint32_t rev13 = RevisionBytes(b, "1.3", Tip, mainC, paris, 1041379200, "Merged branch", "", mainC);
     b.count(0);
     b.item("RCSFileItem", 4, "readme.txt", NewFile, root);
     b.u32(0).str("").count(0);
@@ -168,7 +160,7 @@ std::string GoldenProjectBytes(const std::string& workingDirectory)
     const std::uint32_t releases = b.item("RCSReleaseRoot", 4, "Releases", ReleaseRoot, 0);
     b.count(1);
     const std::uint32_t r1 = b.item("RCSReleaseItem", 4, "R1", Release, releases);
-    b.u32(ReleaseDate).count(1);
+    b.u32(1041379300).count(1);
     b.item("RCSReleaseVersionItem", 4, "1.3", ReleaseRevision, r1);
     b.ref(rev13).count(0);
 
@@ -181,28 +173,13 @@ class ProjectFileTest : public ::testing::Test {
 protected:
     CKestroDoc& doc() { return *project.doc; }
     std::string Dir() const { return project.scratch.path(); }
-    std::string ProjectPath() const { return Dir() + "golden.rcs"; }
-    std::string WorkingDirectory() const { return Dir() + "work/"; }
 
-    // The disk as the golden project's file statuses say: src\main.c checked
-    // in (RCS file beside the project, working file in the working
-    // directory, unchanged since WorkTime) and readme.txt new.
-    void PrepareDisk() const
+    void Open(const std::string& bytes, const std::string& name = "old.rcs")
     {
-        project.scratch.write("work/src/main.c", "int main() {}\n");
-        project.scratch.write("src/RCS/main.c,v", "head 1.3;\n");
-        project.scratch.write("work/readme.txt", "read me\n");
-        const utimbuf times{WorkTime, WorkTime};
-        ASSERT_EQ(::utime((WorkingDirectory() + "src/main.c").c_str(), &times), 0);
-    }
-
-    void Open(const std::string& bytes, const std::string& path)
-    {
-        project.scratch.write(path.substr(Dir().size()), bytes);
+        project.scratch.write(name, bytes);
         std::string error;
-        ASSERT_TRUE(doc().OnOpenDocument(path, error)) << error;
+        ASSERT_TRUE(doc().OnOpenDocument(Dir() + name, error)) << error;
     }
-    void Open(const std::string& bytes) { Open(bytes, Dir() + "old.rcs"); }
 
     test::ProjectFixture project;
 };
@@ -257,20 +234,28 @@ std::string Describe(const CKestroDoc& doc)
     return out.str();
 }
 
-std::string OptionsBytes()
+template <class Block>
+std::string Stored(Block block)
 {
     Archive ar;
-    RCSOptions::instance().serialize(ar);
+    block.serialize(ar);
     return ar.bytes();
 }
 
 TEST_F(ProjectFileTest, OpeningTheGoldenBytesRestoresEveryObjectAndSavesThemUnchanged)
 {
-    PrepareDisk();
-    const std::string golden = GoldenProjectBytes(WorkingDirectory());
-    Open(golden, ProjectPath());
+    // The disk as the golden file statuses say: src\main.c checked in (RCS
+    // file beside the project, working file unchanged since WorkTime) and
+    // readme.txt new.
+    project.scratch.write("work/src/main.c", "int main() {}\n");
+    project.scratch.write("src/RCS/main.c,v", "head 1.3;\n");
+    project.scratch.write("work/readme.txt", "read me\n");
+    const utimbuf times{WorkTime, WorkTime};
+    ASSERT_EQ(::utime((Dir() + "work/src/main.c").c_str(), &times), 0);
+    const std::string golden = GoldenProjectBytes(Dir() + "work/");
+    Open(golden, "golden.rcs");
     EXPECT_FALSE(doc().IsModified());
-    EXPECT_EQ(doc().workingDirectory, WorkingDirectory());
+    EXPECT_EQ(doc().workingDirectory, Dir() + "work/");
     EXPECT_EQ(static_cast<RCSFileItem&>(*doc().root->children.at(0)).workingTime, WorkTime);
     EXPECT_EQ(Describe(doc()),
               "site London london@example.org [mail london] R1 1.1=3.1 local\n"
@@ -285,30 +270,27 @@ TEST_F(ProjectFileTest, OpeningTheGoldenBytesRestoresEveryObjectAndSavesThemUnch
               "Releases c\n"
               "  R1 b date 1041379300\n"
               "    1.3 6 -> src\\main.c 1.3\n");
-    EXPECT_EQ(doc().siteList->sites.at(1)->TranslateRevision("2.1.1.4", Site::Direction::SiteToLocal), "1.2.1.4");
-    EXPECT_EQ(doc().fileTypes, FileTypes());
-    EXPECT_EQ(doc().releaseNameFile, "version.h");
-    EXPECT_EQ(doc().releaseNameTemplate, "#define VERSION \"%s\"\n");
+    EXPECT_TRUE(doc().fileTypes == FileTypes() && doc().releaseNameFile == "version.h"
+                && doc().releaseNameTemplate == "#define VERSION \"%s\"\n");
     Bytes options;
     GoldenOptionsBlock(options);
-    EXPECT_TRUE(SameBytes(options.data, OptionsBytes()));
+    EXPECT_TRUE(SameBytes(options.data, Stored(RCSOptions::instance())));
     // Each value has its own place: options set one by one write the same bytes.
     RCSOptions set;
     SetGoldenOptions(set);
-    Archive ar;
-    set.serialize(ar);
-    EXPECT_TRUE(SameBytes(options.data, ar.bytes()));
+    EXPECT_TRUE(SameBytes(options.data, Stored(set)));
 
     std::string error;
-    ASSERT_TRUE(doc().OnSaveDocument(ProjectPath(), error)) << error;
-    EXPECT_TRUE(SameBytes(golden, test::ReadFile(ProjectPath())));
+    ASSERT_TRUE(doc().OnSaveDocument(Dir() + "golden.rcs", error)) << error;
+    EXPECT_TRUE(SameBytes(golden, test::ReadFile(Dir() + "golden.rcs")));
 }
 
 // The layouts older installations still hold, each described in its fixture.
+// Blocks are compared by their stored bytes, so every stored field counts.
 TEST_F(ProjectFileTest, VersionOneProjectHasOnlyTheLocalSiteAndFindsFilesThroughParents)
 {
     RCSOptions& options = RCSOptions::instance();
-    options.checkout.noKeywords = true;
+    options.checkout.noKeywords = true;  // not in a schema-1 check-out block
     options.report.information = 3;
     options.defaultReleaseNameFile = "kept.h";
     Open(Fixture("version1.txt"));
@@ -320,16 +302,12 @@ TEST_F(ProjectFileTest, VersionOneProjectHasOnlyTheLocalSiteAndFindsFilesThrough
               "    1.1 8 by London 946684800 [First] \n"
               "      1.1.1.1 7 by London 978307200 [Side branch] \n"
               "Releases c\n");
-    EXPECT_EQ(doc().workingDirectory, Dir());
-    EXPECT_EQ(doc().fileTypes, "*.c");
-    const CheckinSettings& checkin = options.checkin;
-    EXPECT_TRUE(!checkin.lock && checkin.keepTime && checkin.logMessage == "Old message");
-    const CheckoutSettings& checkout = options.checkout;
-    EXPECT_TRUE(checkout.noKeywords) << "not in a schema-1 check-out block";
-    EXPECT_TRUE(checkout.revision == "1.1" && !checkout.lock && checkout.keepTime
-                && checkout.checkoutDate == "2000/06/01");
-    EXPECT_EQ(options.report.information, 3);
-    EXPECT_EQ(options.defaultReleaseNameFile, "kept.h");
+    EXPECT_TRUE(doc().workingDirectory == Dir() && doc().fileTypes == "*.c");
+    EXPECT_EQ(Stored(options.checkin),
+              Stored(CheckinSettings{.lock = false, .keepTime = true, .logMessage = "Old message"}));
+    EXPECT_EQ(Stored(options.checkout), Stored(CheckoutSettings{.revision = "1.1", .lock = false, .keepTime = true,
+                                                                .checkoutDate = "2000/06/01", .noKeywords = true}));
+    EXPECT_TRUE(options.report.information == 3 && options.defaultReleaseNameFile == "kept.h");
 }
 
 TEST_F(ProjectFileTest, VersionTwoProjectIsMarkedModifiedAndRepairsStatusCodes)
@@ -338,23 +316,21 @@ TEST_F(ProjectFileTest, VersionTwoProjectIsMarkedModifiedAndRepairsStatusCodes)
     Open(Fixture("version2.txt"));
 
     EXPECT_TRUE(doc().IsModified());
-    EXPECT_EQ(doc().releaseNameFile, "version.h");
-    EXPECT_EQ(doc().releaseNameTemplate, "V %s");
+    EXPECT_TRUE(doc().releaseNameFile == "version.h" && doc().releaseNameTemplate == "V %s");
     EXPECT_EQ(Describe(doc()),
               "site London  []  local master\n"
               "old 0\n"
               "  a.c 101 time 0 rev \n"
               "    1.1 18 by London 946684800 [First] \n"
               "Releases c\n");
-    const ReportSettings& report = RCSOptions::instance().report;
-    EXPECT_EQ(report.information, 4);
-    EXPECT_TRUE(report.dates == "<2001" && report.lockedOnly && report.revisions == "1.1" && report.states == "Exp"
-                && !report.symbolicNames && report.users == "anne");
+    EXPECT_EQ(Stored(RCSOptions::instance().report),
+              Stored(ReportSettings{.revisions = "1.1", .dates = "<2001", .users = "anne", .states = "Exp",
+                                    .lockedOnly = true, .symbolicNames = false, .information = 4}));
 }
 
 TEST_F(ProjectFileTest, VersionThreeRevisionsBringTheirSitesIntoTheSiteList)
 {
-    RCSOptions::instance().compare.noKeywords = true;
+    RCSOptions::instance().compare.noKeywords = true;  // not in a schema-1 compare block
     Open(Fixture("version3.txt"));
 
     // The listed local site is kept, not the stored copy.
@@ -368,18 +344,15 @@ TEST_F(ProjectFileTest, VersionThreeRevisionsBringTheirSitesIntoTheSiteList)
               "    1.3 7 by Paris 1041379200 [Paris again] \n"
               "    1.4 a by London 1041379200 [London again] \n"
               "Releases c\n");
-    const CompareSettings& compare = RCSOptions::instance().compare;
-    EXPECT_TRUE(compare.noKeywords) << "not in a schema-1 compare block";
-    EXPECT_TRUE(compare.revision1 == "1.1" && compare.revision2 == "1.4" && compare.contextDiff
-                && compare.ignoreBlankLines && !compare.ignoreBlankSpace && !compare.ignoreCase
-                && compare.ignoreWhiteSpace && !compare.showCFunction);
+    EXPECT_EQ(Stored(RCSOptions::instance().compare),
+              Stored(CompareSettings{.revision1 = "1.1", .revision2 = "1.4", .ignoreWhiteSpace = true,
+                                     .ignoreBlankLines = true, .contextDiff = true, .noKeywords = true}));
 }
 
 TEST_F(ProjectFileTest, SchemaOneSiteListMakesItsFirstSiteMaster)
 {
     RCSOptions& options = RCSOptions::instance();
-    options.import.sourceSite = "Kept";
-    options.send.destinationSite = "Kept";
+    options.import.sourceSite = options.send.destinationSite = "Kept";
     options.defaultReleaseNameFile = "kept.h";
     options.defaultBuildTemplate = "kept %s";
     Open(Fixture("version4.txt"));
@@ -390,8 +363,7 @@ TEST_F(ProjectFileTest, SchemaOneSiteListMakesItsFirstSiteMaster)
               "old 0\n"
               "Releases c\n");
     EXPECT_EQ(doc().workingDirectory, Dir());
-    EXPECT_TRUE(options.merge.ignoreKeywords);
-    EXPECT_EQ(options.report.information, 5);
+    EXPECT_TRUE(options.merge.ignoreKeywords && options.report.information == 5);
     EXPECT_TRUE(options.import.sourceSite == "Kept" && options.send.destinationSite == "Kept"
                 && options.defaultReleaseNameFile == "kept.h" && options.defaultBuildTemplate == "kept %s");
 }
@@ -399,6 +371,7 @@ TEST_F(ProjectFileTest, SchemaOneSiteListMakesItsFirstSiteMaster)
 TEST_F(ProjectFileTest, SchemaTwoSitesAndFirstImportAndSendBlocks)
 {
     ImportSettings& import = RCSOptions::instance().import;
+    // Not in a version-1 import block.
     import.includeSubdirectories = import.mergeAfterImport = import.lock = import.force = import.keepTime = true;
     Open(Fixture("version5.txt"));
 
@@ -408,14 +381,13 @@ TEST_F(ProjectFileTest, SchemaTwoSitesAndFirstImportAndSendBlocks)
               "old 0\n"
               "Releases c\n");
     EXPECT_EQ(doc().workingDirectory, Dir()) << "a vanished working directory falls back";
-    EXPECT_TRUE(import.sourceSite == "Rome" && import.releaseName == "R9" && import.sourceDirectory == "/in"
-                && import.message == "From Rome" && import.determineRevision);
-    EXPECT_TRUE(import.includeSubdirectories && import.mergeAfterImport && import.lock && import.force
-                && import.keepTime)
-        << "not in a version-1 import block";
-    const SendSettings& send = RCSOptions::instance().send;
-    EXPECT_TRUE(send.destinationSite == "Rome" && send.releaseToSend == "R10" && send.originalRelease == "R9"
-                && send.sendChoice == 1);
+    EXPECT_EQ(Stored(import),
+              Stored(ImportSettings{.sourceSite = "Rome", .sourceDirectory = "/in", .releaseName = "R9",
+                                    .message = "From Rome", .determineRevision = true, .lock = true, .force = true,
+                                    .keepTime = true, .includeSubdirectories = true, .mergeAfterImport = true}));
+    EXPECT_EQ(Stored(RCSOptions::instance().send),
+              Stored(SendSettings{.destinationSite = "Rome", .releaseToSend = "R10", .originalRelease = "R9",
+                                  .sendChoice = 1}));
     EXPECT_EQ(RCSOptions::instance().defaultReleaseNameFile, "r.h");
 }
 
@@ -427,9 +399,9 @@ TEST_F(ProjectFileTest, ImportBlockVersionTwoKeepsTheTwoNewerSwitches)
     Open(Fixture("import_block2.txt"));
 
     EXPECT_EQ(doc().siteList->sites.size(), 1u) << "an empty list gets the local site";
-    EXPECT_TRUE(import.includeSubdirectories && import.mergeAfterImport && !import.lock && import.force
-                && !import.keepTime);
-    EXPECT_EQ(import.sourceSite, "Rome");
+    EXPECT_EQ(Stored(import), Stored(ImportSettings{.sourceSite = "Rome", .sourceDirectory = "/in",
+                                                    .releaseName = "R9", .force = true,
+                                                    .includeSubdirectories = true, .mergeAfterImport = true}));
 }
 
 } // namespace

@@ -124,9 +124,7 @@ TEST_F(RccReader, EntriesToTheEndOfTheFile)
     std::vector<CommandFileEntry> entries;
     ASSERT_TRUE(ReadCommandEntries(file, entries));
     ASSERT_EQ(entries.size(), 3u);
-    EXPECT_EQ(entries[0].logMessage, "Initial\r\n");
-    EXPECT_EQ(entries[1].keyword, "DIFF");
-    EXPECT_EQ(entries[2].fileName, "c.c");
+    EXPECT_TRUE(entries[0].logMessage == "Initial\r\n" && entries[1].keyword == "DIFF" && entries[2].fileName == "c.c");
     EXPECT_EQ(Results(), "");
 
     struct Bad {
@@ -150,9 +148,8 @@ TEST_F(RccReader, EntriesToTheEndOfTheFile)
 TEST(RccNames, OnlyNamesBelowTheWorkingDirectoryOutsideRcsData)
 {
     for (const char* safe : {"a.c", "src\\lex.c", "src/lex.c", "src\\RCS-1\\lex.c", "a..b.c", "RCSfile.c",
-                             "dir with blanks\\x y.c", "v,x"}) {
+                             "dir with blanks\\x y.c", "v,x"})
         EXPECT_EQ(UnsafeFileNameReason(safe), "") << safe;
-    }
     const std::vector<std::pair<std::string, std::string>> unsafe = {
         {"", "the name is empty"}, {"\\etc\\passwd", "the name is absolute"},
         {"/etc/passwd", "the name is absolute"}, {"C:\\autoexec.bat", "the name is absolute"},

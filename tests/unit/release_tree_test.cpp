@@ -9,21 +9,14 @@ struct ReleaseTreeTest : test::ProjectFixture {
     ReleaseTreeTest()
     {
         RCSOptions::instance().timeFormat = "%Y-%m-%d";
-        a = AddFile("src\\a.c");
-        b = AddFile("b.c");
-        a12 = AddRevision(a, "1.2", 1000);
-        a13 = AddRevision(a, "1.3", 5000);
-        b11 = AddRevision(b, "1.1", 2000);
-    }
-    RCSFileItem* AddFile(const std::string& fileName) { return test::AddFile(*doc->root, fileName); }
-    RCSVersionItem* AddRevision(RCSFileItem* file, const std::string& number, std::time_t date)
-    {
-        return test::AddRevision(*file, *file, number, date);
+        RCSFileItem* a = test::AddFile(*doc->root, "src\\a.c");
+        RCSFileItem* b = test::AddFile(*doc->root, "b.c");
+        a12 = test::AddRevision(*a, *a, "1.2", 1000);
+        a13 = test::AddRevision(*a, *a, "1.3", 5000);
+        b11 = test::AddRevision(*b, *b, "1.1", 2000);
     }
     RCSReleaseRoot& releases() { return *doc->releaseRoot; }
 
-    RCSFileItem* a;
-    RCSFileItem* b;
     RCSVersionItem* a12;
     RCSVersionItem* a13;
     RCSVersionItem* b11;
@@ -82,9 +75,7 @@ TEST(ReleaseTree, EntryWithoutRevision)
 {
     RCSReleaseVersionItem entry;
     entry.name = "1.4";
-    EXPECT_EQ(entry.GetDisplayText(), "");
-    EXPECT_EQ(entry.GetDescription(), "1.4");
-    EXPECT_FALSE(entry.IsLocked());
+    EXPECT_TRUE(entry.GetDisplayText().empty() && entry.GetDescription() == "1.4" && !entry.IsLocked());
     RCSReleaseVersionItem other;
     EXPECT_EQ(entry.SortCompare(&other), 1);
 }

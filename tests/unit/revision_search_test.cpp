@@ -45,14 +45,11 @@ TEST(RevisionSearch, FindOrAddRevisionPlacesBranchesBelowTheirBranchPoint)
     EXPECT_EQ(deep->parent, branchPoint);
     EXPECT_EQ(branchPoint->parent, t.Rev("1.2"));
     EXPECT_EQ(t.Rev("1.2")->parent, t.file);
-    EXPECT_EQ(deep->file, t.file);
-    EXPECT_EQ(deep->message, "deep");
-    EXPECT_EQ(deep->date, 5);
+    EXPECT_TRUE(deep->file == t.file && deep->message == "deep" && deep->date == 5);
 
     // Found again: nothing new, empty message and zero date leave the item alone.
     EXPECT_EQ(t.file->FindOrAddRevision("1.2.1.1.3.1", "", 0), deep);
-    EXPECT_EQ(deep->message, "deep");
-    EXPECT_EQ(deep->date, 5);
+    EXPECT_TRUE(deep->message == "deep" && deep->date == 5);
     EXPECT_EQ(t.file->children.size(), 1u);
 
     // A revision found below the wrong parent moves to the right one.
@@ -158,10 +155,8 @@ TEST(RevisionSearch, FillComboListsRevisionsThenReleases)
     std::vector<ComboEntry> combo;
     EXPECT_EQ(t.file->FillCombo(combo), 4);
     ASSERT_EQ(combo.size(), 4u);
-    EXPECT_EQ(combo[0].text, "1.1");
-    EXPECT_EQ(combo[1].text, "1.1.1.1");
-    EXPECT_EQ(combo[2].text, "1.2");
-    EXPECT_EQ(combo[3].text, "Beta 2");
+    EXPECT_EQ((std::vector<std::string>{combo[0].text, combo[1].text, combo[2].text, combo[3].text}),
+              (std::vector<std::string>{"1.1", "1.1.1.1", "1.2", "Beta 2"}));
     EXPECT_EQ(combo[3].item, release);
 }
 

@@ -23,11 +23,6 @@ std::string Replaced(std::string text, const std::string& part, const std::strin
     return text;
 }
 
-std::string WithCrLf(const std::string& text)
-{
-    return Replaced(text, "\n", "\r\n");
-}
-
 // rcs -b changes nothing in rlog's output but the branch line.
 std::string WithBranchLine(const std::string& text, const std::string& branch)
 {
@@ -67,10 +62,9 @@ struct ParserTest : test::ProjectFixture {
         }
         return tips;
     }
-    RCSVersionItem* Existing(const std::string& number, RCSItem* parentItem, std::time_t date,
-                             const std::string& message)
+    RCSVersionItem* Existing(const std::string& number, RCSItem* parentItem, std::time_t date = 1234)
     {
-        return test::AddRevision(*parentItem, *file, number, date, message);
+        return test::AddRevision(*parentItem, *file, number, date, "old");
     }
     // "release: revision" for every release entry.
     std::vector<std::string> ReleaseEntries()
@@ -111,7 +105,7 @@ const std::map<std::string, Expected> FullHistoryRevisions = {
 
 TEST(RlogParser, ReadsAWholeHistoryWithEitherLineEnd)
 {
-    for (const std::string& text : {FullHistory, WithCrLf(FullHistory)}) {
+    for (const std::string& text : {FullHistory, Replaced(FullHistory, "\n", "\r\n")}) {
         ParserTest t;
         t.file->ParseRlog(text, false, nullptr);
         const auto revisions = t.Revisions();
@@ -157,7 +151,7 @@ TEST(RlogParser, MarksTheNewestRevisionOfTheDefaultBranchOnly)
     for (const Case& c : cases) {
         SCOPED_TRACE(c.branch);
         const std::string text = c.branch.empty() ? FullHistory : WithBranchLine(FullHistory, c.branch);
-        t.file->ParseRlog(WithCrLf(text), false, nullptr);
+        t.file->ParseRlog(Replaced(text, "\n", "\r\n"), false, nullptr);
         EXPECT_EQ(t.Tips(), c.tip.empty() ? std::vector<std::string>{} : std::vector<std::string>{c.tip});
         const auto revisions = t.Revisions();
         EXPECT_TRUE(revisions.at("1.4")->IsLocked());
@@ -203,8 +197,7 @@ TEST(RlogParser, SymbolicNamesBecomeReleases)
     for (const Case& c : cases) {
         SCOPED_TRACE(c.release + (c.headerOnly ? " header" : " full"));
         ParserTest t;
-        RCSVersionItem* r12 = t.Existing("1.2", t.file, 1000, "old");
-        RCSVersionItem* r1211 = t.Existing("1.2.1.1", r12, 2000, "old");
+        RCSVersionItem* r1211 = t.Existing("1.2.1.1", t.Existing("1.2", t.file));
         r1211->SetStatusCode(LockedRevision);
         r1211->locker = "someone";
         // Without a release given, an existing release is reused.
@@ -218,10 +211,8 @@ TEST(RlogParser, SymbolicNamesBecomeReleases)
         EXPECT_EQ(t.doc->releaseRoot->children.size(), c.releases);
         if (c.headerOnly) {
             EXPECT_EQ(t.Revisions().size(), 2u) << "no revision is made";
-            EXPECT_EQ(r1211->StatusCode(), LockedRevision);
-            EXPECT_EQ(r1211->locker, "someone");
-            EXPECT_EQ(r1211->message, "old");
-            EXPECT_FALSE(r1211->IsCovered());
+            EXPECT_TRUE(r1211->StatusCode() == LockedRevision && r1211->locker == "someone" && r1211->message == "old"
+                        && !r1211->IsCovered());
         }
     }
 }
@@ -229,43 +220,39 @@ TEST(RlogParser, SymbolicNamesBecomeReleases)
 TEST(RlogParser, DatesAndMessages)
 {
     struct Case {
-        std::string dateLine;   // after "date: "
-        std::time_t date;       // 1234: the old date stays
+        std::string dateLine;
+        std::time_t date;     // 1234: the old date stays
+        std::string message;  // without a date line neither the date nor the message changes
     };
     const std::vector<Case> cases = {
-        {"1998/02/16 08:00:00;  author: fred", 887616000}, {"1998/2/16 8:0:0", 887616000},
-        {"1969/07/20 20:17:40;", -14182940},  // before 1970
-        {"1998/13/01 00:00:00;", 915148800},  // the calendar carries the month over
-        {"1998/02/16;  author: fred", 1234},  // three numbers only
-        {"1998-02-16 08:00:00", 1234}, {"yesterday", 1234}, {"99999999999/01/01 00:00:00", 1234},
+        {"date: 1998/02/16 08:00:00;  author: fred\n", 887616000, "New message"},
+        {"date: 1998/2/16 8:0:0\n", 887616000, "New message"},
+        {"date: 1969/07/20 20:17:40;\n", -14182940, "New message"},  // before 1970
+        {"date: 1998/13/01 00:00:00;\n", 915148800, "New message"},  // the calendar carries the month over
+        {"date: 1998/02/16;  author: fred\n", 1234, "New message"},  // three numbers only
+        {"date: 1998-02-16 08:00:00\n", 1234, "New message"}, {"date: yesterday\n", 1234, "New message"},
+        {"date: 99999999999/01/01 00:00:00\n", 1234, "New message"}, {"", 1234, "old"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.dateLine);
         ParserTest t;
-        RCSVersionItem* existing = t.Existing("1.1", t.file, 1234, "old message");
-        t.file->ParseRlog("\nhead: 1.1\nbranch:\n----------------------------\nrevision 1.1\ndate: " + c.dateLine
-                              + "\nNew message\n==========",
+        RCSVersionItem* existing = t.Existing("1.1", t.file);
+        t.file->ParseRlog("\nhead: 1.1\nbranch:\n----------------------------\nrevision 1.1\n" + c.dateLine
+                              + "New message\n==========",
                           false, nullptr);
         EXPECT_EQ(t.Revisions().size(), 1u);
         EXPECT_EQ(existing->date, c.date);
-        EXPECT_EQ(existing->message, "New message");
+        EXPECT_EQ(existing->message, c.message);
         EXPECT_EQ(existing->StatusCode(), Tip);
     }
-    // Without a date line neither the date nor the message changes.
-    ParserTest t;
-    RCSVersionItem* existing = t.Existing("1.1", t.file, 1234, "old message");
-    t.file->ParseRlog("\nhead: 1.1\nbranch:\n----------------------------\nrevision 1.1\nNew message\n", false, nullptr);
-    EXPECT_EQ(existing->date, 1234);
-    EXPECT_EQ(existing->message, "old message");
-    EXPECT_EQ(existing->StatusCode(), Tip);
 }
 
 TEST(RlogParser, ReusesAndReplacesExistingRevisions)
 {
     ParserTest t;
-    RCSVersionItem* r12 = t.Existing("1.2", t.file, 1, "");
+    RCSVersionItem* r12 = t.Existing("1.2", t.file);
     // Hung in the wrong place, as a damaged project could have it.
-    RCSVersionItem* r1211 = t.Existing("1.2.1.1", t.file, 1, "");
+    RCSVersionItem* r1211 = t.Existing("1.2.1.1", t.file);
     t.file->ParseRlog(FullHistory, false, nullptr);
     const auto revisions = t.Revisions();
     EXPECT_EQ(revisions.size(), 8u);
@@ -333,7 +320,7 @@ TEST(RlogParser, DamagedOutputCannotNestRevisionsWithoutEnd)
 TEST(RlogParser, OutputCutShortLeavesNothingHalfRead)
 {
     const std::time_t started = std::time(nullptr);
-    for (const std::string& full : {FullHistory, WithCrLf(FullHistory)}) {
+    for (const std::string& full : {FullHistory, Replaced(FullHistory, "\n", "\r\n")}) {
         ParserTest t;
         for (std::size_t length = 0; length <= full.size(); ++length) {
             SCOPED_TRACE("cut at " + std::to_string(length));

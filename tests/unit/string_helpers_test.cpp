@@ -57,8 +57,7 @@ TEST(StringHelpers, SplitInvertsAppendArgumentProperty) {
   std::string special = " \t<>|&\"\r\n;$()-'\\`";
   special += '\0';
   auto randomByte = [&]() -> char {
-    if (rng() % 2 == 0) return special[rng() % special.size()];
-    return static_cast<char>(rng() % 256);
+    return rng() % 2 == 0 ? special[rng() % special.size()] : static_cast<char>(rng() % 256);
   };
   for (int round = 0; round < 5000; ++round) {
     Args args;
@@ -119,12 +118,10 @@ TEST(StringHelpers, CompareNoCase) {
       {"\xc9", "\xe9", -1},   // only ASCII letters fold
       {"a\x80", "a\x7f", 1},
   };
+  const auto sign = [](int r) { return (r > 0) - (r < 0); };
   for (const auto& c : cases) {
-    int r = CompareNoCase(c.a, c.b);
-    int sign = (r > 0) - (r < 0);
-    EXPECT_EQ(sign, c.sign) << c.a << " vs " << c.b;
-    int reverse = CompareNoCase(c.b, c.a);
-    EXPECT_EQ((reverse > 0) - (reverse < 0), -c.sign) << c.b << " vs " << c.a;
+    EXPECT_EQ(sign(CompareNoCase(c.a, c.b)), c.sign) << c.a << " vs " << c.b;
+    EXPECT_EQ(sign(CompareNoCase(c.b, c.a)), -c.sign) << c.b << " vs " << c.a;
     EXPECT_EQ(EqualsNoCase(c.a, c.b), c.sign == 0) << c.a << " vs " << c.b;
   }
 }
