@@ -20,6 +20,7 @@
 #include <QSaveFile>
 
 #include <algorithm>
+#include <unordered_set>
 #include <cctype>
 #include <cerrno>
 #include <cstring>
@@ -469,9 +470,13 @@ RCSFileItem* CKestroDoc::AddFile(const std::string& path)
     return added.empty() ? nullptr : added.front();
 }
 
-std::vector<RCSFileItem*> CKestroDoc::AddFiles(const std::vector<std::string>& paths)
+std::vector<RCSFileItem*> CKestroDoc::AddFiles(const std::vector<std::string>& paths, bool* historiesRead)
 {
     std::vector<RCSFileItem*> items;
+    std::unordered_set<RCSFileItem*> listed;
+    int failures = 0;
+    if (historiesRead)
+        *historiesRead = true;
     if (!root)
         return items;
     const std::string projectDirectory = GetProjectDirectory();
@@ -506,7 +511,7 @@ std::vector<RCSFileItem*> CKestroDoc::AddFiles(const std::vector<std::string>& p
             item = created.get();
             root->AddChild(std::move(created));
         }
-        if (std::find(items.begin(), items.end(), item) == items.end())
+        if (listed.insert(item).second)
             items.push_back(item);
     }
     if (items.empty())
@@ -516,12 +521,14 @@ std::vector<RCSFileItem*> CKestroDoc::AddFiles(const std::vector<std::string>& p
         if (!item->GetRcsFileStatus())
             item->FinishSynchronise(true, false, 0, std::string());
     }
-    RunRlogForFiles(items, {}, [](RCSFileItem* file, int result, const std::string& output) {
-        file->FinishSynchronise(true, true, result, output);
+    RunRlogForFiles(items, {}, [&failures](RCSFileItem* file, int result, const std::string& output) {
+        failures += file->FinishSynchronise(true, true, result, output);
     });
     AdoptUnchangedFiles(items);
     root->RefreshDisplay(false);
     SetModifiedFlag(true);
+    if (historiesRead)
+        *historiesRead = failures == 0;
     return items;
 }
 

@@ -83,8 +83,9 @@ public:
     // is only synchronised. Null when the path is not a file of the project.
     RCSFileItem* AddFile(const std::string& path);
     // The same for many files, reading their histories in as few rlog runs
-    // as possible. Returns the items added or found, in order.
-    std::vector<RCSFileItem*> AddFiles(const std::vector<std::string>& paths);
+    // as possible. Returns the items added or found, in order; historiesRead,
+    // when given, tells whether every one of their histories could be read.
+    std::vector<RCSFileItem*> AddFiles(const std::vector<std::string>& paths, bool* historiesRead = nullptr);
 
     std::string GetProjectDirectory() const override;
     std::string GetWorkingDirectory() const override { return workingDirectory; }

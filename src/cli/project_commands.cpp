@@ -61,8 +61,9 @@ int CommandAdd(const Arguments& args)
     Session session;
     if (!session.Open(args.project))
         return 1;
-    const std::vector<RCSFileItem*> added = session.doc.AddFiles(paths);
-    return session.Finish(added.size() == args.items.size() ? 0 : 1);
+    bool historiesRead = false;
+    const std::vector<RCSFileItem*> added = session.doc.AddFiles(paths, &historiesRead);
+    return session.Finish(added.size() == args.items.size() && historiesRead ? 0 : 1);
 }
 
 int CommandSync(const Arguments& args)

@@ -126,6 +126,7 @@ TEST_F(BatchedCommands, AddingAnRcsTreeNamesADamagedFileAndReadsTheOthers)
 
     const test::CliResult added = Run(QStringList{"add"} + names);
     EXPECT_TRUE(test::Has(added.out, std::string(Busy) + " : the history could not be read")) << added.out;
+    EXPECT_EQ(added.exitCode, 1) << "an unread history is a failure";
     const std::string shown = Run({"show", "--codes"}).out;
     for (int i = 0; i < FileCount; ++i) {
         const std::string status = Name(i) == Busy || i == 1 ? "Modified" : "Checked in Version 1.1";
