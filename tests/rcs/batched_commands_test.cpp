@@ -106,6 +106,8 @@ TEST_F(BatchedCommands, NamedFilesShareRunsAndABusyFileIsNamed)
     EXPECT_EQ(Runs(checkout.out, "co"), 2) << checkout.out;
     for (int i = 0; i < FileCount; ++i)
         EXPECT_EQ(test::ReadFile(project + Name(i)), Name(i) == Busy ? "two\n" : "one\n") << Name(i);
+    const std::string shown = Run({"show"}).out;
+    EXPECT_TRUE(test::Has(shown, "f0.c Checked in Version 1.1 on")) << shown;
 }
 
 TEST_F(BatchedCommands, AddingAnRcsTreeNamesADamagedFileAndReadsTheOthers)

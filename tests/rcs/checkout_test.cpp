@@ -1,7 +1,6 @@
 // Check-out with the real co: what it replaces, the options it passes, copies
-// elsewhere, releases and whole-project runs.
+// elsewhere and releases.
 
-#include "model/command_progress.h"
 #include "support/rcs_history.h"
 
 #include <cstdlib>
@@ -167,37 +166,6 @@ TEST_F(CheckoutTest, ReleaseIsCheckedOutFileByFileAndNamedOnlyWhenComplete)
     EXPECT_EQ(b->workingRevision, "1.1");
     EXPECT_EQ(b->FindRevision("1.1")->locker, LoginName());
     EXPECT_EQ(ReadFile("release.h"), "#define RELEASE \"Beta 2\"\r\n");
-}
-
-TEST_F(CheckoutTest, ProjectIsCheckedOutInSharedRunsAndABusyFileIsNamed)
-{
-    std::vector<RCSFileItem*> files;
-    for (int i = 0; i < 30; ++i) {
-        const std::string path = (i % 2 ? "src/f" : "f") + std::to_string(i) + ".c";
-        CheckIn(path, "one " + path + "\n", "first", {"-l"});
-        CheckIn(path, "two " + path + "\n", "second");
-        files.push_back(AddUnchanged(path));
-    }
-    WriteText("RCS/,f12.c,", "");
-    settings.revision = "1.1";
-
-    EXPECT_NE(project.doc->root->Checkout(), 0);
-    fs::remove("RCS/,f12.c,");
-    const std::string results = Results();
-    EXPECT_TRUE(Has(results, "co: RCS file RCS/f12.c,v is in use")) << results;
-    EXPECT_EQ(CommandProgress::instance().Get().summary, "29 checked out, 1 failed: f12.c");
-    // One run over all, then the busy file alone; histories are read without echo.
-    EXPECT_EQ(Count(results, Co(" -f -l1.1 ")), 2u) << results;
-    EXPECT_EQ(Count(results, "rlog"), 0u) << results;
-    for (std::size_t i = 0; i < files.size(); ++i) {
-        RCSFileItem* file = files[i];
-        const bool busy = i == 12;
-        const std::string path = (i % 2 ? "src/f" : "f") + std::to_string(i) + ".c";
-        EXPECT_EQ(ReadFile(path), (busy ? "two " : "one ") + path + "\n");
-        EXPECT_EQ(file->workingRevision, busy ? "1.2" : "1.1") << path;
-        EXPECT_EQ(file->FindRevision("1.1")->locker, busy ? "" : LoginName()) << path;
-        EXPECT_EQ(file->StatusCode(), CheckedIn) << path;
-    }
 }
 
 } // namespace

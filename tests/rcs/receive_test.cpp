@@ -214,7 +214,7 @@ TEST_F(ReceiveTest, RefusedCommandFilesChangeNothing)
     CheckIn("a.c", "a one\n", "a first");
     ASSERT_NE(FreezeProject(*doc, "Beta1"), nullptr);
     WriteText(Incoming() + "new.c", "new\n");
-    WriteText(Incoming() + "a.c", "1c1\n< a one\n---\n> a two\n");
+    WriteText(Incoming() + "a.c", "1c1\n< a uno\n---\n> a two\n");
     const std::string good = "FILE - 1.1 new.c\r\n" + LogBlock("1.1", "new");
     const std::string site = "SITE Paris - London\r\n";
     // An empty head stands for the usual one.
@@ -231,6 +231,8 @@ TEST_F(ReceiveTest, RefusedCommandFilesChangeNothing)
         {"", good + "FILE 1.1 1.2 x.c\r\n.\r\n", "Import:x.c doesn't exist\r\n"},
         {"", good + "DIFF 1.5 1.6 a.c\r\n.\r\n",
          "Import file - a.c : the base revision 1.5 of its differences is not here\r\n"},
+        {"", good + "DIFF 1.1 1.2 a.c\r\n.\r\n", "Import file - the differences for a.c 1.2 do not fit its base revision 1.1"
+                                                 " here: line 1 of the base revision is not the line that the differences change"},
         {"", good + "DIFF - 1.2 a.c\r\n.\r\n", "Import file - the differences for a.c name no base revision: -\r\n"},
         {"", good + "MOVE 1.1 1.2 a.c\r\n", "Import file - unexpected command:MOVE\r\n"},
         {"", good + "FILE - 1.1 a.c\r\n", "RCS command file - Unexpected EOF\r\n"},

@@ -159,27 +159,6 @@ TEST_F(SynchroniseTest, RcsFilesWithoutSuffixAndLocksOfOtherUsers)
     EXPECT_EQ(file->StatusCode(), NewFile);
 }
 
-TEST_F(SynchroniseTest, ManyFilesInOneRunMatchOneRunEach)
-{
-    std::vector<std::string> names;
-    for (int i = 0; i < 30; ++i) {
-        const std::string name = "dir" + std::to_string(i % 3) + "/file " + std::to_string(i) + ".c";
-        CheckIn(name, "text\n", "first of " + std::to_string(i), {"-l"});
-        if (i % 2)
-            CheckIn(name, "more\n", "second of " + std::to_string(i), {"-l"});
-        names.push_back(name);
-    }
-    const std::vector<RCSFileItem*> files = doc->AddFiles(names);
-    ASSERT_EQ(files.size(), names.size());
-    for (std::size_t i = 0; i < files.size(); ++i) {
-        SCOPED_TRACE(names[i]);
-        const auto batched = Revisions(*files[i]);
-        EXPECT_EQ(batched.size(), i % 2 ? 2u : 1u);
-        files[i]->Synchronise(true);
-        EXPECT_EQ(Revisions(*files[i]), batched);
-    }
-}
-
 TEST_F(SynchroniseTest, WorkingOrRcsFileNameTheSameItemAndOutsideFilesAreRefused)
 {
     RecordingInteraction interaction;

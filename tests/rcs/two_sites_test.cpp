@@ -12,8 +12,6 @@
 namespace kestro {
 namespace {
 
-namespace fs = std::filesystem;
-
 // Every revision of the files below a site's directory, by file and
 // revision, as the RCS file holds it (keywords unexpanded: expanded values
 // name the site's own check-in dates).
@@ -32,17 +30,6 @@ std::map<std::string, std::string> AllRevisionTexts(const std::string& directory
         }
     }
     return texts;
-}
-
-// Every file below a directory with its content.
-std::map<std::string, std::string> Contents(const std::string& directory)
-{
-    std::map<std::string, std::string> contents;
-    for (const auto& entry : fs::recursive_directory_iterator(directory)) {
-        if (entry.is_regular_file())
-            contents[entry.path().string()] = test::ReadFile(entry.path().string());
-    }
-    return contents;
 }
 
 // Whether every revision that Paris has holds the same text as London's of
@@ -204,39 +191,6 @@ TEST_F(TwoSites, DifferencesBuildTheSameRevisionsAtBothSites)
     EXPECT_EQ(test::LogMessage("RCS/kw.c,v", "1.4.1.2"), "kw Paris again\n");
     ExpectSameRevisions(AllRevisionTexts(paris.path(), files), AllRevisionTexts(london.path(), files), 15);
     EXPECT_TRUE(doc->root->CanFreeze());
-}
-
-TEST_F(TwoSites, DifferencesFromAnotherBaseTextChangeNothing)
-{
-    const std::string fromLondon = london.path() + "RCSSites/Parser/Paris/London.RCC";
-    Create(london, "London");
-    doc->siteList->Add("Paris", "");
-    CheckIn("a.c", "a 1\n", "a first");
-    CheckIn("b.c", "b 1\nb 2\nb 3\n", "b first");
-    ASSERT_NE(FreezeProject(*doc, "R1"), nullptr);
-    ASSERT_EQ(Send("Paris", "R1", "", 2), 0) << Results();
-
-    // Paris's b.c 1.1 is not London's: its second line differs.
-    test::WriteText(london.path() + "RCSSites/Parser/Paris/b.c", "b 1\nb two\nb 3\n");
-    Create(paris, "Paris");
-    doc->siteList->SetMaster(doc->siteList->Add("London", ""));
-    ASSERT_EQ(Receive(fromLondon), 0) << Results();
-    Save();
-
-    Open(london);
-    CheckIn("a.c", "a 1\na 2\n", "a second");
-    CheckIn("b.c", "b 1\nb 2 changed\nb 3\n", "b second");
-    ASSERT_NE(FreezeProject(*doc, "R2"), nullptr);
-    ASSERT_EQ(Send("Paris", "R2", "R1", 2), 0) << Results();
-
-    Open(paris);
-    const auto before = Contents(paris.path());
-    EXPECT_EQ(Receive(fromLondon), 1);
-    EXPECT_TRUE(test::Has(Results(), "Import file - the differences for b.c 1.2 do not fit its base revision 1.1 here: line 2"
-                             " of the base revision is not the line that the differences change\r\n")) << Results();
-    EXPECT_EQ(Contents(paris.path()), before);
-    EXPECT_EQ(doc->releaseRoot->FindRelease("R2"), nullptr);
-    EXPECT_EQ(doc->root->FindFile("a.c")->workingRevision, "1.1");
 }
 
 } // namespace
