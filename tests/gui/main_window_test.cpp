@@ -126,8 +126,8 @@ TEST_F(MainWindow, AWorkerAsksAndStopEndsAProgramThatHangsAndClosingOffersToStop
 
     const auto hang = [this] {
         frame_->dispatch().StartCommand("hang", [] {
-            std::string output;
-            return RunCommand(output, "sleep 600", std::string(), true);
+            std::string ignored;
+            return RunCommand(ignored, "sleep 600", std::string(), true);
         });
     };
     int ticks = 0;
