@@ -5,6 +5,7 @@
 #include "rcs/command_runner.h"
 #include "rcs/rcs_programs.h"
 #include "support/cli_runner.h"
+#include "support/rcs_history.h"
 #include "support/test_project.h"
 
 #include <gtest/gtest.h>
@@ -76,7 +77,9 @@ TEST_F(BatchedCommands, ImportSharesCiRunsAndABusyFileIsNamed)
         << "the busy file's history stays";
     for (int i = 0; i < FileCount; ++i)
         EXPECT_EQ(Rcs("rlog", Name(i)).find("Second") != std::string::npos, Name(i) != Busy) << Name(i);
-    EXPECT_FALSE(test::Has(Run({"show"}).out, "R2")) << "a failed import makes no release";
+    const std::string shown = Run({"show"}).out;
+    EXPECT_FALSE(test::Has(shown, "R2")) << "a failed import makes no release";
+    EXPECT_EQ(test::Count(shown, "[Paris]"), FileCount - 1u) << "a shared run's revisions belong to the site\n" << shown;
 }
 
 TEST_F(BatchedCommands, NamedFilesShareRunsAndABusyFileIsNamed)
