@@ -65,23 +65,19 @@ TEST_F(HostileProjectFile, FileItemsLeadingOutsideRefuseTheProject)
     EXPECT_EQ(test::TreeChecksums(Outside()), before);
 }
 
+// Each kind of name outside is in ReleaseNameFile below; one of them here.
 TEST_F(HostileProjectFile, AReleaseNameFileOutsideIsReportedAndNeverWritten)
 {
     const auto before = test::TreeChecksums(Outside());
-    const std::vector<std::string> files = {"../outside/victim.h", "sub/../../outside/victim.h",
-                                            scratch.path() + "outside/victim.h", "RCS/version.h,v"};
-    for (const std::string& releaseNameFile : files) {
-        std::string error;
-        ASSERT_TRUE(SaveAndOpen("a.c", releaseNameFile, error)) << error;
-        EXPECT_NE(Results().find("Release name file \"" + releaseNameFile + "\""), std::string::npos) << Results();
-        // Kept as stored, so that saving loses nothing, but never written.
-        EXPECT_EQ(doc->releaseNameFile, releaseNameFile);
-        CommandResults::instance().ClearResults();
-        doc->WriteReleaseNameFile("Beta1");
-        EXPECT_NE(Results().find("not written"), std::string::npos) << Results();
-    }
+    std::string error;
+    ASSERT_TRUE(SaveAndOpen("a.c", "sub/../../outside/victim.h", error)) << error;
+    EXPECT_NE(Results().find("Release name file \"sub/../../outside/victim.h\""), std::string::npos) << Results();
+    // Kept as stored, so that saving loses nothing, but never written.
+    EXPECT_EQ(doc->releaseNameFile, "sub/../../outside/victim.h");
+    CommandResults::instance().ClearResults();
+    doc->WriteReleaseNameFile("Beta1");
+    EXPECT_NE(Results().find("not written"), std::string::npos) << Results();
     EXPECT_EQ(test::TreeChecksums(Outside()), before);
-    EXPECT_FALSE(fs::exists(scratch.path() + "proj/RCS"));
 }
 
 TEST_F(HostileProjectFile, TheReleaseNameFileIsWrittenInsideButNotThroughLinks)
