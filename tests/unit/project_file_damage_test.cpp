@@ -102,12 +102,7 @@ std::string DamagedProject(const std::string& d)
         p.ref(d == "FileAsReleaseRevision" ? file : revision).count(0);
     }
 
-    std::string options = OptionsBlock();
-    if (d == "OptionsVersion9")
-        options.replace(0, 4, std::string("\x09\0\0\0", 4));
-    if (d == "ImportBlockVersion4")
-        options.replace(4, 4, std::string("\x04\0\0\0", 4));  // the import block follows the block version
-    p.str("C files (*.c)|*.c").str("").str("").raw(options);
+    p.str("C files (*.c)|*.c").str("").str("").raw(OptionsBlock());
     return p.data;
 }
 
@@ -140,7 +135,6 @@ const DamageCase damageCases[] = {
     {"Version0", "version 0"}, {"Version6", "version 6"},
     {"RootSchema0", "RCSRoot has unsupported schema 0"}, {"RootSchema5", "RCSRoot has unsupported schema 5"},
     {"SiteSchema4", "Site has unsupported schema 4"}, {"SiteListSchema0", "SiteList has unsupported schema 0"},
-    {"OptionsVersion9", "options block version 9"}, {"ImportBlockVersion4", "import settings version 4"},
     {"NullRoot", "missing object"}, {"SiteInPlaceOfSiteList", "unexpected class Site"},
     {"ReleaseRootInPlaceOfRoot", "unexpected class RCSReleaseRoot"},
     {"RootInPlaceOfReleaseRoot", "unexpected class RCSRoot"},
