@@ -326,10 +326,10 @@ bool CKestroDoc::IsProjectFile(const std::string& bytes)
     return version <= 0xFFFF;
 }
 
-bool CKestroDoc::ReadProject(const std::string& bytes, std::string& failure)
+bool CKestroDoc::ReadProject(std::string bytes, std::string& failure)
 {
     try {
-        Archive ar(bytes);
+        Archive ar(std::move(bytes));
         Load(ar);
     } catch (const ArchiveError& error) {
         DeleteContents();

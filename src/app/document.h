@@ -110,7 +110,7 @@ private:
     void ReportUnsafeReleaseNameFile() const;
     // Reads the project from bytes; on failure empties the document and
     // returns what is wrong in failure.
-    bool ReadProject(const std::string& bytes, std::string& failure);
+    bool ReadProject(std::string bytes, std::string& failure);
     void Load(Archive& ar);
     void Store(Archive& ar);
 

@@ -27,7 +27,10 @@ Archive::Archive() : storing_(true) {}
 
 Archive::Archive(std::string data) : storing_(false), data_(std::move(data))
 {
-    loaded_.push_back(Loaded{});  // index 0 is the null object
+    // Index 0 is the null object. Every object takes two bytes at least;
+    // room for a fair guess at their number spares the regrowing.
+    loaded_.reserve(data_.size() / 16 + 1);
+    loaded_.push_back(Loaded{});
 }
 
 void Archive::fail(const std::string& what) const
@@ -229,7 +232,7 @@ void Archive::writeObject(const Serializable* object)
 
 // Returns the index of the class the tag names, reading a new class
 // description when the tag introduces one.
-std::size_t Archive::readClassTag(std::uint16_t tag, std::uint32_t objectTag)
+std::uint32_t Archive::readClassTag(std::uint16_t tag, std::uint32_t objectTag)
 {
     if (tag == NewClassTag) {
         const std::uint16_t schema = readU16();
@@ -242,18 +245,21 @@ std::size_t Archive::readClassTag(std::uint16_t tag, std::uint32_t objectTag)
             fail("unknown class \"" + name + "\"");
         if (schema < stored->oldestSchema || schema > stored->newestSchema)
             fail("class " + name + " has unsupported schema " + std::to_string(schema));
+        LoadedClass loadedClass;
+        loadedClass.storedClass = stored;
+        loadedClass.schema = schema;
+        classes_.push_back(loadedClass);
         Loaded entry;
         entry.isClass = true;
-        entry.storedClass = stored;
-        entry.schema = schema;
-        loaded_.push_back(std::move(entry));
+        entry.classEntry = static_cast<std::uint32_t>(classes_.size() - 1);
+        loaded_.push_back(entry);
         mapCount_++;
-        return loaded_.size() - 1;
+        return entry.classEntry;
     }
     const std::uint32_t index = objectTag & ~BigClassTag;
     if (index >= loaded_.size() || !loaded_[index].isClass)
         fail("reference to class " + std::to_string(index) + " that was not defined");
-    return index;
+    return loaded_[index].classEntry;
 }
 
 Serializable* Archive::readAnyObject(bool* isNew, KindCheck check)
@@ -272,23 +278,23 @@ Serializable* Archive::readAnyObject(bool* isNew, KindCheck check)
         if (objectTag >= loaded_.size() || loaded_[objectTag].isClass)
             fail("reference to object " + std::to_string(objectTag) + " that was not read");
         Serializable* object = loaded_[objectTag].object;
-        if (!passes(loaded_[objectTag].classIndex, object, check))
+        if (!passes(loaded_[objectTag].classEntry, object, check))
             fail(std::string("reference to an object of unexpected class ") + object->className());
         return object;
     }
 
-    const std::size_t classIndex = readClassTag(tag, objectTag);
-    const std::uint16_t schema = loaded_[classIndex].schema;
-    std::unique_ptr<Serializable> object = loaded_[classIndex].storedClass->create();
-    if (!passes(classIndex, object.get(), check))
-        fail(std::string("object of unexpected class ") + loaded_[classIndex].storedClass->name);
+    const std::uint32_t classEntry = readClassTag(tag, objectTag);
+    const std::uint16_t schema = classes_[classEntry].schema;
+    std::unique_ptr<Serializable> object = classes_[classEntry].storedClass->create();
+    if (!passes(classEntry, object.get(), check))
+        fail(std::string("object of unexpected class ") + classes_[classEntry].storedClass->name);
     if (++depth_ > MaxNesting)
         fail("objects nested too deeply");
 
     Loaded entry;
     entry.object = object.get();
-    entry.classIndex = classIndex;
-    loaded_.push_back(std::move(entry));
+    entry.classEntry = classEntry;
+    loaded_.push_back(entry);
     mapCount_++;
 
     const std::uint16_t outerSchema = currentSchema_;
@@ -325,17 +331,17 @@ Serializable* Archive::readBackReference(KindCheck check)
     return object;
 }
 
-bool Archive::passes(std::size_t classIndex, Serializable* object, KindCheck check)
+bool Archive::passes(std::uint32_t classEntry, Serializable* object, KindCheck check)
 {
-    if (classIndex == 0)
+    if (classEntry == NoClass)
         return check(object);
-    Loaded& entry = loaded_[classIndex];
-    for (const Loaded::Answer& answer : entry.answers) {
+    LoadedClass& loadedClass = classes_[classEntry];
+    for (const LoadedClass::Answer& answer : loadedClass.answers) {
         if (answer.check == check)
             return answer.passes;
     }
-    Loaded::Answer& answer = entry.answers[entry.nextAnswer];
-    entry.nextAnswer = static_cast<std::uint8_t>((entry.nextAnswer + 1) % entry.answers.size());
+    LoadedClass::Answer& answer = loadedClass.answers[loadedClass.nextAnswer];
+    loadedClass.nextAnswer = static_cast<std::uint8_t>((loadedClass.nextAnswer + 1) % loadedClass.answers.size());
     answer = {check, check(object)};
     return answer.passes;
 }
@@ -345,7 +351,7 @@ void Archive::replaceLoaded(Serializable* from, Serializable* to)
     for (auto it = loaded_.rbegin(); it != loaded_.rend(); ++it) {
         if (!it->isClass && it->object == from) {
             it->object = to;
-            it->classIndex = 0;
+            it->classEntry = NoClass;
             return;
         }
     }

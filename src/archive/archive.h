@@ -150,16 +150,12 @@ private:
         return dynamic_cast<T*>(o) != nullptr;
     }
 
-    struct Loaded {
-        bool isClass = false;
-        const struct StoredClass* storedClass = nullptr;  // for classes
-        std::uint16_t schema = 0;  // for classes
-        Serializable* object = nullptr;
-        // For an object, the entry of its class (0 once it is replaced by
-        // an adopted object); for a class, the checks made on its objects
-        // and their answers, since thousands of objects of one class are
-        // checked alike by the few fields that hold them.
-        std::size_t classIndex = 0;
+    // A class read from the file, with the checks made on its objects and
+    // their answers: thousands of objects of one class are checked alike by
+    // the few fields that hold them.
+    struct LoadedClass {
+        const struct StoredClass* storedClass = nullptr;
+        std::uint16_t schema = 0;
         struct Answer {
             KindCheck check = nullptr;
             bool passes = false;
@@ -167,8 +163,17 @@ private:
         std::array<Answer, 4> answers{};
         std::uint8_t nextAnswer = 0;
     };
+    static constexpr std::uint32_t NoClass = 0xFFFFFFFF;
+    // What an index names: a class (its entry in classes_), or an object
+    // (with its class's entry, or NoClass once an adopted object stands in
+    // for it).
+    struct Loaded {
+        Serializable* object = nullptr;
+        std::uint32_t classEntry = NoClass;
+        bool isClass = false;
+    };
 
-    bool passes(std::size_t classIndex, Serializable* object, KindCheck check);
+    bool passes(std::uint32_t classEntry, Serializable* object, KindCheck check);
 
     void require(std::size_t bytes) const;
     std::uint32_t writeClass(const Serializable* object);
@@ -177,7 +182,8 @@ private:
     Serializable* readNewObject(bool allowNull, KindCheck check);
     Serializable* readBackReference(KindCheck check);
     void replaceLoaded(Serializable* from, Serializable* to);
-    std::size_t readClassTag(std::uint16_t tag, std::uint32_t objectTag);
+    // The entry in classes_ of the class the tag names.
+    std::uint32_t readClassTag(std::uint16_t tag, std::uint32_t objectTag);
 
     bool storing_;
     std::string data_;
@@ -202,6 +208,7 @@ private:
     std::vector<std::pair<const char*, std::uint32_t>> classesByAddress_;
     // Reading: entry i is what index i names (entry 0 is the null object).
     std::vector<Loaded> loaded_;
+    std::vector<LoadedClass> classes_;
 };
 
 } // namespace kestro

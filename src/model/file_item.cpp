@@ -189,7 +189,7 @@ void RCSFileItem::SerializeData(Archive& ar)
 
 bool RCSFileItem::AcceptsChild(const RCSItem& child) const
 {
-    return dynamic_cast<const RCSVersionItem*>(&child) != nullptr;
+    return IsKindOf<RCSVersionItem>(child);
 }
 
 } // namespace kestro

@@ -12,6 +12,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <typeinfo>
 #include <vector>
 
 namespace kestro {
@@ -131,6 +132,15 @@ protected:
     // Told when one child was appended; by default as any other change.
     virtual void ChildAdded(RCSItem* /*child*/) { ChildrenChanged(); }
 };
+
+// Whether an item is of class T or of a class derived from it. The exact
+// class, by far the usual case when a project is read, is told without a
+// walk of the class hierarchy.
+template <class T>
+bool IsKindOf(const RCSItem& item)
+{
+    return typeid(item) == typeid(T) || dynamic_cast<const T*>(&item) != nullptr;
+}
 
 // Creates the item's node (and those of its descendants) in the view.
 void InsertIntoTree(RCSItem* item);

@@ -95,7 +95,7 @@ void RCSReleaseItem::SerializeData(Archive& ar)
 
 bool RCSReleaseItem::AcceptsChild(const RCSItem& child) const
 {
-    return dynamic_cast<const RCSReleaseVersionItem*>(&child) != nullptr;
+    return IsKindOf<RCSReleaseVersionItem>(child);
 }
 
 } // namespace kestro

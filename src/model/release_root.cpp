@@ -50,7 +50,7 @@ RCSReleaseItem* RCSReleaseRoot::FindLatestWithSymbol(const std::string& symbol, 
 
 bool RCSReleaseRoot::AcceptsChild(const RCSItem& child) const
 {
-    return dynamic_cast<const RCSReleaseItem*>(&child) != nullptr;
+    return IsKindOf<RCSReleaseItem>(child);
 }
 
 } // namespace kestro

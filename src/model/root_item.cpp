@@ -48,7 +48,7 @@ void RCSRoot::ChildAdded(RCSItem* child)
 
 bool RCSRoot::AcceptsChild(const RCSItem& child) const
 {
-    return dynamic_cast<const RCSFileItem*>(&child) != nullptr;
+    return IsKindOf<RCSFileItem>(child);
 }
 
 } // namespace kestro

@@ -189,7 +189,7 @@ void RCSVersionItem::SerializeData(Archive& ar)
 
 bool RCSVersionItem::AcceptsChild(const RCSItem& child) const
 {
-    return dynamic_cast<const RCSVersionItem*>(&child) != nullptr;
+    return IsKindOf<RCSVersionItem>(child);
 }
 
 } // namespace kestro
