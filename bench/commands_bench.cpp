@@ -240,10 +240,10 @@ int main(int argc, char** argv)
             RunBatched({"rlog"}, rcsFiles, 1);
             RunBatched({"rcs", "-NR1:" + entries.front().revision}, rcsFiles, 1);
         }));
-        const std::string project = root + "/receive" + std::to_string(round) + "/project.rcs";
-        fs::create_directories(fs::path(project).parent_path());
-        Run({Cli(), "new", project});
-        receive.push_back(Timed([&] { Run({Cli(), "receive", project, sent + "London.RCC"}); }));
+        const std::string receiving = root + "/receive" + std::to_string(round) + "/project.rcs";
+        fs::create_directories(fs::path(receiving).parent_path());
+        Run({Cli(), "new", receiving});
+        receive.push_back(Timed([&] { Run({Cli(), "receive", receiving, sent + "London.RCC"}); }));
     }
 
     const std::string checkoutRatio = Report("checkout", Median(checkout), Median(co));

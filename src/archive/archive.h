@@ -70,9 +70,14 @@ public:
     bool isLoading() const { return !storing_; }
 
     const std::string& bytes() const { return data_; }
-    // Room for the bytes a save is expected to write, so that the buffer
-    // does not grow step by step on a big project.
-    void reserve(std::size_t bytes) { data_.reserve(bytes); }
+    // Room for the bytes a save is expected to write, and for the objects
+    // they are likely to hold, so that neither grows step by step on a big
+    // project.
+    void reserve(std::size_t bytes)
+    {
+        data_.reserve(bytes);
+        storedObjects_.reserve(bytes / 24);
+    }
     bool atEnd() const { return pos_ == data_.size(); }
 
     void writeU8(std::uint8_t v);
