@@ -20,13 +20,13 @@
 #include <QSaveFile>
 
 #include <algorithm>
-#include <unordered_set>
 #include <cctype>
 #include <cerrno>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <functional>
+#include <unordered_set>
 
 #include <sys/stat.h>
 

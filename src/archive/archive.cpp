@@ -27,8 +27,9 @@ Archive::Archive() : storing_(true) {}
 
 Archive::Archive(std::string data) : storing_(false), data_(std::move(data))
 {
-    // Index 0 is the null object. Every object takes two bytes at least;
-    // room for a fair guess at their number spares the regrowing.
+    // Index 0 is the null object. Stored items take about sixteen bytes or
+    // more each, so room for one per sixteen bytes of the file seldom has to
+    // grow; room never used is never touched.
     loaded_.reserve(data_.size() / 16 + 1);
     loaded_.push_back(Loaded{});
 }
@@ -230,8 +231,8 @@ void Archive::writeObject(const Serializable* object)
     const_cast<Serializable*>(object)->serialize(*this);
 }
 
-// Returns the index of the class the tag names, reading a new class
-// description when the tag introduces one.
+// Returns the entry in classes_ of the class the tag names, reading a new
+// class description when the tag introduces one.
 std::uint32_t Archive::readClassTag(std::uint16_t tag, std::uint32_t objectTag)
 {
     if (tag == NewClassTag) {
