@@ -4,6 +4,7 @@
 #include "app/release_name_file.h"
 #include "exchange/exchange_checks.h"
 #include "model/command_results.h"
+#include "model/string_helpers.h"
 #include "rcs/rlog_layout.h"
 #include "support/test_project.h"
 
@@ -184,12 +185,15 @@ TEST(RlogLayout, BlocksAreTrustedOnlyWhenTheHeaderAgrees)
     EXPECT_TRUE(IsUnambiguous(ScanRlogLayout(History("", "real\n----------------------------\nmore"))));
     EXPECT_TRUE(IsUnambiguous(ScanRlogLayout(History("", "real\n-----------------------------\nrevision 1.9"))));
 
-    for (const std::string& output :
-         {History("", "real\n" + FakeBlock), History("desc\n" + FakeBlock + "\n", "real"),
-          History("", "real\n" + FakeBlock, 3), History("", "real", 1),
-          History("", "real\n----------------------------\nrevision 1.1\ndate: 2024/01/01 03:04:05;\nfake")}) {
+    // Also with counts that agree: a number twice, or a head among no block.
+    const std::string again = History("", "real\n----------------------------\nrevision 1.1\ndate: 2024/01/01 03:04:05;\nfake");
+    std::string twice = again, headless = History("", "real");
+    ReplaceAll(twice, "2;\tselected revisions: 2", "3;\tselected revisions: 3");
+    ReplaceAll(headless, "head: 1.2", "head: 1.5");
+    for (const std::string& output : {History("", "real\n" + FakeBlock), History("desc\n" + FakeBlock + "\n", "real"),
+                                      History("", "real\n" + FakeBlock, 3), History("", "real", 1), again, twice,
+                                      headless})
         EXPECT_FALSE(IsUnambiguous(ScanRlogLayout(output))) << output;
-    }
 }
 
 TEST(RlogLayout, ASingleRevisionIsFoundBehindTheDescription)
