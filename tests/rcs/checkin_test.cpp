@@ -26,12 +26,7 @@ std::string Description(const std::string& path)
     return log.substr(start, log.find("\n----------------------------\n", start) - start);
 }
 
-struct CheckinTest : ::testing::Test, ProjectFixture {
-    CheckinTest()
-    {
-        RCSOptions::instance().userName = LoginName();
-        CommandResults::instance().ClearResults();
-    }
+struct CheckinTest : RcsProjectTest {
     // Checks in the texts one after the other, the last one locked as "-l"
     // leaves it, and adds the file.
     RCSFileItem* History(const std::string& path, const std::vector<std::string>& texts)

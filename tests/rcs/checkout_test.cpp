@@ -11,30 +11,24 @@ namespace {
 namespace fs = std::filesystem;
 using namespace test;
 
-struct CheckoutTest : ::testing::Test {
-    CheckoutTest()
-    {
-        RCSOptions::instance().userName = LoginName();
-        CommandResults::instance().ClearResults();
-    }
+struct CheckoutTest : RcsProjectTest {
     // Adds a file whose working file counts as unchanged since it was last
     // checked out.
     RCSFileItem* AddUnchanged(const std::string& path)
     {
-        RCSFileItem* file = project.doc->AddFile(path);
+        RCSFileItem* file = doc->AddFile(path);
         file->recordedTime = file->workingTime;
         file->UpdateStatus();
         return file;
     }
     std::string Co(const std::string& options) const { return DirectProgram("co") + options; }
     CheckoutSettings& settings = RCSOptions::instance().checkout;
-    ProjectFixture project;
 };
 
 TEST_F(CheckoutTest, AChangedWorkingFileIsReplacedOnlyWithForce)
 {
     WriteText("new.c", "x\n");
-    EXPECT_EQ(project.doc->AddFile("new.c")->Checkout(), 1);
+    EXPECT_EQ(doc->AddFile("new.c")->Checkout(), 1);
     EXPECT_EQ(TakeResults(), "Cannot check out new.c as it has never been checked in\r\n");
 
     CheckIn("w.c", "checked in\n", "first");
@@ -105,7 +99,7 @@ TEST_F(CheckoutTest, CopiesGoElsewhereAndTheWorkingDirectoryGetsItsDirectories)
 {
     CheckIn("src/main.c", "first text\n", "first", {"-l"});
     CheckIn("src/main.c", "second text\n", "second");
-    RCSFileItem* file = project.doc->AddFile("src/main.c");
+    RCSFileItem* file = doc->AddFile("src/main.c");
     Rewrite("src/main.c", "edited\n");
     file->recordedTime = 1000;
     file->workingRevision = "1.2";
@@ -129,7 +123,7 @@ TEST_F(CheckoutTest, CopiesGoElsewhereAndTheWorkingDirectoryGetsItsDirectories)
     EXPECT_EQ(ReadFile("copies/old one/main.c"), "first text\n");
 
     fs::create_directories("elsewhere");
-    ASSERT_TRUE(project.doc->SetWorkingDirectory(project.scratch.path() + "elsewhere", false));
+    ASSERT_TRUE(doc->SetWorkingDirectory(scratch.path() + "elsewhere", false));
     settings.targetFile.clear();
     EXPECT_EQ(file->Checkout(), 0) << Results();
     EXPECT_EQ(ReadFile("elsewhere/src/main.c"), "second text\n");
@@ -145,10 +139,10 @@ TEST_F(CheckoutTest, ReleaseIsCheckedOutFileByFileAndNamedOnlyWhenComplete)
     ASSERT_EQ(RunProgram({"rcs", "-q", "-nBeta_2:1.1", "a.c"}), 0);
     RCSFileItem* a = AddUnchanged("a.c");
     RCSFileItem* b = AddUnchanged("b.c");
-    RCSReleaseItem* release = project.doc->releaseRoot->FindOrCreateRelease("Beta 2", a->FindRevision("1.1"));
+    RCSReleaseItem* release = doc->releaseRoot->FindOrCreateRelease("Beta 2", a->FindRevision("1.1"));
     release->AddRevision(a->FindRevision("1.1"));
     release->AddRevision(b->FindRevision("1.1"));
-    project.doc->releaseNameFile = "release.h";
+    doc->releaseNameFile = "release.h";
     EXPECT_TRUE(release->PrepareCheckout());
     EXPECT_EQ(settings.revision, "Beta 2");
     EXPECT_FALSE(settings.allowTargetFile);

@@ -10,8 +10,7 @@ namespace {
 
 using namespace test;
 
-struct CompareMergeReport : ::testing::Test, ProjectFixture {
-    CompareMergeReport() { CommandResults::instance().ClearResults(); }
+struct CompareMergeReport : RcsProjectTest {
     // The echoed command line: the results up to the first line end.
     static std::string FirstLine(const std::string& text) { return text.substr(0, text.find("\r\n")); }
     // The working and RCS paths as they end a command line.

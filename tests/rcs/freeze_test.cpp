@@ -10,13 +10,7 @@ namespace {
 namespace fs = std::filesystem;
 using namespace test;
 
-struct FreezeTest : ::testing::Test, ProjectFixture {
-    FreezeTest()
-    {
-        SetItemView(&view);
-        doc->InsertTreesIntoView();
-        CommandResults::instance().ClearResults();
-    }
+struct FreezeTest : RcsProjectTest {
     // Checks the text in (locked, as the next revision) and adds the file
     // at that revision, as a check-out leaves it.
     RCSFileItem* Add(const std::string& path, const std::string& text = "1\n")
@@ -38,8 +32,6 @@ struct FreezeTest : ::testing::Test, ProjectFixture {
         return file;
     }
     RCSReleaseRoot& releases() { return *doc->releaseRoot; }
-    TextTreeView view;
-    RecordingInteraction interaction;
 };
 
 // The RCS paths of the release's files as one run of rcs gets them.

@@ -19,12 +19,10 @@ namespace {
 
 namespace fs = std::filesystem;
 
-struct HostileExchange : ::testing::Test, test::ProjectFixture {
+struct HostileExchange : test::RcsProjectTest {
     HostileExchange()
     {
-        RCSOptions::instance().userName = test::LoginName();
-        std::string error;
-        EXPECT_TRUE(doc->OnSaveDocument(scratch.path() + "Demo.rcs", error)) << error;
+        SaveAs("Demo.rcs");
         test::ModelCheckIn(*doc, "a.c", "alpha\n", "Here");
         fs::create_directories(incoming.path().toStdString() + "/ok");
         test::WriteText(incoming.path().toStdString() + "/secret", "private key\n");
@@ -35,10 +33,8 @@ struct HostileExchange : ::testing::Test, test::ProjectFixture {
         return incoming.path().toStdString() + "/" + relative;
     }
 
-    std::string Results() const { return CommandResults::instance().Text(); }
-
+    std::string Results() const { return test::Results(); }
     QTemporaryDir incoming;
-    test::RecordingInteraction interaction;
 };
 
 struct HostileCommandFile {
@@ -96,7 +92,7 @@ TEST_F(HostileExchange, ReceivesAreRefusedBeforeAnyChange)
         fs::create_directories(dir);
         hostile.plant(dir);
         test::WriteText(dir + "Paris.RCC", hostile.head + "SITE Paris - London\r\n" + hostile.entries);
-        EXPECT_NE(test::Receive(*doc, dir + "Paris.RCC"), 0) << hostile.label;
+        EXPECT_NE(Receive(dir + "Paris.RCC"), 0) << hostile.label;
         EXPECT_TRUE(test::Has(Results(), hostile.named)) << hostile.label << "\n" << Results();
         EXPECT_EQ(test::TreeChecksums(scratch.path()), before) << hostile.label << "\n" << Results();
         EXPECT_EQ(doc->root->children.size(), 1u) << hostile.label;

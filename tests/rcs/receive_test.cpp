@@ -13,13 +13,8 @@ namespace {
 namespace fs = std::filesystem;
 using namespace test;
 
-struct ReceiveTest : ::testing::Test, test::ProjectFixture {
-    ReceiveTest()
-    {
-        RCSOptions::instance().userName = test::LoginName();
-        std::string error;
-        EXPECT_TRUE(doc->OnSaveDocument(scratch.path() + "Parser.rcs", error)) << error;
-    }
+struct ReceiveTest : RcsProjectTest {
+    ReceiveTest() { SaveAs("Parser.rcs"); }
 
     std::string Incoming() const { return incoming.path().toStdString() + "/"; }
 
@@ -31,7 +26,6 @@ struct ReceiveTest : ::testing::Test, test::ProjectFixture {
         test::WriteText(Incoming() + fileName, head + entries);
         return Incoming() + fileName;
     }
-    int Receive(const std::string& path) { return test::Receive(*doc, path); }
     int Import(const std::string& directory, const std::string& release, bool subdirectories, bool merge = false)
     {
         return test::Import(*doc, directory, release, subdirectories, merge);
@@ -50,7 +44,6 @@ struct ReceiveTest : ::testing::Test, test::ProjectFixture {
     }
 
     QTemporaryDir incoming;
-    RecordingInteraction interaction;
 };
 
 TEST_F(ReceiveTest, NewFilesAndSeveralRevisionsOfOneFile)

@@ -8,17 +8,7 @@ namespace {
 
 using namespace test;
 
-struct RevisionCommandsTest : ::testing::Test, test::ProjectFixture {
-    RevisionCommandsTest()
-    {
-        RCSOptions::instance().userName = test::LoginName();
-        SetItemView(&view);
-        doc->InsertTreesIntoView();
-        CommandResults::instance().ClearResults();
-    }
-    TextTreeView view;
-    test::RecordingInteraction interaction;
-};
+using RevisionCommandsTest = RcsProjectTest;
 
 // Trunk 1.1-1.3 with the branches 1.2.1 (two revisions) and 1.2.2 below 1.2.
 void BranchedHistory()

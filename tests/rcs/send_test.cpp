@@ -66,11 +66,10 @@ Lines Revisions(const Lines& block)
 // A project "Parser" with a history worth sending:
 //   src\a.c    1.1 1.2 1.3, branches 1.2.1.1-1.2.1.3 and 1.2.2.1
 //   b.c, c.c, "my file.c"   1.1
-struct SendTest : ::testing::Test, test::ProjectFixture {
+struct SendTest : RcsProjectTest {
     SendTest()
     {
-        std::string error;
-        EXPECT_TRUE(doc->OnSaveDocument(scratch.path() + "Parser.rcs", error)) << error;
+        SaveAs("Parser.rcs");
         CheckIn("src/a.c", "a1\n", "first a", {"-l"});
         CheckIn("src/a.c", "a2\n", "second a", {"-l"});
         CheckIn("src/a.c", "a3\n", "third a\n.\nafter the dot", {"-l"});
@@ -109,9 +108,6 @@ struct SendTest : ::testing::Test, test::ProjectFixture {
     }
     std::string SendDirectory() const { return scratch.path() + "RCSSites/Parser/Paris/"; }
     CommandFileLines CommandFile() const { return CommandFileLines(test::ReadFile(SendDirectory() + "London.RCC")); }
-    std::string Results() const { return test::Results(); }
-
-    test::RecordingInteraction interaction;
     Site* paris = nullptr;
 };
 

@@ -7,7 +7,7 @@ namespace {
 
 using namespace test;
 
-struct SynchroniseTest : ::testing::Test, test::ProjectFixture {
+struct SynchroniseTest : RcsProjectTest {
     RCSRoot& root() { return *doc->root; }
     RCSReleaseRoot& releases() { return *doc->releaseRoot; }
 };
@@ -161,10 +161,6 @@ TEST_F(SynchroniseTest, RcsFilesWithoutSuffixAndLocksOfOtherUsers)
 
 TEST_F(SynchroniseTest, WorkingOrRcsFileNameTheSameItemAndOutsideFilesAreRefused)
 {
-    RecordingInteraction interaction;
-    TextTreeView view;
-    SetItemView(&view);
-    doc->InsertTreesIntoView();
     CheckIn("src/main.c", "text\n", "first");
     RCSFileItem* added = Add("src/main.c");
     EXPECT_EQ(added->name, "src\\main.c");
@@ -183,18 +179,16 @@ TEST_F(SynchroniseTest, WorkingOrRcsFileNameTheSameItemAndOutsideFilesAreRefused
     EXPECT_TRUE(interaction.messages.empty());
 
     EXPECT_EQ(root().children.size(), 3u);
-    SetItemView(nullptr);
 }
 
 TEST_F(SynchroniseTest, FilesOutsideTheProjectAreRefused)
 {
-    RecordingInteraction refusals;
     std::filesystem::create_directories("project");
     std::string error;
     ASSERT_TRUE(doc->OnSaveDocument("project/P.rcs", error)) << error;
     test::WriteText(scratch.path() + "outside.c", "x");
     EXPECT_EQ(doc->AddFile(scratch.path() + "outside.c"), nullptr);
-    EXPECT_EQ(refusals.messages, std::vector<std::string>{"Cannot add file " + scratch.path() + "outside.c"
+    EXPECT_EQ(interaction.messages, std::vector<std::string>{"Cannot add file " + scratch.path() + "outside.c"
                                                              + " \r\nas it is not in a subdirectory of "
                                                              + scratch.path() + "project/"});
     EXPECT_EQ(doc->AddFile("project/no-such-file.c"), nullptr);

@@ -49,42 +49,29 @@ void ExpectSameRevisions(const std::map<std::string, std::string>& paris,
 // the RCS file holds them.
 using Held = std::map<std::string, std::tuple<std::string, std::string, std::string>>;
 
-struct TwoSites : ::testing::Test {
-    TwoSites()
-    {
-        test::ResetOptions();
-        RCSOptions::instance().userName = test::LoginName();
-        SetItemView(nullptr);
-    }
+struct TwoSites : test::RcsProjectTest {
+    TwoSites() { SetItemView(nullptr); }
 
-    void Save()
+    // Saves the project open now, then opens the site's, or makes it for a
+    // new site of that name.
+    void Open(const test::ScratchDirectory& directory, const std::string& newSite = {})
     {
         std::string error;
-        if (doc) {
+        if (!doc->GetPathName().empty()) {
             ASSERT_TRUE(doc->OnSaveDocument(doc->GetPathName(), error)) << error;
         }
-    }
-
-    void Create(const test::ScratchDirectory& directory, const std::string& siteName)
-    {
-        Save();
         doc.reset();
-        RCSOptions::instance().defaultSiteName = siteName;
+        if (!newSite.empty())
+            RCSOptions::instance().defaultSiteName = newSite;
         doc = std::make_unique<CKestroDoc>();
-        doc->OnNewDocument();
-        std::string error;
-        ASSERT_TRUE(doc->OnSaveDocument(directory.path() + "Parser.rcs", error)) << error;
+        const std::string path = directory.path() + "Parser.rcs";
+        if (newSite.empty()) {
+            ASSERT_TRUE(doc->OnOpenDocument(path, error)) << error;
+        } else {
+            doc->OnNewDocument();
+            ASSERT_TRUE(doc->OnSaveDocument(path, error)) << error;
+        }
     }
-
-    void Open(const test::ScratchDirectory& directory)
-    {
-        Save();
-        doc.reset();
-        std::string error;
-        doc = std::make_unique<CKestroDoc>();
-        ASSERT_TRUE(doc->OnOpenDocument(directory.path() + "Parser.rcs", error)) << error;
-    }
-
     void CheckIn(const std::string& name, const std::string& text, const std::string& message)
     {
         test::ModelCheckIn(*doc, name, text, message);
@@ -93,7 +80,6 @@ struct TwoSites : ::testing::Test {
     {
         return test::Send(*doc, to, release, original, choice);
     }
-    int Receive(const std::string& path) { return test::Receive(*doc, path); }
 
     Held Snapshot(const std::string& releaseName)
     {
@@ -116,8 +102,6 @@ struct TwoSites : ::testing::Test {
 
     test::ScratchDirectory london;
     test::ScratchDirectory paris;
-    test::RecordingInteraction interaction;
-    std::unique_ptr<CKestroDoc> doc;
 };
 
 TEST_F(TwoSites, DifferencesBuildTheSameRevisionsAtBothSites)
@@ -127,7 +111,7 @@ TEST_F(TwoSites, DifferencesBuildTheSameRevisionsAtBothSites)
     const std::vector<std::string> files = {"kw.c", "tail.txt", "empty.txt", "shrinks.txt", "crlf.txt", "bin.dat"};
     const std::string binary("\x00\x01\x02\n\xff\xfe\n\x7f", 8);
 
-    Create(london, "London");
+    Open(london, "London");
     doc->siteList->Add("Paris", "");
     CheckIn("kw.c", "/*\n * $Id$\n * $Revision$\n * $Log$\n */\nint one;\n", "kw first");
     CheckIn("kw.c", "/*\n * $Id$\n * $Revision$\n * $Log$\n */\nint one;\nint two;\n", "kw second");
@@ -139,7 +123,7 @@ TEST_F(TwoSites, DifferencesBuildTheSameRevisionsAtBothSites)
     ASSERT_NE(FreezeProject(*doc, "R1"), nullptr);
     ASSERT_EQ(Send("Paris", "R1", "", 2), 0) << Results();
 
-    Create(paris, "Paris");
+    Open(paris, "Paris");
     doc->siteList->SetMaster(doc->siteList->Add("London", ""));
     ASSERT_EQ(Receive(fromLondon), 0) << Results();
     ExpectSameRevisions(AllRevisionTexts(paris.path(), files), AllRevisionTexts(london.path(), files), 6);

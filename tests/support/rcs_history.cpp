@@ -1,5 +1,6 @@
 #include "support/rcs_history.h"
 
+#include "model/item_view.h"
 #include "model/paths.h"
 #include "model/string_helpers.h"
 #include "rcs/command_runner.h"
@@ -179,6 +180,20 @@ std::string TakeResults()
     std::string text = Results();
     CommandResults::instance().ClearResults();
     return text;
+}
+
+RcsProjectTest::RcsProjectTest()
+{
+    RCSOptions::instance().userName = LoginName();
+    CommandResults::instance().ClearResults();
+    SetItemView(&view);
+    doc->InsertTreesIntoView();
+}
+
+void RcsProjectTest::SaveAs(const std::string& name)
+{
+    std::string error;
+    EXPECT_TRUE(doc->OnSaveDocument(scratch.path() + name, error)) << error;
 }
 
 } // namespace kestro::test

@@ -69,4 +69,16 @@ std::string LogBlock(const std::string& revision, const std::string& text);
 std::string Results();
 std::string TakeResults();
 
+// A project for tests with the real programs: the user is the one RCS names
+// as the locker, the results start empty, the core's messages are kept and
+// the items are shown in a text view.
+struct RcsProjectTest : ::testing::Test, ProjectFixture {
+    RcsProjectTest();
+    // Saves the project in the scratch directory under the name.
+    void SaveAs(const std::string& name);
+    int Receive(const std::string& commandFile) { return test::Receive(*doc, commandFile); }
+    TextTreeView view;
+    RecordingInteraction interaction;
+};
+
 } // namespace kestro::test
