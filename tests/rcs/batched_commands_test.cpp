@@ -3,14 +3,9 @@
 // file busy) is named, and the others still are.
 
 #include "rcs/command_runner.h"
-#include "rcs/rcs_programs.h"
 #include "support/cli_runner.h"
 #include "support/rcs_history.h"
-#include "support/test_project.h"
 
-#include <gtest/gtest.h>
-
-#include <filesystem>
 #include <sstream>
 
 namespace kestro {

@@ -5,11 +5,6 @@
 #include "support/cli_runner.h"
 #include "support/rcs_history.h"
 
-#include <QCryptographicHash>
-#include <QProcess>
-
-#include <map>
-
 namespace kestro {
 namespace {
 
@@ -162,10 +157,7 @@ TEST_F(CliContract, OptionsAreListedSetReadBackAndTakeEffect)
 
 TEST(CliDocumentation, HelpAndManPageNameEveryCommand)
 {
-    QProcess help;
-    help.start(KESTRO_CLI, {"--help"});
-    help.waitForFinished(60000);
-    const std::string text = help.readAllStandardOutput().toStdString();
+    const std::string text = test::RunCli({"--help"}).out;
     const std::string manual = test::ReadFile(KESTRO_MAN_PAGE);
     for (const std::string command : {"demo", "new", "show", "options", "add", "sync", "workdir", "checkin",
                                       "checkout", "compare", "merge", "report", "lock", "unlock", "set-default-branch",
@@ -176,10 +168,7 @@ TEST(CliDocumentation, HelpAndManPageNameEveryCommand)
         QString roff = QString::fromStdString(command).replace("-", "\\-");
         EXPECT_TRUE(test::Has(manual, ".BI " + roff.toStdString() + " ")) << command;
     }
-    QProcess version;
-    version.start(KESTRO_CLI, {"--version"});
-    version.waitForFinished(60000);
-    EXPECT_EQ(version.readAllStandardOutput().toStdString().rfind("kestro-cli ", 0), 0u);
+    EXPECT_TRUE(test::RunCli({"--version"}).out.starts_with("kestro-cli "));
 }
 
 } // namespace

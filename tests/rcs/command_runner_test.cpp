@@ -1,18 +1,12 @@
-#include "model/command_results.h"
 #include "model/string_helpers.h"
 #include "rcs/command_runner.h"
-#include "support/test_project.h"
-
-#include <gtest/gtest.h>
+#include "support/rcs_history.h"
 
 #include <chrono>
 #include <cstdlib>
-#include <filesystem>
 #include <functional>
 #include <future>
-#include <string>
 #include <thread>
-#include <vector>
 
 #include <signal.h>
 

@@ -2,14 +2,11 @@
 // project or to show what is not there, with the real RCS programs. Each
 // hostile receive or import must be refused before anything changes.
 
-#include "model/paths.h"
 #include "support/rcs_history.h"
 
-#include <QCryptographicHash>
 #include <QTemporaryDir>
 
 #include <functional>
-#include <map>
 #include <set>
 
 #include <sys/stat.h>

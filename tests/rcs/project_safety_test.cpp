@@ -6,14 +6,10 @@
 #include "support/cli_runner.h"
 #include "support/rcs_history.h"
 
-#include <QCryptographicHash>
 #include <QProcess>
 
 #include <algorithm>
 #include <csignal>
-#include <map>
-#include <memory>
-#include <vector>
 
 #include <sys/resource.h>
 

@@ -260,8 +260,7 @@ TEST_F(ReceiveTest, RefusedCommandFilesChangeNothing)
 
 TEST_F(ReceiveTest, ImportTakesSubdirectoriesOnlyWhenAskedAndNeverRcsOrProjectFiles)
 {
-    QTemporaryDir delivered;
-    const std::string source = delivered.path().toStdString() + "/";
+    const std::string source = Incoming();
     for (const char* name : {"a.c", "sub/b.c", ".hidden.c", "RCS/a.c,v", "sub/RCS/b.c,v", "RCSSites/Parser/Paris/x.c",
                              "Other.rcs", "Kestro.IN", "Kestro.OUT", "y.c,v"})
         WriteText(source + name, std::string(name) + "\n");
@@ -294,33 +293,28 @@ TEST_F(ReceiveTest, ImportRefusesTheProjectsOwnTreeAndReadOnlyFiles)
     EXPECT_EQ(Results(), "Directory \"" + scratch.path() + "missing\" does not exist\r\n");
     EXPECT_TRUE(doc->root->children.empty());
 
-    QTemporaryDir delivered;
-    WriteText(delivered.path().toStdString() + "/a.c", "from Paris\n");
+    WriteText(Incoming() + "a.c", "from Paris\n");
     WriteText(scratch.path() + "a.c", "kept\n");
     fs::permissions(scratch.path() + "a.c", fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write,
                     fs::perm_options::remove);
-    EXPECT_EQ(Import(delivered.path().toStdString(), "R1", false), 1);
+    EXPECT_EQ(Import(Incoming(), "R1", false), 1);
     EXPECT_EQ(Results(), "Cannot import \"a.c\" as its working file is read-only\r\n");
     EXPECT_EQ(ReadFile(scratch.path() + "a.c"), "kept\n");
     EXPECT_EQ(doc->releaseRoot->FindRelease("R1"), nullptr);
-}
 
-TEST_F(ReceiveTest, ImportWritesTheWorkingFileThatItChecksIn)
-{
+    // With the working files elsewhere, the import writes them there.
     QTemporaryDir working;
     ASSERT_TRUE(doc->SetWorkingDirectory(working.path().toStdString(), true));
-    QTemporaryDir delivered;
-    WriteText(delivered.path().toStdString() + "/src/a.c", "from Paris\n");
-    ASSERT_EQ(Import(delivered.path().toStdString(), "R1", true), 0) << Results();
-    EXPECT_EQ(ReadFile(working.path().toStdString() + "/src/a.c"), "from Paris\n");
-    EXPECT_FALSE(fs::exists(scratch.path() + "src/a.c"));
-    EXPECT_EQ(RevisionText("src/RCS/a.c,v", "1.1"), "from Paris\n");
+    WriteText(Incoming() + "src/b.c", "from Paris\n");
+    ASSERT_EQ(Import(Incoming(), "R1", true), 0) << Results();
+    EXPECT_EQ(ReadFile(working.path().toStdString() + "/src/b.c"), "from Paris\n");
+    EXPECT_FALSE(fs::exists(scratch.path() + "src/b.c"));
+    EXPECT_EQ(RevisionText("src/RCS/b.c,v", "1.1"), "from Paris\n");
 }
 
 TEST_F(ReceiveTest, MergeAfterImportKeepsTheChangesMadeHere)
 {
-    QTemporaryDir delivered;
-    const std::string source = delivered.path().toStdString() + "/";
+    const std::string source = Incoming();
     WriteText(source + "a.c", "1\n2\n3\n4\n5\n");
     ASSERT_EQ(Import(source, "R1", false), 0) << Results();
     CheckIn("a.c", "1 here\n2\n3\n4\n5\n", "changed here");

@@ -19,19 +19,11 @@ using Lines = std::vector<std::string>;
 // A command file taken apart: its command lines, and the log block that
 // follows each FILE or DIFF line (without the closing "." line).
 struct CommandFileLines {
-    explicit CommandFileLines(const std::string& text)
+    explicit CommandFileLines(const std::string& text) : allCrLf(Count(text, "\n") == Count(text, "\r\n"))
     {
-        std::size_t begin = 0;
         Lines lines;
-        while (begin < text.size()) {
-            const std::size_t end = text.find('\n', begin);
-            if (end == std::string::npos || end == begin || text[end - 1] != '\r') {
-                allCrLf = false;
-                break;
-            }
-            lines.push_back(text.substr(begin, end - 1 - begin));
-            begin = end + 1;
-        }
+        for (std::size_t begin = 0, end; (end = text.find("\r\n", begin)) != std::string::npos; begin = end + 2)
+            lines.push_back(text.substr(begin, end - begin));
         for (std::size_t i = 0; i < lines.size(); ++i) {
             commands.push_back(lines[i]);
             if (!lines[i].starts_with("FILE") && !lines[i].starts_with("DIFF"))
@@ -42,7 +34,7 @@ struct CommandFileLines {
             blocks.push_back(block);
         }
     }
-    bool allCrLf = true;
+    bool allCrLf;
     Lines commands;
     std::vector<Lines> blocks;
 };
@@ -107,7 +99,7 @@ struct SendTest : RcsProjectTest {
         return test::Send(*doc, site, release, original, choice);
     }
     std::string SendDirectory() const { return scratch.path() + "RCSSites/Parser/Paris/"; }
-    CommandFileLines CommandFile() const { return CommandFileLines(test::ReadFile(SendDirectory() + "London.RCC")); }
+    CommandFileLines CommandFile() const { return CommandFileLines(ReadFile(SendDirectory() + "London.RCC")); }
     Site* paris = nullptr;
 };
 
@@ -130,12 +122,12 @@ TEST_F(SendTest, ChangedFilesAgainstTheOriginalWithLogBlocksAndDeletions)
         << "a lone \".\" in a log cannot end the block";
     EXPECT_TRUE(Holds(rcc.blocks[1], "first spaced"));
 
-    EXPECT_EQ(test::ReadFile(SendDirectory() + "src/a.c"), "a3\n");
-    EXPECT_EQ(test::ReadFile(SendDirectory() + "my file.c"), "spaced\n");
+    EXPECT_EQ(ReadFile(SendDirectory() + "src/a.c"), "a3\n");
+    EXPECT_EQ(ReadFile(SendDirectory() + "my file.c"), "spaced\n");
     EXPECT_FALSE(fs::exists(SendDirectory() + "b.c"));
     EXPECT_EQ(paris->lastRelease, "Beta-2");
     EXPECT_TRUE(doc->IsModified());
-    EXPECT_TRUE(test::Has(Results(), DirectProgram("rlog") + " -N -r1.3 src/RCS/a.c,v >>" + SendDirectory() + "London.RCC\r\n"))
+    EXPECT_TRUE(Has(Results(), DirectProgram("rlog") + " -N -r1.3 src/RCS/a.c,v >>" + SendDirectory() + "London.RCC\r\n"))
         << Results();
 }
 
@@ -146,14 +138,14 @@ TEST_F(SendTest, AllFilesSendsUnchangedFilesAndJustDifferencesSendsRcsdiffOutput
     EXPECT_EQ(CommandFile().commands,
               (Lines{"RCS1 Beta-1 Beta-2 Parser", "SITE London london@example.org Paris", "FILE 1.2 1.3 src\\a.c",
                      "FILE 1.1 1.1 b.c", "FILE - 1.1 \"my file.c\"", "DELE 1.1 - c.c"}));
-    EXPECT_EQ(test::ReadFile(SendDirectory() + "b.c"), "b1\n");
+    EXPECT_EQ(ReadFile(SendDirectory() + "b.c"), "b1\n");
 
     ASSERT_EQ(Send("Beta-2", "Beta-1", 2), 0) << Results();
     EXPECT_EQ(CommandFile().commands, (Lines{"RCS1 Beta-1 Beta-2 Parser", "SITE London london@example.org Paris",
                                                "DIFF 1.2 1.3 src\\a.c", "FILE - 1.1 \"my file.c\"",
                                                "DELE 1.1 - c.c"}));
-    EXPECT_EQ(test::ReadFile(SendDirectory() + "src/a.c"), "1c1\n< a2\n---\n> a3\n");
-    EXPECT_EQ(test::ReadFile(SendDirectory() + "my file.c"), "spaced\n");
+    EXPECT_EQ(ReadFile(SendDirectory() + "src/a.c"), "1c1\n< a2\n---\n> a3\n");
+    EXPECT_EQ(ReadFile(SendDirectory() + "my file.c"), "spaced\n");
 }
 
 TEST_F(SendTest, TheLastReleaseExchangedIsTheOriginalAndMovesOnlyAfterSuccess)
@@ -177,7 +169,7 @@ TEST_F(SendTest, TheLastReleaseExchangedIsTheOriginalAndMovesOnlyAfterSuccess)
     paris->sendCommand.clear();
     fs::remove(scratch.path() + "RCS/c.c,v");
     EXPECT_EQ(Send("Beta-1", "", 0), 1);
-    EXPECT_TRUE(test::Has(Results(), "Cannot check out c.c as it has never been checked in\r\n"));
+    EXPECT_TRUE(Has(Results(), "Cannot check out c.c as it has never been checked in\r\n"));
     EXPECT_EQ(paris->lastRelease, "Beta-2");
     EXPECT_EQ(CommandFile().commands.back(), "FILE - 1.1 b.c") << "what was written so far stays";
 
@@ -194,9 +186,9 @@ TEST_F(SendTest, ARevisionOnABranchBringsItsAncestorsOnThatBranch)
     EXPECT_EQ(rcc.commands, (Lines{"RCS1 Beta-1 Branch Parser", "SITE London - Paris", "FILE 1.2 1.2.1.1 src\\a.c",
                                    "FILE 1.2.1.1 1.2.1.2 src\\a.c", "FILE 1.2.1.2 1.2.1.3 src\\a.c",
                                    "DELE 1.1 - c.c"}));
-    EXPECT_EQ(test::ReadFile(SendDirectory() + "src/a.c"), "a2 b1\n");
-    EXPECT_EQ(test::ReadFile(SendDirectory() + "src/RCS-1/a.c"), "a2 b2\n");
-    EXPECT_EQ(test::ReadFile(SendDirectory() + "src/RCS-2/a.c"), "a2 b3\n");
+    EXPECT_EQ(ReadFile(SendDirectory() + "src/a.c"), "a2 b1\n");
+    EXPECT_EQ(ReadFile(SendDirectory() + "src/RCS-1/a.c"), "a2 b2\n");
+    EXPECT_EQ(ReadFile(SendDirectory() + "src/RCS-2/a.c"), "a2 b3\n");
     ASSERT_EQ(rcc.blocks.size(), 3u);
     for (std::size_t i = 0; i < 3; ++i)
         EXPECT_EQ(Revisions(rcc.blocks[i]), Lines{"1.2.1." + std::to_string(i + 1)});
@@ -221,13 +213,13 @@ TEST_F(SendTest, TheSendCommandGetsEveryValueAsOneArgumentWithoutAShell)
     const std::string results = Results();
     const std::string expected = "\r\n[" + directory + "]\n[Parser]\n[site Pa\"ris; touch pwned]\n"
                                  "[Beta $(touch pwned2)]\n[London]\n[]\n";
-    EXPECT_TRUE(test::Has(results, expected)) << results;
+    EXPECT_TRUE(Has(results, expected)) << results;
     EXPECT_TRUE(std::regex_search(results, std::regex(R"(\n\[\d{6}\]\n\[%d\]\n\[100%\]\n)"))) << results;
     EXPECT_FALSE(fs::exists(scratch.path() + "pwned"));
     EXPECT_FALSE(fs::exists(scratch.path() + "pwned2"));
     EXPECT_EQ(site->lastRelease, "Beta $(touch pwned2)");
 
-    const Lines commands = CommandFileLines(test::ReadFile(directory + "/London.RCC")).commands;
+    const Lines commands = CommandFileLines(ReadFile(directory + "/London.RCC")).commands;
     EXPECT_EQ(commands, (Lines{"RCS1 - \"Beta $(touch pwned2)\" Parser", "SITE London - \"Pa\"\"ris; touch pwned\"",
                                "FILE - 1.1 b.c"}));
 }
@@ -250,7 +242,7 @@ TEST_F(SendTest, RefusalsWriteNothing)
     doc->siteList->GetLocalSite()->name = "London";
     doc->root->FindFile("b.c")->name = "..\\..\\b.c";
     EXPECT_EQ(Send("Beta-1", "", 0), 1);
-    EXPECT_TRUE(test::Has(Results(), "Cannot send ..\\..\\b.c as its name leads outside the send directory\r\n"));
+    EXPECT_TRUE(Has(Results(), "Cannot send ..\\..\\b.c as its name leads outside the send directory\r\n"));
     EXPECT_FALSE(fs::exists(scratch.path() + "RCSSites/b.c"));
 }
 
@@ -262,28 +254,28 @@ TEST_F(SendTest, ManyFilesShareRunsAndADamagedFileIsNamed)
         CheckIn(name, name + "\n", "first " + name);
         release->AddRevision(doc->AddFile(name)->FindRevision("1.1"));
     }
-    const std::string kept = test::ReadFile("RCS/f12.c,v");
+    const std::string kept = ReadFile("RCS/f12.c,v");
     fs::permissions("RCS/f12.c,v", fs::perms::owner_write, fs::perm_options::add);
-    test::WriteText("RCS/f12.c,v", "not an RCS file\n");
+    WriteText("RCS/f12.c,v", "not an RCS file\n");
 
     EXPECT_NE(Send("Many", "", 0), 0);
     std::string results = Results();
     const std::size_t alone = results.find(DirectProgram("co") + " -f -ko -r1.1 " + SendDirectory() + "f12.c RCS/f12.c,v\r\n");
     ASSERT_NE(alone, std::string::npos) << "run alone, so co names it: " << results;
     EXPECT_EQ(results.find("co: RCS/f12.c,v", alone), results.find("\r\n", alone) + 3) << results;
-    EXPECT_EQ(test::ReadFile(SendDirectory() + "f29.c"), "f29.c\n") << "the files after it are written";
+    EXPECT_EQ(ReadFile(SendDirectory() + "f29.c"), "f29.c\n") << "the files after it are written";
     EXPECT_EQ(paris->lastRelease, "") << "a failed send is not the last exchanged";
 
-    test::WriteText("RCS/f12.c,v", kept);
+    WriteText("RCS/f12.c,v", kept);
     ASSERT_EQ(Send("Many", "", 0), 0) << Results();
     results = Results();
-    EXPECT_EQ(test::Count(results, DirectProgram("co") + " -"), 1u) << results;
-    EXPECT_EQ(test::Count(results, DirectProgram("rlog") + " -"), 1u) << results;
+    EXPECT_EQ(Count(results, DirectProgram("co") + " -"), 1u) << results;
+    EXPECT_EQ(Count(results, DirectProgram("rlog") + " -"), 1u) << results;
     const CommandFileLines rcc = CommandFile();
     ASSERT_EQ(rcc.blocks.size(), 30u);
     for (int i = 0; i < 30; ++i) {
         const std::string name = "f" + std::to_string(i) + ".c";
-        EXPECT_EQ(test::ReadFile(SendDirectory() + name), name + "\n");
+        EXPECT_EQ(ReadFile(SendDirectory() + name), name + "\n");
         EXPECT_EQ(std::count_if(rcc.blocks.begin(), rcc.blocks.end(),
                                 [&](const Lines& block) { return Holds(block, "first " + name); }),
                   1) << name;
@@ -301,8 +293,8 @@ TEST(RccWriter, CommandLinesAreQuotedAndLineBreaksRefused)
         EXPECT_FALSE(WriteCommandLine(file, "DELE", "1.1", "-", "evil\r\nDELE 1.1 - main.c"));
         EXPECT_TRUE(file.Close());
     }
-    EXPECT_EQ(test::ReadFile(scratch.path() + "X.RCC"), "FILE - \"a<b\" \"x\"\"y z\"\r\n");
-    EXPECT_TRUE(test::Has(test::Results(), "holds a line break"));
+    EXPECT_EQ(ReadFile(scratch.path() + "X.RCC"), "FILE - \"a<b\" \"x\"\"y z\"\r\n");
+    EXPECT_TRUE(Has(test::Results(), "holds a line break"));
 }
 
 // kestro-cli's sites and send commands, as a script would use them.
@@ -313,47 +305,47 @@ protected:
         arguments.insert(1, QString::fromStdString(scratch.path() + "Tool.rcs"));
         return test::RunCli(arguments, scratch.path());
     }
+    // Runs the command, which must succeed.
+    void Ok(const QStringList& arguments)
+    {
+        const test::CliResult result = Run(arguments);
+        ASSERT_EQ(result.exitCode, 0) << result.out << result.err;
+    }
     test::ScratchDirectory scratch;
 };
 
 TEST_F(SiteCommands, ListAddEditRemoveAndSend)
 {
-    ASSERT_EQ(Run({"new"}).exitCode, 0);
-    ASSERT_EQ(Run({"sites", "local", "London", "--email", "", "--send-command", ""}).exitCode, 0);
-    test::WriteText("a.c", "one\n");
-    test::WriteText("b.c", "bee\n");
-    ASSERT_EQ(Run({"add", "a.c", "b.c"}).exitCode, 0);
-    ASSERT_EQ(Run({"checkin", "-m", "first"}).exitCode, 0);
-    ASSERT_EQ(Run({"freeze", "R1"}).exitCode, 0);
-    test::WriteText("a.c", "two\n");
-    ASSERT_EQ(Run({"checkin", "a.c", "-m", "second"}).exitCode, 0);
-    ASSERT_EQ(Run({"freeze", "R2"}).exitCode, 0);
-
-    ASSERT_EQ(Run({"sites", "add", "Paris", "--email", "p@example.org", "--send-command", ""}).exitCode, 0);
-    ASSERT_EQ(Run({"sites", "add", "Oslo", "--master", "--send-command", ""}).exitCode, 0);
+    WriteText("a.c", "one\n");
+    WriteText("b.c", "bee\n");
+    for (const QStringList& step : std::vector<QStringList>{
+             {"new"}, {"sites", "local", "London", "--email", "", "--send-command", ""}, {"add", "a.c", "b.c"},
+             {"checkin", "-m", "first"}, {"freeze", "R1"}})
+        Ok(step);
+    WriteText("a.c", "two\n");
+    Ok({"checkin", "a.c", "-m", "second"});
+    Ok({"freeze", "R2"});
+    Ok({"sites", "add", "Paris", "--email", "p@example.org", "--send-command", ""});
+    Ok({"sites", "add", "Oslo", "--master", "--send-command", ""});
     EXPECT_EQ(Run({"sites"}).out, "London\t\tlocal\nParis\tp@example.org\nOslo\t\tmaster\n");
     EXPECT_EQ(Run({"sites", "add", "PARIS"}).exitCode, 1);
     EXPECT_EQ(Run({"sites", "add", ".."}).exitCode, 1);
 
-    ASSERT_EQ(Run({"sites", "edit", "Oslo", "--name", "Bergen", "--email", "b@example.org", "--not-master"}).exitCode,
-              0);
-    ASSERT_EQ(Run({"sites", "remove", "Bergen"}).exitCode, 0);
+    Ok({"sites", "edit", "Oslo", "--name", "Bergen", "--email", "b@example.org", "--not-master"});
+    Ok({"sites", "remove", "Bergen"});
     EXPECT_EQ(Run({"sites"}).out, "London\t\tmaster\tlocal\nParis\tp@example.org\n");
 
-    test::CliResult first = Run({"send", "--to", "Paris", "--release", "R1", "--mode", "changed"});
-    ASSERT_EQ(first.exitCode, 0) << first.out << first.err;
+    Ok({"send", "--to", "Paris", "--release", "R1", "--mode", "changed"});
     const std::string rcc = scratch.path() + "RCSSites/Tool/Paris/London.RCC";
-    EXPECT_EQ(CommandFileLines(test::ReadFile(rcc)).commands,
+    EXPECT_EQ(CommandFileLines(ReadFile(rcc)).commands,
               (Lines{"RCS1 - R1 Tool", "SITE London - Paris", "FILE - 1.1 a.c", "FILE - 1.1 b.c"}));
 
     // The project remembers what Paris has.
-    test::CliResult second = Run({"send", "--to", "Paris", "--release", "R2", "--mode", "changed"});
-    ASSERT_EQ(second.exitCode, 0) << second.out << second.err;
-    EXPECT_EQ(CommandFileLines(test::ReadFile(rcc)).commands,
+    Ok({"send", "--to", "Paris", "--release", "R2", "--mode", "changed"});
+    EXPECT_EQ(CommandFileLines(ReadFile(rcc)).commands,
               (Lines{"RCS1 R1 R2 Tool", "SITE London - Paris", "FILE 1.1 1.2 a.c"}));
 
-    test::CliResult cleared = Run({"send", "--to", "Paris", "--release", "R2", "--original", "R1", "--delete-temporary"});
-    ASSERT_EQ(cleared.exitCode, 0) << cleared.out << cleared.err;
+    Ok({"send", "--to", "Paris", "--release", "R2", "--original", "R1", "--delete-temporary"});
     EXPECT_FALSE(fs::exists(rcc));
 }
 

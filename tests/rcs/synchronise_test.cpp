@@ -1,7 +1,5 @@
 #include "support/rcs_history.h"
 
-#include <map>
-
 namespace kestro {
 namespace {
 

@@ -2,10 +2,8 @@
 // passing releases back and forth. The process holds one document at a
 // time, so the test saves one site's project before it opens the other's.
 
-#include "model/paths.h"
 #include "support/rcs_history.h"
 
-#include <map>
 #include <sstream>
 #include <tuple>
 
