@@ -18,7 +18,7 @@ namespace {
 const std::string ProjectType = "application/x-kestro-project";
 const std::string ReleaseCommandsType = "application/x-kestro-release-commands";
 
-std::string TypeOf(const std::string& path, QMimeDatabase::MatchMode mode = QMimeDatabase::MatchDefault)
+std::string TypeOf(const std::string& path, QMimeDatabase::MatchMode mode)
 {
     return QMimeDatabase().mimeTypeForFile(QString::fromStdString(path), mode).name().toStdString();
 }
@@ -34,51 +34,40 @@ protected:
     }
 };
 
-TEST_F(MimeTypes, ProjectFilesAreKnownByNameAndByTheirHeader)
+// Saved files are known by name, by name in capitals, and by their first
+// bytes under any name; files that only resemble them are not taken.
+TEST_F(MimeTypes, ProjectAndReleaseCommandFilesAreKnownByNameAndByContent)
 {
     test::ProjectFixture project;
-    const std::string saved = project.scratch.path() + "Parser.rcs";
+    const std::string dir = project.scratch.path();
     std::string error;
-    ASSERT_TRUE(project.doc->OnSaveDocument(saved, error)) << error;
-    const std::string upperCase = project.scratch.path() + "OLDNAME.RCS";
-    const std::string renamed = project.scratch.path() + "parser-backup";
-    std::filesystem::copy_file(saved, upperCase);
-    std::filesystem::copy_file(saved, renamed);
-
-    EXPECT_EQ(TypeOf(saved), ProjectType);
-    EXPECT_EQ(TypeOf(upperCase, QMimeDatabase::MatchExtension), ProjectType);
-    EXPECT_EQ(TypeOf(saved, QMimeDatabase::MatchContent), ProjectType);
-    EXPECT_EQ(TypeOf(renamed), ProjectType);
-}
-
-TEST_F(MimeTypes, ReleaseCommandFilesAreKnownByNameAndByTheirFirstCommand)
-{
-    test::ScratchDirectory scratch;
-    const std::string written = scratch.path() + "R1.RCC";
+    ASSERT_TRUE(project.doc->OnSaveDocument(dir + "Parser.rcs", error)) << error;
     CommandFile file;
-    ASSERT_TRUE(file.Open(written));
+    ASSERT_TRUE(file.Open(dir + "R1.RCC"));
     ASSERT_TRUE(WriteCommandLine(file, "RCS1", "", "R1", "Parser"));
     ASSERT_TRUE(WriteCommandLine(file, "SITE", "Here", "", "There"));
     ASSERT_TRUE(file.Close());
-    const std::string renamed = scratch.path() + "release-for-there";
-    std::filesystem::copy_file(written, renamed);
-
-    EXPECT_EQ(TypeOf(written), ReleaseCommandsType);
-    EXPECT_EQ(TypeOf(scratch.path() + "r2.rcc", QMimeDatabase::MatchExtension), ReleaseCommandsType);
-    EXPECT_EQ(TypeOf(renamed), ReleaseCommandsType);
-    // Text editors may open them too.
-    EXPECT_TRUE(QMimeDatabase().mimeTypeForName(QString::fromStdString(ReleaseCommandsType)).inherits(QStringLiteral("text/plain")));
-}
-
-TEST_F(MimeTypes, ContentRulesTakeNoOtherFile)
-{
-    test::ScratchDirectory scratch;
-    scratch.write("mentions", "The keyword RCS1 starts a release file\n");
+    std::filesystem::copy_file(dir + "Parser.rcs", dir + "parser-backup");
+    std::filesystem::copy_file(dir + "R1.RCC", dir + "release-for-there");
+    project.scratch.write("mentions", "The keyword RCS1 starts a release file\n");
     // A version and a new-class tag, but another class first.
-    scratch.write("other-archive", std::string("\x05\x00\x00\x00\xff\xff\x01\x00\x07\x00RCSRoot", 17));
+    project.scratch.write("other-archive", std::string("\x05\x00\x00\x00\xff\xff\x01\x00\x07\x00RCSRoot", 17));
 
-    EXPECT_NE(TypeOf(scratch.path() + "mentions", QMimeDatabase::MatchContent), ReleaseCommandsType);
-    EXPECT_NE(TypeOf(scratch.path() + "other-archive", QMimeDatabase::MatchContent), ProjectType);
+    const std::tuple<std::string, QMimeDatabase::MatchMode, std::string> cases[] = {
+        {"Parser.rcs", QMimeDatabase::MatchDefault, ProjectType},
+        {"OLDNAME.RCS", QMimeDatabase::MatchExtension, ProjectType},
+        {"Parser.rcs", QMimeDatabase::MatchContent, ProjectType},
+        {"parser-backup", QMimeDatabase::MatchDefault, ProjectType},
+        {"R1.RCC", QMimeDatabase::MatchDefault, ReleaseCommandsType},
+        {"r2.rcc", QMimeDatabase::MatchExtension, ReleaseCommandsType},
+        {"release-for-there", QMimeDatabase::MatchDefault, ReleaseCommandsType},
+        {"mentions", QMimeDatabase::MatchContent, "text/plain"},
+        {"other-archive", QMimeDatabase::MatchContent, "application/octet-stream"},
+    };
+    for (const auto& [name, mode, type] : cases)
+        EXPECT_EQ(TypeOf(dir + name, mode), type) << name;
+    // Text editors may open release command files too.
+    EXPECT_TRUE(QMimeDatabase().mimeTypeForName(QString::fromStdString(ReleaseCommandsType)).inherits("text/plain"));
 }
 
 } // namespace

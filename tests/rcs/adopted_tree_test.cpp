@@ -35,11 +35,10 @@ std::vector<std::string> BuildTree()
     return paths;
 }
 
-TEST(AdoptedTree, FilesEqualToTheirRevisionAreCheckedInAndTheTreeFreezes)
+using AdoptedTree = test::RcsProjectTest;
+
+TEST_F(AdoptedTree, FilesEqualToTheirRevisionAreCheckedInAndTheTreeFreezes)
 {
-    test::ProjectFixture project;
-    test::RecordingInteraction interaction;
-    RCSOptions::instance().userName = test::LoginName();
     std::vector<std::string> paths = BuildTree();
     ASSERT_TRUE(fs::exists("d7/f3.c,v"));
     fs::permissions("d2/f5.c", fs::perms::owner_write, fs::perm_options::add);
@@ -47,14 +46,14 @@ TEST(AdoptedTree, FilesEqualToTheirRevisionAreCheckedInAndTheTreeFreezes)
     // The RCS file beside its working file names that working file.
     paths[7 * FilesPerDirectory + 3] = "d7/f3.c,v";
 
-    const std::vector<RCSFileItem*> added = project.doc->AddFiles(paths);
+    const std::vector<RCSFileItem*> added = doc->AddFiles(paths);
     ASSERT_EQ(added.size(), paths.size());
-    ASSERT_EQ(project.doc->root->children.size(), paths.size());
+    ASSERT_EQ(doc->root->children.size(), paths.size());
 
-    ASSERT_NE(project.doc->root->FindFile("d7\\f3.c"), nullptr);
-    EXPECT_EQ(project.doc->root->FindFile("d7\\f3.c")->GetRcsPath(), "d7/f3.c,v");
+    ASSERT_NE(doc->root->FindFile("d7\\f3.c"), nullptr);
+    EXPECT_EQ(doc->root->FindFile("d7\\f3.c")->GetRcsPath(), "d7/f3.c,v");
 
-    RCSFileItem* edited = project.doc->root->FindFile("d2\\f5.c");
+    RCSFileItem* edited = doc->root->FindFile("d2\\f5.c");
     for (RCSFileItem* file : added) {
         if (file == edited)
             continue;
@@ -65,50 +64,33 @@ TEST(AdoptedTree, FilesEqualToTheirRevisionAreCheckedInAndTheTreeFreezes)
 
     // Every file that keeps the release from being made is named at once.
     test::WriteText("d9/new.c", "new\n");
-    ASSERT_NE(project.doc->AddFile("d9/new.c"), nullptr);
+    ASSERT_NE(doc->AddFile("d9/new.c"), nullptr);
     CommandResults::instance().ClearResults();
-    EXPECT_EQ(FreezeProject(*project.doc, "R1"), nullptr);
+    EXPECT_EQ(FreezeProject(*doc, "R1"), nullptr);
     EXPECT_EQ(interaction.messages,
               std::vector<std::string>{"d2\\f5.c is not checked in\r\nd9\\new.c is not checked in"});
 
     RCSOptions::instance().checkin.logMessage = "edit";
     RCSOptions::instance().checkin.revision.clear();
-    for (RCSFileItem* file : {edited, project.doc->root->FindFile("d9\\new.c")})
-        ASSERT_EQ(file->Checkin(nullptr), 0) << CommandResults::instance().Text();
-    RCSReleaseItem* release = FreezeProject(*project.doc, "R1");
-    ASSERT_NE(release, nullptr) << CommandResults::instance().Text();
+    for (RCSFileItem* file : {edited, doc->root->FindFile("d9\\new.c")})
+        ASSERT_EQ(file->Checkin(nullptr), 0) << test::Results();
+    RCSReleaseItem* release = FreezeProject(*doc, "R1");
+    ASSERT_NE(release, nullptr) << test::Results();
     EXPECT_EQ(release->children.size(), paths.size() + 1);
     std::string log;
     ASSERT_EQ(test::RunProgram({"rlog", "-h", "d7/f3.c,v"}, &log), 0);
     EXPECT_TRUE(test::Has(log, "\tR1: 1.1\n")) << log;
-}
 
-TEST(AdoptedTree, RcsFileBesideItsWorkingFileServesEveryCommand)
-{
-    test::ProjectFixture project;
-    RCSOptions::instance().userName = test::LoginName();
-    fs::create_directories("d");
-    test::WriteText("d/LICENSE", "free\n");
-    std::string output;
-    ASSERT_EQ(test::RunProgram({"ci", "-q", "-u", "-t-x", "-mfirst", "d/LICENSE"}, &output), 0) << output;
-    ASSERT_TRUE(fs::exists("d/LICENSE,v"));
-
-    RCSFileItem* file = project.doc->AddFile("d/LICENSE,v");
-    ASSERT_NE(file, nullptr);
-    EXPECT_EQ(file->name, "d\\LICENSE");
-    EXPECT_EQ(file->StatusCode(), CheckedIn);
-    EXPECT_EQ(project.doc->AddFile("d/LICENSE"), file);
-
-    CheckoutSettings& checkout = RCSOptions::instance().checkout;
-    checkout.revision.clear();
-    checkout.lock = true;
-    ASSERT_EQ(file->Checkout(), 0) << CommandResults::instance().Text();
-    fs::permissions("d/LICENSE", fs::perms::owner_write, fs::perm_options::add);
-    test::WriteText("d/LICENSE", "still free\n");
-    RCSOptions::instance().checkin.logMessage = "second";
-    ASSERT_EQ(file->Checkin(nullptr), 0) << CommandResults::instance().Text();
-    EXPECT_EQ(file->workingRevision, "1.2");
-    EXPECT_FALSE(fs::exists("d/RCS")) << "no second RCS file was made";
+    // Check-out and check-in keep to the RCS file beside the working file,
+    // which either of its names finds.
+    RCSFileItem* beside = doc->root->FindFile("d7\\f3.c");
+    EXPECT_EQ(doc->AddFile("d7/f3.c"), beside);
+    RCSOptions::instance().checkout.lock = true;
+    ASSERT_EQ(beside->Checkout(), 0) << test::Results();
+    test::WriteText("d7/f3.c", "edited\n");
+    ASSERT_EQ(beside->Checkin(nullptr), 0) << test::Results();
+    EXPECT_EQ(beside->workingRevision, "1.2");
+    EXPECT_FALSE(fs::exists("d7/RCS")) << "no second RCS file was made";
 }
 
 } // namespace
