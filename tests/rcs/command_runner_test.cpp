@@ -74,7 +74,7 @@ TEST_F(CommandRunnerTest, OutputInputAndExitCodes)
     EXPECT_EQ(RunCommand(output, "", "", false), -1);
 }
 
-TEST_F(CommandRunnerTest, RedirectionKeepsOnlyStandardErrorInTheOutput)
+TEST_F(CommandRunnerTest, RedirectionKeepsOnlyStandardErrorInTheOutputAndNeverOverwrites)
 {
     EXPECT_EQ(RunCommand(output, Fake({"stderr", "error text", "normal text"}), "", false), 0);
     EXPECT_EQ(output, "error textnormal text");
@@ -89,16 +89,13 @@ TEST_F(CommandRunnerTest, RedirectionKeepsOnlyStandardErrorInTheOutput)
     EXPECT_EQ(RunCommand(output, line, "", true, "saved.txt", true), 0);
     EXPECT_EQ(test::ReadFile("saved.txt"), "normal textnormal text");
     EXPECT_EQ(Results(), line + " >>saved.txt\r\nerror text\r\n");
-}
 
-TEST_F(CommandRunnerTest, ExistingRedirectionFileIsRefusedAndNothingRuns)
-{
-    scratch.write("existing.txt", "keep me");
-    const std::string line = Fake({"stderr", "ran", "overwritten"});
-    EXPECT_EQ(RunCommand(output, line, "", true, "existing.txt"), -1);
-    EXPECT_EQ(Results(), line + " >existing.txt\r\nCannot create existing.txt\r\n");
-    EXPECT_EQ(test::ReadFile("existing.txt"), "keep me");
-    EXPECT_EQ(output, "");  // the program would have written "ran" here
+    // A file that exists is never written over, and nothing runs.
+    CommandResults::instance().ClearResults();
+    EXPECT_EQ(RunCommand(output, line, "", true, "saved.txt"), -1);
+    EXPECT_EQ(Results(), line + " >saved.txt\r\nCannot create saved.txt\r\n");
+    EXPECT_EQ(test::ReadFile("saved.txt"), "normal textnormal text");
+    EXPECT_EQ(output, "");  // the program would have written "error text" here
 }
 
 TEST_F(CommandRunnerTest, EchoesCommandLineThenOutput)

@@ -104,21 +104,20 @@ TEST_F(FreezeTest, RefusedUnlessEveryFileIsCheckedInAtAnExistingRevisionWithAFre
     RCSFileItem* b = doc->AddFile("b.c");
     ASSERT_EQ(b->StatusCode(), Modified);
     doc->SetModifiedFlag(false);
-    EXPECT_EQ(FreezeProject(*doc, "R1"), nullptr);
-    EXPECT_EQ(interaction.messages, std::vector<std::string>{"b.c is not checked in"});
+    // What a refused freeze said.
+    const auto refusal = [&](const std::string& name) {
+        interaction.messages.clear();
+        EXPECT_EQ(FreezeProject(*doc, name), nullptr) << name;
+        return interaction.messages;
+    };
+    EXPECT_EQ(refusal("R1"), std::vector<std::string>{"b.c is not checked in"});
     EXPECT_EQ(view.selected(), b->treeItem);
-
     // Checked in, but at a revision RCS no longer has.
     At(b, "1.7");
-    interaction.messages.clear();
-    EXPECT_EQ(FreezeProject(*doc, "R1"), nullptr);
-    EXPECT_EQ(interaction.messages, std::vector<std::string>{"b.c version 1.7 has been deleted from RCS"});
-
+    EXPECT_EQ(refusal("R1"), std::vector<std::string>{"b.c version 1.7 has been deleted from RCS"});
     // An invalid name is refused after the files are checked.
     b->workingRevision = "1.1";
-    interaction.messages.clear();
-    EXPECT_EQ(FreezeProject(*doc, "1st"), nullptr);
-    EXPECT_EQ(interaction.messages, std::vector<std::string>{"Release name must start with a letter"});
+    EXPECT_EQ(refusal("1st"), std::vector<std::string>{"Release name must start with a letter"});
     EXPECT_TRUE(releases().children.empty());
     EXPECT_FALSE(HasSymbol("a.c", "R1: 1.1"));
     EXPECT_FALSE(doc->IsModified());
@@ -127,11 +126,8 @@ TEST_F(FreezeTest, RefusedUnlessEveryFileIsCheckedInAtAnExistingRevisionWithAFre
     ASSERT_NE(FreezeProject(*doc, "R x"), nullptr);
     Add("a.c", "2\n");
     ASSERT_EQ(a->workingRevision, "1.2");
-    interaction.messages.clear();
     CommandResults::instance().ClearResults();
-    EXPECT_EQ(FreezeProject(*doc, "R_x"), nullptr);
-    EXPECT_EQ(interaction.messages,
-              std::vector<std::string>{"Release name R_x would share the RCS symbol R_x with release R x"});
+    EXPECT_EQ(refusal("R_x"), std::vector<std::string>{"Release name R_x would share the RCS symbol R_x with release R x"});
     EXPECT_EQ(Results(), "") << "no rcs was run";
     EXPECT_EQ(releases().children.size(), 1u);
     EXPECT_TRUE(HasSymbol("a.c", "R_x: 1.1"));

@@ -162,31 +162,21 @@ TEST_F(RevisionCommandsTest, LockUnlockAndOwnerFollowRcs)
     EXPECT_EQ(unknown->StatusCode(), Revision);
     EXPECT_EQ(unknown->locker, "");
 
-    // The owning site is found, created or refused.
-    RCSVersionItem* revision = older;
-    SiteList& sites = *doc->siteList;
-    Site* paris = sites.Add("Paris", "paris@example.org");
-    ASSERT_NE(paris, nullptr);
-    const std::size_t known = sites.sites.size();
-    doc->SetModifiedFlag(false);
-
-    EXPECT_TRUE(ChangeOwningSite(*doc, revision, "PARIS"));
-    EXPECT_EQ(revision->owningSite, paris);
-    EXPECT_EQ(sites.sites.size(), known);
-    EXPECT_TRUE(test::Has(view.node(revision->treeItem)->text, "[Paris]"));
-
-    doc->SetModifiedFlag(false);
-    EXPECT_TRUE(ChangeOwningSite(*doc, revision, "Paris"));
-    EXPECT_FALSE(doc->IsModified()) << "the current owner changes nothing";
-
-    EXPECT_TRUE(ChangeOwningSite(*doc, revision, "Tokyo"));
-    ASSERT_EQ(sites.sites.size(), known + 1);
-    EXPECT_EQ(revision->owningSite, sites.Find("Tokyo"));
-
-    doc->SetModifiedFlag(false);
-    EXPECT_FALSE(ChangeOwningSite(*doc, revision, " "));
-    EXPECT_EQ(revision->owningSite->name, "Tokyo");
-    EXPECT_FALSE(doc->IsModified());
+    // The owning site is found, created or refused; the project changes only
+    // with the owner.
+    Site* paris = doc->siteList->Add("Paris", "paris@example.org");
+    const std::size_t known = doc->siteList->sites.size();
+    const std::tuple<std::string, bool, std::string, std::size_t, bool> changes[] = {
+        {"PARIS", true, "Paris", known, true}, {"Paris", true, "Paris", known, false},
+        {"Tokyo", true, "Tokyo", known + 1, true}, {" ", false, "Tokyo", known + 1, false}};
+    for (const auto& [typed, accepted, owner, sites, modified] : changes) {
+        doc->SetModifiedFlag(false);
+        EXPECT_EQ(ChangeOwningSite(*doc, older, typed), accepted) << typed;
+        EXPECT_EQ(older->owningSite->name, owner) << typed;
+        EXPECT_EQ(doc->siteList->sites.size(), sites) << typed;
+        EXPECT_EQ(doc->IsModified(), modified) << typed;
+    }
+    EXPECT_TRUE(test::Has(view.node(older->treeItem)->text, "[Tokyo]"));
 
     // A file hands a new owner to its revisions.
     file->SetOwningSite(paris);
