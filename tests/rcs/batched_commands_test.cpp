@@ -6,7 +6,6 @@
 #include "support/cli_runner.h"
 #include "support/rcs_history.h"
 
-#include <sstream>
 
 namespace kestro {
 namespace {
@@ -26,11 +25,7 @@ protected:
     // How many runs of the program the output echoes.
     static int Runs(const std::string& output, const std::string& program = "ci")
     {
-        std::istringstream lines(output);
-        int runs = 0;
-        for (std::string line; std::getline(lines, line);)
-            runs += line.starts_with(DirectProgram(program) + " ");
-        return runs;
+        return static_cast<int>(test::Count("\n" + output, "\n" + DirectProgram(program) + " "));
     }
     static std::string Name(int i) { return "f" + std::to_string(i) + ".c"; }
 

@@ -43,20 +43,6 @@ int Hang(const std::string& marker, bool ignoreTerminate)
     return 0;
 }
 
-int Huge(long long size)
-{
-    char chunk[26 * 1024];
-    for (std::size_t i = 0; i < sizeof chunk; ++i)
-        chunk[i] = static_cast<char>('a' + i % 26);
-    while (size > 0) {
-        const std::size_t n = size < static_cast<long long>(sizeof chunk) ? static_cast<std::size_t>(size) : sizeof chunk;
-        if (std::fwrite(chunk, 1, n, stdout) != n)
-            return 1;
-        size -= static_cast<long long>(n);
-    }
-    return std::fflush(stdout) == 0 ? 0 : 1;
-}
-
 } // namespace
 
 int main(int argc, char** argv)
@@ -91,8 +77,11 @@ int main(int argc, char** argv)
     }
     if (mode == "hang" && argc > 2)
         return Hang(argv[2], argc > 3 && std::strcmp(argv[3], "ignore-term") == 0);
-    if (mode == "huge" && argc > 2)
-        return Huge(std::atoll(argv[2]));
+    if (mode == "huge" && argc > 2) {
+        for (long long i = 0, size = std::atoll(argv[2]); i < size; ++i)
+            std::putchar('a' + static_cast<int>(i % 26));
+        return std::fflush(stdout) == 0 ? 0 : 1;
+    }
     if (mode == "env" && argc > 2) {
         const char* value = std::getenv(argv[2]);
         std::puts(value != nullptr ? value : "<unset>");
