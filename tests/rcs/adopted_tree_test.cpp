@@ -41,8 +41,7 @@ TEST_F(AdoptedTree, FilesEqualToTheirRevisionAreCheckedInAndTheTreeFreezes)
 {
     std::vector<std::string> paths = BuildTree();
     ASSERT_TRUE(fs::exists("d7/f3.c,v"));
-    fs::permissions("d2/f5.c", fs::perms::owner_write, fs::perm_options::add);
-    test::WriteText("d2/f5.c", "/* edited */\n");
+    test::Rewrite("d2/f5.c", "/* edited */\n");
     // The RCS file beside its working file names that working file.
     paths[7 * FilesPerDirectory + 3] = "d7/f3.c,v";
 

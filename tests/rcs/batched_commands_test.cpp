@@ -2,7 +2,6 @@
 // import share their program runs; a file that cannot be checked in (its RCS
 // file busy) is named, and the others still are.
 
-#include "rcs/command_runner.h"
 #include "support/cli_runner.h"
 #include "support/rcs_history.h"
 
@@ -31,13 +30,7 @@ protected:
 
     // Writes a file of the project.
     void Write(const std::string& name, const std::string& text) { scratch.write("project/" + name, text); }
-    // The RCS program's output on a file of the project.
-    std::string Rcs(const std::string& command, const std::string& name)
-    {
-        std::string output;
-        EXPECT_EQ(RunCommand(output, command + " " + project + "RCS/" + name + ",v", std::string(), false), 0);
-        return output;
-    }
+    std::string Rlog(const std::string& name) { return test::Rlog(project + "RCS/" + name + ",v"); }
 
     test::ScratchDirectory scratch;
     std::string project = scratch.path() + "project/";
@@ -66,7 +59,7 @@ TEST_F(BatchedCommands, ImportSharesCiRunsAndABusyFileIsNamed)
     EXPECT_EQ(test::TreeChecksums(project + "RCS").at(std::string(Busy) + ",v"), before.at(std::string(Busy) + ",v"))
         << "the busy file's history stays";
     for (int i = 0; i < FileCount; ++i)
-        EXPECT_EQ(Rcs("rlog", Name(i)).find("Second") != std::string::npos, Name(i) != Busy) << Name(i);
+        EXPECT_EQ(test::Has(Rlog(Name(i)), "Second"), Name(i) != Busy) << Name(i);
     const std::string shown = Run({"show"}).out;
     EXPECT_FALSE(test::Has(shown, "R2")) << "a failed import makes no release";
     EXPECT_EQ(test::Count(shown, "[Paris]"), FileCount - 1u) << "a shared run's revisions belong to the site\n" << shown;
@@ -92,7 +85,7 @@ TEST_F(BatchedCommands, NamedFilesShareRunsAndABusyFileIsNamed)
     EXPECT_EQ(Runs(result.out), 2) << result.out;
     EXPECT_TRUE(test::Has(result.out, std::string("RCS/") + Busy + ",v")) << result.out;
     for (int i = 0; i < FileCount; ++i)
-        EXPECT_EQ(Rcs("rlog", Name(i)).find("Second") != std::string::npos, Name(i) != Busy) << Name(i);
+        EXPECT_EQ(test::Has(Rlog(Name(i)), "Second"), Name(i) != Busy) << Name(i);
 
     const test::CliResult checkout = Run(QStringList{"checkout", "--force", "-r", "1.1"} + names);
     EXPECT_NE(checkout.exitCode, 0);
@@ -109,13 +102,10 @@ TEST_F(BatchedCommands, AddingAnRcsTreeNamesADamagedFileAndReadsTheOthers)
     fs::create_directories(project + "RCS");
     for (int i = 0; i < FileCount; ++i) {
         Write(Name(i), "one\n");
-        std::string output;
-        ASSERT_EQ(RunCommand(output, "ci -q -u -t-x " + project + Name(i) + " " + project + "RCS/" + Name(i) + ",v",
-                             std::string(), false), 0) << output;
+        ASSERT_EQ(test::RunProgram({"ci", "-q", "-u", "-t-x", project + Name(i), project + "RCS/" + Name(i) + ",v"}), 0);
         names << QString::fromStdString(Name(i));
     }
-    fs::permissions(project + "f1.c", fs::perms::owner_write, fs::perm_options::add);
-    Write("f1.c", "changed\n");
+    test::Rewrite(project + "f1.c", "changed\n");
     Write(std::string("RCS/") + Busy + ",v", "not an RCS file\n");
     ASSERT_EQ(Run({"new"}).exitCode, 0);
 

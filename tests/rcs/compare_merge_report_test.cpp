@@ -181,31 +181,6 @@ TEST_F(CompareMergeReport, ReportOptions)
     EXPECT_TRUE(Has(results, "odd name")) << results;
 }
 
-TEST_F(CompareMergeReport, LogMessagesOnlyOnTheRoot)
-{
-    CheckIn("a.c", "1\n", "a first", {"-l"});
-    CheckIn("a.c", "2\n", "a second");
-    CheckIn("b.c", "1\n", "b first");
-    Add("a.c");
-    Add("b.c");
-    TakeResults();
-
-    report().information = 4;
-    EXPECT_EQ(doc->root->Report(), 0);
-    const std::string results = TakeResults();
-    EXPECT_FALSE(Has(results, "rlog") || Has(results, "head:")) << "no command lines or headers\n" << results;
-    ASSERT_TRUE(results.starts_with("a.c:\r\n----------------------------\nrevision 1.2\n")) << results;
-    const std::size_t b = results.find("b.c:\r\n----------------------------\nrevision 1.1\n");
-    ASSERT_NE(b, std::string::npos) << results;
-    EXPECT_LT(results.find("a first"), b);
-    EXPECT_GT(results.find("b first"), b);
-
-    // A failed run still shows what the program said, under the name.
-    report().revisions = "NoSuch";
-    EXPECT_NE(doc->root->Report(), 0);
-    EXPECT_TRUE(TakeResults().starts_with("a.c:\r\nrlog: "));
-}
-
 TEST_F(CompareMergeReport, RevisionsAfterTheGivenOne)
 {
     for (int i = 1; i <= 7; ++i)
@@ -231,7 +206,7 @@ TEST_F(CompareMergeReport, RevisionsAfterTheGivenOne)
     EXPECT_TRUE(Has(TakeResults(), "message 5"));
 }
 
-TEST_F(CompareMergeReport, UniqueLogMessagesAcrossFiles)
+TEST_F(CompareMergeReport, LogMessagesOnlyOnTheRootAndUniqueOnesAcrossFiles)
 {
     const std::string dashed = "Two parts\n------------------------------------\nsecond part";
     CheckIn("a.c", "1\n", "Shared fix", {"-l"});
@@ -254,6 +229,22 @@ TEST_F(CompareMergeReport, UniqueLogMessagesAcrossFiles)
     EXPECT_TRUE(results.starts_with("----------------------------\r\n")) << results;
     for (const char* absent : {"rlog", "a.c:", "revision ", "date:", "branches:", "====="})
         EXPECT_FALSE(Has(results, absent)) << absent << "\n" << results;
+
+    // The log messages alone, each file's under its name.
+    report().information = 4;
+    EXPECT_EQ(doc->root->Report(), 0);
+    const std::string logs = TakeResults();
+    EXPECT_FALSE(Has(logs, "rlog") || Has(logs, "head:")) << "no command lines or headers\n" << logs;
+    ASSERT_TRUE(logs.starts_with("a.c:\r\n----------------------------\nrevision 1.2")) << logs;
+    const std::size_t b = logs.find("b.c:\r\n----------------------------\nrevision 1.2\n");
+    ASSERT_NE(b, std::string::npos) << logs;
+    EXPECT_LT(logs.find("Shared fix"), b);
+    EXPECT_GT(logs.rfind("Shared fix"), b);
+
+    // A failed run still shows what the program said, under the name.
+    report().revisions = "NoSuch";
+    EXPECT_NE(doc->root->Report(), 0);
+    EXPECT_TRUE(TakeResults().starts_with("a.c:\r\nrlog: "));
 }
 
 TEST_F(CompareMergeReport, NarrowedReportLeavesTheTipAlone)

@@ -255,8 +255,7 @@ TEST_F(SendTest, ManyFilesShareRunsAndADamagedFileIsNamed)
         release->AddRevision(doc->AddFile(name)->FindRevision("1.1"));
     }
     const std::string kept = ReadFile("RCS/f12.c,v");
-    fs::permissions("RCS/f12.c,v", fs::perms::owner_write, fs::perm_options::add);
-    WriteText("RCS/f12.c,v", "not an RCS file\n");
+    Rewrite("RCS/f12.c,v", "not an RCS file\n");
 
     EXPECT_NE(Send("Many", "", 0), 0);
     std::string results = Results();

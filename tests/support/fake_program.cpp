@@ -17,6 +17,8 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <fstream>
+#include <iostream>
 #include <string>
 
 #include <sys/resource.h>
@@ -29,13 +31,8 @@ int Hang(const std::string& marker, bool ignoreTerminate)
     if (ignoreTerminate)
         std::signal(SIGTERM, SIG_IGN);
     // Written whole before it appears, so a reader never sees it half done.
-    const std::string temporary = marker + ".tmp";
-    std::FILE* file = std::fopen(temporary.c_str(), "w");
-    if (file == nullptr)
-        return 2;
-    std::fprintf(file, "%ld\n", static_cast<long>(getpid()));
-    std::fclose(file);
-    if (std::rename(temporary.c_str(), marker.c_str()) != 0)
+    std::ofstream(marker + ".tmp") << getpid() << "\n";
+    if (std::rename((marker + ".tmp").c_str(), marker.c_str()) != 0)
         return 2;
     // Bounded, so that a test whose stop fails still ends some time.
     for (int second = 0; second < 300; ++second)
@@ -54,10 +51,7 @@ int main(int argc, char** argv)
         return 0;
     }
     if (mode == "stdin") {
-        char buffer[4096];
-        std::size_t n;
-        while ((n = std::fread(buffer, 1, sizeof buffer, stdin)) > 0)
-            std::fwrite(buffer, 1, n, stdout);
+        std::cout << std::cin.rdbuf();
         return 0;
     }
     if (mode == "stderr" && argc > 2) {

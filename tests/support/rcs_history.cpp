@@ -6,7 +6,6 @@
 #include "rcs/command_runner.h"
 
 #include <algorithm>
-#include <sstream>
 
 #include <sys/stat.h>
 #include <utime.h>
@@ -68,21 +67,13 @@ std::string LogMessage(const std::string& rcsPath, const std::string& revision)
 {
     std::string output;
     EXPECT_EQ(RunProgram({"rlog", "-N", "-r" + revision, rcsPath}, &output), 0) << output;
-    std::istringstream lines(output);
-    std::string line, log = "(none)";
-    bool inLog = false;
-    while (std::getline(lines, line)) {
-        if (line == std::string(28, '-') || line == std::string(77, '=')) {
-            if (inLog)
-                break;
-        } else if (line.starts_with("date: ") && !inLog) {
-            inLog = true;
-            log.clear();
-        } else if (inLog && !(log.empty() && line.starts_with("branches: "))) {
-            log += line + "\n";
-        }
-    }
-    return log;
+    std::size_t start = output.find("\ndate: ");
+    if (start == std::string::npos)
+        return "(none)";
+    start = output.find('\n', start + 1) + 1;
+    if (output.compare(start, 10, "branches: ") == 0)
+        start = output.find('\n', start) + 1;
+    return output.substr(start, output.rfind(std::string(77, '=')) - start);
 }
 
 std::time_t ModificationTime(const std::string& path)
