@@ -46,16 +46,8 @@ TEST_F(CompareMergeReport, CompareArgumentsAndResults)
     RCSFileItem* file = Add("f.c");
     EXPECT_EQ(file->Compare(), 0) << "the head against the unchanged working file";
     WriteText("f.c", "TWO\n\n");
-    struct Case {
-        const char* revision1;
-        const char* revision2;
-        bool options;
-        std::string arguments;
-        int result;
-        const char* shown;
-        const char* absent;
-    };
-    const Case cases[] = {
+    // Revisions, the options all on or off, and what rcsdiff gets, returns and shows.
+    const std::tuple<const char*, const char*, bool, std::string, int, const char*, const char*> cases[] = {
         {"", "", false, "", 1, "> TWO", nullptr},
         {" 1.1 ", "", false, " -r1.1", 1, "< one", nullptr},
         {"1.1", "1.2", false, " -r1.1 -r1.2", 1, "> two", "TWO"},
@@ -63,19 +55,19 @@ TEST_F(CompareMergeReport, CompareArgumentsAndResults)
         {"1.1", "", true, " -r1.1 -kk -c -B -b -i -w -p", 1, "! TWO", nullptr},
         {"1.1", "NoSuch", false, " -r1.1 -rNoSuch", 2, nullptr, nullptr},
     };
-    for (const Case& c : cases) {
+    for (const auto& [revision1, revision2, options, arguments, result, shown, absent] : cases) {
         ResetOptions();
         auto& settings = RCSOptions::instance().compare;
-        settings.revision1 = c.revision1;
-        settings.revision2 = c.revision2;
+        settings.revision1 = revision1;
+        settings.revision2 = revision2;
         settings.noKeywords = settings.contextDiff = settings.ignoreBlankLines = settings.ignoreBlankSpace =
-            settings.ignoreCase = settings.ignoreWhiteSpace = settings.showCFunction = c.options;
+            settings.ignoreCase = settings.ignoreWhiteSpace = settings.showCFunction = options;
         TakeResults();
-        EXPECT_EQ(file->Compare(), c.result) << c.arguments;
+        EXPECT_EQ(file->Compare(), result) << arguments;
         const std::string results = TakeResults();
-        EXPECT_EQ(FirstLine(results), DirectProgram("rcsdiff") + c.arguments + Paths(*file));
-        EXPECT_TRUE(!c.shown || Has(results, c.shown)) << results;
-        EXPECT_FALSE(c.absent && Has(results, c.absent)) << results;
+        EXPECT_EQ(FirstLine(results), DirectProgram("rcsdiff") + arguments + Paths(*file));
+        EXPECT_TRUE(!shown || Has(results, shown)) << results;
+        EXPECT_FALSE(absent && Has(results, absent)) << results;
     }
 }
 
@@ -142,13 +134,8 @@ TEST_F(CompareMergeReport, ReportOptions)
     RCSFileItem* file = Add("f.c");
     TakeResults();
 
-    struct Case {
-        std::function<void(ReportSettings&)> set;
-        std::string arguments;
-        const char* present;
-        const char* absent;
-    };
-    const Case cases[] = {
+    // A setting, the options it gives rlog, and what the report holds and lacks.
+    const std::tuple<std::function<void(ReportSettings&)>, std::string, const char*, const char*> cases[] = {
         {[](ReportSettings& s) { s.information = 1; }, " -R", "RCS/f.c,v\n", "head:"},
         {[](ReportSettings& s) { s.information = 2; }, " -h", "Ship_1: 1.1", "description:"},
         {[](ReportSettings& s) { s.information = 3; }, " -t", "description:\ntest file", "revision 1.1"},
@@ -160,14 +147,14 @@ TEST_F(CompareMergeReport, ReportOptions)
         {[](ReportSettings& s) { s.states = "Stable"; }, " -sStable", "revision 1.1\n", "revision 1.2"},
         {[](ReportSettings& s) { s.revisions = "1.2"; }, " -r1.2", "revision 1.2", "revision 1.1"},
     };
-    for (const Case& c : cases) {
+    for (const auto& [set, arguments, present, absent] : cases) {
         ResetOptions();
-        c.set(report());
-        EXPECT_EQ(file->Report(), 0) << c.arguments;
+        set(report());
+        EXPECT_EQ(file->Report(), 0) << arguments;
         const std::string results = TakeResults();
-        EXPECT_EQ(FirstLine(results), DirectProgram("rlog") + c.arguments + " " + file->GetRcsPath()) << c.arguments;
-        EXPECT_TRUE(Has(results, c.present)) << c.arguments << "\n" << results;
-        EXPECT_FALSE(c.absent && Has(results, c.absent)) << c.arguments << "\n" << results;
+        EXPECT_EQ(FirstLine(results), DirectProgram("rlog") + arguments + " " + file->GetRcsPath()) << arguments;
+        EXPECT_TRUE(Has(results, present)) << arguments << "\n" << results;
+        EXPECT_FALSE(absent && Has(results, absent)) << arguments << "\n" << results;
     }
 
     // The report names the RCS file, which a name starting with "-" needs.

@@ -65,11 +65,11 @@ struct SendTest : RcsProjectTest {
         CheckIn("src/a.c", "a1\n", "first a", {"-l"});
         CheckIn("src/a.c", "a2\n", "second a", {"-l"});
         CheckIn("src/a.c", "a3\n", "third a\n.\nafter the dot", {"-l"});
-        LockRevision("1.2");
+        EXPECT_EQ(RunProgram({"rcs", "-q", "-l1.2", "src/RCS/a.c,v"}), 0);
         CheckIn("src/a.c", "a2 b1\n", "branch one", {"-l1.2.1"});
         CheckIn("src/a.c", "a2 b2\n", "branch two", {"-l1.2.1"});
         CheckIn("src/a.c", "a2 b3\n", "branch three", {"-u1.2.1"});
-        LockRevision("1.2");
+        EXPECT_EQ(RunProgram({"rcs", "-q", "-l1.2", "src/RCS/a.c,v"}), 0);
         CheckIn("src/a.c", "a2 other\n", "other branch", {"-u1.2.2"});
         CheckIn("b.c", "b1\n", "first b");
         CheckIn("c.c", "c1\n", "first c");
@@ -83,10 +83,6 @@ struct SendTest : RcsProjectTest {
         MakeRelease("Other", {{"src\\a.c", "1.2.2.1"}});
         paris = doc->siteList->Add("Paris", "paris@example.org");
         paris->sendCommand.clear();
-    }
-    void LockRevision(const std::string& revision)
-    {
-        ASSERT_EQ(test::RunProgram({"rcs", "-q", "-l" + revision, "src/RCS/a.c,v"}), 0);
     }
     void MakeRelease(const std::string& name, const std::vector<std::pair<std::string, std::string>>& entries)
     {

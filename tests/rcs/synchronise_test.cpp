@@ -116,7 +116,8 @@ TEST_F(SynchroniseTest, ReleasesDisappearOnlyWithARootSynchronisationThatReadEve
     EXPECT_NE(root().Synchronise(true), 0);
     EXPECT_NE(a->FindRevision("1.1"), nullptr) << "revisions stay when rlog fails";
     EXPECT_EQ(a->FindRevision("1.1")->message, "a");
-    EXPECT_EQ(releases().children.size(), 1u) << "releases stay when any file failed";
+    ASSERT_EQ(releases().children.size(), 1u) << "releases stay when any file failed";
+    EXPECT_EQ(releases().children[0]->children.size(), 2u) << "and so do their entries";
     EXPECT_TRUE(Has(Results(), "a.c : the history could not be read")) << Results();
 }
 
