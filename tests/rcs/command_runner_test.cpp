@@ -98,7 +98,7 @@ TEST_F(CommandRunnerTest, RedirectionKeepsOnlyStandardErrorInTheOutputAndNeverOv
     EXPECT_EQ(output, "");  // the program would have written "error text" here
 }
 
-TEST_F(CommandRunnerTest, EchoesCommandLineThenOutput)
+TEST_F(CommandRunnerTest, EchoesCommandLineThenOutputAndPassesEveryArgumentWhole)
 {
     const std::string hello = Fake({"echo-args", "hello"});
     EXPECT_EQ(RunCommand(output, hello, "", true), 0);
@@ -118,10 +118,8 @@ TEST_F(CommandRunnerTest, EchoesCommandLineThenOutput)
 
     EXPECT_EQ(RunCommand(output, hello, "", false), 0);
     EXPECT_EQ(Results(), missing + "\r\n" + reason + "\r\n");
-}
 
-TEST_F(CommandRunnerTest, EveryArgumentArrivesWholeAndNoShellRuns)
-{
+    // Every argument arrives whole, and no shell runs.
     const std::vector<std::string> arguments = {
         "two words", "say \"hi\"", "a;b", "p|q", "$(touch pwned)", "`touch pwned`",
         "-rf", "", "tab\there", "&", "<in", ">out", "*", "\"",

@@ -7,6 +7,7 @@
 #include <QTemporaryDir>
 
 #include <functional>
+#include <tuple>
 #include <set>
 
 #include <sys/stat.h>
@@ -34,14 +35,6 @@ struct HostileExchange : test::RcsProjectTest {
     QTemporaryDir incoming;
 };
 
-struct HostileCommandFile {
-    std::string label;
-    std::string head;  // the RCS1 line
-    std::string entries;
-    std::function<void(const std::string&)> plant;  // makes the files beside it
-    std::string named;                              // what the message names
-};
-
 TEST_F(HostileExchange, ReceivesAreRefusedBeforeAnyChange)
 {
     const auto file = [](const std::string& name) {
@@ -50,7 +43,10 @@ TEST_F(HostileExchange, ReceivesAreRefusedBeforeAnyChange)
     const std::string secret = Incoming("secret");
     const std::string plain = "RCS1 - Beta2 Demo\r\n";
     const std::string log = test::LogBlock("1.1", "x");
-    const std::vector<HostileCommandFile> cases = {
+    // A label, the RCS1 line, the entries, what makes the files beside the
+    // command file, and what the message names.
+    using Plant = std::function<void(const std::string&)>;
+    const std::vector<std::tuple<std::string, std::string, std::string, Plant, std::string>> cases = {
         {"project file", plain, "FILE - 1.1 Demo.rcs\r\n" + log, file("Demo.rcs"), "Demo.rcs"},
         {"lock file", plain, "FILE - 1.1 Demo.rcs.lock\r\n" + log, file("Demo.rcs.lock"), "Demo.rcs.lock"},
         {"send area", plain, "FILE - 1.1 RCSSites\\Demo\\Paris\\a.c\r\n" + log,
@@ -84,21 +80,21 @@ TEST_F(HostileExchange, ReceivesAreRefusedBeforeAnyChange)
     };
     const auto before = test::TreeChecksums(scratch.path());
     for (std::size_t i = 0; i < cases.size(); ++i) {
-        const HostileCommandFile& hostile = cases[i];
+        const auto& [label, head, entries, plant, named] = cases[i];
         const std::string dir = Incoming("case" + std::to_string(i) + "/");
         fs::create_directories(dir);
-        hostile.plant(dir);
-        test::WriteText(dir + "Paris.RCC", hostile.head + "SITE Paris - London\r\n" + hostile.entries);
-        EXPECT_NE(Receive(dir + "Paris.RCC"), 0) << hostile.label;
-        EXPECT_TRUE(test::Has(Results(), hostile.named)) << hostile.label << "\n" << Results();
-        EXPECT_EQ(test::TreeChecksums(scratch.path()), before) << hostile.label << "\n" << Results();
-        EXPECT_EQ(doc->root->children.size(), 1u) << hostile.label;
-        EXPECT_FALSE(doc->releaseRoot->FindRelease("Beta2")) << hostile.label;
+        plant(dir);
+        test::WriteText(dir + "Paris.RCC", head + "SITE Paris - London\r\n" + entries);
+        EXPECT_NE(Receive(dir + "Paris.RCC"), 0) << label;
+        EXPECT_TRUE(test::Has(Results(), named)) << label << "\n" << Results();
+        EXPECT_EQ(test::TreeChecksums(scratch.path()), before) << label << "\n" << Results();
+        EXPECT_EQ(doc->root->children.size(), 1u) << label;
+        EXPECT_FALSE(doc->releaseRoot->FindRelease("Beta2")) << label;
     }
     EXPECT_FALSE(fs::exists(scratch.path() + "owned"));
 }
 
-TEST_F(HostileExchange, ImportsOfTreesHoldingLinksOrFifosAreRefusedBeforeAnyChange)
+TEST_F(HostileExchange, ImportsOfTreesHoldingLinksOrFifosAreRefusedAndCopiesTakeANewFilesMode)
 {
     const std::vector<std::pair<std::string, std::function<void(const std::string&)>>> cases = {
         {"leak.c", [&](const std::string& dir) { fs::create_symlink(Incoming("secret"), dir + "leak.c"); }},
@@ -115,10 +111,9 @@ TEST_F(HostileExchange, ImportsOfTreesHoldingLinksOrFifosAreRefusedBeforeAnyChan
         EXPECT_TRUE(test::Has(Results(), dir + cases[i].first + "\"")) << Results();
         EXPECT_EQ(test::TreeChecksums(scratch.path()), before) << cases[i].first << "\n" << Results();
     }
-}
 
-TEST_F(HostileExchange, CopiedFilesTakeANewFilesModeNotTheSources)
-{
+    // A tree without them is imported; its files take a new file's mode,
+    // not the source's.
     const std::string dir = Incoming("tree/");
     test::WriteText(dir + "run.sh", "#!/bin/sh\n");
     fs::permissions(dir + "run.sh", fs::perms::all, fs::perm_options::replace);
