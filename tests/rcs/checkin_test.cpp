@@ -68,7 +68,7 @@ TEST_F(CheckinTest, InitialCheckinDescribesTheFileAndGoesToTheMasterSite)
     EXPECT_EQ(settings.logMessage, "kept") << "once there is a history the typed message stays";
 }
 
-TEST_F(CheckinTest, ALockedTipLetsCiChooseAndKeepTimeRestoresTheTime)
+TEST_F(CheckinTest, ALockedTipLetsCiChooseMessagesAreKeptAsTypedAndKeepTimeRestoresTheTime)
 {
     RCSFileItem* file = History("a.c", {"one\n"});
     Rewrite("a.c", "two\n");
@@ -77,6 +77,23 @@ TEST_F(CheckinTest, ALockedTipLetsCiChooseAndKeepTimeRestoresTheTime)
     EXPECT_TRUE(Results().starts_with(Ci(" -l " + file->GetWorkingPath() + " RCS/a.c,v\r\n"))) << Results();
     EXPECT_EQ(file->workingRevision, "1.2");
     EXPECT_EQ(file->FindRevision("1.2")->locker, LoginName());
+
+    // Log messages are stored as typed.
+    std::ostringstream large;
+    for (int line = 0; line < 4000; ++line)
+        large << "line " << line << " of a long message\n";
+    const std::pair<std::string, std::string> messages[] = {
+        {"first\n\n\ncaf\xC3\xA9 \xE6\x97\xA5\r\nwith\r\n.\r\n.\rend\n. \n..\n.",
+         "first\n\n\ncaf\xC3\xA9 \xE6\x97\xA5\nwith\n .\n .\nend\n. \n..\n .\n"},
+        {large.str() + "end", large.str() + "end\n"},
+    };
+    int revision = 2;
+    for (const auto& [typed, stored] : messages) {
+        Rewrite("a.c", std::to_string(++revision) + "\n");
+        settings.logMessage = typed;
+        ASSERT_EQ(file->Checkin(nullptr), 0) << Results();
+        EXPECT_EQ(LogMessage("RCS/a.c,v", "1." + std::to_string(revision)), stored);
+    }
 
     Rewrite("a.c", "three\n");
     SetModificationTime("a.c", Year2001);
@@ -205,26 +222,6 @@ TEST_F(CheckinTest, BranchesAreCompletedAndOtherSitesRevisionsAreNotExtended)
     EXPECT_TRUE(Has(Results(), Ci(" -l1.1.1 ")));
     ASSERT_NE(imported->FindRevision("1.1.1.1"), nullptr);
     EXPECT_EQ(imported->FindRevision("1.1.1.1")->owningSite, paris);
-}
-
-TEST_F(CheckinTest, LogMessagesAreStoredAsTyped)
-{
-    RCSFileItem* file = History("m.txt", {"0\n"});
-    std::ostringstream large;
-    for (int line = 0; line < 4000; ++line)
-        large << "line " << line << " of a long message\n";
-    const std::pair<std::string, std::string> messages[] = {
-        {"first\n\n\ncaf\xC3\xA9 \xE6\x97\xA5\r\nwith\r\n.\r\n.\rend\n. \n..\n.",
-         "first\n\n\ncaf\xC3\xA9 \xE6\x97\xA5\nwith\n .\n .\nend\n. \n..\n .\n"},
-        {large.str() + "end", large.str() + "end\n"},
-    };
-    int revision = 1;
-    for (const auto& [typed, stored] : messages) {
-        Rewrite("m.txt", std::to_string(++revision) + "\n");
-        settings.logMessage = typed;
-        ASSERT_EQ(file->Checkin(nullptr), 0) << Results();
-        EXPECT_EQ(LogMessage("RCS/m.txt,v", "1." + std::to_string(revision)), stored);
-    }
 }
 
 // Changed and new files share one ci run; a stopped check-in starts none. A

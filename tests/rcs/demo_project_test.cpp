@@ -5,7 +5,7 @@
 namespace kestro {
 namespace {
 
-TEST(DemoProject, HoldsEveryKindOfHistory)
+TEST(DemoProject, HoldsEveryKindOfHistoryAndIsBuiltOnlyInAnEmptyDirectory)
 {
     test::ScratchDirectory scratch;
     test::ResetOptions();
@@ -32,15 +32,12 @@ TEST(DemoProject, HoldsEveryKindOfHistory)
     CKestroDoc reopened;
     ASSERT_TRUE(reopened.OnOpenDocument(path, error)) << error;
     EXPECT_EQ(reopened.root->children.size(), 4u);
-}
 
-TEST(DemoProject, CommandLineBuildsItOnlyInAnEmptyDirectory)
-{
-    test::ScratchDirectory scratch;
+    // The command line builds it only in an empty directory.
+    EXPECT_EQ(test::RunCli({"demo", "demo"}, scratch.path()).exitCode, 1);
     const test::CliResult demo = test::RunCli({"demo", "d"}, scratch.path());
     ASSERT_EQ(demo.exitCode, 0) << demo.err;
     EXPECT_EQ(demo.out, scratch.path() + "d/Demo.rcs\n");
-    EXPECT_EQ(test::RunCli({"demo", "d"}, scratch.path()).exitCode, 1) << "a directory that is not empty is refused";
     EXPECT_TRUE(test::RunCli({"show", "d/Demo.rcs", "--codes"}, scratch.path()).out.starts_with("[12] Releases\n"));
 }
 

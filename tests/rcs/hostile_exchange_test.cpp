@@ -31,7 +31,6 @@ struct HostileExchange : test::RcsProjectTest {
         return incoming.path().toStdString() + "/" + relative;
     }
 
-    std::string Results() const { return test::Results(); }
     QTemporaryDir incoming;
 };
 
@@ -86,8 +85,8 @@ TEST_F(HostileExchange, ReceivesAreRefusedBeforeAnyChange)
         plant(dir);
         test::WriteText(dir + "Paris.RCC", head + "SITE Paris - London\r\n" + entries);
         EXPECT_NE(Receive(dir + "Paris.RCC"), 0) << label;
-        EXPECT_TRUE(test::Has(Results(), named)) << label << "\n" << Results();
-        EXPECT_EQ(test::TreeChecksums(scratch.path()), before) << label << "\n" << Results();
+        EXPECT_TRUE(test::Has(test::Results(), named)) << label << "\n" << test::Results();
+        EXPECT_EQ(test::TreeChecksums(scratch.path()), before) << label << "\n" << test::Results();
         EXPECT_EQ(doc->root->children.size(), 1u) << label;
         EXPECT_FALSE(doc->releaseRoot->FindRelease("Beta2")) << label;
     }
@@ -108,8 +107,8 @@ TEST_F(HostileExchange, ImportsOfTreesHoldingLinksOrFifosAreRefusedAndCopiesTake
         test::WriteText(dir + "sub/c.c", "c\n");
         cases[i].second(dir);
         EXPECT_NE(test::Import(*doc, dir, "Tree" + std::to_string(i)), 0) << cases[i].first;
-        EXPECT_TRUE(test::Has(Results(), dir + cases[i].first + "\"")) << Results();
-        EXPECT_EQ(test::TreeChecksums(scratch.path()), before) << cases[i].first << "\n" << Results();
+        EXPECT_TRUE(test::Has(test::Results(), dir + cases[i].first + "\"")) << test::Results();
+        EXPECT_EQ(test::TreeChecksums(scratch.path()), before) << cases[i].first << "\n" << test::Results();
     }
 
     // A tree without them is imported; its files take a new file's mode,
@@ -117,7 +116,7 @@ TEST_F(HostileExchange, ImportsOfTreesHoldingLinksOrFifosAreRefusedAndCopiesTake
     const std::string dir = Incoming("tree/");
     test::WriteText(dir + "run.sh", "#!/bin/sh\n");
     fs::permissions(dir + "run.sh", fs::perms::all, fs::perm_options::replace);
-    ASSERT_EQ(test::Import(*doc, dir, "Tree"), 0) << Results();
+    ASSERT_EQ(test::Import(*doc, dir, "Tree"), 0) << test::Results();
     const fs::perms mode = fs::status(scratch.path() + "run.sh").permissions();
     EXPECT_EQ(mode & (fs::perms::owner_exec | fs::perms::group_exec | fs::perms::others_exec | fs::perms::others_write),
               fs::perms::none);
@@ -160,7 +159,7 @@ TEST_F(HostileExchange, LogMessagesThatLookLikeRevisionsShowNothingThatIsNotTher
     const std::vector<RCSFileItem*> files = doc->AddFiles({scratch.path() + "f.c", scratch.path() + "g.c"});
     ASSERT_EQ(files.size(), 2u);
     for (const char* name : {"f.c", "g.c"})
-        EXPECT_TRUE(test::Has(Results(), std::string(name) + " : its log messages hold lines")) << Results();
+        EXPECT_TRUE(test::Has(test::Results(), std::string(name) + " : its log messages hold lines")) << test::Results();
     for (RCSFileItem* file : files) {
         for (const std::string& number : RevisionsOf(*file)) {
             RCSVersionItem* revision = file->FindRevision(number);

@@ -173,8 +173,7 @@ TEST_F(SynchroniseTest, WorkingOrRcsFileNameTheSameItemAndOutsideFilesAreRefused
 TEST_F(SynchroniseTest, FilesOutsideTheProjectAreRefused)
 {
     std::filesystem::create_directories("project");
-    std::string error;
-    ASSERT_TRUE(doc->OnSaveDocument("project/P.rcs", error)) << error;
+    SaveAs("project/P.rcs");
     test::WriteText(scratch.path() + "outside.c", "x");
     EXPECT_EQ(doc->AddFile(scratch.path() + "outside.c"), nullptr);
     EXPECT_EQ(interaction.messages, std::vector<std::string>{"Cannot add file " + scratch.path() + "outside.c"

@@ -84,7 +84,6 @@ struct TwoSites : test::RcsProjectTest {
         return held;
     }
 
-    std::string Results() const { return test::Results(); }
     // Paris has so many revisions, each with the text London's of that
     // number holds; London, where the history began, has every revision.
     void ExpectSameRevisions(std::size_t parisCount)
@@ -115,11 +114,11 @@ TEST_F(TwoSites, DifferencesBuildTheSameRevisionsAtBothSites)
     CheckIn("crlf.txt", "a\r\nb\r\n", "carriage returns");
     CheckIn("bin.dat", binary, "binary");
     ASSERT_NE(FreezeProject(*doc, "R1"), nullptr);
-    ASSERT_EQ(Send("Paris", "R1", "", 2), 0) << Results();
+    ASSERT_EQ(Send("Paris", "R1", "", 2), 0) << test::Results();
 
     Open(paris, "Paris");
     doc->siteList->SetMaster(doc->siteList->Add("London", ""));
-    ASSERT_EQ(Receive(fromLondon), 0) << Results();
+    ASSERT_EQ(Receive(fromLondon), 0) << test::Results();
     ExpectSameRevisions(6);
 
     // The keyword file moves on twice, and every other file changes in the
@@ -135,7 +134,7 @@ TEST_F(TwoSites, DifferencesBuildTheSameRevisionsAtBothSites)
     CheckIn("crlf.txt", "a\r\nB\r\nc", "changed and cut");
     CheckIn("bin.dat", binary + "\n\x00", "binary grows");
     ASSERT_NE(FreezeProject(*doc, "R2"), nullptr);
-    ASSERT_EQ(Send("Paris", "R2", "R1", 2), 0) << Results();
+    ASSERT_EQ(Send("Paris", "R2", "R1", 2), 0) << test::Results();
     const std::string commands = test::ReadFile(fromLondon);
     for (const char* line : {"DIFF 1.2 1.4 kw.c\r\n", "DIFF 1.1 1.2 tail.txt\r\n", "DIFF 1.1 1.2 empty.txt\r\n",
                              "DIFF 1.1 1.2 shrinks.txt\r\n", "DIFF 1.1 1.2 crlf.txt\r\n", "DIFF 1.1 1.2 bin.dat\r\n"})
@@ -143,7 +142,7 @@ TEST_F(TwoSites, DifferencesBuildTheSameRevisionsAtBothSites)
     const Held r2 = Snapshot("R2");
 
     Open(paris);
-    ASSERT_EQ(Receive(fromLondon), 0) << Results();
+    ASSERT_EQ(Receive(fromLondon), 0) << test::Results();
     // One entry brings kw.c 1.3 and 1.4; the revision made here carries both
     // messages.
     Held expected = r2;
@@ -157,14 +156,14 @@ TEST_F(TwoSites, DifferencesBuildTheSameRevisionsAtBothSites)
     CheckIn("kw.c", "/*\n * $Id$\n * $Revision$\n * $Log$\n */\nint one;\nint paris;\n", "kw Paris again");
     CheckIn("tail.txt", "one\ntwo\nthree\n", "line break at last");
     ASSERT_NE(FreezeProject(*doc, "R3"), nullptr);
-    ASSERT_EQ(Send("London", "R3", "", 2), 0) << Results();
+    ASSERT_EQ(Send("London", "R3", "", 2), 0) << test::Results();
     const std::string fromBranch = test::ReadFile(fromParis);
     for (const char* line : {"DIFF 1.4 1.4.1.1 kw.c\r\n", "DIFF 1.4.1.1 1.4.1.2 kw.c\r\n", "DIFF 1.2 1.2.1.1 tail.txt\r\n"})
         EXPECT_TRUE(test::Has(fromBranch, line)) << line << fromBranch;
     const Held r3 = Snapshot("R3");
 
     Open(london);
-    ASSERT_EQ(Receive(fromParis), 0) << Results();
+    ASSERT_EQ(Receive(fromParis), 0) << test::Results();
     EXPECT_EQ(Snapshot("R3"), r3);
     EXPECT_EQ(test::LogMessage("RCS/kw.c,v", "1.4.1.2"), "kw Paris again\n");
     ExpectSameRevisions(15);

@@ -12,8 +12,6 @@
 #include <gtest/gtest.h>
 
 #include <ctime>
-#include <filesystem>
-#include <string>
 #include <vector>
 
 namespace kestro::test {
