@@ -4,8 +4,6 @@
 
 #include "support/rcs_history.h"
 
-#include <QTemporaryDir>
-
 #include <functional>
 #include <tuple>
 #include <set>
@@ -22,16 +20,9 @@ struct HostileExchange : test::RcsProjectTest {
     {
         SaveAs("Demo.rcs");
         test::ModelCheckIn(*doc, "a.c", "alpha\n", "Here");
-        fs::create_directories(incoming.path().toStdString() + "/ok");
-        test::WriteText(incoming.path().toStdString() + "/secret", "private key\n");
+        fs::create_directories(Incoming("ok"));
+        test::WriteText(Incoming("secret"), "private key\n");
     }
-
-    std::string Incoming(const std::string& relative = std::string()) const
-    {
-        return incoming.path().toStdString() + "/" + relative;
-    }
-
-    QTemporaryDir incoming;
 };
 
 TEST_F(HostileExchange, ReceivesAreRefusedBeforeAnyChange)
@@ -106,7 +97,7 @@ TEST_F(HostileExchange, ImportsOfTreesHoldingLinksOrFifosAreRefusedAndCopiesTake
         test::WriteText(dir + "b.c", "b\n");
         test::WriteText(dir + "sub/c.c", "c\n");
         cases[i].second(dir);
-        EXPECT_NE(test::Import(*doc, dir, "Tree" + std::to_string(i)), 0) << cases[i].first;
+        EXPECT_NE(Import(dir, "Tree" + std::to_string(i)), 0) << cases[i].first;
         EXPECT_TRUE(test::Has(test::Results(), dir + cases[i].first + "\"")) << test::Results();
         EXPECT_EQ(test::TreeChecksums(scratch.path()), before) << cases[i].first << "\n" << test::Results();
     }
@@ -116,7 +107,7 @@ TEST_F(HostileExchange, ImportsOfTreesHoldingLinksOrFifosAreRefusedAndCopiesTake
     const std::string dir = Incoming("tree/");
     test::WriteText(dir + "run.sh", "#!/bin/sh\n");
     fs::permissions(dir + "run.sh", fs::perms::all, fs::perm_options::replace);
-    ASSERT_EQ(test::Import(*doc, dir, "Tree"), 0) << test::Results();
+    ASSERT_EQ(Import(dir, "Tree"), 0) << test::Results();
     const fs::perms mode = fs::status(scratch.path() + "run.sh").permissions();
     EXPECT_EQ(mode & (fs::perms::owner_exec | fs::perms::group_exec | fs::perms::others_exec | fs::perms::others_write),
               fs::perms::none);

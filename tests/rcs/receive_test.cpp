@@ -5,8 +5,6 @@
 #include "support/cli_runner.h"
 #include "support/rcs_history.h"
 
-#include <QTemporaryDir>
-
 namespace kestro {
 namespace {
 
@@ -16,8 +14,6 @@ using namespace test;
 struct ReceiveTest : RcsProjectTest {
     ReceiveTest() { SaveAs("Parser.rcs"); }
 
-    std::string Incoming() const { return incoming.path().toStdString() + "/"; }
-
     // Writes Paris.RCC (or another name) with the RCS1 and SITE lines first.
     std::string CommandFile(const std::string& entries,
                             const std::string& head = "RCS1 - Beta2 Parser\r\nSITE Paris paul@paris.example London\r\n",
@@ -25,10 +21,6 @@ struct ReceiveTest : RcsProjectTest {
     {
         test::WriteText(Incoming() + fileName, head + entries);
         return Incoming() + fileName;
-    }
-    int Import(const std::string& directory, const std::string& release, bool subdirectories, bool merge = false)
-    {
-        return test::Import(*doc, directory, release, subdirectories, merge);
     }
     RCSFileItem* CheckIn(const std::string& name, const std::string& text, const std::string& message)
     {
@@ -42,8 +34,6 @@ struct ReceiveTest : RcsProjectTest {
         RCSReleaseVersionItem* entry = item ? item->FindFileEntry(file) : nullptr;
         return entry && entry->revisionRef ? entry->revisionRef->name : std::string("(none)");
     }
-
-    QTemporaryDir incoming;
 };
 
 TEST_F(ReceiveTest, NewFilesAndSeveralRevisionsOfOneFile)

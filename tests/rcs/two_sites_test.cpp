@@ -62,10 +62,6 @@ struct TwoSites : test::RcsProjectTest {
     {
         test::ModelCheckIn(*doc, name, text, message);
     }
-    int Send(const std::string& to, const std::string& release, const std::string& original, int choice)
-    {
-        return test::Send(*doc, to, release, original, choice);
-    }
 
     Held Snapshot(const std::string& releaseName)
     {

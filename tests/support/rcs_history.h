@@ -9,6 +9,8 @@
 #include "support/recording_interaction.h"
 #include "support/test_project.h"
 
+#include <QTemporaryDir>
+
 #include <gtest/gtest.h>
 
 #include <ctime>
@@ -75,6 +77,17 @@ struct RcsProjectTest : ::testing::Test, ProjectFixture {
     // Saves the project in the scratch directory under the name.
     void SaveAs(const std::string& name);
     int Receive(const std::string& commandFile) { return test::Receive(*doc, commandFile); }
+    int Import(const std::string& directory, const std::string& release, bool subdirectories = true, bool merge = false)
+    {
+        return test::Import(*doc, directory, release, subdirectories, merge);
+    }
+    int Send(const std::string& site, const std::string& release, const std::string& original, int choice)
+    {
+        return test::Send(*doc, site, release, original, choice);
+    }
+    // Where files from another site arrive, outside the project.
+    std::string Incoming(const std::string& relative = {}) const { return incoming.path().toStdString() + "/" + relative; }
+    QTemporaryDir incoming;
     TextTreeView view;
     RecordingInteraction interaction;
 };
