@@ -12,15 +12,6 @@ namespace fs = std::filesystem;
 using namespace test;
 
 struct CheckoutTest : RcsProjectTest {
-    // Adds a file whose working file counts as unchanged since it was last
-    // checked out.
-    RCSFileItem* AddUnchanged(const std::string& path)
-    {
-        RCSFileItem* file = doc->AddFile(path);
-        file->recordedTime = file->workingTime;
-        file->UpdateStatus();
-        return file;
-    }
     std::string Co(const std::string& options) const { return DirectProgram("co") + options; }
     CheckoutSettings& settings = RCSOptions::instance().checkout;
 };
@@ -32,7 +23,7 @@ TEST_F(CheckoutTest, AChangedWorkingFileIsReplacedOnlyWithForce)
     EXPECT_EQ(TakeResults(), "Cannot check out new.c as it has never been checked in\r\n");
 
     CheckIn("w.c", "checked in\n", "first");
-    RCSFileItem* file = AddUnchanged("w.c");
+    RCSFileItem* file = Add("w.c");
     ASSERT_EQ(file->Checkout(), 0) << Results();
     EXPECT_EQ(file->Checkout(), 0) << "an untouched file in the same second is replaced";
     // An edit in the second of the last check-out is not lost.
@@ -64,7 +55,7 @@ TEST_F(CheckoutTest, OptionsReachCo)
 {
     CheckIn("revision k.c", "$Revision$ one\n", "first", {"-l", "-d2001/06/01 12:00:00"});
     CheckIn("revision k.c", "$Revision$ two\n", "second", {"-d2001/07/01 12:00:00"});
-    RCSFileItem* file = AddUnchanged("revision k.c");
+    RCSFileItem* file = Add("revision k.c");
     settings.revision = "1.1";
     settings.lock = false;
     settings.keepTime = true;
@@ -137,8 +128,8 @@ TEST_F(CheckoutTest, ReleaseIsCheckedOutFileByFileAndNamedOnlyWhenComplete)
         CheckIn(name, std::string(name, 1) + "2\n", "second");
     }
     ASSERT_EQ(RunProgram({"rcs", "-q", "-nBeta_2:1.1", "a.c"}), 0);
-    RCSFileItem* a = AddUnchanged("a.c");
-    RCSFileItem* b = AddUnchanged("b.c");
+    RCSFileItem* a = Add("a.c");
+    RCSFileItem* b = Add("b.c");
     RCSReleaseItem* release = doc->releaseRoot->FindOrCreateRelease("Beta 2", a->FindRevision("1.1"));
     release->AddRevision(a->FindRevision("1.1"));
     release->AddRevision(b->FindRevision("1.1"));

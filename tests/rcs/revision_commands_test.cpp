@@ -208,9 +208,6 @@ TEST_F(RevisionCommandsTest, ANewDirectoryForgetsTheRecordedTimes)
 {
     CheckIn("a.c", "a\n", "a");
     RCSFileItem* file = Add("a.c");
-    file->workingRevision = "1.1";
-    file->GetWorkingFileStatus(&file->recordedTime);
-    file->UpdateStatus();
     ASSERT_EQ(file->StatusCode(), CheckedIn);
     const std::time_t recorded = file->recordedTime;
 

@@ -67,10 +67,9 @@ struct TwoSites : test::RcsProjectTest {
     {
         Held held;
         RCSReleaseItem* release = doc->releaseRoot->FindRelease(releaseName);
-        if (!release) {
-            ADD_FAILURE() << "no release " << releaseName;
+        EXPECT_NE(release, nullptr) << releaseName;
+        if (!release)
             return held;
-        }
         for (const auto& child : release->children) {
             const RCSVersionItem* revision = static_cast<RCSReleaseVersionItem*>(child.get())->revisionRef;
             const std::string rcsPath = revision->file->GetRcsPath();
