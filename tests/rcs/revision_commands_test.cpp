@@ -71,8 +71,7 @@ TEST_F(RevisionCommandsTest, ItemsThatAReleaseUsesAreRefused)
     ASSERT_EQ(doc->releaseRoot->children.size(), 1u);
     interaction.deleteAnswer = 7;
 
-    for (RCSItem* item : {static_cast<RCSItem*>(file), static_cast<RCSItem*>(file->FindRevision("1.2")),
-                          static_cast<RCSItem*>(file->FindRevision("1.2.1.1"))}) {
+    for (RCSItem* item : std::vector<RCSItem*>{file, file->FindRevision("1.2"), file->FindRevision("1.2.1.1")}) {
         interaction.messages.clear();
         EXPECT_NE(DeleteItem(*doc, item), 0);
         EXPECT_EQ(interaction.messages,
