@@ -84,6 +84,35 @@ TEST(Document, ADocumentWithoutAFileTreeIsNeverSaved)
     EXPECT_FALSE(std::filesystem::exists("Empty.rcs"));
 }
 
+TEST(Document, AnUnchangedProjectFileIsLeftAloneButNeverLost)
+{
+    ProjectFixture project;
+    CKestroDoc& doc = *project.doc;
+    const std::string path = project.scratch.path() + "P.rcs";
+    std::string error;
+    ASSERT_TRUE(doc.OnSaveDocument(path, error)) << error;
+    const std::string saved = test::ReadFile(path);
+    const auto inode = [&] { return std::filesystem::exists(path) ? StampOfFile(path).inode : 0; };
+    const auto written = inode();
+
+    // Nothing changed: the file is not written again.
+    ASSERT_TRUE(doc.OnSaveDocument(path, error)) << error;
+    EXPECT_EQ(inode(), written);
+    // Gone since: written again, whole.
+    std::filesystem::remove(path);
+    ASSERT_TRUE(doc.OnSaveDocument(path, error)) << error;
+    EXPECT_EQ(test::ReadFile(path), saved);
+    // Changed: written.
+    doc.fileTypes = "*.c";
+    ASSERT_TRUE(doc.OnSaveDocument(path, error)) << error;
+    EXPECT_NE(test::ReadFile(path), saved);
+    // Read back unchanged, it is left alone again.
+    const auto reread = inode();
+    ASSERT_TRUE(doc.OnOpenDocument(path, error)) << error;
+    ASSERT_TRUE(doc.OnSaveDocument(path, error)) << error;
+    EXPECT_EQ(inode(), reread);
+}
+
 TEST(Document, ReleaseNameFileFillsTheTemplate)
 {
     ProjectFixture project;
