@@ -212,23 +212,16 @@ struct ScopedZone {
 
 TEST(ApplyTimeZone, FollowsTheSystemZoneWithoutChangingOwnEnvironment)
 {
-    struct Case {
-        const char* zone;
-        const char* expected;
-    };
-    const Case cases[] = {
-        {"CET-1", "CET-1"}, {"EST5", "EST5"},
-        {"EST5EDT,0/0,J365/25", "EDT5"},  // daylight saving all year
-        {"<+04>-4", "<+04>-4"},
-    };
-    for (const Case& c : cases) {
-        ScopedZone zone(c.zone);
+    for (const auto& [name, expected] : {std::pair{"CET-1", "CET-1"}, {"EST5", "EST5"},
+                                         {"EST5EDT,0/0,J365/25", "EDT5"},  // daylight saving all year
+                                         {"<+04>-4", "<+04>-4"}}) {
+        ScopedZone zone(name);
         RCSOptions options;
         EXPECT_EQ(options.childTimeZone, "UTC0");
         options.useUniversalTime = true;
         options.ApplyTimeZone();
-        EXPECT_EQ(options.childTimeZone, c.expected);
-        EXPECT_STREQ(std::getenv("TZ"), c.zone);
+        EXPECT_EQ(options.childTimeZone, expected);
+        EXPECT_STREQ(std::getenv("TZ"), name);
         options.useUniversalTime = false;
         options.ApplyTimeZone();
         EXPECT_EQ(options.childTimeZone, "UTC0");
@@ -281,10 +274,19 @@ private:
 
 // Strings are stored as strings and switches as the integers 0 and 1, under
 // the keys other installations read.
-TEST_F(OptionsSettings, SavedValuesLoadBack)
+TEST_F(OptionsSettings, SavedValuesLoadBackAndMissingOnesKeepTheCurrentValues)
 {
     ScopedZone zone("EST5");
     RCSOptions& options = RCSOptions::instance();
+    Store()->setValue("Time Format", "%H:%M");
+    Store()->setValue("Use UTC Time", 1);
+    options.defaultSiteEmail = "current@example.org";
+    options.sortHighestFirst = false;
+    options.LoadOptions();
+    EXPECT_TRUE(options.timeFormat == "%H:%M" && options.useUniversalTime && !options.sortHighestFirst);
+    EXPECT_EQ(options.defaultSiteEmail, "current@example.org");
+    EXPECT_EQ(options.childTimeZone, "EST5");
+
     options.timeFormat = "%Y-%m-%d";
     options.defaultFileTypes = "Headers (*.h)|*.h";
     options.sortHighestFirst = false;
@@ -318,20 +320,6 @@ TEST_F(OptionsSettings, SavedValuesLoadBack)
                         o.defaultSendCommand, o.childTimeZone);
     };
     EXPECT_EQ(stored(options), stored(saved));
-}
-
-TEST_F(OptionsSettings, MissingValuesKeepTheCurrentOnes)
-{
-    Store()->setValue("Time Format", "%H:%M");
-    Store()->setValue("Use UTC Time", 1);
-    ScopedZone zone("EST5");
-    RCSOptions& options = RCSOptions::instance();
-    options.defaultSiteEmail = "current@example.org";
-    options.sortHighestFirst = false;
-    options.LoadOptions();
-    EXPECT_TRUE(options.timeFormat == "%H:%M" && options.useUniversalTime && !options.sortHighestFirst);
-    EXPECT_EQ(options.defaultSiteEmail, "current@example.org");
-    EXPECT_EQ(options.childTimeZone, "EST5");
 }
 
 } // namespace
