@@ -200,7 +200,7 @@ std::string RCSVersionItem::NewBranchName(const Site* site)
         const std::string branch = BranchOf(revision->name);
         if (revision->owningSite == site)
             return branch;
-        if (CompareRevisions(branch, target) > 0)
+        if (CompareRevisions(branch, target) >= 0)
             target = NextRevision(branch);
     }
     return target;
