@@ -49,7 +49,8 @@ TEST(CliOutput, EscapedFieldsHoldNoSeparatorAndReadBack)
     EXPECT_EQ(cli::UnescapeField("#define R \"%s\"\\r\\n"), "#define R \"%s\"\r\n");
 }
 
-TEST(Cli, NewNeverOverwritesAProject)
+// A project is never overwritten by "new"; a damaged one is named and left alone.
+TEST(Cli, NewNeverOverwritesAndADamagedProjectIsNamed)
 {
     test::ScratchDirectory scratch;
     const QString project = QString::fromStdString(scratch.path() + "Parser.rcs");
@@ -57,11 +58,7 @@ TEST(Cli, NewNeverOverwritesAProject)
     ASSERT_EQ(created.exitCode, 0) << created.err;
     test::CliResult again = test::RunCli({"new", project});
     EXPECT_EQ(again.exitCode, 1) << "an existing project is never overwritten";
-}
 
-TEST(Cli, DamagedProjectIsReportedWithItsName)
-{
-    test::ScratchDirectory scratch;
     const std::string path = scratch.path() + "Broken.rcs";
     std::ofstream(path, std::ios::binary) << std::string("\x05\x00\x00\x00\xff\xff", 6);
     test::CliResult shown = test::RunCli({"show", QString::fromStdString(path)});

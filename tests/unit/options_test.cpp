@@ -13,6 +13,7 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <typeinfo>
 #include <optional>
 #include <tuple>
 
@@ -125,26 +126,21 @@ TEST(OptionsBlock, DamagedBlockChangesNothing)
 }
 
 // Each block refuses the numbers just outside the versions it reads.
-TEST(ParameterBlocks, UnknownVersionsAreRefusedByName)
+TEST(ParameterBlocks, UnknownVersionsAreRefused)
 {
-    const auto expectRefused = [](auto block, std::uint32_t version, const std::string& name) {
+    const auto expectRefused = [](auto block, std::uint32_t version) {
         Archive ar(test::ArchiveBytes().u32(version).raw(std::string(64, '\0')).data);
-        try {
-            block.serialize(ar);
-            ADD_FAILURE() << name << " version " << version << " accepted";
-        } catch (const ArchiveError& e) {
-            EXPECT_EQ(std::string(e.what()), "Unsupported " + name + " settings version " + std::to_string(version));
-        }
+        EXPECT_THROW(block.serialize(ar), ArchiveError) << typeid(block).name() << " version " << version;
     };
-    expectRefused(CheckinSettings{}, 0, "check-in");
-    expectRefused(CheckinSettings{}, 2, "check-in");
-    expectRefused(CheckoutSettings{}, 3, "check-out");
-    expectRefused(CompareSettings{}, 3, "compare");
-    expectRefused(MergeSettings{}, 2, "merge");
-    expectRefused(ReportSettings{}, 7, "report");
-    expectRefused(SendSettings{}, 3, "send");
-    expectRefused(ImportSettings{}, 0, "import");
-    expectRefused(ImportSettings{}, 4, "import");
+    expectRefused(CheckinSettings{}, 0);
+    expectRefused(CheckinSettings{}, 2);
+    expectRefused(CheckoutSettings{}, 3);
+    expectRefused(CompareSettings{}, 3);
+    expectRefused(MergeSettings{}, 2);
+    expectRefused(ReportSettings{}, 7);
+    expectRefused(SendSettings{}, 3);
+    expectRefused(ImportSettings{}, 0);
+    expectRefused(ImportSettings{}, 4);
 }
 
 // Choices out of range fall back to the first; fields a block does not store

@@ -368,7 +368,7 @@ TEST_F(ProjectFileTest, SchemaOneSiteListMakesItsFirstSiteMaster)
                 && options.defaultReleaseNameFile == "kept.h" && options.defaultBuildTemplate == "kept %s");
 }
 
-TEST_F(ProjectFileTest, SchemaTwoSitesAndFirstImportAndSendBlocks)
+TEST_F(ProjectFileTest, SchemaTwoSitesAndTheFirstTwoImportBlocksAndSendBlock)
 {
     ImportSettings& import = RCSOptions::instance().import;
     // Not in a version-1 import block.
@@ -389,14 +389,10 @@ TEST_F(ProjectFileTest, SchemaTwoSitesAndFirstImportAndSendBlocks)
               Stored(SendSettings{.destinationSite = "Rome", .releaseToSend = "R10", .originalRelease = "R9",
                                   .sendChoice = 1}));
     EXPECT_EQ(RCSOptions::instance().defaultReleaseNameFile, "r.h");
-}
 
-TEST_F(ProjectFileTest, ImportBlockVersionTwoKeepsTheTwoNewerSwitches)
-{
-    ImportSettings& import = RCSOptions::instance().import;
-    import.includeSubdirectories = import.mergeAfterImport = import.lock = import.keepTime = true;
+    // A version-2 import block keeps the two newer switches (both set now).
     import.force = false;
-    Open(Fixture("import_block2.txt"));
+    Open(Fixture("import_block2.txt"), "import.rcs");
 
     EXPECT_EQ(doc().siteList->sites.size(), 1u) << "an empty list gets the local site";
     EXPECT_EQ(Stored(import), Stored(ImportSettings{.sourceSite = "Rome", .sourceDirectory = "/in",
