@@ -45,25 +45,21 @@ struct ItemTreeTest : ProjectFixture {
     TextTreeView view;
 };
 
-TEST(ItemTree, SiblingsAreSortedIgnoringCaseAndEqualItemsGoLast)
-{
-    ItemTreeTest t;
-    RCSRoot& root = *t.doc->root;
-    for (const char* name : {"b.c", "A.c", "src\\main.c", "a.C", "c.c", "Z.c"})
-        AddFile(root, name);
-    EXPECT_EQ(ChildTexts(t.view, root),
-              (std::vector<std::string>{"A.c Missing file", "a.C Missing file", "b.c Missing file",
-                                        "c.c Missing file", "src\\main.c Missing file", "Z.c Missing file"}));
-    // The children list keeps the order of adding; only the view is sorted.
-    EXPECT_EQ(root.children.front()->name, "b.c");
-}
-
-TEST(ItemTree, RevisionsFollowTheRevisionOrderOption)
+// Siblings are sorted ignoring case, equal ones in the order added;
+// revisions follow the revision order option.
+TEST(ItemTree, TheViewSortsSiblingsAndRevisions)
 {
     for (const bool highestFirst : {true, false}) {
         ItemTreeTest t;
         RCSOptions::instance().sortHighestFirst = highestFirst;
-        RCSFileItem* file = AddFile(*t.doc->root, "a.c");
+        RCSRoot& root = *t.doc->root;
+        for (const char* name : {"b.c", "A.c", "src\\main.c", "a.C", "c.c", "Z.c"})
+            AddFile(root, name);
+        EXPECT_EQ(ChildTexts(t.view, root),
+                  (std::vector<std::string>{"A.c Missing file", "a.C Missing file", "b.c Missing file",
+                                            "c.c Missing file", "src\\main.c Missing file", "Z.c Missing file"}));
+        EXPECT_EQ(root.children.front()->name, "b.c") << "the children keep the order of adding";
+        RCSFileItem* file = root.FindFile("b.c");
         for (const char* number : {"1.2", "1.10", "1.1", "1.9"})
             test::AddRevision(*file, *file, number);
         std::vector<std::string> expected{"1.1 1970-01-01 ", "1.2 1970-01-01 ", "1.9 1970-01-01 ",

@@ -184,13 +184,6 @@ protected:
     test::ProjectFixture project;
 };
 
-const RCSFileItem* FileOf(const RCSItem* item)
-{
-    while (item && !dynamic_cast<const RCSFileItem*>(item))
-        item = item->parent;
-    return static_cast<const RCSFileItem*>(item);
-}
-
 // One line per site and item with every field the project file stores, in
 // hexadecimal for status codes; the links between objects are checked on the
 // way and any that is wrong shows in the text.
@@ -210,14 +203,18 @@ std::string Describe(const CKestroDoc& doc)
             << (site.get() == sites.GetLocalSite() ? " local" : "") << (site.get() == sites.master ? " master" : "")
             << "\n";
     }
-    const std::function<void(const RCSItem&, int)> item = [&](const RCSItem& it, int depth) {
+    // file: the file the item belongs to, which its revisions must name.
+    const std::function<void(const RCSItem&, int, const RCSFileItem*)> item = [&](const RCSItem& it, int depth,
+                                                                                  const RCSFileItem* file) {
         out << std::string(static_cast<std::size_t>(depth) * 2, ' ') << it.name << " " << std::hex << it.status
             << std::dec;
-        if (const auto* file = dynamic_cast<const RCSFileItem*>(&it))
-            out << " time " << file->recordedTime << " rev " << file->workingRevision;
+        if (const auto* f = dynamic_cast<const RCSFileItem*>(&it)) {
+            out << " time " << f->recordedTime << " rev " << f->workingRevision;
+            file = f;
+        }
         if (const auto* r = dynamic_cast<const RCSVersionItem*>(&it))
             out << " by " << (r->owningSite ? r->owningSite->name : "-") << " " << r->date << " [" << r->message
-                << "] " << r->locker << (r->file == FileOf(&it) ? "" : " WRONG FILE");
+                << "] " << r->locker << (r->file == file ? "" : " WRONG FILE");
         if (const auto* release = dynamic_cast<const RCSReleaseItem*>(&it))
             out << " date " << release->releaseDate;
         if (const auto* entry = dynamic_cast<const RCSReleaseVersionItem*>(&it))
@@ -226,11 +223,11 @@ std::string Describe(const CKestroDoc& doc)
         for (const auto& child : it.children) {
             if (child->parent != &it)
                 out << "WRONG PARENT\n";
-            item(*child, depth + 1);
+            item(*child, depth + 1, file);
         }
     };
-    item(*doc.root, 0);
-    item(*doc.releaseRoot, 0);
+    item(*doc.root, 0, nullptr);
+    item(*doc.releaseRoot, 0, nullptr);
     return out.str();
 }
 
