@@ -20,10 +20,8 @@ TEST(CliArguments, OnlyKnownOptionsAndDashNamesAfterTheEnd)
                                      "--", "-o.c", "--force"},
                                     known, parsed, error))
         << error;
-    EXPECT_EQ(parsed.command, "checkin");
-    EXPECT_EQ(parsed.project, "P.rcs");
-    EXPECT_EQ(parsed.values.at("-m"), "a message");
-    EXPECT_EQ(parsed.values.at("--message-file"), "m.txt");
+    EXPECT_TRUE(parsed.command == "checkin" && parsed.project == "P.rcs");
+    EXPECT_EQ(parsed.values, (std::map<std::string, std::string>{{"-m", "a message"}, {"--message-file", "m.txt"}}));
     EXPECT_EQ(parsed.flags, std::set<std::string>{"--force"});
     EXPECT_EQ(parsed.items, (std::vector<std::string>{"a.c", "-o.c", "--force"}));
 
