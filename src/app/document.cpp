@@ -218,13 +218,13 @@ bool CKestroDoc::OnOpenDocument(const std::string& path, std::string& error)
         error = "Cannot open project file " + path + ": " + file.errorString().toStdString();
         return false;
     }
-    const QByteArray bytes = file.readAll();
+    std::string bytes = file.readAll().toStdString();
     // The stamp of the file just read: a save that replaced it since then
     // made a new file, which ChangedOnDisk tells apart.
     struct stat info {};
     const ProjectFileStamp stamp = ::fstat(file.handle(), &info) == 0 ? StampOf(info) : ProjectFileStamp();
     file.close();
-    if (!IsProjectFile(bytes.toStdString())) {
+    if (!IsProjectFile(bytes)) {
         error = path + " is not a Kestro project file";
         return false;
     }
@@ -250,7 +250,7 @@ bool CKestroDoc::OnOpenDocument(const std::string& path, std::string& error)
     stamp_ = stamp;
     EnterDirectory(GetProjectDirectory());
     std::string failure;
-    if (!ReadProject(bytes.toStdString(), failure)) {
+    if (!ReadProject(bytes, failure)) {
         error = "The project file " + path + " cannot be read: " + failure;
         root = std::move(keptRoot);
         releaseRoot = std::move(keptReleaseRoot);
@@ -267,6 +267,7 @@ bool CKestroDoc::OnOpenDocument(const std::string& path, std::string& error)
             InsertTreesIntoView();
         return false;
     }
+    storedBytes_ = std::move(bytes);
     AdoptCopiedProjectDirectory();
     ReportUnsafeReleaseNameFile();
     return true;
@@ -416,6 +417,13 @@ bool CKestroDoc::OnSaveDocument(const std::string& path, std::string& error)
     Archive ar;
     ar.reserve(static_cast<std::size_t>(std::max<std::int64_t>(stamp_.size, 0)) + 4096);
     Store(ar);
+    // A file that still is the one last read or written, holding these very
+    // bytes, is left alone: writing and syncing it again would only cost time.
+    if (fullPath == oldPathName && ar.bytes() == storedBytes_ && StampOfFile(fullPath) == stamp_) {
+        EnterDirectory(GetProjectDirectory());
+        SetModifiedFlag(false);
+        return true;
+    }
 
     // QSaveFile buffers: a write that fails only when the buffer is flushed
     // (a full disk, a file size limit) shows in flush(), and commit() would
@@ -438,6 +446,7 @@ bool CKestroDoc::OnSaveDocument(const std::string& path, std::string& error)
         return fail(reason);
     }
     stamp_ = StampOfFile(fullPath);
+    storedBytes_ = bytes;
     EnterDirectory(GetProjectDirectory());
     SetModifiedFlag(false);
     return true;

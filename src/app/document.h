@@ -117,6 +117,7 @@ private:
     std::string pathName_;
     bool modified_ = false;
     ProjectFileStamp stamp_;  // of pathName_ as last read or written
+    std::string storedBytes_;  // what pathName_ held then
 };
 
 } // namespace kestro

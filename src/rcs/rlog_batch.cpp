@@ -4,8 +4,13 @@
 #include "model/string_helpers.h"
 #include "rcs/command_runner.h"
 
+#include <algorithm>
+#include <deque>
+#include <future>
+#include <thread>
 #include <string_view>
 #include <unordered_map>
+#include <utility>
 
 namespace kestro {
 
@@ -13,6 +18,24 @@ namespace {
 
 // Well below the system's limit on the arguments of one program.
 constexpr std::size_t MaxCommandLength = 100000;
+
+// Many files are read in a few runs rather than one, so that the caller
+// takes each run's output apart while rlog reads the next files. The first
+// run is short, so rlog starts at once while the other files are looked up;
+// then each run takes two thirds of the files left, so that the last
+// output, which nothing hides, is short too. Fewer files than SmallestRun
+// are not worth another program start.
+constexpr std::size_t SmallestRun = 64;
+
+std::size_t FirstRunSize(std::size_t files)
+{
+    return std::max(SmallestRun, files / 8);
+}
+
+std::size_t LaterRunSize(std::size_t left)
+{
+    return left <= 2 * SmallestRun ? left : (2 * left + 2) / 3;
+}
 
 std::string RlogCommand(const std::vector<std::string>& options)
 {
@@ -24,42 +47,121 @@ std::string RlogCommand(const std::vector<std::string>& options)
 
 using Apply = std::function<void(RCSFileItem*, int, const std::string&)>;
 using Started = std::function<void(const std::string&)>;
+using Missing = std::function<void(RCSFileItem*)>;
 
-void RunOneByOne(const std::vector<RCSFileItem*>& files, const std::vector<std::string>& paths,
-                 const std::vector<std::string>& options, const Apply& apply, const Started& started)
+struct RunOutput {
+    int result = 0;
+    std::string output;
+};
+
+// One run's files, its command line, and its output once it has run.
+struct Batch {
+    std::vector<RCSFileItem*> files;
+    std::vector<std::string> paths;
+    std::string command;  // empty for a single file, which RunOneByOne reads
+    std::promise<RunOutput> ran;
+    std::future<RunOutput> output;
+};
+
+void RunOneByOne(const Batch& batch, const std::vector<std::string>& options, const Apply& apply,
+                 const Started& started)
 {
-    for (std::size_t i = 0; i < files.size(); ++i) {
+    for (std::size_t i = 0; i < batch.files.size(); ++i) {
         std::string command = RlogCommand(options);
-        AppendArgument(command, paths[i]);
+        AppendArgument(command, batch.paths[i]);
         if (started)
             started(command);
         std::string output;
         const int result = RunCommand(output, command, std::string(), false);
-        apply(files[i], result, output);
+        apply(batch.files[i], result, output);
     }
 }
 
-void RunBatch(const std::vector<RCSFileItem*>& files, const std::vector<std::string>& paths,
-              const std::vector<std::string>& options, const Apply& apply, const Started& started)
+// The command line for a batch of several files, told to started.
+void Prepare(Batch& batch, const std::vector<std::string>& options, const Started& started)
 {
-    if (files.size() == 1) {
-        RunOneByOne(files, paths, options, apply, started);
+    if (batch.files.size() < 2)
         return;
-    }
-    std::string command = RlogCommand(options);
-    for (const std::string& path : paths)
-        AppendArgument(command, path);
+    batch.command = RlogCommand(options);
+    for (const std::string& path : batch.paths)
+        AppendArgument(batch.command, path);
+    batch.output = batch.ran.get_future();
     if (started)
-        started(command);
-    std::string output;
-    std::vector<std::string> parts;
-    if (RunCommand(output, command, std::string(), false) != 0 || !SplitRlogOutput(output, paths, parts)) {
-        RunOneByOne(files, paths, options, apply, started);
+        started(batch.command);
+}
+
+void Run(Batch& batch)
+{
+    if (batch.command.empty())
+        return;
+    try {
+        RunOutput output;
+        output.result = RunCommand(output.output, batch.command, std::string(), false);
+        batch.ran.set_value(std::move(output));
+    } catch (...) {
+        batch.ran.set_exception(std::current_exception());
+    }
+}
+
+void Finish(Batch& batch, const std::vector<std::string>& options, const Apply& apply, const Started& started)
+{
+    if (batch.command.empty()) {
+        RunOneByOne(batch, options, apply, started);
         return;
     }
-    for (std::size_t i = 0; i < files.size(); ++i)
-        apply(files[i], 0, parts[i]);
+    const RunOutput ran = batch.output.get();
+    std::vector<std::string> parts;
+    if (ran.result != 0 || !SplitRlogOutput(ran.output, batch.paths, parts)) {
+        RunOneByOne(batch, options, apply, started);
+        return;
+    }
+    for (std::size_t i = 0; i < batch.files.size(); ++i)
+        apply(batch.files[i], 0, parts[i]);
 }
+
+// Hands out the files in batches, in order, looking up each one's RCS file
+// as it goes; a file without one goes to missing.
+class Batcher {
+public:
+    Batcher(const std::vector<RCSFileItem*>& files, const std::vector<std::string>& options, const Missing& missing)
+        : files_(files), commandLength_(RlogCommand(options).size()), missing_(missing)
+    {
+    }
+
+    std::size_t Left() const { return files_.size() - next_; }
+
+    // Up to wanted files that have an RCS file, fewer when the command line
+    // would grow too long; none when no file left has one.
+    void Next(Batch& batch, std::size_t wanted)
+    {
+        std::size_t length = commandLength_;
+        for (; next_ < files_.size() && batch.files.size() < wanted; ++next_) {
+            RCSFileItem* file = files_[next_];
+            std::string path = pending_.empty() ? file->ExistingRcsPath() : std::exchange(pending_, {});
+            if (path.empty()) {
+                if (missing_)
+                    missing_(file);
+                continue;
+            }
+            std::string quoted;
+            AppendArgument(quoted, path);
+            if (!batch.files.empty() && length + quoted.size() > MaxCommandLength) {
+                pending_ = std::move(path);
+                break;
+            }
+            length += quoted.size();
+            batch.files.push_back(file);
+            batch.paths.push_back(std::move(path));
+        }
+    }
+
+private:
+    const std::vector<RCSFileItem*>& files_;
+    const std::size_t commandLength_;
+    const Missing& missing_;
+    std::size_t next_ = 0;
+    std::string pending_;  // the path of files_[next_], when already looked up
+};
 
 } // namespace
 
@@ -127,43 +229,36 @@ bool SplitRlogOutput(const std::string& output, const std::vector<std::string>& 
 }
 
 void RunRlogForFiles(const std::vector<RCSFileItem*>& files, const std::vector<std::string>& options,
-                     const Apply& apply, const Started& started)
+                     const Apply& apply, const Started& started, const Missing& missing)
 {
-    std::vector<RCSFileItem*> existing;
-    std::vector<std::string> rcsPaths;
-    for (RCSFileItem* file : files) {
-        std::string path = file->ExistingRcsPath();
-        if (path.empty())
-            continue;
-        existing.push_back(file);
-        rcsPaths.push_back(std::move(path));
-    }
-    RunRlogForPaths(existing, rcsPaths, options, apply, started);
-}
-
-void RunRlogForPaths(const std::vector<RCSFileItem*>& files, const std::vector<std::string>& rcsPaths,
-                     const std::vector<std::string>& options, const Apply& apply, const Started& started)
-{
-    std::vector<RCSFileItem*> batch;
-    std::vector<std::string> paths;
-    std::size_t length = RlogCommand(options).size();
-    for (std::size_t i = 0; i < files.size(); ++i) {
-        RCSFileItem* file = files[i];
-        const std::string& path = rcsPaths[i];
-        std::string quoted;
-        AppendArgument(quoted, path);
-        if (!batch.empty() && length + quoted.size() > MaxCommandLength) {
-            RunBatch(batch, paths, options, apply, started);
-            batch.clear();
-            paths.clear();
-            length = RlogCommand(options).size();
+    // The first batch runs as soon as its files are known; the others are
+    // looked up meanwhile and then run one after another on the same
+    // thread, while this one takes each output apart as it comes.
+    Batcher batcher(files, options, missing);
+    std::deque<Batch> batches(1);
+    batcher.Next(batches.front(), FirstRunSize(files.size()));
+    Prepare(batches.front(), options, started);
+    std::promise<void> allKnown;
+    std::jthread runner([&batches, &first = batches.front(), known = allKnown.get_future()]() mutable {
+        Run(first);
+        known.wait();
+        for (std::size_t i = 1; i < batches.size(); ++i)
+            Run(batches[i]);
+    });
+    {
+        // The runner waits for the rest until it is known, however this ends.
+        struct Release {
+            std::promise<void>& known;
+            ~Release() { known.set_value(); }
+        } release{allKnown};
+        while (batcher.Left() > 0) {
+            Batch& batch = batches.emplace_back();
+            batcher.Next(batch, LaterRunSize(batcher.Left()));
+            Prepare(batch, options, started);
         }
-        length += quoted.size();
-        batch.push_back(file);
-        paths.push_back(path);
     }
-    if (!batch.empty())
-        RunBatch(batch, paths, options, apply, started);
+    for (Batch& batch : batches)
+        Finish(batch, options, apply, started);
 }
 
 } // namespace kestro

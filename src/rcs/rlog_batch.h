@@ -18,17 +18,14 @@ class RCSFileItem;
 // be started). Options are added before the file names ("-h" for headers).
 // A batch whose run fails, or whose output cannot be split with certainty,
 // is run again one file at a time, so a damaged file never hides the others.
-// started(commandLine), when given, hears of each run before it starts.
+// started(commandLine), when given, hears of each run before it starts;
+// missing(file), when given, of each file without an RCS file. Both, and
+// apply, are called on the calling thread; the next batch's rlog runs on a
+// thread of its own meanwhile, so apply must not change RCS files.
 void RunRlogForFiles(const std::vector<RCSFileItem*>& files, const std::vector<std::string>& options,
                      const std::function<void(RCSFileItem*, int, const std::string&)>& apply,
-                     const std::function<void(const std::string&)>& started = {});
-
-// As RunRlogForFiles, for files whose RCS paths the caller has found: one
-// path per file, each existing.
-void RunRlogForPaths(const std::vector<RCSFileItem*>& files, const std::vector<std::string>& rcsPaths,
-                     const std::vector<std::string>& options,
-                     const std::function<void(RCSFileItem*, int, const std::string&)>& apply,
-                     const std::function<void(const std::string&)>& started = {});
+                     const std::function<void(const std::string&)>& started = {},
+                     const std::function<void(RCSFileItem*)>& missing = {});
 
 // Splits the output of one rlog run over the given RCS paths into one part
 // per path. False when the parts cannot be told apart.

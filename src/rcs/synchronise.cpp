@@ -187,25 +187,19 @@ int RCSRoot::Synchronise(bool top)
     if (top && releases)
         releases->ClearCovered();
     int result = 0;
-    // Files with an RCS file get their history from the batched runs; the
-    // others are finished at once. Each file's RCS file is looked for once:
-    // on thousands of files the looking costs more than reading the output.
-    std::vector<RCSFileItem*> files;
-    std::vector<std::string> rcsPaths;
-    for (RCSFileItem* file : FilesOf(*this)) {
-        if (top)
+    std::vector<RCSFileItem*> files = FilesOf(*this);
+    if (top) {
+        for (RCSFileItem* file : files)
             file->ClearCovered();
-        std::string path = file->ExistingRcsPath();
-        if (path.empty()) {
-            result |= file->FinishSynchronise(top, false, 0, std::string());
-            continue;
-        }
-        files.push_back(file);
-        rcsPaths.push_back(std::move(path));
     }
-    RunRlogForPaths(files, rcsPaths, {}, [&](RCSFileItem* file, int rlogResult, const std::string& output) {
-        result |= file->FinishSynchronise(top, true, rlogResult, output);
-    });
+    // Files with an RCS file get their history from the batched runs; the
+    // others are finished as they are found.
+    RunRlogForFiles(
+        files, {},
+        [&](RCSFileItem* file, int rlogResult, const std::string& output) {
+            result |= file->FinishSynchronise(top, true, rlogResult, output);
+        },
+        {}, [&](RCSFileItem* file) { result |= file->FinishSynchronise(top, false, 0, std::string()); });
     // A release is known only from the symbols in the RCS files, so one file
     // that could not be read is enough to keep every release.
     if (top && releases && result == 0) {

@@ -157,7 +157,7 @@ TEST_F(DiffViewWindow, ComparisonsOpenInTheDiffView)
     EXPECT_TRUE(release->isExpanded());
 }
 
-TEST_F(DiffViewWindow, ContextMenusHoldExactlyTheEnabledCommands)
+TEST_F(DiffViewWindow, ContextMenusHoldTheEnabledCommandsAndDetailsTheWholeLogMessage)
 {
     CKestroView& tree = frame_->view();
     const auto menuOf = [&](QTreeWidgetItem* node) {
@@ -181,10 +181,7 @@ TEST_F(DiffViewWindow, ContextMenusHoldExactlyTheEnabledCommands)
     EXPECT_TRUE(frame_->action(Command::Locked)->isChecked());
     // The project root cannot be deleted or merged into and is no revision.
     EXPECT_EQ(menuOf(tree.topLevelItem(1)), "Check-&In...|Check-&Out...|&Compare...|&Report...|&Synchronise with RCS");
-}
 
-TEST_F(DiffViewWindow, DetailsShowTheWholeLogMessage)
-{
     DetailsDock& details = frame_->details();
     details.show();
     // The first line shows at once, the rest once rlog has been read.

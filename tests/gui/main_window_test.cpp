@@ -87,7 +87,7 @@ TEST_F(MainWindow, ALongCommandKeepsTheWindowLiveAndEndsWithASummary)
     EXPECT_TRUE(Enabled(Command::Checkin) && Enabled(Command::Options));
 }
 
-TEST_F(MainWindow, AProjectChangedByAnotherProgramIsNeverOverwrittenSilently)
+TEST_F(MainWindow, AProjectChangedByAnotherProgramIsNeverOverwrittenSilentlyNorLostToAFailedOpen)
 {
     // The command line adds a site while the window has the project open.
     const test::CliResult cli = test::RunCli({"sites", QString::fromStdString(projectPath_), "add", "Paris"});
@@ -107,6 +107,19 @@ TEST_F(MainWindow, AProjectChangedByAnotherProgramIsNeverOverwrittenSilently)
     EXPECT_NE(frame_->document().siteList->Find("Paris"), nullptr);
     EXPECT_FALSE(frame_->document().IsModified());
     EXPECT_EQ(test::ReadFile(projectPath_), onDisk);
+
+    // A failed open keeps the open project.
+    const QString junk = directory_.filePath("junk.rcs");
+    std::ofstream(junk.toStdString()) << "Hello, this is not a project\n";
+    const QString cut = directory_.filePath("cut.rcs");
+    std::ofstream(cut.toStdString(), std::ios::binary) << onDisk.substr(0, onDisk.size() / 2);
+    for (const auto& [path, message] :
+         {std::pair{junk, junk + " is not a Kestro project file"}, {cut, cut + " cannot be read"}}) {
+        Driven({Message(message)}, [&] { EXPECT_FALSE(frame_->OpenProject(path)); });
+        EXPECT_EQ(frame_->document().GetPathName(), projectPath_);
+        EXPECT_EQ(frame_->document().root->children.size(), 4u);
+        EXPECT_NE(File("src/main.c"), nullptr) << "the tree still shows the project";
+    }
 }
 
 // A worker's question shows in a message box and the command goes on. Stop
@@ -152,22 +165,6 @@ TEST_F(MainWindow, AWorkerAsksAndStopEndsAProgramThatHangsAndClosingOffersToStop
     Driven({Message(running, "&Stop")}, [&] { EXPECT_TRUE(frame_->close()); });
     EXPECT_FALSE(CommandLocks::instance().IsCommandRunning());
     EXPECT_NE(CommandResults::instance().Text().find("Stopped\r\n"), std::string::npos);
-}
-
-TEST_F(MainWindow, AFailedOpenKeepsTheOpenProject)
-{
-    const QString junk = directory_.filePath("junk.rcs");
-    std::ofstream(junk.toStdString()) << "Hello, this is not a project\n";
-    const std::string project = test::ReadFile(projectPath_);
-    const QString cut = directory_.filePath("cut.rcs");
-    std::ofstream(cut.toStdString(), std::ios::binary) << project.substr(0, project.size() / 2);
-    for (const auto& [path, message] :
-         {std::pair{junk, junk + " is not a Kestro project file"}, {cut, cut + " cannot be read"}}) {
-        Driven({Message(message)}, [&] { EXPECT_FALSE(frame_->OpenProject(path)); });
-        EXPECT_EQ(frame_->document().GetPathName(), projectPath_);
-        EXPECT_EQ(frame_->document().root->children.size(), 4u);
-        EXPECT_NE(File("src/main.c"), nullptr) << "the tree still shows the project";
-    }
 }
 
 } // namespace

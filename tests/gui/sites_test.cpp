@@ -22,8 +22,8 @@ protected:
 
 // The site dialog refuses taken and unusable names and keeps what was
 // typed; the list of sites changes at once and keeps a site that owns
-// revisions.
-TEST_F(Project, TheRemoteSitesDialogsEditTheListAtOnce)
+// revisions. A typed owner that is no site is made one only when confirmed.
+TEST_F(Project, TheRemoteSitesDialogsEditTheListAtOnceAndANewOwnerNeedsAYes)
 {
     RemoteSitesDialog dialog(sites(), frame_.get());
     auto* list = dialog.findChild<QTreeWidget*>();
@@ -78,14 +78,12 @@ TEST_F(Project, TheRemoteSitesDialogsEditTheListAtOnce)
     ByText<QPushButton>(&dialog, "&Delete")->click();
     EXPECT_EQ(lines(), QStringList({"Paris | paris@example.org"}));
     EXPECT_EQ(sites().master, sites().GetLocalSite());
-}
 
-TEST_F(Project, ANewOwnerSiteIsCreatedOnlyWhenConfirmed)
-{
+    // A new owner site is created only when confirmed.
     RCSVersionItem* revision = ARevision();
     Site* before = revision->owningSite;
     const auto owner = Accept("Change owner of revision",
-                              [](QDialog* dialog) { dialog->findChild<QComboBox*>()->setEditText("Pariss"); });
+                              [](QDialog* change) { change->findChild<QComboBox*>()->setEditText("Pariss"); });
     // A typing slip brings the dialog back; cancelling it changes nothing.
     Run(Command::ChangeOwner, {owner, Message("There is no site named Pariss", "&No"), Reject});
     EXPECT_EQ(sites().Find("Pariss"), nullptr);

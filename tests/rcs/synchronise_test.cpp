@@ -1,3 +1,4 @@
+#include "rcs/rlog_batch.h"
 #include "support/rcs_history.h"
 
 namespace kestro {
@@ -119,6 +120,61 @@ TEST_F(SynchroniseTest, ReleasesDisappearOnlyWithARootSynchronisationThatReadEve
     ASSERT_EQ(releases().children.size(), 1u) << "releases stay when any file failed";
     EXPECT_EQ(releases().children[0]->children.size(), 2u) << "and so do their entries";
     EXPECT_TRUE(Has(Results(), "a.c : the history could not be read")) << Results();
+}
+
+TEST_F(SynchroniseTest, ManyFilesAreReadInSeveralRunsEachIntoItsOwnFile)
+{
+    // Odd files have two revisions, every 40th none, and one RCS file in a
+    // later run is damaged.
+    constexpr int Files = 200;
+    constexpr const char* Damaged = "f191.c";
+    std::vector<std::string> names, first{"ci", "-q", "-l", "-t-x", "-mfirst"}, second{"ci", "-q", "-l", "-msecond"};
+    std::filesystem::create_directory("RCS");
+    for (int i = 0; i < Files; ++i) {
+        names.push_back("f" + std::to_string(i) + ".c");
+        test::WriteText(names.back(), "one\n");
+        if (i % 40 != 0)
+            first.push_back(names.back());
+    }
+    ASSERT_EQ(RunProgram(first), 0);
+    for (int i = 1; i < Files; i += 2) {
+        Rewrite(names[i], "two\n");
+        second.push_back(names[i]);
+    }
+    ASSERT_EQ(RunProgram(second), 0);
+    std::filesystem::permissions(std::string("RCS/") + Damaged + ",v", std::filesystem::perms::owner_write,
+                                 std::filesystem::perm_options::add);
+    test::WriteText(std::string("RCS/") + Damaged + ",v", "not an RCS file\n");
+
+    bool read = true;
+    const std::vector<RCSFileItem*> files = doc->AddFiles(names, &read);
+    ASSERT_EQ(files.size(), names.size());
+    EXPECT_FALSE(read);
+    EXPECT_TRUE(Has(Results(), std::string(Damaged) + " : the history could not be read")) << Results();
+    for (int i = 0; i < Files; ++i) {
+        const bool none = i % 40 == 0 || names[i] == Damaged;
+        EXPECT_EQ(files[i]->FindRevision("1.1") != nullptr, !none) << names[i];
+        EXPECT_EQ(files[i]->FindRevision("1.2") != nullptr, !none && i % 2 == 1) << names[i];
+    }
+
+    // Each output goes to its own file, once, in order, from several runs.
+    int runs = 0;
+    std::vector<RCSFileItem*> applied, missing;
+    RunRlogForFiles(
+        files, {"-h"},
+        [&](RCSFileItem* file, int result, const std::string& output) {
+            applied.push_back(file);
+            EXPECT_EQ(result != 0, file->name == Damaged) << file->name;
+            EXPECT_TRUE(result != 0 || Has(output, "RCS file: " + file->GetRcsPath() + "\n")) << file->name;
+        },
+        [&](const std::string& command) { runs += Count(command, ",v") > 1; },
+        [&](RCSFileItem* file) { missing.push_back(file); });
+    EXPECT_GT(runs, 2);
+    std::vector<RCSFileItem*> withRcs, withoutRcs;
+    for (int i = 0; i < Files; ++i)
+        (i % 40 == 0 ? withoutRcs : withRcs).push_back(files[i]);
+    EXPECT_EQ(applied, withRcs);
+    EXPECT_EQ(missing, withoutRcs);
 }
 
 TEST_F(SynchroniseTest, RcsFilesWithoutSuffixAndLocksOfOtherUsers)

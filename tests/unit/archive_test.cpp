@@ -2,71 +2,44 @@
 
 #include "model/root_item.h"
 #include "model/site_list.h"
+#include "support/archive_bytes.h"
 
 #include <gtest/gtest.h>
 
 namespace kestro {
 namespace {
 
-std::string U16(std::uint16_t v)
-{
-    return {static_cast<char>(v & 0xFF), static_cast<char>(v >> 8)};
-}
+std::string U16(std::uint16_t v) { return test::ArchiveBytes().u16(v).data; }
+std::string U32(std::uint32_t v) { return test::ArchiveBytes().u32(v).data; }
 
-std::string U32(std::uint32_t v)
+// Each string length and count with the bytes that store it; both read back.
+TEST(ArchiveTest, LengthsAndCountsTakeTheirFormAtEachBoundary)
 {
-    return U16(static_cast<std::uint16_t>(v)) + U16(static_cast<std::uint16_t>(v >> 16));
-}
-
-std::string NewClass(const std::string& name, std::uint16_t schema)
-{
-    return U16(0xFFFF) + U16(schema) + U16(static_cast<std::uint16_t>(name.size())) + name;
-}
-
-// A short string as stored: one length byte and the characters.
-std::string Short(const std::string& s)
-{
-    return static_cast<char>(s.size()) + s;
-}
-
-struct LengthForm {
-    std::uint32_t length;
-    std::string prefix;
-};
-
-TEST(ArchiveTest, StringLengthsTakeTheirFormAtEachBoundary)
-{
-    const std::vector<LengthForm> forms = {
+    const std::string escaped = "\xFF" + U16(0xFFFF);
+    const std::vector<std::pair<std::uint32_t, std::string>> lengths = {
         {0, std::string(1, '\0')}, {254, "\xFE"}, {255, "\xFF" + U16(255)}, {0xFFFD, "\xFF" + U16(0xFFFD)},
-        {0xFFFE, "\xFF" + U16(0xFFFF) + U32(0xFFFE)}, {0x10000, "\xFF" + U16(0xFFFF) + U32(0x10000)},
+        {0xFFFE, escaped + U32(0xFFFE)}, {0x10000, escaped + U32(0x10000)},
     };
-    for (const LengthForm& form : forms) {
-        SCOPED_TRACE(form.length);
-        const std::string text(form.length, 'x');
+    for (const auto& [length, prefix] : lengths) {
+        SCOPED_TRACE(length);
+        const std::string text(length, 'x');
         Archive out;
         out.writeString(text);
-        EXPECT_EQ(out.bytes(), form.prefix + text);
-
+        EXPECT_EQ(out.bytes(), prefix + text);
         Archive in(out.bytes());
-        EXPECT_EQ(in.readString(), text);
-        EXPECT_TRUE(in.atEnd());
+        EXPECT_TRUE(in.readString() == text && in.atEnd());
     }
-}
-
-TEST(ArchiveTest, CountsSwitchToThirtyTwoBitsAtFFFF)
-{
-    const std::vector<std::pair<std::uint32_t, std::string>> forms = {
+    const std::vector<std::pair<std::uint32_t, std::string>> counts = {
         {0, U16(0)}, {0xFFFE, U16(0xFFFE)}, {0xFFFF, U16(0xFFFF) + U32(0xFFFF)},
         {0x12345678, U16(0xFFFF) + U32(0x12345678)},
     };
-    for (const auto& [count, bytes] : forms) {
+    for (const auto& [count, bytes] : counts) {
         SCOPED_TRACE(count);
         Archive out;
         out.writeCount(count);
         EXPECT_EQ(out.bytes(), bytes);
         Archive in(out.bytes());
-        EXPECT_EQ(in.readCount(0), count);
-        EXPECT_TRUE(in.atEnd());
+        EXPECT_TRUE(in.readCount(0) == count && in.atEnd());
     }
 }
 
@@ -110,8 +83,8 @@ TEST(ArchiveTest, IndicesFrom7FFFAreEscaped)
         const std::string emptySite = U16(0x8003) + U16(0) + std::string(4, '\0');
         EXPECT_EQ(out.bytes().substr(listEnd - emptySite.size() - c.masterTag.size()),
                   emptySite + c.masterTag
-                      + NewClass("RCSRoot", 4) + Short("a") + U32(RootItem) + U16(0) + U16(0)
-                      + c.rootClassTag + Short("b") + U32(RootItem) + U16(0) + U16(0)
+                      + U16(0xFFFF) + U16(4) + U16(7) + "RCSRoot" + "\x01" "a" + U32(RootItem) + U16(0) + U16(0)
+                      + c.rootClassTag + "\x01" "b" + U32(RootItem) + U16(0) + U16(0)
                       + c.rootTag);
 
         Archive in(out.bytes());

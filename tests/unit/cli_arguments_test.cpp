@@ -20,10 +20,8 @@ TEST(CliArguments, OnlyKnownOptionsAndDashNamesAfterTheEnd)
                                      "--", "-o.c", "--force"},
                                     known, parsed, error))
         << error;
-    EXPECT_EQ(parsed.command, "checkin");
-    EXPECT_EQ(parsed.project, "P.rcs");
-    EXPECT_EQ(parsed.values.at("-m"), "a message");
-    EXPECT_EQ(parsed.values.at("--message-file"), "m.txt");
+    EXPECT_TRUE(parsed.command == "checkin" && parsed.project == "P.rcs");
+    EXPECT_EQ(parsed.values, (std::map<std::string, std::string>{{"-m", "a message"}, {"--message-file", "m.txt"}}));
     EXPECT_EQ(parsed.flags, std::set<std::string>{"--force"});
     EXPECT_EQ(parsed.items, (std::vector<std::string>{"a.c", "-o.c", "--force"}));
 
@@ -49,7 +47,8 @@ TEST(CliOutput, EscapedFieldsHoldNoSeparatorAndReadBack)
     EXPECT_EQ(cli::UnescapeField("#define R \"%s\"\\r\\n"), "#define R \"%s\"\r\n");
 }
 
-TEST(Cli, NewNeverOverwritesAProject)
+// A project is never overwritten by "new"; a damaged one is named and left alone.
+TEST(Cli, NewNeverOverwritesAndADamagedProjectIsNamed)
 {
     test::ScratchDirectory scratch;
     const QString project = QString::fromStdString(scratch.path() + "Parser.rcs");
@@ -57,11 +56,7 @@ TEST(Cli, NewNeverOverwritesAProject)
     ASSERT_EQ(created.exitCode, 0) << created.err;
     test::CliResult again = test::RunCli({"new", project});
     EXPECT_EQ(again.exitCode, 1) << "an existing project is never overwritten";
-}
 
-TEST(Cli, DamagedProjectIsReportedWithItsName)
-{
-    test::ScratchDirectory scratch;
     const std::string path = scratch.path() + "Broken.rcs";
     std::ofstream(path, std::ios::binary) << std::string("\x05\x00\x00\x00\xff\xff", 6);
     test::CliResult shown = test::RunCli({"show", QString::fromStdString(path)});

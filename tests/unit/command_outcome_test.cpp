@@ -75,17 +75,16 @@ TEST(RcsdiffOutput, EachFileIsUnchangedOnlyWithNothingButItsHeader)
         {"one unreadable: its message ends the part before",
          Part("RCS/a,v", "/p/a") + "rcsdiff: RCS/b,v: No such file or directory\n" + Part("c,v", "/p/c"),
          {false, false, true}},
-        {"CR LF line ends", Part("RCS/a,v", "/p/a") + Part("RCS/b,v", "/p/b") + Part("c,v", "/p/c"), {true, true, true}},
         {"another revision retrieved",
          Rule + "\nRCS file: RCS/a,v\nretrieving revision 1.2\ndiff -r1.2 /p/a\n" + Part("RCS/b,v", "/p/b"),
          {false, true, false}},
         {"nothing", "", {false, false, false}},
     };
     for (const Case& c : cases) {
-        std::string output = c.output;
-        if (std::string(c.name) == "CR LF line ends")
-            ReplaceAll(output, "\n", "\r\n");
-        EXPECT_EQ(UnchangedInRcsdiffOutput(output, paths, "1.1"), c.expected) << c.name;
+        std::string crlf = c.output;
+        ReplaceAll(crlf, "\n", "\r\n");
+        EXPECT_EQ(UnchangedInRcsdiffOutput(c.output, paths, "1.1"), c.expected) << c.name;
+        EXPECT_EQ(UnchangedInRcsdiffOutput(crlf, paths, "1.1"), c.expected) << c.name << ", CR LF line ends";
     }
 }
 

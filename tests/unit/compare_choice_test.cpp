@@ -13,7 +13,7 @@ struct CompareChoiceTest : test::ProjectFixture {
     std::pair<std::string, std::string> Revisions() const { return {settings.revision1, settings.revision2}; }
 };
 
-TEST(CompareChoice, WhatIsComparedForThePickedItems)
+TEST(CompareChoice, WhatIsComparedForThePickedItemsAndThePreviousRevision)
 {
     CompareChoiceTest t;
     RCSFileItem* file = AddFile(*t.doc->root, "a.c");
@@ -49,21 +49,17 @@ TEST(CompareChoice, WhatIsComparedForThePickedItems)
     // The root has no revision of its own.
     ASSERT_TRUE(PrepareCompareChoice(*t.doc->root, {t.doc->root.get()}));
     EXPECT_EQ(t.Revisions(), Pair("", ""));
-}
 
-TEST(CompareChoice, PreviousRevisionFollowsTheLineOfDescent)
-{
-    CompareChoiceTest t;
-    RCSFileItem* file = AddFile(*t.doc->root, "a.c");
-    RCSVersionItem* r11 = test::AddRevision(*file, *file, "1.1");
+    // The previous revision, which a revision's own changes are compared
+    // with, follows the line of descent.
     RCSVersionItem* r19 = test::AddRevision(*file, *file, "1.9");
     RCSVersionItem* r110 = test::AddRevision(*file, *file, "1.10");
     RCSVersionItem* r21 = test::AddRevision(*file, *file, "2.1");
     RCSVersionItem* b1 = test::AddRevision(*r19, *file, "1.9.1.1");
     RCSVersionItem* b2 = test::AddRevision(*r19, *file, "1.9.1.2");
     RCSVersionItem* c1 = test::AddRevision(*r19, *file, "1.9.2.1");
-
     EXPECT_EQ(PreviousRevision(*r11), "");
+    EXPECT_EQ(PreviousRevision(*r12), "1.1");
     EXPECT_EQ(PreviousRevision(*r110), "1.9") << "numbers compare by value";
     EXPECT_EQ(PreviousRevision(*r21), "1.10") << "a new trunk level continues the old";
     EXPECT_EQ(PreviousRevision(*b1), "1.9");

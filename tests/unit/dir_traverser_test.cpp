@@ -75,7 +75,7 @@ struct SendDirectory : test::ProjectFixture {
     std::string directory;
 };
 
-TEST(ClearSendDirectory, DeletesEverythingBelowButDotEntriesAndTheDirectoryItself)
+TEST(ClearSendDirectory, DeletesEverythingBelowButDotEntriesAndNothingOutsideTheSitesArea)
 {
     SendDirectory t;
     ASSERT_EQ(t.directory, t.scratch.path() + "RCSSites/Untitled/Paris/");
@@ -96,12 +96,9 @@ TEST(ClearSendDirectory, DeletesEverythingBelowButDotEntriesAndTheDirectoryItsel
     EXPECT_TRUE(t.Exists(t.directory + ".git/config"));
     EXPECT_TRUE(t.Exists(t.scratch.path() + "elsewhere/x.c"));
     EXPECT_TRUE(t.Exists(t.scratch.path() + "outside.c"));
-}
 
-TEST(ClearSendDirectory, NeverDeletesOutsideTheSitesArea)
-{
-    SendDirectory t;
-    // A name no site can be given, set behind the list's back.
+    // Nothing outside the sites area is deleted: not for a name no site can
+    // be given, set behind the list's back,
     for (const std::string name : {"..", "../..", "../../.."}) {
         t.site->name = name;
         t.site->ClearSendDirectory();
@@ -109,9 +106,9 @@ TEST(ClearSendDirectory, NeverDeletesOutsideTheSitesArea)
     EXPECT_TRUE(t.Exists(t.scratch.path() + "outside.c"));
     EXPECT_TRUE(t.Exists(t.scratch.path() + "elsewhere/x.c"));
 
-    // A send directory, or a directory above it, that is a link out of the
-    // area is left alone.
+    // nor where the send directory, or a directory above it, is a link out.
     t.site->name = "Paris";
+    fs::remove_all(t.directory);
     fs::create_directories(t.scratch.path() + "RCSSites/Untitled");
     fs::create_directory_symlink(t.scratch.path() + "elsewhere", t.directory.substr(0, t.directory.size() - 1));
     t.site->ClearSendDirectory();

@@ -10,41 +10,32 @@ namespace {
 
 using test::ProjectFixture;
 
-TEST(Document, SavingMovesAWorkingDirectoryThatWasTheProjectDirectory)
+// A save elsewhere moves a working directory that was the project directory
+// and keeps one that was chosen; a directory that does not exist is refused.
+TEST(Document, WorkingDirectoryFollowsASaveUnlessChosen)
 {
     ProjectFixture project;
-    std::filesystem::create_directories("elsewhere");
+    CKestroDoc& doc = *project.doc;
+    for (const char* directory : {"elsewhere", "work", "other"})
+        std::filesystem::create_directory(directory);
     std::string error;
-    ASSERT_TRUE(project.doc->OnSaveDocument("elsewhere/Parser.rcs", error)) << error;
+    ASSERT_TRUE(doc.OnSaveDocument("elsewhere/Parser.rcs", error)) << error;
     const std::string elsewhere = project.scratch.path() + "elsewhere/";
-    EXPECT_EQ(project.doc->GetWorkingDirectory(), elsewhere);
-    EXPECT_EQ(project.doc->GetProjectDirectory(), elsewhere);
-    EXPECT_EQ(project.doc->root->name, "Parser");
+    EXPECT_TRUE(doc.GetWorkingDirectory() == elsewhere && doc.GetProjectDirectory() == elsewhere);
+    EXPECT_EQ(doc.root->name, "Parser");
     EXPECT_EQ(std::filesystem::current_path().string() + "/", elsewhere)
         << "the project directory becomes the current directory";
-}
 
-TEST(Document, ChangedWorkingDirectoryStaysWhenSavedElsewhere)
-{
-    ProjectFixture project;
-    for (const char* directory : {"work", "other"})
-        std::filesystem::create_directory(directory);
-    ASSERT_TRUE(project.doc->SetWorkingDirectory("work/", true));
-    EXPECT_TRUE(project.doc->IsModified());
-    std::string error;
-    ASSERT_TRUE(project.doc->OnSaveDocument(project.scratch.path() + "other/P.rcs", error)) << error;
-    EXPECT_EQ(project.doc->GetWorkingDirectory(), project.scratch.path() + "work/");
-    EXPECT_FALSE(project.doc->IsModified());
-}
-
-TEST(Document, WorkingDirectoryMustExist)
-{
-    ProjectFixture project;
-    EXPECT_FALSE(project.doc->SetWorkingDirectory("no/such/dir", true));
-    EXPECT_EQ(project.doc->GetWorkingDirectory(), project.scratch.path());
-    EXPECT_FALSE(project.doc->IsModified());
-    EXPECT_TRUE(project.doc->SetWorkingDirectory("", false));
-    EXPECT_EQ(project.doc->GetWorkingDirectory(), project.scratch.path());
+    EXPECT_FALSE(doc.SetWorkingDirectory("no/such/dir", true));
+    EXPECT_EQ(doc.GetWorkingDirectory(), elsewhere);
+    EXPECT_FALSE(doc.IsModified());
+    ASSERT_TRUE(doc.SetWorkingDirectory(project.scratch.path() + "work/", true));
+    EXPECT_TRUE(doc.IsModified());
+    ASSERT_TRUE(doc.OnSaveDocument(project.scratch.path() + "other/P.rcs", error)) << error;
+    EXPECT_EQ(doc.GetWorkingDirectory(), project.scratch.path() + "work/");
+    EXPECT_FALSE(doc.IsModified());
+    EXPECT_TRUE(doc.SetWorkingDirectory("", false));
+    EXPECT_EQ(doc.GetWorkingDirectory(), project.scratch.path() + "other/") << "none given: the project's own";
 }
 
 TEST(Document, OpeningLooksAtTheFilesOnlyWhenAsked)
@@ -82,6 +73,35 @@ TEST(Document, ADocumentWithoutAFileTreeIsNeverSaved)
     EXPECT_FALSE(doc.OnSaveDocument("Empty.rcs", error));
     EXPECT_NE(error.find("Empty.rcs"), std::string::npos);
     EXPECT_FALSE(std::filesystem::exists("Empty.rcs"));
+}
+
+TEST(Document, AnUnchangedProjectFileIsLeftAloneButNeverLost)
+{
+    ProjectFixture project;
+    CKestroDoc& doc = *project.doc;
+    const std::string path = project.scratch.path() + "P.rcs";
+    std::string error;
+    ASSERT_TRUE(doc.OnSaveDocument(path, error)) << error;
+    const std::string saved = test::ReadFile(path);
+    const auto inode = [&] { return std::filesystem::exists(path) ? StampOfFile(path).inode : 0; };
+    const auto written = inode();
+
+    // Nothing changed: the file is not written again.
+    ASSERT_TRUE(doc.OnSaveDocument(path, error)) << error;
+    EXPECT_EQ(inode(), written);
+    // Gone since: written again, whole.
+    std::filesystem::remove(path);
+    ASSERT_TRUE(doc.OnSaveDocument(path, error)) << error;
+    EXPECT_EQ(test::ReadFile(path), saved);
+    // Changed: written.
+    doc.fileTypes = "*.c";
+    ASSERT_TRUE(doc.OnSaveDocument(path, error)) << error;
+    EXPECT_NE(test::ReadFile(path), saved);
+    // Read back unchanged, it is left alone again.
+    const auto reread = inode();
+    ASSERT_TRUE(doc.OnOpenDocument(path, error)) << error;
+    ASSERT_TRUE(doc.OnSaveDocument(path, error)) << error;
+    EXPECT_EQ(inode(), reread);
 }
 
 TEST(Document, ReleaseNameFileFillsTheTemplate)

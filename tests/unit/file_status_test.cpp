@@ -36,6 +36,15 @@ TEST(FileStatus, PathsFollowTheWorkingDirectoryAndTheRcsSubdirectory)
     EXPECT_EQ(topLevel.GetRcsPath(), "RCS/readme.txt,v");
     topLevel.CreateRcsDirectory();
     EXPECT_TRUE(std::filesystem::is_directory("RCS"));
+
+    // Working files are looked for in the working directory; RCS files stay
+    // relative to the project directory.
+    project.scratch.write("work/a.c", "text");
+    ASSERT_TRUE(project.doc->SetWorkingDirectory(project.scratch.path() + "work", false));
+    RCSFileItem moved("a.c", nullptr);
+    EXPECT_EQ(moved.GetWorkingPath(), project.scratch.path() + "work/a.c");
+    EXPECT_EQ(moved.StatusCode(), NewFile);
+    EXPECT_EQ(moved.GetRcsPath(), "RCS/a.c,v");
 }
 
 TEST(FileStatus, StatusComesFromTheWorkingFileTheRcsFileAndTheRecordedTime)
@@ -44,9 +53,11 @@ TEST(FileStatus, StatusComesFromTheWorkingFileTheRcsFileAndTheRecordedTime)
     RCSFileItem file("a.c", nullptr);
     EXPECT_EQ(file.StatusCode(), MissingFile);
 
+    // Bits other than the status code survive a change of status.
+    file.status |= CoveredFlag | 0x100;
     project.scratch.write("a.c", "text");
     file.UpdateStatus();
-    EXPECT_EQ(file.StatusCode(), NewFile);
+    EXPECT_EQ(file.status, NewFile | CoveredFlag | 0x100);
     EXPECT_NE(file.workingTime, 0);
 
     project.scratch.write("RCS/a.c,v", "history");
@@ -65,28 +76,6 @@ TEST(FileStatus, StatusComesFromTheWorkingFileTheRcsFileAndTheRecordedTime)
     file.UpdateStatus();
     EXPECT_EQ(file.StatusCode(), OnlyInRcs);
     EXPECT_EQ(file.workingTime, 0);
-}
-
-TEST(FileStatus, WorkingFilesAreLookedForInTheWorkingDirectory)
-{
-    ProjectFixture project;
-    project.scratch.write("work/a.c", "text");
-    ASSERT_TRUE(project.doc->SetWorkingDirectory(project.scratch.path() + "work", false));
-    RCSFileItem file("a.c", nullptr);
-    EXPECT_EQ(file.GetWorkingPath(), project.scratch.path() + "work/a.c");
-    EXPECT_EQ(file.StatusCode(), NewFile);
-    // RCS files stay relative to the project directory.
-    EXPECT_EQ(file.GetRcsPath(), "RCS/a.c,v");
-}
-
-TEST(FileStatus, OtherStatusBitsSurviveAStatusChange)
-{
-    ProjectFixture project;
-    RCSFileItem file("a.c", nullptr);
-    file.status = MissingFile | CoveredFlag | 0x100;
-    project.scratch.write("a.c", "text");
-    file.UpdateStatus();
-    EXPECT_EQ(file.status, NewFile | CoveredFlag | 0x100);
 }
 
 } // namespace

@@ -26,10 +26,13 @@ public:
     int Visit() override
     {
         visited.push_back(current->name);
+        if (!keepOnly.empty() && current->name != keepOnly)
+            current->Detach();
         return current->name == stopAt ? 1 : 0;
     }
     std::vector<std::string> visited;
     std::string stopAt;
+    std::string keepOnly;  // when set, every other item visited is detached
 };
 
 struct ItemTreeTest : ProjectFixture {
@@ -42,25 +45,21 @@ struct ItemTreeTest : ProjectFixture {
     TextTreeView view;
 };
 
-TEST(ItemTree, SiblingsAreSortedIgnoringCaseAndEqualItemsGoLast)
-{
-    ItemTreeTest t;
-    RCSRoot& root = *t.doc->root;
-    for (const char* name : {"b.c", "A.c", "src\\main.c", "a.C", "c.c", "Z.c"})
-        AddFile(root, name);
-    EXPECT_EQ(ChildTexts(t.view, root),
-              (std::vector<std::string>{"A.c Missing file", "a.C Missing file", "b.c Missing file",
-                                        "c.c Missing file", "src\\main.c Missing file", "Z.c Missing file"}));
-    // The children list keeps the order of adding; only the view is sorted.
-    EXPECT_EQ(root.children.front()->name, "b.c");
-}
-
-TEST(ItemTree, RevisionsFollowTheRevisionOrderOption)
+// Siblings are sorted ignoring case, equal ones in the order added;
+// revisions follow the revision order option.
+TEST(ItemTree, TheViewSortsSiblingsAndRevisions)
 {
     for (const bool highestFirst : {true, false}) {
         ItemTreeTest t;
         RCSOptions::instance().sortHighestFirst = highestFirst;
-        RCSFileItem* file = AddFile(*t.doc->root, "a.c");
+        RCSRoot& root = *t.doc->root;
+        for (const char* name : {"b.c", "A.c", "src\\main.c", "a.C", "c.c", "Z.c"})
+            AddFile(root, name);
+        EXPECT_EQ(ChildTexts(t.view, root),
+                  (std::vector<std::string>{"A.c Missing file", "a.C Missing file", "b.c Missing file",
+                                            "c.c Missing file", "src\\main.c Missing file", "Z.c Missing file"}));
+        EXPECT_EQ(root.children.front()->name, "b.c") << "the children keep the order of adding";
+        RCSFileItem* file = root.FindFile("b.c");
         for (const char* number : {"1.2", "1.10", "1.1", "1.9"})
             test::AddRevision(*file, *file, number);
         std::vector<std::string> expected{"1.1 1970-01-01 ", "1.2 1970-01-01 ", "1.9 1970-01-01 ",
@@ -71,7 +70,7 @@ TEST(ItemTree, RevisionsFollowTheRevisionOrderOption)
     }
 }
 
-TEST(ItemTree, RevisionTextShowsLockerAndForeignOwners)
+TEST(ItemTree, TextsShowStatusLockerAndForeignOwners)
 {
     ItemTreeTest t;
     RCSOptions::instance().timeFormat = "%d %b %y %H:%M:%S";
@@ -90,15 +89,10 @@ TEST(ItemTree, RevisionTextShowsLockerAndForeignOwners)
     revision->owningSite = rome;
     EXPECT_EQ(revision->GetDisplayText(), "1.3 (fred) {Rome} 12 Feb 98 09:00:00 Fixed the parser.");
     EXPECT_EQ(revision->GetDescription(), "a.c Version 1.3");
-}
 
-TEST(ItemTree, FileTextDependsOnStatus)
-{
-    ItemTreeTest t;
-    RCSFileItem file("src\\main.c", nullptr);
-    file.workingRevision = "1.4";
-    file.workingTime = 889006500;  // 04 Mar 98 10:15:00 UTC
-    RCSOptions::instance().timeFormat = "%d %b %y %H:%M:%S";
+    RCSFileItem mainC("src\\main.c", nullptr);
+    mainC.workingRevision = "1.4";
+    mainC.workingTime = 889006500;  // 04 Mar 98 10:15:00 UTC
     const std::vector<std::pair<std::uint32_t, std::string>> cases{
         {NewFile, "src\\main.c New file"}, {MissingFile, "src\\main.c Missing file"},
         {OnlyInRcs, "src\\main.c Only in RCS Version 1.4 on 04 Mar 98 10:15:00"},
@@ -107,14 +101,14 @@ TEST(ItemTree, FileTextDependsOnStatus)
         {Tip, "src\\main.c Version 1.4 on 04 Mar 98 10:15:00"},
     };
     for (const auto& [code, text] : cases) {
-        file.SetStatusCode(code);
-        EXPECT_EQ(file.GetDisplayText(), text);
+        mainC.SetStatusCode(code);
+        EXPECT_EQ(mainC.GetDisplayText(), text);
     }
-    file.SetStatusCode(CheckedIn);
-    file.workingRevision.clear();
-    file.workingTime = 0;
-    EXPECT_EQ(file.GetDisplayText(), "src\\main.c Checked in");
-    EXPECT_EQ(file.GetDescription(), "File src\\main.c");
+    mainC.SetStatusCode(CheckedIn);
+    mainC.workingRevision.clear();
+    mainC.workingTime = 0;
+    EXPECT_EQ(mainC.GetDisplayText(), "src\\main.c Checked in");
+    EXPECT_EQ(mainC.GetDescription(), "File src\\main.c");
 }
 
 TEST(ItemTree, AddChildDetachAndRefreshKeepTheViewInStep)
@@ -128,6 +122,11 @@ TEST(ItemTree, AddChildDetachAndRefreshKeepTheViewInStep)
 
     revision->SetMessage("first");
     EXPECT_EQ(t.view.node(revision->treeItem)->text, "1.1 1970-01-01 first");
+    // Clearing the covered flag clears it below the item only.
+    file->SetCovered(true);
+    revision->SetCovered(true);
+    file->ClearCovered();
+    EXPECT_TRUE(file->IsCovered() && !revision->IsCovered() && revision->StatusCode() == Revision);
 
     std::unique_ptr<RCSItem> detached = revision->Detach();
     ASSERT_EQ(detached.get(), revision);
@@ -179,21 +178,10 @@ TEST(ItemTree, PostOrderVisitMayRemoveTheVisitedItem)
     RCSFileItem* file = AddFile(*project.doc->root, "a");
     for (const char* number : {"1.1", "1.2", "1.3", "1.4"})
         test::AddRevision(*file, *file, number);
-
-    class Remover : public TreeTraverser {
-    public:
-        Remover() : TreeTraverser(1, Unlimited | PostOrder) {}
-        int Visit() override
-        {
-            seen.push_back(current->name);
-            if (current->name != "1.3")
-                current->Detach();
-            return 0;
-        }
-        std::vector<std::string> seen;
-    } remover;
+    Collector remover(1, TreeTraverser::Unlimited | TreeTraverser::PostOrder);
+    remover.keepOnly = "1.3";
     remover.Traverse(file);
-    EXPECT_EQ(remover.seen, (std::vector<std::string>{"1.1", "1.2", "1.3", "1.4"}));
+    EXPECT_EQ(remover.visited, (std::vector<std::string>{"1.1", "1.2", "1.3", "1.4"}));
     ASSERT_EQ(file->children.size(), 1u);
     EXPECT_EQ(file->children.front()->name, "1.3");
 }
@@ -220,19 +208,6 @@ TEST(ItemTree, FileIndexFollowsAddRemoveAndRename)
     twin->SetName("c.c");
     EXPECT_EQ(root.FindFile("a.c"), nullptr);
     EXPECT_EQ(root.FindFile("C.C"), twin);
-}
-
-TEST(ItemTree, CoveredFlagIsClearedOnDescendantsOnly)
-{
-    ProjectFixture project;
-    RCSFileItem* file = AddFile(*project.doc->root, "a.c");
-    RCSVersionItem* revision = test::AddRevision(*file, *file, "1.1");
-    file->SetCovered(true);
-    revision->SetCovered(true);
-    file->ClearCovered();
-    EXPECT_TRUE(file->IsCovered());
-    EXPECT_FALSE(revision->IsCovered());
-    EXPECT_EQ(revision->StatusCode(), Revision);
 }
 
 } // namespace

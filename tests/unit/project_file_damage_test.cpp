@@ -189,6 +189,9 @@ TEST_F(ProjectFileDamageTest, EachDamageIsRefusedAndTheOpenProjectStays)
         SCOPED_TRACE(c.damage);
         ExpectRefused(DamagedProject(c.damage), c.reason);
     }
+    for (const std::string text : {"Hello, this is a text file\n", ""})
+        ExpectRefused(text, Path("damaged.rcs") + " is not a Kestro project file");
+    EXPECT_EQ(doc.root->children.size(), 1u);
 }
 
 TEST_F(ProjectFileDamageTest, NestingIsBounded)
@@ -196,14 +199,6 @@ TEST_F(ProjectFileDamageTest, NestingIsBounded)
     Open(DeepProject(500));
     // Far deeper than the stack could follow.
     ExpectRefused(DeepProject(200000), "nested too deeply");
-}
-
-TEST_F(ProjectFileDamageTest, AFileOfAnotherKindIsNotAProjectFile)
-{
-    test::AddFile(*doc.root, "a.c");
-    ExpectRefused("Hello, this is a text file\n", Path("damaged.rcs") + " is not a Kestro project file");
-    ExpectRefused("", Path("damaged.rcs") + " is not a Kestro project file");
-    EXPECT_EQ(doc.root->children.size(), 1u);
 }
 
 TEST_F(ProjectFileDamageTest, EveryTruncationIsRefused)
@@ -219,22 +214,13 @@ TEST_F(ProjectFileDamageTest, EveryTruncationIsRefused)
     EXPECT_EQ(doc.root->children.size(), 1u);
 }
 
-class ProjectFileSaveTest : public ProjectFileDamageTest {
-protected:
-    void SetUp() override
-    {
-        Open(DamagedProject(""));
-        previous = test::ReadFile(Path("p.rcs"));
-        for (int i = 0; i < 300; ++i)  // a change to save
-            test::AddFile(*doc.root, "f" + std::to_string(i) + ".c");
-        doc.SetModifiedFlag(true);
-    }
-
-    std::string previous;
-};
-
-TEST_F(ProjectFileSaveTest, SaveWhereNoFileCanBeMadeChangesNothing)
+TEST_F(ProjectFileDamageTest, SaveWhereNoFileCanBeMadeChangesNothing)
 {
+    Open(DamagedProject(""));
+    const std::string previous = test::ReadFile(Path("p.rcs"));
+    for (int i = 0; i < 300; ++i)  // a change to save
+        test::AddFile(*doc.root, "f" + std::to_string(i) + ".c");
+    doc.SetModifiedFlag(true);
     project.scratch.write("plain", "not a directory");
     for (const std::string& target : {Path("plain/p.rcs"), Path("missing/dir/p.rcs")}) {
         SCOPED_TRACE(target);

@@ -184,13 +184,6 @@ protected:
     test::ProjectFixture project;
 };
 
-const RCSFileItem* FileOf(const RCSItem* item)
-{
-    while (item && !dynamic_cast<const RCSFileItem*>(item))
-        item = item->parent;
-    return static_cast<const RCSFileItem*>(item);
-}
-
 // One line per site and item with every field the project file stores, in
 // hexadecimal for status codes; the links between objects are checked on the
 // way and any that is wrong shows in the text.
@@ -210,14 +203,18 @@ std::string Describe(const CKestroDoc& doc)
             << (site.get() == sites.GetLocalSite() ? " local" : "") << (site.get() == sites.master ? " master" : "")
             << "\n";
     }
-    const std::function<void(const RCSItem&, int)> item = [&](const RCSItem& it, int depth) {
+    // file: the file the item belongs to, which its revisions must name.
+    const std::function<void(const RCSItem&, int, const RCSFileItem*)> item = [&](const RCSItem& it, int depth,
+                                                                                  const RCSFileItem* file) {
         out << std::string(static_cast<std::size_t>(depth) * 2, ' ') << it.name << " " << std::hex << it.status
             << std::dec;
-        if (const auto* file = dynamic_cast<const RCSFileItem*>(&it))
-            out << " time " << file->recordedTime << " rev " << file->workingRevision;
+        if (const auto* f = dynamic_cast<const RCSFileItem*>(&it)) {
+            out << " time " << f->recordedTime << " rev " << f->workingRevision;
+            file = f;
+        }
         if (const auto* r = dynamic_cast<const RCSVersionItem*>(&it))
             out << " by " << (r->owningSite ? r->owningSite->name : "-") << " " << r->date << " [" << r->message
-                << "] " << r->locker << (r->file == FileOf(&it) ? "" : " WRONG FILE");
+                << "] " << r->locker << (r->file == file ? "" : " WRONG FILE");
         if (const auto* release = dynamic_cast<const RCSReleaseItem*>(&it))
             out << " date " << release->releaseDate;
         if (const auto* entry = dynamic_cast<const RCSReleaseVersionItem*>(&it))
@@ -226,11 +223,11 @@ std::string Describe(const CKestroDoc& doc)
         for (const auto& child : it.children) {
             if (child->parent != &it)
                 out << "WRONG PARENT\n";
-            item(*child, depth + 1);
+            item(*child, depth + 1, file);
         }
     };
-    item(*doc.root, 0);
-    item(*doc.releaseRoot, 0);
+    item(*doc.root, 0, nullptr);
+    item(*doc.releaseRoot, 0, nullptr);
     return out.str();
 }
 
@@ -368,7 +365,7 @@ TEST_F(ProjectFileTest, SchemaOneSiteListMakesItsFirstSiteMaster)
                 && options.defaultReleaseNameFile == "kept.h" && options.defaultBuildTemplate == "kept %s");
 }
 
-TEST_F(ProjectFileTest, SchemaTwoSitesAndFirstImportAndSendBlocks)
+TEST_F(ProjectFileTest, SchemaTwoSitesAndTheFirstTwoImportBlocksAndSendBlock)
 {
     ImportSettings& import = RCSOptions::instance().import;
     // Not in a version-1 import block.
@@ -389,14 +386,10 @@ TEST_F(ProjectFileTest, SchemaTwoSitesAndFirstImportAndSendBlocks)
               Stored(SendSettings{.destinationSite = "Rome", .releaseToSend = "R10", .originalRelease = "R9",
                                   .sendChoice = 1}));
     EXPECT_EQ(RCSOptions::instance().defaultReleaseNameFile, "r.h");
-}
 
-TEST_F(ProjectFileTest, ImportBlockVersionTwoKeepsTheTwoNewerSwitches)
-{
-    ImportSettings& import = RCSOptions::instance().import;
-    import.includeSubdirectories = import.mergeAfterImport = import.lock = import.keepTime = true;
+    // A version-2 import block keeps the two newer switches (both set now).
     import.force = false;
-    Open(Fixture("import_block2.txt"));
+    Open(Fixture("import_block2.txt"), "import.rcs");
 
     EXPECT_EQ(doc().siteList->sites.size(), 1u) << "an empty list gets the local site";
     EXPECT_EQ(Stored(import), Stored(ImportSettings{.sourceSite = "Rome", .sourceDirectory = "/in",

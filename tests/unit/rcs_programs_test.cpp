@@ -15,17 +15,15 @@ constexpr const char* kAliases = "(command)   (aliases)\n"
                                  " merge       rcsmerge\n"
                                  " log         rlog\n";
 
-TEST(RcsPrograms, SubcommandsAreCommandsOrAliases)
+TEST(RcsPrograms, SubcommandsAreCommandsOrAliasesAndWrappersHandOnToThem)
 {
     for (const char* name : {"co", "ci", "rlog", "rcsdiff", "rcsmerge", "log"})
         EXPECT_TRUE(ListsSubcommand(kAliases, name)) << name;
     for (const char* name : {"command", "aliases", "ident", "c", ""})
         EXPECT_FALSE(ListsSubcommand(kAliases, name)) << name;
     EXPECT_FALSE(ListsSubcommand("", "co")) << "rcs without subcommands";
-}
 
-TEST(RcsPrograms, OnlyAScriptHandingOnToTheSameSubcommandIsAWrapper)
-{
+    // Only a script handing on to the same subcommand is a wrapper.
     const std::string debian = "#!/bin/sh\n# co (GNU RCS) 5.10.1\n"
                                "d=`echo \"$0\" | sed 's|[^/]*$||'`\nexec \"$d\"rcs co \"$@\"\n";
     EXPECT_TRUE(IsRcsWrapperScript(debian, "co"));

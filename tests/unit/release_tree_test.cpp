@@ -22,7 +22,7 @@ struct ReleaseTreeTest : test::ProjectFixture {
     RCSVersionItem* b11;
 };
 
-TEST(ReleaseTree, FindOrCreateReleaseReusesAReleaseAndRaisesItsDate)
+TEST(ReleaseTree, AReleaseIsReusedAndRaisesItsDateAndKeepsOneEntryPerFile)
 {
     ReleaseTreeTest t;
     RCSReleaseItem* r1 = t.releases().FindOrCreateRelease("Beta 2", t.a12);
@@ -35,11 +35,8 @@ TEST(ReleaseTree, FindOrCreateReleaseReusesAReleaseAndRaisesItsDate)
     EXPECT_EQ(t.releases().FindRelease("nothing"), nullptr);
     EXPECT_EQ(r1->GetDisplayText(), "Beta 2 1970-01-01");
     EXPECT_EQ(r1->GetDescription(), "Release Beta 2");
-}
 
-TEST(ReleaseTree, AddRevisionKeepsOneEntryPerFile)
-{
-    ReleaseTreeTest t;
+    // A release keeps one entry per file.
     RCSReleaseItem* release = t.releases().FindOrCreateRelease("R1", t.a12);
     RCSReleaseVersionItem* first = release->AddRevision(t.a12);
     release->AddRevision(t.b11);
@@ -55,6 +52,11 @@ TEST(ReleaseTree, AddRevisionKeepsOneEntryPerFile)
     EXPECT_EQ(release->FindFileEntry("c.c"), nullptr);
     EXPECT_EQ(first->GetDescription(), "Release R1 src\\a.c Version 1.3");
     EXPECT_EQ(first->GetDisplayText(), "src\\a.c 1.3 1970-01-01 ");
+
+    RCSReleaseVersionItem without;  // an entry without a revision
+    without.name = "1.4";
+    EXPECT_TRUE(without.GetDisplayText().empty() && without.GetDescription() == "1.4" && !without.IsLocked());
+    EXPECT_TRUE(without.SortCompare(first) == 1 && first->SortCompare(&without) == 1);
 }
 
 TEST(ReleaseTree, EntriesAreShownByFileAndReleasesInTheOrderMade)
@@ -71,15 +73,6 @@ TEST(ReleaseTree, EntriesAreShownByFileAndReleasesInTheOrderMade)
     EXPECT_EQ(shown.substr(0, shown.find("Untitled")),
               "[12] Releases\n  [11] Zeta 1970-01-01\n    [6] b.c 1.1 1970-01-01 \n"
               "    [6] src\\a.c 1.2 1970-01-01 \n  [11] Alpha 1970-01-01\n[0] ");
-}
-
-TEST(ReleaseTree, EntryWithoutRevision)
-{
-    RCSReleaseVersionItem entry;
-    entry.name = "1.4";
-    EXPECT_TRUE(entry.GetDisplayText().empty() && entry.GetDescription() == "1.4" && !entry.IsLocked());
-    RCSReleaseVersionItem other;
-    EXPECT_EQ(entry.SortCompare(&other), 1);
 }
 
 } // namespace

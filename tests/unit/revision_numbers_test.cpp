@@ -5,13 +5,19 @@
 namespace kestro {
 namespace {
 
-TEST(RevisionNumbers, CountRevisionFields) {
-  struct Case { std::string number; int expected; };
+TEST(RevisionNumbers, FieldsBranchAndBranchPoint) {
+  struct Case { std::string number; int fields; std::string branch, branchPoint; };
   const std::vector<Case> cases = {
-      {"", 0}, {"1", 1}, {"2", 1}, {"1.1", 2}, {"1.2.1", 3}, {"1.2.1.3", 4},
-      {".", 2}, {"1.", 2}, {"..", 3}, {"abc", 1},
+      {"", 0, "", ""},     {"1", 1, "", ""},         {"12", 1, "", ""},              {"abc", 1, "", ""},
+      {"1.5", 2, "1", ""}, {"1.2.1", 3, "1.2", "1"}, {"1.2.1.3", 4, "1.2.1", "1.2"}, {"1.3.2.32767", 4, "1.3.2", "1.3"},
+      {"1.2.1.1.3.1", 6, "1.2.1.1.3", "1.2.1.1"},
+      {".", 2, "", ""},    {"1.", 2, "1", ""},       {"..", 3, ".", ""},
   };
-  for (const auto& c : cases) EXPECT_EQ(CountRevisionFields(c.number), c.expected) << c.number;
+  for (const auto& c : cases) {
+    EXPECT_EQ(CountRevisionFields(c.number), c.fields) << c.number;
+    EXPECT_EQ(BranchOf(c.number), c.branch) << c.number;
+    EXPECT_EQ(BranchPointOf(c.number), c.branchPoint) << c.number;
+  }
 }
 
 TEST(RevisionNumbers, LeadingRevisionFields) {
@@ -25,24 +31,6 @@ TEST(RevisionNumbers, LeadingRevisionFields) {
   };
   for (const auto& c : cases)
     EXPECT_EQ(LeadingRevisionFields(c.number, c.n), c.expected) << c.number << " n=" << c.n;
-}
-
-TEST(RevisionNumbers, BranchOf) {
-  struct Case { std::string number; std::string expected; };
-  const std::vector<Case> cases = {
-      {"1.2.1.3", "1.2.1"}, {"1.5", "1"}, {"1", ""}, {"12", ""}, {"", ""},
-      {"1.2.1", "1.2"},     {"1.2.1.1.3.1", "1.2.1.1.3"},
-  };
-  for (const auto& c : cases) EXPECT_EQ(BranchOf(c.number), c.expected) << c.number;
-}
-
-TEST(RevisionNumbers, BranchPointOf) {
-  struct Case { std::string number; std::string expected; };
-  const std::vector<Case> cases = {
-      {"1.2.1.3", "1.2"}, {"1.2.1", "1"}, {"1.5", ""}, {"1", ""}, {"", ""},
-      {"1.2.1.1.3.1", "1.2.1.1"}, {"1.3.2.32767", "1.3"},
-  };
-  for (const auto& c : cases) EXPECT_EQ(BranchPointOf(c.number), c.expected) << c.number;
 }
 
 TEST(RevisionNumbers, NextRevision) {

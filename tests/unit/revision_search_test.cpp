@@ -129,36 +129,5 @@ TEST(RevisionSearch, LocksOfTheCurrentUser)
     EXPECT_EQ(t.file->FindDefaultBranchTip(), t.Rev("1.3"));
 }
 
-TEST(RevisionSearch, NewBranchNameForASite)
-{
-    RevisionSearchTest t;
-    SiteList& sites = *t.doc->siteList;
-    Site* paris = sites.Add("Paris", "");
-    Site* rome = sites.Add("Rome", "");
-    Site* oslo = sites.Add("Oslo", "");
-    t.Add({"1.3"});
-    EXPECT_EQ(t.Rev("1.3")->NewBranchName(paris), "1.3.1");
-
-    t.Add({"1.3.1.1", "1.3.2.1", "1.3.2.2"});
-    t.Rev("1.3.1.1")->owningSite = rome;
-    t.Rev("1.3.2.1")->owningSite = paris;
-    t.Rev("1.3.2.2")->owningSite = paris;
-    EXPECT_EQ(t.Rev("1.3")->NewBranchName(paris), "1.3.2") << "a site reuses its branch";
-    EXPECT_EQ(t.Rev("1.3")->NewBranchName(oslo), "1.3.3");
-}
-
-TEST(RevisionSearch, FillComboListsRevisionsThenReleases)
-{
-    RevisionSearchTest t;
-    t.Add({"1.1", "1.2", "1.1.1.1"});
-    RCSReleaseItem* release = t.doc->releaseRoot->FindOrCreateRelease("Beta 2", t.Rev("1.2"));
-    std::vector<ComboEntry> combo;
-    EXPECT_EQ(t.file->FillCombo(combo), 4);
-    ASSERT_EQ(combo.size(), 4u);
-    EXPECT_EQ((std::vector<std::string>{combo[0].text, combo[1].text, combo[2].text, combo[3].text}),
-              (std::vector<std::string>{"1.1", "1.1.1.1", "1.2", "Beta 2"}));
-    EXPECT_EQ(combo[3].item, release);
-}
-
 } // namespace
 } // namespace kestro

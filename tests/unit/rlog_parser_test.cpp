@@ -62,9 +62,9 @@ struct ParserTest : test::ProjectFixture {
         }
         return tips;
     }
-    RCSVersionItem* Existing(const std::string& number, RCSItem* parentItem, std::time_t date = 1234)
+    RCSVersionItem* Existing(const std::string& number, RCSItem* parentItem)
     {
-        return test::AddRevision(*parentItem, *file, number, date, "old");
+        return test::AddRevision(*parentItem, *file, number, 1234, "old");
     }
     // "release: revision" for every release entry.
     std::vector<std::string> ReleaseEntries()
@@ -190,32 +190,28 @@ TEST(RlogParser, SymbolicNamesBecomeReleases)
     }
 }
 
+// The date read for each date line (1234: the old date stays); without a
+// date line neither the date nor the message changes.
 TEST(RlogParser, DatesAndMessages)
 {
-    struct Case {
-        std::string dateLine;
-        std::time_t date;     // 1234: the old date stays
-        std::string message;  // without a date line neither the date nor the message changes
+    const std::vector<std::pair<std::string, std::time_t>> cases = {
+        {"date: 1998/02/16 08:00:00;  author: fred\n", 887616000}, {"date: 1998/2/16 8:0:0\n", 887616000},
+        {"date: 1969/07/20 20:17:40;\n", -14182940},  // before 1970
+        {"date: 1998/13/01 00:00:00;\n", 915148800},  // the calendar carries the month over
+        {"date: 1998/02/16;  author: fred\n", 1234},  // three numbers only
+        {"date: 1998-02-16 08:00:00\n", 1234}, {"date: yesterday\n", 1234},
+        {"date: 99999999999/01/01 00:00:00\n", 1234}, {"", 1234},
     };
-    const std::vector<Case> cases = {
-        {"date: 1998/02/16 08:00:00;  author: fred\n", 887616000, "New message"},
-        {"date: 1998/2/16 8:0:0\n", 887616000, "New message"},
-        {"date: 1969/07/20 20:17:40;\n", -14182940, "New message"},  // before 1970
-        {"date: 1998/13/01 00:00:00;\n", 915148800, "New message"},  // the calendar carries the month over
-        {"date: 1998/02/16;  author: fred\n", 1234, "New message"},  // three numbers only
-        {"date: 1998-02-16 08:00:00\n", 1234, "New message"}, {"date: yesterday\n", 1234, "New message"},
-        {"date: 99999999999/01/01 00:00:00\n", 1234, "New message"}, {"", 1234, "old"},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.dateLine);
+    for (const auto& [dateLine, date] : cases) {
+        SCOPED_TRACE(dateLine);
         ParserTest t;
         RCSVersionItem* existing = t.Existing("1.1", t.file);
-        t.file->ParseRlog("\nhead: 1.1\nbranch:\n----------------------------\nrevision 1.1\n" + c.dateLine
+        t.file->ParseRlog("\nhead: 1.1\nbranch:\n----------------------------\nrevision 1.1\n" + dateLine
                               + "New message\n==========",
                           false, nullptr);
         EXPECT_EQ(t.Revisions().size(), 1u);
-        EXPECT_EQ(existing->date, c.date);
-        EXPECT_EQ(existing->message, c.message);
+        EXPECT_EQ(existing->date, date);
+        EXPECT_EQ(existing->message, dateLine.empty() ? "old" : "New message");
         EXPECT_EQ(existing->StatusCode(), Tip);
     }
 }

@@ -1,20 +1,12 @@
 #include "model/unified_diff.h"
+#include "support/test_project.h"
 
 #include <gtest/gtest.h>
 
-#include <fstream>
 #include <sstream>
 
 namespace kestro {
 namespace {
-
-std::string ReadSample(const std::string& name)
-{
-    std::ifstream in(std::string(KESTRO_TEST_DATA) + "/unified_diff/" + name, std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
 
 // One line per file, hunk and diff line: "file RCS|old|new|binary",
 // "@@ oldStart,oldCount newStart,newCount", then the sign, both line numbers
@@ -89,7 +81,7 @@ TEST(UnifiedDiff, CapturedOutputsParseAndAlign)
 {
     for (const DiffCase& c : Cases) {
         SCOPED_TRACE(c.sample);
-        const std::string text = ReadSample(c.sample);
+        const std::string text = test::ReadFile(std::string(KESTRO_TEST_DATA "/unified_diff/") + c.sample);
         ASSERT_FALSE(text.empty());
         const std::vector<FileDiff> files = ParseUnifiedDiff(text);
         EXPECT_EQ(Describe(files), c.parsed);
