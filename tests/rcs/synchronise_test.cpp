@@ -142,9 +142,7 @@ TEST_F(SynchroniseTest, ManyFilesAreReadInSeveralRunsEachIntoItsOwnFile)
         second.push_back(names[i]);
     }
     ASSERT_EQ(RunProgram(second), 0);
-    std::filesystem::permissions(std::string("RCS/") + Damaged + ",v", std::filesystem::perms::owner_write,
-                                 std::filesystem::perm_options::add);
-    test::WriteText(std::string("RCS/") + Damaged + ",v", "not an RCS file\n");
+    Rewrite(std::string("RCS/") + Damaged + ",v", "not an RCS file\n");
 
     bool read = true;
     const std::vector<RCSFileItem*> files = doc->AddFiles(names, &read);
