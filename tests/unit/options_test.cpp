@@ -168,13 +168,8 @@ TEST(ParameterBlocks, OutOfRangeChoicesAndUnstoredFields)
 
 TEST(TimeZoneValue, NameAndStandardOffset)
 {
-    struct Case {
-        std::string standard, daylight;
-        bool inEffect;
-        long secondsWest;
-        std::string expected;
-    };
-    const Case cases[] = {
+    // The zone's names, whether daylight saving is in effect, seconds west, the value.
+    const std::tuple<std::string, std::string, bool, long, std::string> cases[] = {
         {"EST", "EDT", false, 5 * 3600, "EST5"},
         {"EST", "EDT", true, 5 * 3600, "EDT5"},  // the daylight offset is not added
         {"CET", "CEST", false, -3600, "CET-1"},
@@ -184,9 +179,8 @@ TEST(TimeZoneValue, NameAndStandardOffset)
         {"", "", false, 0, "UTC0"}, {"", "", true, -7200, "UTC-2"}, {"+04", "", false, -14400, "<+04>-4"},
         {"-03", "", false, 10800, "<-03>3"},
     };
-    for (const Case& c : cases)
-        EXPECT_EQ(TimeZoneValue(c.standard, c.daylight, c.inEffect, c.secondsWest), c.expected)
-            << c.expected;
+    for (const auto& [standard, daylight, inEffect, secondsWest, expected] : cases)
+        EXPECT_EQ(TimeZoneValue(standard, daylight, inEffect, secondsWest), expected) << expected;
 }
 
 // Sets Kestro's own zone for one test and puts the old one back.

@@ -81,13 +81,7 @@ std::string FileTypes()
         types += "C files (*.c)|*.c|";
     return types;
 }
-std::string LongLogMessage()
-{
-    std::string message(70000, ' ');
-    for (std::size_t i = 0; i < message.size(); ++i)
-        message[i] = static_cast<char>('a' + i % 26);
-    return message;
-}
+const std::string LongLogMessage(70000, 'm');
 
 void GoldenOptionsBlock(Bytes& b)
 {
@@ -99,7 +93,7 @@ void GoldenOptionsBlock(Bytes& b)
     b.u32(1).u32(1);  // merge
     b.u32(2).u32(1).str("1.1").str("1.3").u32(1).u32(0).u32(0).u32(1).u32(0).u32(1);  // compare
     b.u32(2).str("1.2:").str("<2003").str("fred").str("Exp").u32(1).u32(0).u32(4);  // report
-    b.u32(1).u32(0).u32(1).str(LongLogMessage());  // check-in
+    b.u32(1).u32(0).u32(1).str(LongLogMessage);  // check-in
     b.u32(2).u32(1).str("1.2.1.1").u32(0).u32(1).str("2003/01/01");  // check-out
 }
 
@@ -117,7 +111,7 @@ void SetGoldenOptions(RCSOptions& o)
                  .showCFunction = true, .noKeywords = true};
     o.report = {.revisions = "1.2:", .dates = "<2003", .users = "fred", .states = "Exp", .lockedOnly = true,
                 .symbolicNames = false, .information = 4};
-    o.checkin = {.lock = false, .keepTime = true, .logMessage = LongLogMessage()};
+    o.checkin = {.lock = false, .keepTime = true, .logMessage = LongLogMessage};
     o.checkout = {.revision = "1.2.1.1", .lock = false, .keepTime = true, .checkoutDate = "2003/01/01",
                   .noKeywords = true};
 }

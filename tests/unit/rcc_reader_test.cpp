@@ -76,22 +76,12 @@ TEST_F(RccReader, LinesAreBoundedInLength)
 
 TEST_F(RccReader, LogBlocksKeepOnlyTheLogText)
 {
-    const std::string block = "----------------------------\r\n"
-                              "revision 1.2.1.2\tlocked by: fred;\r\n"
-                              "date: 1998/02/12 09:00:00;  author: builder;  state: Exp;  lines: +3 -1\r\n"
-                              "Fixed the scanner\r\n"
-                              "revision 2 follows\r\n"
-                              "----------------------------\r\n"
-                              "revision 1.2.1.1\r\n"
-                              "date: 1998/02/11 09:00:00;  author: builder;  state: Exp;  lines: +1 -0\r\n"
-                              "branches:  1.2.1.1.1;\r\n"
-                              "date: is text here\r\n"
-                              "\r\n"
-                              "Started the branch\r\n"
-                              "=============================================================================\r\n"
-                              ".\r\n"
-                              "DELE 1.1 - a.c\r\n";
-    std::istringstream file(block);
+    std::istringstream file("----------------------------\r\nrevision 1.2.1.2\tlocked by: fred;\r\n"
+                            "date: 1998/02/12 09:00:00;  author: builder;  state: Exp;  lines: +3 -1\r\n"
+                            "Fixed the scanner\r\nrevision 2 follows\r\n----------------------------\r\n"
+                            "revision 1.2.1.1\r\ndate: 1998/02/11 09:00:00;  author: builder;  state: Exp;  lines: +1 -0\r\n"
+                            "branches:  1.2.1.1.1;\r\ndate: is text here\r\n\r\nStarted the branch\r\n"
+                            + std::string(77, '=') + "\r\n.\r\nDELE 1.1 - a.c\r\n");
     std::string message;
     ASSERT_TRUE(ReadLogMessage(file, message));
     EXPECT_EQ(message, "Fixed the scanner\r\nrevision 2 follows\r\ndate: is text here\r\n\r\nStarted the branch\r\n");
@@ -122,21 +112,17 @@ TEST_F(RccReader, EntriesToTheEndOfTheFile)
     EXPECT_TRUE(entries[0].logMessage == "Initial\r\n" && entries[1].keyword == "DIFF" && entries[2].fileName == "c.c");
     EXPECT_EQ(Results(), "");
 
-    struct Bad {
-        std::string text;
-        std::string results;
-    };
-    for (const Bad& bad : std::vector<Bad>{
+    for (const auto& [text, results] : std::vector<std::pair<std::string, std::string>>{
              {"MOVE 1 2 3\n", "Import file - unexpected command:MOVE\r\n"},
              {"file - 1.1 a.c\n.\n", "Import file - unexpected command:file\r\n"},
              {"FILE - 1.1 a.c\n", "RCS command file - Unexpected EOF\r\n"},
              {"DELE 1.1 - a.c\n\n", "Import file error - blank line\r\n"},
          }) {
         CommandResults::instance().ClearResults();
-        std::istringstream damaged(bad.text);
+        std::istringstream damaged(text);
         entries.clear();
-        EXPECT_FALSE(ReadCommandEntries(damaged, entries)) << bad.text;
-        EXPECT_EQ(Results(), bad.results) << bad.text;
+        EXPECT_FALSE(ReadCommandEntries(damaged, entries)) << text;
+        EXPECT_EQ(Results(), results) << text;
     }
 }
 
