@@ -14,17 +14,11 @@ struct RccReader : ::testing::Test {
     static std::string Results() { return CommandResults::instance().Text(); }
 };
 
-struct LineCase {
-    const char* name;
-    std::string text;
-    int result;
-    std::vector<std::string> tokens;  // keyword and arguments when read
-    std::string results;              // what the command results hold afterwards
-};
-
 TEST_F(RccReader, CommandLines)
 {
-    const std::vector<LineCase> cases = {
+    // The line, the result, the keyword and arguments when read, and what
+    // the command results hold afterwards.
+    const std::vector<std::tuple<const char*, std::string, int, std::vector<std::string>, std::string>> cases = {
         {"crlf", "FILE 1.3 1.4 src\\lex.c\r\nnext", 1, {"FILE", "1.3", "1.4", "src\\lex.c"}, ""},
         {"lf", "DELE 1.2 - doc\\old.txt\n", 1, {"DELE", "1.2", "-", "doc\\old.txt"}, ""},
         {"last line without line end", "DELE 1.2 - a.c", 1, {"DELE", "1.2", "-", "a.c"}, ""},
@@ -41,15 +35,14 @@ TEST_F(RccReader, CommandLines)
         {"blank line", "\r\nFILE 1 2 3", 0, {}, "Import file error - blank line\r\n"},
         {"blanks only", "   \n", 0, {}, "RCS command file error:   \r\n"}, {"end of file", "", -1, {}, ""},
     };
-    for (const LineCase& c : cases) {
+    for (const auto& [name, text, result, tokens, results] : cases) {
         CommandResults::instance().ClearResults();
-        std::istringstream file(c.text);
+        std::istringstream file(text);
         std::string keyword, a1, a2, a3;
-        EXPECT_EQ(ReadCommandLine(file, keyword, a1, a2, a3), c.result) << c.name;
-        if (c.result == 1) {
-            EXPECT_EQ((std::vector<std::string>{keyword, a1, a2, a3}), c.tokens) << c.name;
-        }
-        EXPECT_EQ(Results(), c.results) << c.name;
+        EXPECT_EQ(ReadCommandLine(file, keyword, a1, a2, a3), result) << name;
+        if (result == 1)
+            EXPECT_EQ((std::vector<std::string>{keyword, a1, a2, a3}), tokens) << name;
+        EXPECT_EQ(Results(), results) << name;
     }
 }
 

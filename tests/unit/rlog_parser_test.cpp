@@ -144,21 +144,16 @@ TEST(RlogParser, OutputOfSomeRevisionsLeavesTheTipAlone)
 
 TEST(RlogParser, SymbolicNamesBecomeReleases)
 {
-    struct Case {
-        std::string release;  // the release given; empty: none
-        bool headerOnly;
-        std::vector<std::string> entries;
-        std::size_t releases;
-    };
-    const std::vector<Case> cases = {
+    // The release given (empty: none), header only, the entries made and the releases there are.
+    const std::vector<std::tuple<std::string, bool, std::vector<std::string>, std::size_t>> cases = {
         {"", true, {"Beta 1: 1.2.1.1", "Release 2: 1.2"}, 2},
         {"", false, {"Beta 1: 1.2.1.1", "Release 2: 1.2"}, 2}, {"Beta 1", true, {"Beta 1: 1.2.1.1"}, 1},
         {"  Beta 1 ", false, {"  Beta 1 : 1.2.1.1"}, 1},  // trimmed before comparing
         {"beta 1", true, {}, 1},                          // the symbol is compared exactly
         {"site b", false, {}, 1},                         // names a branch
     };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.release + (c.headerOnly ? " header" : " full"));
+    for (const auto& [given, headerOnly, entries, releases] : cases) {
+        SCOPED_TRACE(given + (headerOnly ? " header" : " full"));
         ParserTest t;
         RCSVersionItem* r12 = t.Existing("1.2", t.file);
         // Hung in the wrong place, as a damaged project could have it.
@@ -167,15 +162,15 @@ TEST(RlogParser, SymbolicNamesBecomeReleases)
         r1211->locker = "someone";
         // Without a release given, an existing release is reused.
         RCSReleaseItem* release = t.doc->releaseRoot->FindOrCreateRelease(
-            c.release.empty() ? std::string("Beta 1") : c.release, nullptr);
-        if (c.release.empty())
+            given.empty() ? std::string("Beta 1") : given, nullptr);
+        if (given.empty())
             release = nullptr;
 
-        t.file->ParseRlog(FullHistory, c.headerOnly, release);
-        EXPECT_EQ(t.ReleaseEntries(), c.entries);
-        EXPECT_EQ(t.doc->releaseRoot->children.size(), c.releases);
+        t.file->ParseRlog(FullHistory, headerOnly, release);
+        EXPECT_EQ(t.ReleaseEntries(), entries);
+        EXPECT_EQ(t.doc->releaseRoot->children.size(), releases);
         const auto revisions = t.Revisions();
-        if (c.headerOnly) {
+        if (headerOnly) {
             EXPECT_EQ(revisions.size(), 2u) << "no revision is made";
             EXPECT_TRUE(r1211->StatusCode() == LockedRevision && r1211->locker == "someone" && r1211->message == "old"
                         && !r1211->IsCovered());
@@ -216,15 +211,10 @@ TEST(RlogParser, DatesAndMessages)
 
 TEST(RlogParser, DamagedOutputGivesFewerUpdates)
 {
-    struct Case {
-        std::string name;
-        std::string text;
-        std::vector<std::string> revisions;
-        std::vector<std::string> tips;
-        std::size_t releases;
-    };
-    const std::vector<std::string> all = {"1.1", "1.2", "1.2.1.1", "1.2.1.1.1.1", "1.2.1.2", "1.2.11.1", "1.3", "1.4"};
-    const std::vector<Case> cases = {
+    using Numbers = std::vector<std::string>;
+    const Numbers all = {"1.1", "1.2", "1.2.1.1", "1.2.1.1.1.1", "1.2.1.2", "1.2.11.1", "1.3", "1.4"};
+    // The damage, the output, the revisions, tips and releases read.
+    const std::vector<std::tuple<std::string, std::string, Numbers, Numbers, std::size_t>> cases = {
         // Without a head line nothing after it is found.
         {"no head", Replaced(FullHistory, "head: 1.4\n"), {}, {}, 0}, {"empty", "", {}, {}, 0},
         {"an excerpt", Excerpt, {"1.2", "1.2.1.1", "1.3"}, {"1.3"}, 1},
@@ -240,16 +230,16 @@ TEST(RlogParser, DamagedOutputGivesFewerUpdates)
         {"symbols without revisions",
          Replaced(FullHistory, "\tsite_b: 1.2.1\n", "\tnothing\n\tempty: \n\t: 1.2\n\tgone: 9.9\n"), all, {"1.4"}, 2},
     };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.name);
+    for (const auto& [name, text, revisions, tips, releases] : cases) {
+        SCOPED_TRACE(name);
         ParserTest t;
-        t.file->ParseRlog(c.text, false, nullptr);
-        std::vector<std::string> numbers;
+        t.file->ParseRlog(text, false, nullptr);
+        Numbers numbers;
         for (const auto& entry : t.Revisions())
             numbers.push_back(entry.first);
-        EXPECT_EQ(numbers, c.revisions);
-        EXPECT_EQ(t.Tips(), c.tips);
-        EXPECT_EQ(t.doc->releaseRoot->children.size(), c.releases);
+        EXPECT_EQ(numbers, revisions);
+        EXPECT_EQ(t.Tips(), tips);
+        EXPECT_EQ(t.doc->releaseRoot->children.size(), releases);
     }
 }
 
