@@ -52,10 +52,8 @@ struct HostileProjectFile : ::testing::Test, test::ProjectFixture {
 TEST_F(HostileProjectFile, FileItemsLeadingOutsideRefuseTheProject)
 {
     const auto before = test::TreeChecksums(Outside());
-    const std::vector<std::string> names = {"..\\outside\\victim.c", "src\\..\\..\\outside\\victim.c", "/etc/passwd",
-                                            "\\etc\\passwd", "C:\\outside\\victim.c", "a\\.\\b.c", "a\\\\b.c",
-                                            std::string("a\nb.c")};
-    for (const std::string& name : names) {
+    // Each reason a name is refused for is in RccNames, as both use one check.
+    for (const std::string name : {"..\\outside\\victim.c", "/etc/passwd"}) {
         std::string error;
         EXPECT_FALSE(SaveAndOpen(name, std::string(), error)) << name;
         EXPECT_NE(error.find("\"" + name + "\" is refused"), std::string::npos) << error;
