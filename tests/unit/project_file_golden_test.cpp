@@ -9,6 +9,7 @@
 
 #include <utime.h>
 
+#include <algorithm>
 #include <cctype>
 #include <functional>
 #include <sstream>
@@ -50,23 +51,14 @@ std::string Fixture(const std::string& name)
     return bytes;
 }
 
-// On a difference, its offset and the bytes around it.
+// On a difference, the offset of its first byte.
 ::testing::AssertionResult SameBytes(const std::string& expected, const std::string& actual)
 {
     if (expected == actual)
         return ::testing::AssertionSuccess();
-    std::size_t at = 0;
-    while (at < expected.size() && at < actual.size() && expected[at] == actual[at])
-        ++at;
-    const auto around = [at](const std::string& bytes) {
-        std::ostringstream out;
-        for (std::size_t i = at < 8 ? 0 : at - 8; i < std::min(bytes.size(), at + 16); ++i)
-            out << (i == at ? " [" : " ") << std::hex << (bytes[i] & 0xFF) << (i == at ? "]" : "");
-        return out.str();
-    };
-    return ::testing::AssertionFailure() << "bytes differ at offset " << at << "; expected " << expected.size()
-                                         << " bytes, got " << actual.size() << "\n  expected:" << around(expected)
-                                         << "\n  actual:  " << around(actual);
+    const auto at = std::mismatch(expected.begin(), expected.end(), actual.begin(), actual.end()).first;
+    return ::testing::AssertionFailure() << "bytes differ at offset " << at - expected.begin() << "; expected "
+                                         << expected.size() << " bytes, got " << actual.size();
 }
 
 // Both the working file's time and the time recorded at the last check-in,
