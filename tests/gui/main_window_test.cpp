@@ -108,13 +108,18 @@ TEST_F(MainWindow, AProjectChangedByAnotherProgramIsNeverOverwrittenSilentlyNorL
     EXPECT_FALSE(frame_->document().IsModified());
     EXPECT_EQ(test::ReadFile(projectPath_), onDisk);
 
-    // A failed open keeps the open project.
+    // A failed open keeps the open project, refused before or after it was set aside.
     const QString junk = directory_.filePath("junk.rcs");
     std::ofstream(junk.toStdString()) << "Hello, this is not a project\n";
-    Driven({Message(junk + " is not a Kestro project file")}, [&] { EXPECT_FALSE(frame_->OpenProject(junk)); });
-    EXPECT_EQ(frame_->document().GetPathName(), projectPath_);
-    EXPECT_EQ(frame_->document().root->children.size(), 4u);
-    EXPECT_NE(File("src/main.c"), nullptr) << "the tree still shows the project";
+    const QString cut = directory_.filePath("cut.rcs");
+    std::ofstream(cut.toStdString(), std::ios::binary) << onDisk.substr(0, onDisk.size() / 2);
+    for (const auto& [path, message] :
+         {std::pair{junk, junk + " is not a Kestro project file"}, {cut, cut + " cannot be read"}}) {
+        Driven({Message(message)}, [&] { EXPECT_FALSE(frame_->OpenProject(path)); });
+        EXPECT_EQ(frame_->document().GetPathName(), projectPath_);
+        EXPECT_EQ(frame_->document().root->children.size(), 4u);
+        EXPECT_NE(File("src/main.c"), nullptr) << "the tree still shows the project";
+    }
 }
 
 // A worker's question shows in a message box and the command goes on. Stop
