@@ -141,22 +141,20 @@ TEST(ReportDialog, AfterRevisionFollowsTheLogMessageChoices)
 
 TEST(ConfirmDeleteDialog, OffersWhatIsAvailableAndFlagsWhatIsChecked)
 {
-    struct Case {
-        unsigned availability;
-        bool checkWorking;
-        unsigned flags;  // from OK, with "from RCS" as offered
-    };
-    for (const Case& c : {Case{0, true, 1}, Case{2, false, 3}, Case{4, true, 5}, Case{6, false, 3}, Case{6, true, 7}}) {
-        ConfirmDeleteDialog dialog("File src\\a.c", c.availability);
+    // What is available, whether the working file is checked, and the flags
+    // from OK, with "from RCS" as offered.
+    for (const auto& [availability, checkWorking, flags] : std::vector<std::tuple<unsigned, bool, unsigned>>{
+             {0, true, 1}, {2, false, 3}, {4, true, 5}, {6, false, 3}, {6, true, 7}}) {
+        ConfirmDeleteDialog dialog("File src\\a.c", availability);
         auto* fromRcs = ByText<QCheckBox>(&dialog, "&Delete from RCS");
         auto* working = ByText<QCheckBox>(&dialog, "Delete &Working file");
-        EXPECT_TRUE(fromRcs->isEnabled() == ((c.availability & 2) != 0) && fromRcs->isChecked() == fromRcs->isEnabled());
-        EXPECT_TRUE(working->isEnabled() == ((c.availability & 4) != 0) && !working->isChecked()) << c.availability;
-        working->setChecked(c.checkWorking);
+        EXPECT_TRUE(fromRcs->isEnabled() == ((availability & 2) != 0) && fromRcs->isChecked() == fromRcs->isEnabled());
+        EXPECT_TRUE(working->isEnabled() == ((availability & 4) != 0) && !working->isChecked()) << availability;
+        working->setChecked(checkWorking);
         dialog.reject();
         EXPECT_EQ(dialog.flags(), 0u) << "a cancelled delete deletes nothing";
         dialog.accept();
-        EXPECT_EQ(dialog.flags(), c.flags) << c.availability;
+        EXPECT_EQ(dialog.flags(), flags) << availability;
     }
 }
 

@@ -108,7 +108,7 @@ TEST_F(MainWindow, AProjectChangedByAnotherProgramIsNeverOverwrittenSilentlyNorL
     EXPECT_FALSE(frame_->document().IsModified());
     EXPECT_EQ(test::ReadFile(projectPath_), onDisk);
 
-    // A failed open keeps the open project.
+    // A failed open keeps the open project, refused before or after it was set aside.
     const QString junk = directory_.filePath("junk.rcs");
     std::ofstream(junk.toStdString()) << "Hello, this is not a project\n";
     const QString cut = directory_.filePath("cut.rcs");

@@ -52,10 +52,8 @@ struct HostileProjectFile : ::testing::Test, test::ProjectFixture {
 TEST_F(HostileProjectFile, FileItemsLeadingOutsideRefuseTheProject)
 {
     const auto before = test::TreeChecksums(Outside());
-    const std::vector<std::string> names = {"..\\outside\\victim.c", "src\\..\\..\\outside\\victim.c", "/etc/passwd",
-                                            "\\etc\\passwd", "C:\\outside\\victim.c", "a\\.\\b.c", "a\\\\b.c",
-                                            std::string("a\nb.c")};
-    for (const std::string& name : names) {
+    // Each reason a name is refused for is in RccNames, as both use one check.
+    for (const std::string name : {"..\\outside\\victim.c", "/etc/passwd"}) {
         std::string error;
         EXPECT_FALSE(SaveAndOpen(name, std::string(), error)) << name;
         EXPECT_NE(error.find("\"" + name + "\" is refused"), std::string::npos) << error;
@@ -110,23 +108,21 @@ TEST(ExchangeTargets, OnlyOrdinaryWorkingFiles)
     const ProjectPlaces places{scratch.path(), scratch.path() + "Demo.rcs"};
     for (const char* ordinary : {"src/RCS-1/lex.c", "doc\\notes.rcs.txt", "my.git\\x"})
         EXPECT_EQ(ForbiddenTargetReason(places, ordinary), "") << ordinary;
+    // What already lies at the target decides too.
+    fs::create_directories(scratch.path() + "dir");
+    fs::create_symlink("/etc/passwd", scratch.path() + "passwd.c");
+    fs::create_directory_symlink("/tmp", scratch.path() + "tmp");
     // Project files, lock files and the send area as a receive names them are
     // refused in tests/rcs; here the other spellings and the scratch file.
     const std::vector<std::pair<std::string, std::string>> refused = {
         {"src\\.profile", "a part of the name begins with \".\""},
         {"other\\Old.RCS", "the name is that of a project file or its lock file"},
         {"Kestro.OUT", "the name is that of the program's scratch file"},
+        {"dir", "the working file is a directory"}, {"passwd.c", "the working file is a symbolic link"},
+        {"tmp\\x.c", "the working file would be reached through a link that leads out of the working directory"},
     };
     for (const auto& [name, reason] : refused)
         EXPECT_EQ(ForbiddenTargetReason(places, name), reason) << name;
-    // What already lies at the target decides too.
-    fs::create_directories(scratch.path() + "dir");
-    fs::create_symlink("/etc/passwd", scratch.path() + "passwd.c");
-    fs::create_directory_symlink("/tmp", scratch.path() + "tmp");
-    EXPECT_EQ(ForbiddenTargetReason(places, "dir"), "the working file is a directory");
-    EXPECT_EQ(ForbiddenTargetReason(places, "passwd.c"), "the working file is a symbolic link");
-    EXPECT_EQ(ForbiddenTargetReason(places, "tmp\\x.c"),
-              "the working file would be reached through a link that leads out of the working directory");
 }
 
 TEST(ExchangeReleaseNames, AsAFreezeAllowsAndNothingAShellActsOn)

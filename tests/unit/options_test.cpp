@@ -97,9 +97,7 @@ TEST(OptionsBlock, EachVersionHoldsItsTailOfItems)
             for (int item = firstItem[version]; item <= 8; ++item)
                 WriteItem(source, ar, item);
         });
-        if (version == 8) {
-            EXPECT_EQ(Written(source), bytes);
-        }
+        EXPECT_TRUE(version < 8 || Written(source) == bytes);
         const std::vector<std::string> got = StoredParts(Read<RCSOptions>(bytes));
         for (int item = 0; item <= 8; ++item)
             EXPECT_EQ(got[item], item >= firstItem[version] ? changed[item] : defaults[item])
@@ -168,13 +166,8 @@ TEST(ParameterBlocks, OutOfRangeChoicesAndUnstoredFields)
 
 TEST(TimeZoneValue, NameAndStandardOffset)
 {
-    struct Case {
-        std::string standard, daylight;
-        bool inEffect;
-        long secondsWest;
-        std::string expected;
-    };
-    const Case cases[] = {
+    // The zone's names, whether daylight saving is in effect, seconds west, the value.
+    const std::tuple<std::string, std::string, bool, long, std::string> cases[] = {
         {"EST", "EDT", false, 5 * 3600, "EST5"},
         {"EST", "EDT", true, 5 * 3600, "EDT5"},  // the daylight offset is not added
         {"CET", "CEST", false, -3600, "CET-1"},
@@ -184,9 +177,8 @@ TEST(TimeZoneValue, NameAndStandardOffset)
         {"", "", false, 0, "UTC0"}, {"", "", true, -7200, "UTC-2"}, {"+04", "", false, -14400, "<+04>-4"},
         {"-03", "", false, 10800, "<-03>3"},
     };
-    for (const Case& c : cases)
-        EXPECT_EQ(TimeZoneValue(c.standard, c.daylight, c.inEffect, c.secondsWest), c.expected)
-            << c.expected;
+    for (const auto& [standard, daylight, inEffect, secondsWest, expected] : cases)
+        EXPECT_EQ(TimeZoneValue(standard, daylight, inEffect, secondsWest), expected) << expected;
 }
 
 // Sets Kestro's own zone for one test and puts the old one back.
@@ -293,7 +285,6 @@ TEST_F(OptionsSettings, SavedValuesLoadBackAndMissingOnesKeepTheCurrentValues)
     options.defaultSiteEmail = "ann@example.org";
     options.defaultSendCommand = "sh -c \"mail %m < %d/x\"";
     options.SaveOptions();
-    EXPECT_EQ(options.childTimeZone, "EST5");
     const RCSOptions saved = options;
 
     const auto store = Store();

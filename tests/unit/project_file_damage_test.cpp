@@ -126,12 +126,8 @@ std::string DeepProject(int revisions)
     return p.data;
 }
 
-struct DamageCase {
-    const char* damage;
-    const char* reason;  // part of the message
-};
-
-const DamageCase damageCases[] = {
+// The damage and a part of the message.
+const std::pair<const char*, const char*> damageCases[] = {
     {"Version0", "version 0"}, {"Version6", "version 6"},
     {"RootSchema0", "RCSRoot has unsupported schema 0"}, {"RootSchema5", "RCSRoot has unsupported schema 5"},
     {"SiteSchema4", "Site has unsupported schema 4"}, {"SiteListSchema0", "SiteList has unsupported schema 0"},
@@ -185,9 +181,9 @@ TEST_F(ProjectFileDamageTest, EachDamageIsRefusedAndTheOpenProjectStays)
     const auto* entry = dynamic_cast<RCSReleaseVersionItem*>(doc.releaseRoot->children.at(0)->children.at(0).get());
     ASSERT_TRUE(entry && entry->revisionRef);
     EXPECT_EQ(entry->revisionRef->owningSite, doc.siteList->sites.at(0).get());
-    for (const DamageCase& c : damageCases) {
-        SCOPED_TRACE(c.damage);
-        ExpectRefused(DamagedProject(c.damage), c.reason);
+    for (const auto& [damage, reason] : damageCases) {
+        SCOPED_TRACE(damage);
+        ExpectRefused(DamagedProject(damage), reason);
     }
     for (const std::string text : {"Hello, this is a text file\n", ""})
         ExpectRefused(text, Path("damaged.rcs") + " is not a Kestro project file");

@@ -9,6 +9,7 @@
 
 #include <utime.h>
 
+#include <algorithm>
 #include <cctype>
 #include <functional>
 #include <sstream>
@@ -50,23 +51,14 @@ std::string Fixture(const std::string& name)
     return bytes;
 }
 
-// On a difference, its offset and the bytes around it.
+// On a difference, the offset of its first byte.
 ::testing::AssertionResult SameBytes(const std::string& expected, const std::string& actual)
 {
     if (expected == actual)
         return ::testing::AssertionSuccess();
-    std::size_t at = 0;
-    while (at < expected.size() && at < actual.size() && expected[at] == actual[at])
-        ++at;
-    const auto around = [at](const std::string& bytes) {
-        std::ostringstream out;
-        for (std::size_t i = at < 8 ? 0 : at - 8; i < std::min(bytes.size(), at + 16); ++i)
-            out << (i == at ? " [" : " ") << std::hex << (bytes[i] & 0xFF) << (i == at ? "]" : "");
-        return out.str();
-    };
-    return ::testing::AssertionFailure() << "bytes differ at offset " << at << "; expected " << expected.size()
-                                         << " bytes, got " << actual.size() << "\n  expected:" << around(expected)
-                                         << "\n  actual:  " << around(actual);
+    const auto at = std::mismatch(expected.begin(), expected.end(), actual.begin(), actual.end()).first;
+    return ::testing::AssertionFailure() << "bytes differ at offset " << at - expected.begin() << "; expected "
+                                         << expected.size() << " bytes, got " << actual.size();
 }
 
 // Both the working file's time and the time recorded at the last check-in,
@@ -81,13 +73,7 @@ std::string FileTypes()
         types += "C files (*.c)|*.c|";
     return types;
 }
-std::string LongLogMessage()
-{
-    std::string message(70000, ' ');
-    for (std::size_t i = 0; i < message.size(); ++i)
-        message[i] = static_cast<char>('a' + i % 26);
-    return message;
-}
+const std::string LongLogMessage(70000, 'm');
 
 void GoldenOptionsBlock(Bytes& b)
 {
@@ -99,7 +85,7 @@ void GoldenOptionsBlock(Bytes& b)
     b.u32(1).u32(1);  // merge
     b.u32(2).u32(1).str("1.1").str("1.3").u32(1).u32(0).u32(0).u32(1).u32(0).u32(1);  // compare
     b.u32(2).str("1.2:").str("<2003").str("fred").str("Exp").u32(1).u32(0).u32(4);  // report
-    b.u32(1).u32(0).u32(1).str(LongLogMessage());  // check-in
+    b.u32(1).u32(0).u32(1).str(LongLogMessage);  // check-in
     b.u32(2).u32(1).str("1.2.1.1").u32(0).u32(1).str("2003/01/01");  // check-out
 }
 
@@ -117,7 +103,7 @@ void SetGoldenOptions(RCSOptions& o)
                  .showCFunction = true, .noKeywords = true};
     o.report = {.revisions = "1.2:", .dates = "<2003", .users = "fred", .states = "Exp", .lockedOnly = true,
                 .symbolicNames = false, .information = 4};
-    o.checkin = {.lock = false, .keepTime = true, .logMessage = LongLogMessage()};
+    o.checkin = {.lock = false, .keepTime = true, .logMessage = LongLogMessage};
     o.checkout = {.revision = "1.2.1.1", .lock = false, .keepTime = true, .checkoutDate = "2003/01/01",
                   .noKeywords = true};
 }

@@ -46,13 +46,6 @@ struct ParserTest : test::ProjectFixture {
         Collect(*file, found);
         return found;
     }
-    // The revision of that number, or the file for an empty number.
-    RCSItem* Item(const std::map<std::string, RCSVersionItem*>& revisions, const std::string& number)
-    {
-        if (number.empty())
-            return file;
-        return revisions.count(number) ? revisions.at(number) : nullptr;
-    }
     std::vector<std::string> Tips()
     {
         std::vector<std::string> tips;
@@ -105,13 +98,10 @@ const std::map<std::string, Expected> FullHistoryRevisions = {
 
 TEST(RlogParser, MarksTheNewestRevisionOfTheDefaultBranchOnly)
 {
-    struct Case {
-        std::string branch;  // empty: no branch set, the head decides
-        std::string tip;     // empty: none
-    };
     // One file read again and again, as synchronisations after each
-    // rcs -b would: every reading sets every code anew.
-    const std::vector<Case> cases = {
+    // rcs -b would: every reading sets every code anew. The branch set
+    // (empty: none, the head decides) and the tip (empty: none).
+    const std::vector<std::pair<std::string, std::string>> cases = {
         {"", "1.4"},
         {"1.2.1", "1.2.1.2"},  // not 1.2.11.1, which is listed first
         {"1", "1.4"}, {"1.2.11", "1.2.11.1"},
@@ -121,11 +111,11 @@ TEST(RlogParser, MarksTheNewestRevisionOfTheDefaultBranchOnly)
         {"1.2.1", "1.2.1.2"},
     };
     ParserTest t;
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.branch);
-        const std::string text = c.branch.empty() ? FullHistory : WithBranchLine(FullHistory, c.branch);
+    for (const auto& [branch, tip] : cases) {
+        SCOPED_TRACE(branch);
+        const std::string text = branch.empty() ? FullHistory : WithBranchLine(FullHistory, branch);
         t.file->ParseRlog(Replaced(text, "\n", "\r\n"), false, nullptr);
-        EXPECT_EQ(t.Tips(), c.tip.empty() ? std::vector<std::string>{} : std::vector<std::string>{c.tip});
+        EXPECT_EQ(t.Tips(), tip.empty() ? std::vector<std::string>{} : std::vector<std::string>{tip});
         const auto revisions = t.Revisions();
         EXPECT_TRUE(revisions.at("1.4")->IsLocked());
         EXPECT_TRUE(revisions.at("1.2.1.2")->IsLocked());
@@ -154,38 +144,41 @@ TEST(RlogParser, OutputOfSomeRevisionsLeavesTheTipAlone)
 
 TEST(RlogParser, SymbolicNamesBecomeReleases)
 {
-    struct Case {
-        std::string release;  // the release given; empty: none
-        bool headerOnly;
-        std::vector<std::string> entries;
-        std::size_t releases;
-    };
-    const std::vector<Case> cases = {
+    // The release given (empty: none), header only, the entries made and the releases there are.
+    const std::vector<std::tuple<std::string, bool, std::vector<std::string>, std::size_t>> cases = {
         {"", true, {"Beta 1: 1.2.1.1", "Release 2: 1.2"}, 2},
         {"", false, {"Beta 1: 1.2.1.1", "Release 2: 1.2"}, 2}, {"Beta 1", true, {"Beta 1: 1.2.1.1"}, 1},
         {"  Beta 1 ", false, {"  Beta 1 : 1.2.1.1"}, 1},  // trimmed before comparing
         {"beta 1", true, {}, 1},                          // the symbol is compared exactly
         {"site b", false, {}, 1},                         // names a branch
     };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.release + (c.headerOnly ? " header" : " full"));
+    for (const auto& [given, headerOnly, entries, releases] : cases) {
+        SCOPED_TRACE(given + (headerOnly ? " header" : " full"));
         ParserTest t;
-        RCSVersionItem* r1211 = t.Existing("1.2.1.1", t.Existing("1.2", t.file));
+        RCSVersionItem* r12 = t.Existing("1.2", t.file);
+        // Hung in the wrong place, as a damaged project could have it.
+        RCSVersionItem* r1211 = t.Existing("1.2.1.1", t.file);
         r1211->SetStatusCode(LockedRevision);
         r1211->locker = "someone";
         // Without a release given, an existing release is reused.
         RCSReleaseItem* release = t.doc->releaseRoot->FindOrCreateRelease(
-            c.release.empty() ? std::string("Beta 1") : c.release, nullptr);
-        if (c.release.empty())
+            given.empty() ? std::string("Beta 1") : given, nullptr);
+        if (given.empty())
             release = nullptr;
 
-        t.file->ParseRlog(FullHistory, c.headerOnly, release);
-        EXPECT_EQ(t.ReleaseEntries(), c.entries);
-        EXPECT_EQ(t.doc->releaseRoot->children.size(), c.releases);
-        if (c.headerOnly) {
-            EXPECT_EQ(t.Revisions().size(), 2u) << "no revision is made";
+        t.file->ParseRlog(FullHistory, headerOnly, release);
+        EXPECT_EQ(t.ReleaseEntries(), entries);
+        EXPECT_EQ(t.doc->releaseRoot->children.size(), releases);
+        const auto revisions = t.Revisions();
+        if (headerOnly) {
+            EXPECT_EQ(revisions.size(), 2u) << "no revision is made";
             EXPECT_TRUE(r1211->StatusCode() == LockedRevision && r1211->locker == "someone" && r1211->message == "old"
                         && !r1211->IsCovered());
+        } else {
+            // The existing revisions are reused, each moved to its place.
+            EXPECT_TRUE(revisions.size() == 8 && revisions.at("1.2") == r12 && revisions.at("1.2.1.1") == r1211);
+            EXPECT_TRUE(r1211->parent == r12 && revisions.at("1.2.1.1.1.1")->parent == r1211);
+            EXPECT_EQ(r1211->message, "Patch for site B");
         }
     }
 }
@@ -216,33 +209,12 @@ TEST(RlogParser, DatesAndMessages)
     }
 }
 
-TEST(RlogParser, ReusesAndReplacesExistingRevisions)
-{
-    ParserTest t;
-    RCSVersionItem* r12 = t.Existing("1.2", t.file);
-    // Hung in the wrong place, as a damaged project could have it.
-    RCSVersionItem* r1211 = t.Existing("1.2.1.1", t.file);
-    t.file->ParseRlog(FullHistory, false, nullptr);
-    const auto revisions = t.Revisions();
-    EXPECT_EQ(revisions.size(), 8u);
-    EXPECT_EQ(revisions.at("1.2"), r12);
-    EXPECT_EQ(revisions.at("1.2.1.1"), r1211);
-    EXPECT_EQ(r1211->parent, r12);
-    EXPECT_EQ(revisions.at("1.2.1.1.1.1")->parent, r1211);
-    EXPECT_EQ(r1211->message, "Patch for site B");
-}
-
 TEST(RlogParser, DamagedOutputGivesFewerUpdates)
 {
-    struct Case {
-        std::string name;
-        std::string text;
-        std::vector<std::string> revisions;
-        std::vector<std::string> tips;
-        std::size_t releases;
-    };
-    const std::vector<std::string> all = {"1.1", "1.2", "1.2.1.1", "1.2.1.1.1.1", "1.2.1.2", "1.2.11.1", "1.3", "1.4"};
-    const std::vector<Case> cases = {
+    using Numbers = std::vector<std::string>;
+    const Numbers all = {"1.1", "1.2", "1.2.1.1", "1.2.1.1.1.1", "1.2.1.2", "1.2.11.1", "1.3", "1.4"};
+    // The damage, the output, the revisions, tips and releases read.
+    const std::vector<std::tuple<std::string, std::string, Numbers, Numbers, std::size_t>> cases = {
         // Without a head line nothing after it is found.
         {"no head", Replaced(FullHistory, "head: 1.4\n"), {}, {}, 0}, {"empty", "", {}, {}, 0},
         {"an excerpt", Excerpt, {"1.2", "1.2.1.1", "1.3"}, {"1.3"}, 1},
@@ -258,16 +230,16 @@ TEST(RlogParser, DamagedOutputGivesFewerUpdates)
         {"symbols without revisions",
          Replaced(FullHistory, "\tsite_b: 1.2.1\n", "\tnothing\n\tempty: \n\t: 1.2\n\tgone: 9.9\n"), all, {"1.4"}, 2},
     };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.name);
+    for (const auto& [name, text, revisions, tips, releases] : cases) {
+        SCOPED_TRACE(name);
         ParserTest t;
-        t.file->ParseRlog(c.text, false, nullptr);
-        std::vector<std::string> numbers;
+        t.file->ParseRlog(text, false, nullptr);
+        Numbers numbers;
         for (const auto& entry : t.Revisions())
             numbers.push_back(entry.first);
-        EXPECT_EQ(numbers, c.revisions);
-        EXPECT_EQ(t.Tips(), c.tips);
-        EXPECT_EQ(t.doc->releaseRoot->children.size(), c.releases);
+        EXPECT_EQ(numbers, revisions);
+        EXPECT_EQ(t.Tips(), tips);
+        EXPECT_EQ(t.doc->releaseRoot->children.size(), releases);
     }
 }
 
@@ -303,7 +275,8 @@ TEST(RlogParser, OutputCutShortLeavesNothingHalfRead)
             for (const auto& [number, revision] : revisions) {
                 ASSERT_TRUE(FullHistoryRevisions.count(number)) << number;
                 const Expected& e = FullHistoryRevisions.at(number);
-                EXPECT_TRUE(revision->parent == t.Item(revisions, e.parent) && revision->file == t.file);
+                const RCSItem* parent = e.parent.empty() ? static_cast<RCSItem*>(t.file) : revisions.at(e.parent);
+                EXPECT_TRUE(revision->parent == parent && revision->file == t.file) << number;
                 // Not read yet, or read whole.
                 EXPECT_TRUE((!whole && revision->message.empty()) || revision->message == e.message) << number;
                 EXPECT_TRUE((!whole && revision->locker.empty()) || revision->locker == e.locker) << number;
