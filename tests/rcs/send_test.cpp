@@ -293,21 +293,7 @@ TEST(RccWriter, CommandLinesAreQuotedAndLineBreaksRefused)
 }
 
 // kestro-cli's sites and send commands, as a script would use them.
-class SiteCommands : public ::testing::Test {
-protected:
-    test::CliResult Run(QStringList arguments)
-    {
-        arguments.insert(1, QString::fromStdString(scratch.path() + "Tool.rcs"));
-        return test::RunCli(arguments, scratch.path());
-    }
-    // Runs the command, which must succeed.
-    void Ok(const QStringList& arguments)
-    {
-        const test::CliResult result = Run(arguments);
-        ASSERT_EQ(result.exitCode, 0) << result.out << result.err;
-    }
-    test::ScratchDirectory scratch;
-};
+using SiteCommands = test::CliProjectTest;
 
 TEST_F(SiteCommands, ListAddEditRemoveAndSend)
 {
@@ -331,14 +317,14 @@ TEST_F(SiteCommands, ListAddEditRemoveAndSend)
     EXPECT_EQ(Run({"sites"}).out, "London\t\tmaster\tlocal\nParis\tp@example.org\n");
 
     Ok({"send", "--to", "Paris", "--release", "R1", "--mode", "changed"});
-    const std::string rcc = scratch.path() + "RCSSites/Tool/Paris/London.RCC";
+    const std::string rcc = scratch.path() + "RCSSites/P/Paris/London.RCC";
     EXPECT_EQ(CommandFileLines(ReadFile(rcc)).commands,
-              (Lines{"RCS1 - R1 Tool", "SITE London - Paris", "FILE - 1.1 a.c", "FILE - 1.1 b.c"}));
+              (Lines{"RCS1 - R1 P", "SITE London - Paris", "FILE - 1.1 a.c", "FILE - 1.1 b.c"}));
 
     // The project remembers what Paris has.
     Ok({"send", "--to", "Paris", "--release", "R2", "--mode", "changed"});
     EXPECT_EQ(CommandFileLines(ReadFile(rcc)).commands,
-              (Lines{"RCS1 R1 R2 Tool", "SITE London - Paris", "FILE 1.1 1.2 a.c"}));
+              (Lines{"RCS1 R1 R2 P", "SITE London - Paris", "FILE 1.1 1.2 a.c"}));
 
     Ok({"send", "--to", "Paris", "--release", "R2", "--original", "R1", "--delete-temporary"});
     EXPECT_FALSE(fs::exists(rcc));
