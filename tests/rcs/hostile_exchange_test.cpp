@@ -19,7 +19,7 @@ struct HostileExchange : test::RcsProjectTest {
     HostileExchange()
     {
         SaveAs("Demo.rcs");
-        test::ModelCheckIn(*doc, "a.c", "alpha\n", "Here");
+        ModelCheckIn("a.c", "alpha\n", "Here");
         fs::create_directories(Incoming("ok"));
         test::WriteText(Incoming("secret"), "private key\n");
     }

@@ -74,6 +74,10 @@ std::string TakeResults();
 // the items are shown in a text view.
 struct RcsProjectTest : ::testing::Test, ProjectFixture {
     RcsProjectTest();
+    RCSFileItem* ModelCheckIn(const std::string& name, const std::string& text, const std::string& message)
+    {
+        return test::ModelCheckIn(*doc, name, text, message);
+    }
     // Saves the project in the scratch directory under the name.
     void SaveAs(const std::string& name);
     int Receive(const std::string& commandFile) { return test::Receive(*doc, commandFile); }
