@@ -92,7 +92,7 @@ struct SendTest : RcsProjectTest {
     }
     int Send(const std::string& release, const std::string& original, int choice, const std::string& site = "Paris")
     {
-        return test::Send(*doc, site, release, original, choice);
+        return RcsProjectTest::Send(site, release, original, choice);
     }
     std::string SendDirectory() const { return scratch.path() + "RCSSites/Parser/Paris/"; }
     CommandFileLines CommandFile() const { return CommandFileLines(ReadFile(SendDirectory() + "London.RCC")); }

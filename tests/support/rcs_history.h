@@ -47,20 +47,6 @@ void SetModificationTime(const std::string& path, std::time_t time);
 // How often the part occurs in the text.
 std::size_t Count(const std::string& text, const std::string& part);
 
-// Checks a file of the project in through the model, locked and forced,
-// adding it first when the project lacks it.
-RCSFileItem* ModelCheckIn(CKestroDoc& doc, const std::string& name, const std::string& text,
-                          const std::string& message);
-
-// A send, receive or import with the given choices, each with the command
-// results cleared first; an import comes from Paris, locked, with the message
-// "Delivered by Paris".
-int Send(CKestroDoc& doc, const std::string& site, const std::string& release, const std::string& original,
-         int choice);
-int Receive(CKestroDoc& doc, const std::string& commandFile);
-int Import(CKestroDoc& doc, const std::string& directory, const std::string& release, bool subdirectories = true,
-           bool merge = false);
-
 // A command file's log block for one revision, as the sending site's rlog
 // gives it.
 std::string LogBlock(const std::string& revision, const std::string& text);
@@ -74,21 +60,18 @@ std::string TakeResults();
 // the items are shown in a text view.
 struct RcsProjectTest : ::testing::Test, ProjectFixture {
     RcsProjectTest();
-    RCSFileItem* ModelCheckIn(const std::string& name, const std::string& text, const std::string& message)
-    {
-        return test::ModelCheckIn(*doc, name, text, message);
-    }
     // Saves the project in the scratch directory under the name.
     void SaveAs(const std::string& name);
-    int Receive(const std::string& commandFile) { return test::Receive(*doc, commandFile); }
-    int Import(const std::string& directory, const std::string& release, bool subdirectories = true, bool merge = false)
-    {
-        return test::Import(*doc, directory, release, subdirectories, merge);
-    }
-    int Send(const std::string& site, const std::string& release, const std::string& original, int choice)
-    {
-        return test::Send(*doc, site, release, original, choice);
-    }
+    // Checks a file of the project in through the model, locked and forced,
+    // adding it first when the project lacks it.
+    RCSFileItem* ModelCheckIn(const std::string& name, const std::string& text, const std::string& message);
+    // A send, receive or import with the given choices, each with the command
+    // results cleared first; an import comes from Paris, locked, with the
+    // message "Delivered by Paris".
+    int Send(const std::string& site, const std::string& release, const std::string& original, int choice);
+    int Receive(const std::string& commandFile);
+    int Import(const std::string& directory, const std::string& release, bool subdirectories = true,
+               bool merge = false);
     // Where files from another site arrive, outside the project.
     std::string Incoming(const std::string& relative = {}) const { return incoming.path().toStdString() + "/" + relative; }
     QTemporaryDir incoming;
