@@ -154,6 +154,17 @@ int RcsProjectTest::Import(const std::string& directory, const std::string& rele
     return doc->siteList->ImportRelease();
 }
 
+std::map<std::string, RevisionRow> Revisions(const RCSItem& file)
+{
+    std::map<std::string, RevisionRow> found;
+    for (const auto& child : file.children) {
+        const auto* revision = static_cast<const RCSVersionItem*>(child.get());
+        found[revision->name] = {static_cast<int>(revision->StatusCode()), revision->locker, revision->message};
+        found.merge(Revisions(*revision));
+    }
+    return found;
+}
+
 std::string LogBlock(const std::string& revision, const std::string& text)
 {
     return "----------------------------\r\nrevision " + revision

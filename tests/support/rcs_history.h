@@ -14,6 +14,8 @@
 #include <gtest/gtest.h>
 
 #include <ctime>
+#include <map>
+#include <tuple>
 #include <vector>
 
 namespace kestro::test {
@@ -46,6 +48,10 @@ void SetModificationTime(const std::string& path, std::time_t time);
 
 // How often the part occurs in the text.
 std::size_t Count(const std::string& text, const std::string& part);
+
+// Every revision below a file: number -> (status code, locker, message).
+using RevisionRow = std::tuple<int, std::string, std::string>;
+std::map<std::string, RevisionRow> Revisions(const RCSItem& file);
 
 // A command file's log block for one revision, as the sending site's rlog
 // gives it.
