@@ -137,15 +137,14 @@ TEST_F(ProjectSafety, AMissingProgramOrScratchPlaceIsNamed)
     scratch.write("a.c", "a\n");
     Ok({"add", "a.c"});
 
-    QProcessEnvironment noRcs = QProcessEnvironment::systemEnvironment();
-    noRcs.insert("PATH", QString::fromStdString(dir + "empty-path"));
-    const test::CliResult missing = test::RunCli({"checkin", "P.rcs", "-m", "m"}, dir, {}, noRcs);
+    environment.insert("PATH", QString::fromStdString(dir + "empty-path"));
+    const test::CliResult missing = Run({"checkin", "-m", "m"});
     EXPECT_NE(missing.exitCode, 0);
     EXPECT_TRUE(test::Has(missing.out, "Cannot run ci: No such file or directory")) << missing.out;
 
-    QProcessEnvironment noTemp = QProcessEnvironment::systemEnvironment();
-    noTemp.insert("TMPDIR", QString::fromStdString(dir + "no-such-directory"));
-    const test::CliResult scratchless = test::RunCli({"checkin", "P.rcs", "-m", "m"}, dir, {}, noTemp);
+    environment = QProcessEnvironment::systemEnvironment();
+    environment.insert("TMPDIR", QString::fromStdString(dir + "no-such-directory"));
+    const test::CliResult scratchless = Run({"checkin", "-m", "m"});
     EXPECT_NE(scratchless.exitCode, 0);
     EXPECT_TRUE(test::Has(scratchless.out, "Cannot create a scratch directory in " + dir + "no-such-directory"))
         << scratchless.out;

@@ -54,12 +54,12 @@ inline CliResult RunCli(const QStringList& arguments, const std::string& directo
 }
 
 // A project in a scratch directory for tests of kestro-cli: Run puts the
-// project's path after the command word and runs from dir.
+// project's path after the command word and runs from dir in the environment.
 struct CliProjectTest : ::testing::Test {
     CliResult Run(QStringList arguments, const QByteArray& input = {})
     {
         arguments.insert(1, QString::fromStdString(project));
-        return RunCli(arguments, dir, input);
+        return RunCli(arguments, dir, input, environment);
     }
     // Runs the command, which must succeed.
     void Ok(const QStringList& arguments)
@@ -70,6 +70,7 @@ struct CliProjectTest : ::testing::Test {
     ScratchDirectory scratch;
     std::string dir = scratch.path();
     std::string project = "P.rcs";
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
 };
 
 } // namespace kestro::test
