@@ -151,16 +151,6 @@ TEST_F(CompareMergeReport, ReportOptions)
         EXPECT_TRUE(Has(results, present)) << arguments << "\n" << results;
         EXPECT_FALSE(absent && Has(results, absent)) << arguments << "\n" << results;
     }
-
-    // The report names the RCS file, which a name starting with "-" needs.
-    CheckIn("./-x.c", "1\n", "odd name");
-    RCSFileItem* odd = Add("-x.c");
-    ResetOptions();
-    TakeResults();
-    EXPECT_EQ(odd->Report(), 0);
-    const std::string results = TakeResults();
-    EXPECT_EQ(FirstLine(results), DirectProgram("rlog") + " RCS/-x.c,v");
-    EXPECT_TRUE(Has(results, "odd name")) << results;
 }
 
 TEST_F(CompareMergeReport, RevisionsAfterTheGivenOne)
