@@ -277,10 +277,10 @@ TEST_F(SendTest, ManyFilesShareRunsAndADamagedFileIsNamed)
     }
 }
 
-TEST(RccWriter, CommandLinesAreQuotedAndLineBreaksRefused)
+using RccWriter = RcsProjectTest;
+
+TEST_F(RccWriter, CommandLinesAreQuotedAndLineBreaksRefused)
 {
-    test::ScratchDirectory scratch;
-    CommandResults::instance().ClearResults();
     {
         kestro::CommandFile file;
         ASSERT_TRUE(file.Open(scratch.path() + "X.RCC"));
