@@ -7,8 +7,8 @@
 #include <algorithm>
 #include <deque>
 #include <future>
-#include <thread>
 #include <string_view>
+#include <thread>
 #include <unordered_map>
 #include <utility>
 

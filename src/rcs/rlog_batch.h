@@ -1,9 +1,9 @@
 #pragma once
 
 // Runs rlog over many files at once. Starting one program per file costs far
-// more than reading the files, so files are passed in batches as long as the
-// command line allows, and each file's part of the output is handed back as
-// if rlog had run on that file alone.
+// more than reading the files, so files are passed in a few batches, none
+// longer than the command line allows, and each file's part of the output is
+// handed back as if rlog had run on that file alone.
 
 #include <functional>
 #include <string>
@@ -20,8 +20,8 @@ class RCSFileItem;
 // is run again one file at a time, so a damaged file never hides the others.
 // started(commandLine), when given, hears of each run before it starts;
 // missing(file), when given, of each file without an RCS file. Both, and
-// apply, are called on the calling thread; the next batch's rlog runs on a
-// thread of its own meanwhile, so apply must not change RCS files.
+// apply, are called on the calling thread while the later batches' runs go
+// on in a thread of their own, so apply must not change RCS files.
 void RunRlogForFiles(const std::vector<RCSFileItem*>& files, const std::vector<std::string>& options,
                      const std::function<void(RCSFileItem*, int, const std::string&)>& apply,
                      const std::function<void(const std::string&)>& started = {},
