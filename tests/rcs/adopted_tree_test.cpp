@@ -49,8 +49,9 @@ TEST_F(AdoptedTree, FilesEqualToTheirRevisionAreCheckedInAndTheTreeFreezes)
     ASSERT_EQ(added.size(), paths.size());
     ASSERT_EQ(doc->root->children.size(), paths.size());
 
-    ASSERT_NE(doc->root->FindFile("d7\\f3.c"), nullptr);
-    EXPECT_EQ(doc->root->FindFile("d7\\f3.c")->GetRcsPath(), "d7/f3.c,v");
+    RCSFileItem* beside = doc->root->FindFile("d7\\f3.c");
+    ASSERT_NE(beside, nullptr);
+    EXPECT_EQ(beside->GetRcsPath(), "d7/f3.c,v");
 
     RCSFileItem* edited = doc->root->FindFile("d2\\f5.c");
     for (RCSFileItem* file : added) {
@@ -73,13 +74,10 @@ TEST_F(AdoptedTree, FilesEqualToTheirRevisionAreCheckedInAndTheTreeFreezes)
     RCSReleaseItem* release = FreezeProject(*doc, "R1");
     ASSERT_NE(release, nullptr) << test::Results();
     EXPECT_EQ(release->children.size(), paths.size() + 1);
-    std::string log;
-    ASSERT_EQ(test::RunProgram({"rlog", "-h", "d7/f3.c,v"}, &log), 0);
-    EXPECT_TRUE(test::Has(log, "\tR1: 1.1\n")) << log;
+    EXPECT_TRUE(test::Has(test::Rlog("d7/f3.c,v"), "\tR1: 1.1\n"));
 
     // Check-out and check-in keep to the RCS file beside the working file,
     // which either of its names finds.
-    RCSFileItem* beside = doc->root->FindFile("d7\\f3.c");
     EXPECT_EQ(doc->AddFile("d7/f3.c"), beside);
     RCSOptions::instance().checkout.lock = true;
     ASSERT_EQ(beside->Checkout(), 0) << test::Results();

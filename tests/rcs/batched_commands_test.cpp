@@ -5,7 +5,6 @@
 #include "support/cli_runner.h"
 #include "support/rcs_history.h"
 
-
 namespace kestro {
 namespace {
 
@@ -14,12 +13,15 @@ namespace fs = std::filesystem;
 constexpr int FileCount = 24;
 constexpr const char* Busy = "f7.c";
 
-class BatchedCommands : public ::testing::Test {
-protected:
-    test::CliResult Run(QStringList arguments)
+// A new project P.rcs in project/ below the scratch directory.
+struct BatchedCommands : test::CliProjectTest {
+    BatchedCommands()
     {
-        arguments.insert(1, "P.rcs");
-        return test::RunCli(arguments, project);
+        dir += "project/";
+        fs::create_directories(dir);
+        Ok({"new"});
+        for (int i = 0; i < FileCount; ++i)
+            names << QString::fromStdString(Name(i));
     }
     // How many runs of the program the output echoes.
     static int Runs(const std::string& output, const std::string& program = "ci")
@@ -30,16 +32,12 @@ protected:
 
     // Writes a file of the project.
     void Write(const std::string& name, const std::string& text) { scratch.write("project/" + name, text); }
-    std::string Rlog(const std::string& name) { return test::Rlog(project + "RCS/" + name + ",v"); }
-
-    test::ScratchDirectory scratch;
-    std::string project = scratch.path() + "project/";
+    std::string Rlog(const std::string& name) { return test::Rlog(dir + "RCS/" + name + ",v"); }
+    QStringList names;
 };
 
 TEST_F(BatchedCommands, ImportSharesCiRunsAndABusyFileIsNamed)
 {
-    scratch.write("project/.keep", "");
-    ASSERT_EQ(Run({"new"}).exitCode, 0);
     for (int i = 0; i < FileCount; ++i)
         scratch.write("incoming/" + Name(i), "one " + Name(i) + "\n");
     const QStringList import = {"import", "--site", "Paris", "--dir", "../incoming", "--lock"};
@@ -50,13 +48,13 @@ TEST_F(BatchedCommands, ImportSharesCiRunsAndABusyFileIsNamed)
     for (int i = 0; i < FileCount; ++i)
         scratch.write("incoming/" + Name(i), "two " + Name(i) + "\n");
     Write(std::string("RCS/,") + Busy + ",", "");
-    const auto before = test::TreeChecksums(project + "RCS");
+    const auto before = test::TreeChecksums(dir + "RCS");
     const test::CliResult second = Run(import + QStringList{"--release", "R2", "-m", "Second"});
     EXPECT_NE(second.exitCode, 0);
     EXPECT_EQ(Runs(second.out), 2) << "one shared run, then the busy file alone\n" << second.out;
     EXPECT_TRUE(test::Has(second.out, std::string("RCS/") + Busy + ",v")) << second.out;
 
-    EXPECT_EQ(test::TreeChecksums(project + "RCS").at(std::string(Busy) + ",v"), before.at(std::string(Busy) + ",v"))
+    EXPECT_EQ(test::TreeChecksums(dir + "RCS").at(std::string(Busy) + ",v"), before.at(std::string(Busy) + ",v"))
         << "the busy file's history stays";
     for (int i = 0; i < FileCount; ++i)
         EXPECT_EQ(test::Has(Rlog(Name(i)), "Second"), Name(i) != Busy) << Name(i);
@@ -67,13 +65,8 @@ TEST_F(BatchedCommands, ImportSharesCiRunsAndABusyFileIsNamed)
 
 TEST_F(BatchedCommands, NamedFilesShareRunsAndABusyFileIsNamed)
 {
-    scratch.write("project/.keep", "");
-    ASSERT_EQ(Run({"new"}).exitCode, 0);
-    QStringList names;
-    for (int i = 0; i < FileCount; ++i) {
+    for (int i = 0; i < FileCount; ++i)
         Write(Name(i), "one\n");
-        names << QString::fromStdString(Name(i));
-    }
     ASSERT_EQ(Run(QStringList{"add"} + names).exitCode, 0);
     ASSERT_EQ(Run(QStringList{"checkin"} + names).exitCode, 0);
     for (int i = 0; i < FileCount; ++i)
@@ -91,23 +84,20 @@ TEST_F(BatchedCommands, NamedFilesShareRunsAndABusyFileIsNamed)
     EXPECT_NE(checkout.exitCode, 0);
     EXPECT_EQ(Runs(checkout.out, "co"), 2) << checkout.out;
     for (int i = 0; i < FileCount; ++i)
-        EXPECT_EQ(test::ReadFile(project + Name(i)), Name(i) == Busy ? "two\n" : "one\n") << Name(i);
+        EXPECT_EQ(test::ReadFile(dir + Name(i)), Name(i) == Busy ? "two\n" : "one\n") << Name(i);
     const std::string shown = Run({"show"}).out;
     EXPECT_TRUE(test::Has(shown, "f0.c Checked in Version 1.1 on")) << shown;
 }
 
 TEST_F(BatchedCommands, AddingAnRcsTreeNamesADamagedFileAndReadsTheOthers)
 {
-    QStringList names;
-    fs::create_directories(project + "RCS");
+    fs::create_directories(dir + "RCS");
     for (int i = 0; i < FileCount; ++i) {
         Write(Name(i), "one\n");
-        ASSERT_EQ(test::RunProgram({"ci", "-q", "-u", "-t-x", project + Name(i), project + "RCS/" + Name(i) + ",v"}), 0);
-        names << QString::fromStdString(Name(i));
+        ASSERT_EQ(test::RunProgram({"ci", "-q", "-u", "-t-x", dir + Name(i), dir + "RCS/" + Name(i) + ",v"}), 0);
     }
-    test::Rewrite(project + "f1.c", "changed\n");
+    test::Rewrite(dir + "f1.c", "changed\n");
     Write(std::string("RCS/") + Busy + ",v", "not an RCS file\n");
-    ASSERT_EQ(Run({"new"}).exitCode, 0);
 
     const test::CliResult added = Run(QStringList{"add"} + names);
     EXPECT_TRUE(test::Has(added.out, std::string(Busy) + " : the history could not be read")) << added.out;

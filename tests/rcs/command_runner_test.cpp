@@ -25,17 +25,7 @@ std::string Fake(const std::vector<std::string>& arguments)
     return line;
 }
 
-class CommandRunnerTest : public testing::Test {
-protected:
-    void SetUp() override
-    {
-        test::ResetOptions();
-        CommandResults::instance().ClearResults();
-    }
-
-    std::string Results() const { return CommandResults::instance().Text(); }
-
-    test::ScratchDirectory scratch;
+struct CommandRunnerTest : test::RcsProjectTest {
     std::string output;
 };
 
@@ -70,17 +60,17 @@ TEST_F(CommandRunnerTest, RedirectionKeepsOnlyStandardErrorInTheOutputAndNeverOv
     EXPECT_EQ(RunCommand(output, line, "", true, "saved.txt"), 0);
     EXPECT_EQ(output, "error text");
     EXPECT_EQ(test::ReadFile("saved.txt"), "normal text");
-    EXPECT_EQ(Results(), line + " >saved.txt\r\nerror text\r\n");
+    EXPECT_EQ(test::Results(), line + " >saved.txt\r\nerror text\r\n");
 
-    CommandResults::instance().ClearResults();
+    test::TakeResults();
     EXPECT_EQ(RunCommand(output, line, "", true, "saved.txt", true), 0);
     EXPECT_EQ(test::ReadFile("saved.txt"), "normal textnormal text");
-    EXPECT_EQ(Results(), line + " >>saved.txt\r\nerror text\r\n");
+    EXPECT_EQ(test::Results(), line + " >>saved.txt\r\nerror text\r\n");
 
     // A file that exists is never written over, and nothing runs.
-    CommandResults::instance().ClearResults();
+    test::TakeResults();
     EXPECT_EQ(RunCommand(output, line, "", true, "saved.txt"), -1);
-    EXPECT_EQ(Results(), line + " >saved.txt\r\nCannot create saved.txt\r\n");
+    EXPECT_EQ(test::Results(), line + " >saved.txt\r\nCannot create saved.txt\r\n");
     EXPECT_EQ(test::ReadFile("saved.txt"), "normal textnormal text");
     EXPECT_EQ(output, "");  // the program would have written "error text" here
 }
@@ -89,22 +79,22 @@ TEST_F(CommandRunnerTest, EchoesCommandLineThenOutputAndPassesEveryArgumentWhole
 {
     const std::string hello = Fake({"echo-args", "hello"});
     EXPECT_EQ(RunCommand(output, hello, "", true), 0);
-    EXPECT_EQ(Results(), hello + "\r\n[hello]\n\r\n");
+    EXPECT_EQ(test::Results(), hello + "\r\n[hello]\n\r\n");
 
     const std::string silent = Fake({"exit", "0"});
     EXPECT_EQ(RunCommand(output, silent, "", true), 0);
-    EXPECT_EQ(Results(), hello + "\r\n[hello]\n\r\n" + silent + "\r\n\r\n");
+    EXPECT_EQ(test::Results(), hello + "\r\n[hello]\n\r\n" + silent + "\r\n\r\n");
 
     // A program that cannot be started is named, with the reason.
-    CommandResults::instance().ClearResults();
+    test::TakeResults();
     const std::string missing = "kestro-no-such-program -r1.1 file.c";
     const std::string reason = "Cannot run kestro-no-such-program: No such file or directory";
     EXPECT_EQ(RunCommand(output, missing, "", true), -1);
-    EXPECT_EQ(Results(), missing + "\r\n" + reason + "\r\n");
+    EXPECT_EQ(test::Results(), missing + "\r\n" + reason + "\r\n");
     EXPECT_EQ(output, reason);
 
     EXPECT_EQ(RunCommand(output, hello, "", false), 0);
-    EXPECT_EQ(Results(), missing + "\r\n" + reason + "\r\n");
+    EXPECT_EQ(test::Results(), missing + "\r\n" + reason + "\r\n");
 
     // Every argument arrives whole, and no shell runs.
     const std::vector<std::string> arguments = {
@@ -192,7 +182,7 @@ TEST_F(CommandRunnerTest, RunsFromTwoThreadsDoNotMix)
     EXPECT_TRUE(second.get());
 
     // Each command line is followed by its own output.
-    const std::string results = Results();
+    const std::string results = test::Results();
     std::size_t total = 0;
     for (const auto& thread : blocks) {
         for (const std::string& block : thread) {

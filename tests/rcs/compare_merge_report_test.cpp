@@ -1,5 +1,4 @@
 #include "model/string_helpers.h"
-#include "model/unified_diff.h"
 #include "ops/compare_capture.h"
 #include "support/rcs_history.h"
 
@@ -87,12 +86,8 @@ TEST_F(CompareMergeReport, CaptureCollectsUnifiedOutputOfEveryFile)
         captured = capture.text;
     }
     EXPECT_EQ(FirstLine(TakeResults()), DirectProgram("rcsdiff") + " -u" + Paths(*a));
-    const std::vector<FileDiff> files = ParseUnifiedDiff(captured);
-    ASSERT_EQ(files.size(), 2u) << captured;
-    ASSERT_EQ(files[0].hunks.size(), 1u) << captured;
-    EXPECT_EQ(files[0].hunks[0].lines.back().text, "2");
-    EXPECT_EQ(files[0].hunks[0].lines.back().kind, DiffLineKind::Added);
-    EXPECT_FALSE(files[1].differs());
+    EXPECT_EQ(Count(captured, "RCS file: "), 2u) << captured;
+    EXPECT_TRUE(Has(captured, "\n-two\n+2\n")) << captured;
 
     // Without a capture the output form stays the plain one.
     a->Compare();
@@ -156,16 +151,6 @@ TEST_F(CompareMergeReport, ReportOptions)
         EXPECT_TRUE(Has(results, present)) << arguments << "\n" << results;
         EXPECT_FALSE(absent && Has(results, absent)) << arguments << "\n" << results;
     }
-
-    // The report names the RCS file, which a name starting with "-" needs.
-    CheckIn("./-x.c", "1\n", "odd name");
-    RCSFileItem* odd = Add("-x.c");
-    ResetOptions();
-    TakeResults();
-    EXPECT_EQ(odd->Report(), 0);
-    const std::string results = TakeResults();
-    EXPECT_EQ(FirstLine(results), DirectProgram("rlog") + " RCS/-x.c,v");
-    EXPECT_TRUE(Has(results, "odd name")) << results;
 }
 
 TEST_F(CompareMergeReport, RevisionsAfterTheGivenOne)

@@ -5,21 +5,17 @@
 namespace kestro {
 namespace {
 
-TEST(DemoProject, HoldsEveryKindOfHistoryAndIsBuiltOnlyInAnEmptyDirectory)
+using DemoProject = test::RcsProjectTest;
+
+TEST_F(DemoProject, HoldsEveryKindOfHistoryAndIsBuiltOnlyInAnEmptyDirectory)
 {
-    test::ScratchDirectory scratch;
-    test::ResetOptions();
     RCSOptions::instance().timeFormat = "%Y-%m-%d";
-    TextTreeView view;
-    SetItemView(&view);
-    CKestroDoc doc;
     std::string path;
     std::string error;
-    ASSERT_TRUE(BuildDemoProject(doc, scratch.path() + "demo", path, error)) << error;
+    ASSERT_TRUE(BuildDemoProject(*doc, scratch.path() + "demo", path, error)) << error;
     EXPECT_EQ(path, scratch.path() + "demo/Demo.rcs");
-    doc.InsertTreesIntoView();
+    doc->InsertTreesIntoView();
     const std::string tree = view.Render(true);
-    SetItemView(nullptr);
 
     const std::vector<std::string> lines = {
         "[11] Release 1 ", "[11] Beta 2 ", "[0] Demo\n", "[4] doc\\readme.txt Modified Version 1.2",

@@ -48,7 +48,7 @@ bool HasSymbol(const std::string& path, const std::string& symbol)
     return Has(Rlog(path), "\t" + symbol + "\n");
 }
 
-TEST_F(FreezeTest, SetsTheSymbolOnEveryWorkingRevisionAndReadsItBack)
+TEST_F(FreezeTest, SetsTheSymbolOnEveryWorkingRevisionReadsItBackAndDeletesIt)
 {
     CheckIn("a.c", "1\n", "one", {"-l"});
     CheckIn("a.c", "2\n", "two");
@@ -75,8 +75,28 @@ TEST_F(FreezeTest, SetsTheSymbolOnEveryWorkingRevisionAndReadsItBack)
     // Forgotten by the project, the release comes back from the symbols.
     release->Detach();
     ASSERT_EQ(doc->root->Synchronise(true), 0);
-    ASSERT_NE(releases().FindRelease("Beta 2"), nullptr);
-    EXPECT_EQ(releases().FindRelease("Beta 2")->children.size(), 2u);
+    release = releases().FindRelease("Beta 2");
+    ASSERT_NE(release, nullptr);
+    EXPECT_EQ(release->children.size(), 2u);
+
+    // Deleted from RCS, it takes its own symbols along in one run.
+    ASSERT_NE(FreezeProject(*doc, "Keep"), nullptr);
+    RCSOptions::instance().report.item = release->children[0].get();
+    doc->SetModifiedFlag(false);
+    const std::string paths = RcsPaths(*release);
+    TakeResults();
+    interaction.deleteAnswer = 3;
+    EXPECT_EQ(DeleteItem(*doc, release), 0);
+    EXPECT_EQ(interaction.confirmations, std::vector<std::string>{"Release Beta 2"});
+    EXPECT_EQ(interaction.offered, std::vector<unsigned>{2});
+    EXPECT_TRUE(Results().starts_with("rcs -NBeta_2" + paths + "\r\n")) << "one run: " << Results();
+    EXPECT_EQ(releases().FindRelease("Beta 2"), nullptr);
+    EXPECT_EQ(RCSOptions::instance().report.item, nullptr) << "no setting keeps the destroyed entry";
+    EXPECT_TRUE(doc->IsModified());
+    for (const char* path : {"a.c", "RCS/-x.c,v"}) {
+        EXPECT_FALSE(HasSymbol(path, "Beta_2: 1.1")) << path;
+        EXPECT_TRUE(HasSymbol(path, "Keep: 1.1")) << path;
+    }
 }
 
 TEST_F(FreezeTest, RefusedUnlessEveryFileIsCheckedInAtAnExistingRevisionWithAFreeName)
@@ -120,32 +140,6 @@ TEST_F(FreezeTest, RefusedUnlessEveryFileIsCheckedInAtAnExistingRevisionWithAFre
     EXPECT_TRUE(HasSymbol("a.c", "R_x: 1.1"));
     EXPECT_NE(FreezeProject(*doc, "R x"), nullptr) << "the release of that name may be frozen again";
     EXPECT_TRUE(HasSymbol("a.c", "R_x: 1.2"));
-}
-
-TEST_F(FreezeTest, DeletingAReleaseFromRcsRemovesEverySymbol)
-{
-    Add("a.c");
-    Add("src/b.c");
-    ASSERT_NE(FreezeProject(*doc, "Beta 2"), nullptr);
-    ASSERT_NE(FreezeProject(*doc, "Keep"), nullptr);
-    RCSReleaseItem* release = releases().FindRelease("Beta 2");
-    RCSOptions::instance().report.item = release->children[0].get();
-    doc->SetModifiedFlag(false);
-    const std::string paths = RcsPaths(*release);
-    CommandResults::instance().ClearResults();
-
-    interaction.deleteAnswer = 3;
-    EXPECT_EQ(DeleteItem(*doc, release), 0);
-    EXPECT_EQ(interaction.confirmations, std::vector<std::string>{"Release Beta 2"});
-    EXPECT_EQ(interaction.offered, std::vector<unsigned>{2});
-    EXPECT_TRUE(Results().starts_with("rcs -NBeta_2" + paths + "\r\n")) << "one run: " << Results();
-    EXPECT_EQ(releases().FindRelease("Beta 2"), nullptr);
-    EXPECT_EQ(RCSOptions::instance().report.item, nullptr) << "no setting keeps the destroyed entry";
-    EXPECT_TRUE(doc->IsModified());
-    for (const char* path : {"a.c", "src/b.c"}) {
-        EXPECT_FALSE(HasSymbol(path, "Beta_2: 1.1")) << path;
-        EXPECT_TRUE(HasSymbol(path, "Keep: 1.1")) << path;
-    }
 }
 
 TEST_F(FreezeTest, ARefreezeMovesTheSymbolsAndAFailedOneMovesThemBack)

@@ -2,9 +2,6 @@
 // change between runs: a remembered answer must never outlive the programs.
 
 #include "support/cli_runner.h"
-#include "support/test_project.h"
-
-#include <gtest/gtest.h>
 
 #include <fstream>
 
@@ -20,25 +17,23 @@ void WriteScript(const std::string& path, const std::string& body)
     fs::permissions(path, fs::perms::owner_all);
 }
 
-TEST(ProgramForms, AChangedWrapperIsAskedAboutAgain)
+using ProgramForms = test::CliProjectTest;
+
+TEST_F(ProgramForms, AChangedWrapperIsAskedAboutAgain)
 {
-    test::ScratchDirectory scratch;
-    const std::string dir = scratch.path();
     const std::string bin = dir + "bin/";
     fs::create_directories(bin);
     fs::create_symlink("/usr/bin/rcs", bin + "rcs");
     ASSERT_TRUE(fs::exists(bin + "rcs")) << "needs GNU RCS with subcommands in /usr/bin";
     WriteScript(bin + "co", "exec rcs co \"$@\"");
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     environment.insert("PATH", QString::fromStdString(bin) + ":" + environment.value("PATH"));
 
     scratch.write("a.c", "a\n");
-    ASSERT_EQ(test::RunCli({"new", "P.rcs"}, dir, {}, environment).exitCode, 0);
-    ASSERT_EQ(test::RunCli({"add", "P.rcs", "a.c"}, dir, {}, environment).exitCode, 0);
-    ASSERT_EQ(test::RunCli({"checkin", "P.rcs", "a.c"}, dir, {}, environment).exitCode, 0);
+    for (const QStringList& step : {QStringList{"new"}, {"add", "a.c"}, {"checkin", "a.c"}})
+        Ok(step);
 
     const auto checkout = [&] {
-        const test::CliResult result = test::RunCli({"checkout", "P.rcs", "a.c", "--force"}, dir, {}, environment);
+        const test::CliResult result = Run({"checkout", "a.c", "--force"});
         EXPECT_EQ(result.exitCode, 0) << result.out << result.err;
         return result.out;
     };

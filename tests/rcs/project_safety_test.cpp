@@ -17,19 +17,15 @@ namespace {
 
 namespace fs = std::filesystem;
 
-class ProjectSafety : public ::testing::Test {
-protected:
-    ProjectSafety() { EXPECT_EQ(test::RunCli({"new", "P.rcs"}, dir).exitCode, 0); }
-
-    test::ScratchDirectory scratch;
-    std::string dir = scratch.path();
+struct ProjectSafety : test::CliProjectTest {
+    ProjectSafety() { Ok({"new"}); }
 };
 
 TEST_F(ProjectSafety, ASaveThatCannotBeWrittenKeepsThePreviousFileAndFails)
 {
     for (int i = 0; i < 5; ++i)
         scratch.write("f" + std::to_string(i) + ".c", "x\n");
-    ASSERT_EQ(test::RunCli({"add", "P.rcs", "f0.c", "f1.c", "f2.c", "f3.c", "f4.c"}, dir).exitCode, 0);
+    Ok({"add", "f0.c", "f1.c", "f2.c", "f3.c", "f4.c"});
     const std::string before = test::ReadFile(dir + "P.rcs");
     ASSERT_FALSE(before.empty());
 
@@ -69,7 +65,7 @@ TEST_F(ProjectSafety, ParallelRunsKeepEveryChange)
     }
     for (auto& add : adds)
         EXPECT_EQ(test::FinishCli(*add).exitCode, 0);
-    const std::string shown = test::RunCli({"show", "P.rcs"}, dir).out;
+    const std::string shown = Run({"show"}).out;
     for (int i = 0; i < files; ++i)
         EXPECT_TRUE(test::Has(shown, "  f" + std::to_string(i) + ".c")) << shown;
 
@@ -93,10 +89,10 @@ TEST_F(ProjectSafety, ParallelRunsKeepEveryChange)
     EXPECT_EQ(test::FinishCli(*freeze).exitCode, 0);
     for (auto& site : sites)
         EXPECT_EQ(test::FinishCli(*site).exitCode, 0);
-    const std::string listed = test::RunCli({"sites", "P.rcs"}, dir).out;
+    const std::string listed = Run({"sites"}).out;
     for (const char* site : {"Paris", "Oslo", "Lima", "Rome", "Kyiv"})
         EXPECT_TRUE(test::Has(listed, site)) << listed;
-    EXPECT_TRUE(test::Has(test::RunCli({"show", "P.rcs"}, dir).out, "  Beta "));
+    EXPECT_TRUE(test::Has(Run({"show"}).out, "  Beta "));
 }
 
 TEST_F(ProjectSafety, ABusyProjectIsRefusedNamingTheHolder)
@@ -105,13 +101,13 @@ TEST_F(ProjectSafety, ABusyProjectIsRefusedNamingTheHolder)
     ProjectLock lock(dir + "P.rcs");
     std::string error;
     ASSERT_EQ(lock.Acquire(std::chrono::milliseconds(0), error), ProjectLock::Result::Locked);
-    const test::CliResult refused = test::RunCli({"sites", "P.rcs", "add", "Paris", "--wait", "0"}, dir);
+    const test::CliResult refused = Run({"sites", "add", "Paris", "--wait", "0"});
     EXPECT_EQ(refused.exitCode, 1);
     EXPECT_TRUE(test::Has(refused.err, "is in use by")) << refused.err;
     EXPECT_TRUE(test::Has(refused.err, "process " + std::to_string(::getpid()))) << refused.err;
     EXPECT_EQ(test::ReadFile(dir + "P.rcs"), before);
     // Reading needs no lock.
-    EXPECT_EQ(test::RunCli({"show", "P.rcs"}, dir).exitCode, 0);
+    EXPECT_EQ(Run({"show"}).exitCode, 0);
 }
 
 TEST_F(ProjectSafety, ACopiedProjectWorksOnItsOwnFiles)
@@ -139,17 +135,16 @@ TEST_F(ProjectSafety, ACopiedProjectWorksOnItsOwnFiles)
 TEST_F(ProjectSafety, AMissingProgramOrScratchPlaceIsNamed)
 {
     scratch.write("a.c", "a\n");
-    ASSERT_EQ(test::RunCli({"add", "P.rcs", "a.c"}, dir).exitCode, 0);
+    Ok({"add", "a.c"});
 
-    QProcessEnvironment noRcs = QProcessEnvironment::systemEnvironment();
-    noRcs.insert("PATH", QString::fromStdString(dir + "empty-path"));
-    const test::CliResult missing = test::RunCli({"checkin", "P.rcs", "-m", "m"}, dir, {}, noRcs);
+    environment.insert("PATH", QString::fromStdString(dir + "empty-path"));
+    const test::CliResult missing = Run({"checkin", "-m", "m"});
     EXPECT_NE(missing.exitCode, 0);
     EXPECT_TRUE(test::Has(missing.out, "Cannot run ci: No such file or directory")) << missing.out;
 
-    QProcessEnvironment noTemp = QProcessEnvironment::systemEnvironment();
-    noTemp.insert("TMPDIR", QString::fromStdString(dir + "no-such-directory"));
-    const test::CliResult scratchless = test::RunCli({"checkin", "P.rcs", "-m", "m"}, dir, {}, noTemp);
+    environment = QProcessEnvironment::systemEnvironment();
+    environment.insert("TMPDIR", QString::fromStdString(dir + "no-such-directory"));
+    const test::CliResult scratchless = Run({"checkin", "-m", "m"});
     EXPECT_NE(scratchless.exitCode, 0);
     EXPECT_TRUE(test::Has(scratchless.out, "Cannot create a scratch directory in " + dir + "no-such-directory"))
         << scratchless.out;

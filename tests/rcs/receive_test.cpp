@@ -22,10 +22,6 @@ struct ReceiveTest : RcsProjectTest {
         test::WriteText(Incoming() + fileName, head + entries);
         return Incoming() + fileName;
     }
-    RCSFileItem* CheckIn(const std::string& name, const std::string& text, const std::string& message)
-    {
-        return test::ModelCheckIn(*doc, name, text, message);
-    }
     bool ResultsHold(const std::string& text) const { return Has(Results(), text); }
 
     std::string EntryOf(const std::string& release, const std::string& file)
@@ -69,12 +65,12 @@ TEST_F(ReceiveTest, NewFilesAndSeveralRevisionsOfOneFile)
 
 TEST_F(ReceiveTest, ChangesAgainstTheBaseReleaseAndRevisionPairs)
 {
-    CheckIn("a.c", "a one\n", "a first");
-    CheckIn("a.c", "a two\n", "a second");
-    CheckIn("b.c", "b one\n", "b first");
-    CheckIn("c.c", "c one\n", "c first");
+    ModelCheckIn("a.c", "a one\n", "a first");
+    ModelCheckIn("a.c", "a two\n", "a second");
+    ModelCheckIn("b.c", "b one\n", "b first");
+    ModelCheckIn("c.c", "c one\n", "c first");
     ASSERT_NE(FreezeProject(*doc, "Beta1"), nullptr);
-    CheckIn("b.c", "b two, here only\n", "b second");
+    ModelCheckIn("b.c", "b two, here only\n", "b second");
 
     WriteText(Incoming() + "a.c", "a from Paris\n");
     ASSERT_EQ(Receive(CommandFile("FILE 1.2 1.3 a.c\r\n" + LogBlock("1.3", "Changed in Paris")
@@ -92,7 +88,7 @@ TEST_F(ReceiveTest, ChangesAgainstTheBaseReleaseAndRevisionPairs)
 
 TEST_F(ReceiveTest, ARevisionThatExistsIsAcceptedOnlyWithTheSameText)
 {
-    CheckIn("a.c", "line\n$Id$\n", "a first");
+    ModelCheckIn("a.c", "line\n$Id$\n", "a first");
     ASSERT_NE(FreezeProject(*doc, "Beta1"), nullptr);
     // Keyword values differ from site to site; the text is the same.
     WriteText(Incoming() + "a.c", "line\n$Id: a.c,v 1.1 2020/01/01 00:00:00 paul Exp $\n");
@@ -114,8 +110,8 @@ TEST_F(ReceiveTest, ARevisionThatExistsIsAcceptedOnlyWithTheSameText)
 
 TEST_F(ReceiveTest, AFailedReceiveLeavesTheSymbolsOfOlderReleases)
 {
-    CheckIn("a.c", "a one\n", "a first");
-    CheckIn("c.c", "c one\n", "c first");
+    ModelCheckIn("a.c", "a one\n", "a first");
+    ModelCheckIn("c.c", "c one\n", "c first");
     ASSERT_NE(FreezeProject(*doc, "Beta_2"), nullptr);
     ASSERT_NE(FreezeProject(*doc, "Beta1"), nullptr);
 
@@ -149,7 +145,7 @@ TEST_F(ReceiveTest, ABusyFileInSharedRunsIsNamedAndTheOthersAreCheckedIn)
     std::string entries;
     for (int i = 0; i < Files; ++i) {
         const std::string name = "f" + std::to_string(i) + ".c";
-        CheckIn(name, name + " here\n", "first");
+        ModelCheckIn(name, name + " here\n", "first");
         WriteText(Incoming() + name, name + " from Paris\n");
         entries += "FILE 1.1 1.2 " + name + "\r\n" + LogBlock("1.2", i % 2 ? "odd" : "even");
     }
@@ -183,7 +179,7 @@ TEST_F(ReceiveTest, ABusyFileInSharedRunsIsNamedAndTheOthersAreCheckedIn)
 
 TEST_F(ReceiveTest, RefusedCommandFilesChangeNothing)
 {
-    CheckIn("a.c", "a one\n", "a first");
+    ModelCheckIn("a.c", "a one\n", "a first");
     ASSERT_NE(FreezeProject(*doc, "Beta1"), nullptr);
     WriteText(Incoming() + "new.c", "new\n");
     WriteText(Incoming() + "a.c", "1c1\n< a uno\n---\n> a two\n");
@@ -296,7 +292,7 @@ TEST_F(ReceiveTest, MergeAfterImportKeepsTheChangesMadeHere)
     const std::string source = Incoming();
     WriteText(source + "a.c", "1\n2\n3\n4\n5\n");
     ASSERT_EQ(Import(source, "R1", false), 0) << Results();
-    CheckIn("a.c", "1 here\n2\n3\n4\n5\n", "changed here");
+    ModelCheckIn("a.c", "1 here\n2\n3\n4\n5\n", "changed here");
 
     WriteText(source + "a.c", "1\n2\n3\n4\n5 in Paris\n");
     WriteText(source + "b.c", "new\n");

@@ -90,10 +90,6 @@ struct SendTest : RcsProjectTest {
         for (const auto& [file, revision] : entries)
             release->AddRevision(doc->root->FindFile(file)->FindRevision(revision));
     }
-    int Send(const std::string& release, const std::string& original, int choice, const std::string& site = "Paris")
-    {
-        return test::Send(*doc, site, release, original, choice);
-    }
     std::string SendDirectory() const { return scratch.path() + "RCSSites/Parser/Paris/"; }
     CommandFileLines CommandFile() const { return CommandFileLines(ReadFile(SendDirectory() + "London.RCC")); }
     Site* paris = nullptr;
@@ -102,7 +98,7 @@ struct SendTest : RcsProjectTest {
 TEST_F(SendTest, ChangedFilesAgainstTheOriginalWithLogBlocksAndDeletions)
 {
     paris->lastRelease = "Branch";  // an original given outright wins
-    ASSERT_EQ(Send("Beta-2", "Beta-1", 1), 0) << Results();
+    ASSERT_EQ(Send("Paris", "Beta-2", "Beta-1", 1), 0) << Results();
 
     const CommandFileLines rcc = CommandFile();
     EXPECT_TRUE(rcc.allCrLf);
@@ -130,13 +126,13 @@ TEST_F(SendTest, ChangedFilesAgainstTheOriginalWithLogBlocksAndDeletions)
 TEST_F(SendTest, AllFilesSendsUnchangedFilesAndJustDifferencesSendsRcsdiffOutput)
 {
     doc->siteList->GetLocalSite()->emailAddress = "london@example.org";
-    ASSERT_EQ(Send("Beta-2", "Beta-1", 0), 0) << Results();
+    ASSERT_EQ(Send("Paris", "Beta-2", "Beta-1", 0), 0) << Results();
     EXPECT_EQ(CommandFile().commands,
               (Lines{"RCS1 Beta-1 Beta-2 Parser", "SITE London london@example.org Paris", "FILE 1.2 1.3 src\\a.c",
                      "FILE 1.1 1.1 b.c", "FILE - 1.1 \"my file.c\"", "DELE 1.1 - c.c"}));
     EXPECT_EQ(ReadFile(SendDirectory() + "b.c"), "b1\n");
 
-    ASSERT_EQ(Send("Beta-2", "Beta-1", 2), 0) << Results();
+    ASSERT_EQ(Send("Paris", "Beta-2", "Beta-1", 2), 0) << Results();
     EXPECT_EQ(CommandFile().commands, (Lines{"RCS1 Beta-1 Beta-2 Parser", "SITE London london@example.org Paris",
                                                "DIFF 1.2 1.3 src\\a.c", "FILE - 1.1 \"my file.c\"",
                                                "DELE 1.1 - c.c"}));
@@ -147,37 +143,37 @@ TEST_F(SendTest, AllFilesSendsUnchangedFilesAndJustDifferencesSendsRcsdiffOutput
 TEST_F(SendTest, TheLastReleaseExchangedIsTheOriginalAndMovesOnlyAfterSuccess)
 {
     paris->lastRelease = "Beta-1";
-    ASSERT_EQ(Send("Beta-2", "", 1), 0) << Results();
+    ASSERT_EQ(Send("Paris", "Beta-2", "", 1), 0) << Results();
     EXPECT_EQ(CommandFile().commands.front(), "RCS1 Beta-1 Beta-2 Parser");
     EXPECT_EQ(paris->lastRelease, "Beta-2");
 
     // Nothing changed since: only the two header lines.
-    ASSERT_EQ(Send("Beta-2", "", 1), 0) << Results();
+    ASSERT_EQ(Send("Paris", "Beta-2", "", 1), 0) << Results();
     EXPECT_EQ(CommandFile().commands, (Lines{"RCS1 Beta-2 Beta-2 Parser", "SITE London - Paris"}));
 
     // A failing send command leaves the files but not the last release.
     paris->sendCommand = std::string(KESTRO_FAKE_PROGRAM) + " exit 3";
-    EXPECT_EQ(Send("Beta-1", "", 2), 3);
+    EXPECT_EQ(Send("Paris", "Beta-1", "", 2), 3);
     EXPECT_EQ(paris->lastRelease, "Beta-2");
     EXPECT_EQ(CommandFile().commands.front(), "RCS1 Beta-2 Beta-1 Parser");
 
     // A failing program stops the send at once, as does a missing RCS file.
     paris->sendCommand.clear();
     fs::remove(scratch.path() + "RCS/c.c,v");
-    EXPECT_EQ(Send("Beta-1", "", 0), 1);
+    EXPECT_EQ(Send("Paris", "Beta-1", "", 0), 1);
     EXPECT_TRUE(Has(Results(), "Cannot check out c.c as it has never been checked in\r\n"));
     EXPECT_EQ(paris->lastRelease, "Beta-2");
     EXPECT_EQ(CommandFile().commands.back(), "FILE - 1.1 b.c") << "what was written so far stays";
 
     // Temporary files go only after a send that succeeded.
     RCSOptions::instance().send.deleteTemporary = true;
-    ASSERT_EQ(Send("Beta-2", "", 0), 0) << Results();
+    ASSERT_EQ(Send("Paris", "Beta-2", "", 0), 0) << Results();
     EXPECT_TRUE(fs::is_empty(SendDirectory()));
 }
 
 TEST_F(SendTest, ARevisionOnABranchBringsItsAncestorsOnThatBranch)
 {
-    ASSERT_EQ(Send("Branch", "Beta-1", 1), 0) << Results();
+    ASSERT_EQ(Send("Paris", "Branch", "Beta-1", 1), 0) << Results();
     const CommandFileLines rcc = CommandFile();
     EXPECT_EQ(rcc.commands, (Lines{"RCS1 Beta-1 Branch Parser", "SITE London - Paris", "FILE 1.2 1.2.1.1 src\\a.c",
                                    "FILE 1.2.1.1 1.2.1.2 src\\a.c", "FILE 1.2.1.2 1.2.1.3 src\\a.c",
@@ -190,7 +186,7 @@ TEST_F(SendTest, ARevisionOnABranchBringsItsAncestorsOnThatBranch)
         EXPECT_EQ(Revisions(rcc.blocks[i]), Lines{"1.2.1." + std::to_string(i + 1)});
 
     // From one branch to a sibling branch: rlog takes no range across them.
-    ASSERT_EQ(Send("Other", "Branch", 1), 0) << Results();
+    ASSERT_EQ(Send("Paris", "Other", "Branch", 1), 0) << Results();
     EXPECT_EQ(CommandFile().commands, (Lines{"RCS1 Branch Other Parser", "SITE London - Paris",
                                                "FILE 1.2.1.3 1.2.2.1 src\\a.c", "DELE 1.1 - b.c"}));
     EXPECT_TRUE(Holds(CommandFile().blocks[0], "other branch"));
@@ -203,7 +199,7 @@ TEST_F(SendTest, TheSendCommandGetsEveryValueAsOneArgumentWithoutAShell)
     MakeRelease("Beta $(touch pwned2)", {{"b.c", "1.1"}});
     site->sendCommand = std::string(KESTRO_FAKE_PROGRAM)
                         + " echo-args %d %p \"site %s\" %r %l %m %D%M%Y %%d 100%%";
-    ASSERT_EQ(Send("Beta $(touch pwned2)", "", 0, site->name), 0) << Results();
+    ASSERT_EQ(Send(site->name, "Beta $(touch pwned2)", "", 0), 0) << Results();
 
     const std::string directory = scratch.path() + "RCSSites/Parser/Pa\"ris; touch pwned";
     const std::string results = Results();
@@ -222,22 +218,22 @@ TEST_F(SendTest, TheSendCommandGetsEveryValueAsOneArgumentWithoutAShell)
 
 TEST_F(SendTest, RefusalsWriteNothing)
 {
-    EXPECT_EQ(Send("Gamma", "", 0), 1);
+    EXPECT_EQ(Send("Paris", "Gamma", "", 0), 1);
     EXPECT_EQ(Results(), "Release Gamma does not exist\r\n");
-    EXPECT_EQ(Send("Beta-1", "", 0, "  "), 1);
+    EXPECT_EQ(Send("  ", "Beta-1", "", 0), 1);
     EXPECT_EQ(Results(), "Cannot create site (blank name)\r\n");
     EXPECT_FALSE(fs::exists(scratch.path() + "RCSSites"));
 
     // A command file that cannot be made is reported with the system's error.
     doc->siteList->GetLocalSite()->name = std::string(300, 'L');
-    EXPECT_EQ(Send("Beta-1", "", 0), 1);
+    EXPECT_EQ(Send("Paris", "Beta-1", "", 0), 1);
     EXPECT_EQ(Results(), "File error 3 (36) : file " + SendDirectory() + std::string(300, 'L') + ".RCC\r\n");
     EXPECT_EQ(paris->lastRelease, "");
 
     // A damaged project's file name must not lead out of the send directory.
     doc->siteList->GetLocalSite()->name = "London";
     doc->root->FindFile("b.c")->name = "..\\..\\b.c";
-    EXPECT_EQ(Send("Beta-1", "", 0), 1);
+    EXPECT_EQ(Send("Paris", "Beta-1", "", 0), 1);
     EXPECT_TRUE(Has(Results(), "Cannot send ..\\..\\b.c as its name leads outside the send directory\r\n"));
     EXPECT_FALSE(fs::exists(scratch.path() + "RCSSites/b.c"));
 }
@@ -253,7 +249,7 @@ TEST_F(SendTest, ManyFilesShareRunsAndADamagedFileIsNamed)
     const std::string kept = ReadFile("RCS/f12.c,v");
     Rewrite("RCS/f12.c,v", "not an RCS file\n");
 
-    EXPECT_NE(Send("Many", "", 0), 0);
+    EXPECT_NE(Send("Paris", "Many", "", 0), 0);
     std::string results = Results();
     const std::size_t alone = results.find(DirectProgram("co") + " -f -ko -r1.1 " + SendDirectory() + "f12.c RCS/f12.c,v\r\n");
     ASSERT_NE(alone, std::string::npos) << "run alone, so co names it: " << results;
@@ -262,7 +258,7 @@ TEST_F(SendTest, ManyFilesShareRunsAndADamagedFileIsNamed)
     EXPECT_EQ(paris->lastRelease, "") << "a failed send is not the last exchanged";
 
     WriteText("RCS/f12.c,v", kept);
-    ASSERT_EQ(Send("Many", "", 0), 0) << Results();
+    ASSERT_EQ(Send("Paris", "Many", "", 0), 0) << Results();
     results = Results();
     EXPECT_EQ(Count(results, DirectProgram("co") + " -"), 1u) << results;
     EXPECT_EQ(Count(results, DirectProgram("rlog") + " -"), 1u) << results;
@@ -277,10 +273,10 @@ TEST_F(SendTest, ManyFilesShareRunsAndADamagedFileIsNamed)
     }
 }
 
-TEST(RccWriter, CommandLinesAreQuotedAndLineBreaksRefused)
+using RccWriter = RcsProjectTest;
+
+TEST_F(RccWriter, CommandLinesAreQuotedAndLineBreaksRefused)
 {
-    test::ScratchDirectory scratch;
-    CommandResults::instance().ClearResults();
     {
         kestro::CommandFile file;
         ASSERT_TRUE(file.Open(scratch.path() + "X.RCC"));
@@ -293,21 +289,7 @@ TEST(RccWriter, CommandLinesAreQuotedAndLineBreaksRefused)
 }
 
 // kestro-cli's sites and send commands, as a script would use them.
-class SiteCommands : public ::testing::Test {
-protected:
-    test::CliResult Run(QStringList arguments)
-    {
-        arguments.insert(1, QString::fromStdString(scratch.path() + "Tool.rcs"));
-        return test::RunCli(arguments, scratch.path());
-    }
-    // Runs the command, which must succeed.
-    void Ok(const QStringList& arguments)
-    {
-        const test::CliResult result = Run(arguments);
-        ASSERT_EQ(result.exitCode, 0) << result.out << result.err;
-    }
-    test::ScratchDirectory scratch;
-};
+using SiteCommands = test::CliProjectTest;
 
 TEST_F(SiteCommands, ListAddEditRemoveAndSend)
 {
@@ -331,14 +313,14 @@ TEST_F(SiteCommands, ListAddEditRemoveAndSend)
     EXPECT_EQ(Run({"sites"}).out, "London\t\tmaster\tlocal\nParis\tp@example.org\n");
 
     Ok({"send", "--to", "Paris", "--release", "R1", "--mode", "changed"});
-    const std::string rcc = scratch.path() + "RCSSites/Tool/Paris/London.RCC";
+    const std::string rcc = scratch.path() + "RCSSites/P/Paris/London.RCC";
     EXPECT_EQ(CommandFileLines(ReadFile(rcc)).commands,
-              (Lines{"RCS1 - R1 Tool", "SITE London - Paris", "FILE - 1.1 a.c", "FILE - 1.1 b.c"}));
+              (Lines{"RCS1 - R1 P", "SITE London - Paris", "FILE - 1.1 a.c", "FILE - 1.1 b.c"}));
 
     // The project remembers what Paris has.
     Ok({"send", "--to", "Paris", "--release", "R2", "--mode", "changed"});
     EXPECT_EQ(CommandFileLines(ReadFile(rcc)).commands,
-              (Lines{"RCS1 R1 R2 Tool", "SITE London - Paris", "FILE 1.1 1.2 a.c"}));
+              (Lines{"RCS1 R1 R2 P", "SITE London - Paris", "FILE 1.1 1.2 a.c"}));
 
     Ok({"send", "--to", "Paris", "--release", "R2", "--original", "R1", "--delete-temporary"});
     EXPECT_FALSE(fs::exists(rcc));

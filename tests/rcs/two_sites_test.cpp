@@ -58,10 +58,6 @@ struct TwoSites : test::RcsProjectTest {
             ASSERT_TRUE(doc->OnSaveDocument(path, error)) << error;
         }
     }
-    void CheckIn(const std::string& name, const std::string& text, const std::string& message)
-    {
-        test::ModelCheckIn(*doc, name, text, message);
-    }
 
     Held Snapshot(const std::string& releaseName)
     {
@@ -101,13 +97,13 @@ TEST_F(TwoSites, DifferencesBuildTheSameRevisionsAtBothSites)
 
     Open(london, "London");
     doc->siteList->Add("Paris", "");
-    CheckIn("kw.c", "/*\n * $Id$\n * $Revision$\n * $Log$\n */\nint one;\n", "kw first");
-    CheckIn("kw.c", "/*\n * $Id$\n * $Revision$\n * $Log$\n */\nint one;\nint two;\n", "kw second");
-    CheckIn("tail.txt", "one\ntwo", "no line break at the end");
-    CheckIn("empty.txt", "", "empty");
-    CheckIn("shrinks.txt", "x\ny\n", "two lines");
-    CheckIn("crlf.txt", "a\r\nb\r\n", "carriage returns");
-    CheckIn("bin.dat", binary, "binary");
+    ModelCheckIn("kw.c", "/*\n * $Id$\n * $Revision$\n * $Log$\n */\nint one;\n", "kw first");
+    ModelCheckIn("kw.c", "/*\n * $Id$\n * $Revision$\n * $Log$\n */\nint one;\nint two;\n", "kw second");
+    ModelCheckIn("tail.txt", "one\ntwo", "no line break at the end");
+    ModelCheckIn("empty.txt", "", "empty");
+    ModelCheckIn("shrinks.txt", "x\ny\n", "two lines");
+    ModelCheckIn("crlf.txt", "a\r\nb\r\n", "carriage returns");
+    ModelCheckIn("bin.dat", binary, "binary");
     ASSERT_NE(FreezeProject(*doc, "R1"), nullptr);
     ASSERT_EQ(Send("Paris", "R1", "", 2), 0) << test::Results();
 
@@ -121,13 +117,13 @@ TEST_F(TwoSites, DifferencesBuildTheSameRevisionsAtBothSites)
     Open(london);
     // As users do, the next revision is made from the checked-out file, whose
     // keywords this site expanded.
-    CheckIn("kw.c", test::ReadFile(london.path() + "kw.c") + "int three;\n", "kw third");
-    CheckIn("kw.c", "/*\n * $Id$\n * $Revision$\n * $Log$\n */\nint zero;\nint one;\nint three;\n", "kw fourth");
-    CheckIn("tail.txt", "one\ntwo\nthree", "still no line break");
-    CheckIn("empty.txt", "now\nfull\n", "filled");
-    CheckIn("shrinks.txt", "", "emptied");
-    CheckIn("crlf.txt", "a\r\nB\r\nc", "changed and cut");
-    CheckIn("bin.dat", binary + "\n\x00", "binary grows");
+    ModelCheckIn("kw.c", test::ReadFile(london.path() + "kw.c") + "int three;\n", "kw third");
+    ModelCheckIn("kw.c", "/*\n * $Id$\n * $Revision$\n * $Log$\n */\nint zero;\nint one;\nint three;\n", "kw fourth");
+    ModelCheckIn("tail.txt", "one\ntwo\nthree", "still no line break");
+    ModelCheckIn("empty.txt", "now\nfull\n", "filled");
+    ModelCheckIn("shrinks.txt", "", "emptied");
+    ModelCheckIn("crlf.txt", "a\r\nB\r\nc", "changed and cut");
+    ModelCheckIn("bin.dat", binary + "\n\x00", "binary grows");
     ASSERT_NE(FreezeProject(*doc, "R2"), nullptr);
     ASSERT_EQ(Send("Paris", "R2", "R1", 2), 0) << test::Results();
     const std::string commands = test::ReadFile(fromLondon);
@@ -147,9 +143,9 @@ TEST_F(TwoSites, DifferencesBuildTheSameRevisionsAtBothSites)
 
     // Paris, not the master, works on a branch of its own; two revisions of
     // one file travel as two differences, the second made from the first.
-    CheckIn("kw.c", test::ReadFile(paris.path() + "kw.c") + "int paris;\n", "kw Paris");
-    CheckIn("kw.c", "/*\n * $Id$\n * $Revision$\n * $Log$\n */\nint one;\nint paris;\n", "kw Paris again");
-    CheckIn("tail.txt", "one\ntwo\nthree\n", "line break at last");
+    ModelCheckIn("kw.c", test::ReadFile(paris.path() + "kw.c") + "int paris;\n", "kw Paris");
+    ModelCheckIn("kw.c", "/*\n * $Id$\n * $Revision$\n * $Log$\n */\nint one;\nint paris;\n", "kw Paris again");
+    ModelCheckIn("tail.txt", "one\ntwo\nthree\n", "line break at last");
     ASSERT_NE(FreezeProject(*doc, "R3"), nullptr);
     ASSERT_EQ(Send("London", "R3", "", 2), 0) << test::Results();
     const std::string fromBranch = test::ReadFile(fromParis);

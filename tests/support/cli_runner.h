@@ -3,12 +3,16 @@
 // Runs the real kestro-cli as a script would and keeps what it said. The
 // including test target defines KESTRO_CLI as the program's path.
 
+#include "support/test_project.h"
+
 #include <QProcess>
 #include <QProcessEnvironment>
 #include <QStringList>
 
 #include <memory>
 #include <string>
+
+#include <gtest/gtest.h>
 
 namespace kestro::test {
 
@@ -48,5 +52,25 @@ inline CliResult RunCli(const QStringList& arguments, const std::string& directo
 {
     return FinishCli(*StartCli(arguments, directory, input, environment));
 }
+
+// A project in a scratch directory for tests of kestro-cli: Run puts the
+// project's path after the command word and runs from dir in the environment.
+struct CliProjectTest : ::testing::Test {
+    CliResult Run(QStringList arguments, const QByteArray& input = {})
+    {
+        arguments.insert(1, QString::fromStdString(project));
+        return RunCli(arguments, dir, input, environment);
+    }
+    // Runs the command, which must succeed.
+    void Ok(const QStringList& arguments)
+    {
+        const CliResult result = Run(arguments);
+        ASSERT_EQ(result.exitCode, 0) << arguments.join(' ').toStdString() << "\n" << result.out << result.err;
+    }
+    ScratchDirectory scratch;
+    std::string dir = scratch.path();
+    std::string project = "P.rcs";
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+};
 
 } // namespace kestro::test

@@ -97,17 +97,17 @@ std::size_t Count(const std::string& text, const std::string& part)
     return count;
 }
 
-RCSFileItem* ModelCheckIn(CKestroDoc& doc, const std::string& name, const std::string& text,
-                          const std::string& message)
+RCSFileItem* RcsProjectTest::ModelCheckIn(const std::string& name, const std::string& text,
+                                          const std::string& message)
 {
-    const std::string path = doc.GetWorkingDirectory() + name;
+    const std::string path = doc->GetWorkingDirectory() + name;
     std::error_code ignored;
     std::filesystem::permissions(path, std::filesystem::perms::owner_write, std::filesystem::perm_options::add,
                                  ignored);
     WriteText(path, text);
-    RCSFileItem* file = doc.root->FindFile(ModelName(name));
+    RCSFileItem* file = doc->root->FindFile(ModelName(name));
     if (!file)
-        file = doc.AddFile(path);
+        file = doc->AddFile(path);
     EXPECT_NE(file, nullptr) << name;
     if (!file)
         return nullptr;
@@ -120,8 +120,8 @@ RCSFileItem* ModelCheckIn(CKestroDoc& doc, const std::string& name, const std::s
     return file;
 }
 
-int Send(CKestroDoc& doc, const std::string& site, const std::string& release, const std::string& original,
-         int choice)
+int RcsProjectTest::Send(const std::string& site, const std::string& release, const std::string& original,
+                         int choice)
 {
     CommandResults::instance().ClearResults();
     SendSettings& settings = RCSOptions::instance().send;
@@ -129,17 +129,17 @@ int Send(CKestroDoc& doc, const std::string& site, const std::string& release, c
     settings.releaseToSend = release;
     settings.originalRelease = original;
     settings.sendChoice = choice;
-    return doc.siteList->SendRelease();
+    return doc->siteList->SendRelease();
 }
 
-int Receive(CKestroDoc& doc, const std::string& commandFile)
+int RcsProjectTest::Receive(const std::string& commandFile)
 {
     CommandResults::instance().ClearResults();
-    return doc.siteList->ReceiveRelease(commandFile);
+    return doc->siteList->ReceiveRelease(commandFile);
 }
 
-int Import(CKestroDoc& doc, const std::string& directory, const std::string& release, bool subdirectories,
-           bool merge)
+int RcsProjectTest::Import(const std::string& directory, const std::string& release, bool subdirectories,
+                           bool merge)
 {
     CommandResults::instance().ClearResults();
     ImportSettings& settings = RCSOptions::instance().import;
@@ -151,7 +151,18 @@ int Import(CKestroDoc& doc, const std::string& directory, const std::string& rel
     settings.lock = true;
     settings.includeSubdirectories = subdirectories;
     settings.mergeAfterImport = merge;
-    return doc.siteList->ImportRelease();
+    return doc->siteList->ImportRelease();
+}
+
+std::map<std::string, RevisionRow> Revisions(const RCSItem& file)
+{
+    std::map<std::string, RevisionRow> found;
+    for (const auto& child : file.children) {
+        const auto* revision = static_cast<const RCSVersionItem*>(child.get());
+        found[revision->name] = {static_cast<int>(revision->StatusCode()), revision->locker, revision->message};
+        found.merge(Revisions(*revision));
+    }
+    return found;
 }
 
 std::string LogBlock(const std::string& revision, const std::string& text)

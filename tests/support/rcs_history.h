@@ -14,6 +14,8 @@
 #include <gtest/gtest.h>
 
 #include <ctime>
+#include <map>
+#include <tuple>
 #include <vector>
 
 namespace kestro::test {
@@ -47,19 +49,9 @@ void SetModificationTime(const std::string& path, std::time_t time);
 // How often the part occurs in the text.
 std::size_t Count(const std::string& text, const std::string& part);
 
-// Checks a file of the project in through the model, locked and forced,
-// adding it first when the project lacks it.
-RCSFileItem* ModelCheckIn(CKestroDoc& doc, const std::string& name, const std::string& text,
-                          const std::string& message);
-
-// A send, receive or import with the given choices, each with the command
-// results cleared first; an import comes from Paris, locked, with the message
-// "Delivered by Paris".
-int Send(CKestroDoc& doc, const std::string& site, const std::string& release, const std::string& original,
-         int choice);
-int Receive(CKestroDoc& doc, const std::string& commandFile);
-int Import(CKestroDoc& doc, const std::string& directory, const std::string& release, bool subdirectories = true,
-           bool merge = false);
+// Every revision below a file: number -> (status code, locker, message).
+using RevisionRow = std::tuple<int, std::string, std::string>;
+std::map<std::string, RevisionRow> Revisions(const RCSItem& file);
 
 // A command file's log block for one revision, as the sending site's rlog
 // gives it.
@@ -76,15 +68,16 @@ struct RcsProjectTest : ::testing::Test, ProjectFixture {
     RcsProjectTest();
     // Saves the project in the scratch directory under the name.
     void SaveAs(const std::string& name);
-    int Receive(const std::string& commandFile) { return test::Receive(*doc, commandFile); }
-    int Import(const std::string& directory, const std::string& release, bool subdirectories = true, bool merge = false)
-    {
-        return test::Import(*doc, directory, release, subdirectories, merge);
-    }
-    int Send(const std::string& site, const std::string& release, const std::string& original, int choice)
-    {
-        return test::Send(*doc, site, release, original, choice);
-    }
+    // Checks a file of the project in through the model, locked and forced,
+    // adding it first when the project lacks it.
+    RCSFileItem* ModelCheckIn(const std::string& name, const std::string& text, const std::string& message);
+    // A send, receive or import with the given choices, each with the command
+    // results cleared first; an import comes from Paris, locked, with the
+    // message "Delivered by Paris".
+    int Send(const std::string& site, const std::string& release, const std::string& original, int choice);
+    int Receive(const std::string& commandFile);
+    int Import(const std::string& directory, const std::string& release, bool subdirectories = true,
+               bool merge = false);
     // Where files from another site arrive, outside the project.
     std::string Incoming(const std::string& relative = {}) const { return incoming.path().toStdString() + "/" + relative; }
     QTemporaryDir incoming;
