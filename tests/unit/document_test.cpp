@@ -81,27 +81,21 @@ TEST(Document, AnUnchangedProjectFileIsLeftAloneButNeverLost)
     CKestroDoc& doc = *project.doc;
     const std::string path = project.scratch.path() + "P.rcs";
     std::string error;
-    ASSERT_TRUE(doc.OnSaveDocument(path, error)) << error;
+    const auto saveLeavesFile = [&] {
+        const std::uint64_t before = StampOfFile(path).inode;
+        EXPECT_TRUE(doc.OnSaveDocument(path, error)) << error;
+        return before != 0 && StampOfFile(path).inode == before;
+    };
+    EXPECT_FALSE(saveLeavesFile());
     const std::string saved = test::ReadFile(path);
-    const auto inode = [&] { return std::filesystem::exists(path) ? StampOfFile(path).inode : 0; };
-    const auto written = inode();
-
-    // Nothing changed: the file is not written again.
-    ASSERT_TRUE(doc.OnSaveDocument(path, error)) << error;
-    EXPECT_EQ(inode(), written);
-    // Gone since: written again, whole.
+    EXPECT_TRUE(saveLeavesFile()) << "nothing changed";
     std::filesystem::remove(path);
-    ASSERT_TRUE(doc.OnSaveDocument(path, error)) << error;
-    EXPECT_EQ(test::ReadFile(path), saved);
-    // Changed: written.
+    EXPECT_FALSE(saveLeavesFile());
+    EXPECT_EQ(test::ReadFile(path), saved) << "gone since: written again, whole";
     doc.fileTypes = "*.c";
-    ASSERT_TRUE(doc.OnSaveDocument(path, error)) << error;
-    EXPECT_NE(test::ReadFile(path), saved);
-    // Read back unchanged, it is left alone again.
-    const auto reread = inode();
+    EXPECT_FALSE(saveLeavesFile()) << "changed";
     ASSERT_TRUE(doc.OnOpenDocument(path, error)) << error;
-    ASSERT_TRUE(doc.OnSaveDocument(path, error)) << error;
-    EXPECT_EQ(inode(), reread);
+    EXPECT_TRUE(saveLeavesFile()) << "read back unchanged";
 }
 
 TEST(Document, ReleaseNameFileFillsTheTemplate)
