@@ -238,6 +238,12 @@ void RunRlogForFiles(const std::vector<RCSFileItem*>& files, const std::vector<s
     std::deque<Batch> batches(1);
     batcher.Next(batches.front(), FirstRunSize(files.size()));
     Prepare(batches.front(), options, started);
+    if (batcher.Left() == 0) {
+        // One batch holds every file: nothing to read alongside its run.
+        Run(batches.front());
+        Finish(batches.front(), options, apply, started);
+        return;
+    }
     std::promise<void> allKnown;
     std::jthread runner([&batches, &first = batches.front(), known = allKnown.get_future()]() mutable {
         Run(first);
