@@ -306,7 +306,8 @@ bool CKestroDoc::LoadFromBytes(const std::string& bytes, std::string& error)
     DeleteContents();
     pathName_.clear();
     std::string failure;
-    if (!ReadProject(bytes, failure)) {
+    std::string read = bytes;
+    if (!ReadProject(read, failure)) {
         error = "The project cannot be read: " + failure;
         return false;
     }
@@ -327,16 +328,18 @@ bool CKestroDoc::IsProjectFile(const std::string& bytes)
     return version <= 0xFFFF;
 }
 
-bool CKestroDoc::ReadProject(std::string bytes, std::string& failure)
+bool CKestroDoc::ReadProject(std::string& bytes, std::string& failure)
 {
+    Archive ar(std::move(bytes));
     try {
-        Archive ar(std::move(bytes));
         Load(ar);
     } catch (const ArchiveError& error) {
+        bytes = ar.takeBytes();
         DeleteContents();
         failure = error.what();
         return false;
     }
+    bytes = ar.takeBytes();
     if (statusOnOpen && root) {
         for (auto& child : root->children)
             child->UpdateStatus();
@@ -446,7 +449,7 @@ bool CKestroDoc::OnSaveDocument(const std::string& path, std::string& error)
         return fail(reason);
     }
     stamp_ = StampOfFile(fullPath);
-    storedBytes_ = bytes;
+    storedBytes_ = ar.takeBytes();
     EnterDirectory(GetProjectDirectory());
     SetModifiedFlag(false);
     return true;

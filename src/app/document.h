@@ -110,7 +110,8 @@ private:
     void ReportUnsafeReleaseNameFile() const;
     // Reads the project from bytes; on failure empties the document and
     // returns what is wrong in failure.
-    bool ReadProject(std::string bytes, std::string& failure);
+    // Reads the project from the bytes, which it hands back unchanged.
+    bool ReadProject(std::string& bytes, std::string& failure);
     void Load(Archive& ar);
     void Store(Archive& ar);
 

@@ -3,6 +3,7 @@
 #include "archive/stored_classes.h"
 
 #include <algorithm>
+#include <atomic>
 
 namespace kestro {
 
@@ -23,7 +24,11 @@ constexpr std::size_t MinObjectBytes = 2;
 
 } // namespace
 
-Archive::Archive() : storing_(true) {}
+Archive::Archive() : storing_(true)
+{
+    static std::atomic<std::uint64_t> stores{0};
+    storeNumber_ = ++stores;
+}
 
 Archive::Archive(std::string data) : storing_(false), data_(std::move(data))
 {
@@ -214,9 +219,8 @@ void Archive::writeObject(const Serializable* object)
         writeU16(NullTag);
         return;
     }
-    const auto it = storedObjects_.find(object);
-    if (it != storedObjects_.end()) {
-        const std::uint32_t index = it->second;
+    if (object->storedBy_ == storeNumber_) {
+        const std::uint32_t index = object->storedIndex_;
         if (index < BigObjectTag) {
             writeU16(static_cast<std::uint16_t>(index));
         } else {
@@ -226,7 +230,8 @@ void Archive::writeObject(const Serializable* object)
         return;
     }
     writeClass(object);
-    storedObjects_.emplace(object, mapCount_++);
+    object->storedBy_ = storeNumber_;
+    object->storedIndex_ = mapCount_++;
     // Serialising does not change the object; the interface is shared with loading.
     const_cast<Serializable*>(object)->serialize(*this);
 }

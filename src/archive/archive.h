@@ -33,7 +33,6 @@
 #include <ctime>
 #include <functional>
 #include <memory>
-#include <memory_resource>
 #include <stdexcept>
 #include <string>
 #include <string_view>
@@ -52,11 +51,23 @@ public:
 // Base of every class stored as an object in the project file.
 class Serializable {
 public:
+    Serializable() = default;
+    // A copy is a new object that no store has written yet.
+    Serializable(const Serializable&) {}
+    Serializable& operator=(const Serializable&) { return *this; }
     virtual ~Serializable() = default;
     // A string that lives as long as the program, one per class (a literal).
     virtual const char* className() const = 0;
     virtual std::uint16_t classSchema() const = 0;
     virtual void serialize(Archive& ar) = 0;
+
+private:
+    friend class Archive;
+    // The store that last wrote this object and the index it gave it, so
+    // that a second reference becomes a back-reference without a lookup in
+    // a map of every object written.
+    mutable std::uint64_t storedBy_ = 0;
+    mutable std::uint32_t storedIndex_ = 0;
 };
 
 class Archive {
@@ -70,14 +81,11 @@ public:
     bool isLoading() const { return !storing_; }
 
     const std::string& bytes() const { return data_; }
-    // Room for the bytes a save is expected to write, and for the objects
-    // they are likely to hold, so that neither grows step by step on a big
-    // project.
-    void reserve(std::size_t bytes)
-    {
-        data_.reserve(bytes);
-        storedObjects_.reserve(bytes / 24);
-    }
+    // The bytes, handed over once the archive is done with them.
+    std::string takeBytes() { return std::move(data_); }
+    // Room for the bytes a save is expected to write, so that they do not
+    // grow step by step on a big project.
+    void reserve(std::size_t bytes) { data_.reserve(bytes); }
     bool atEnd() const { return pos_ == data_.size(); }
 
     void writeU8(std::uint8_t v);
@@ -197,11 +205,9 @@ private:
     std::uint16_t currentSchema_ = 0;
     int depth_ = 0;
 
-    // Writing: index of every object and class written. A project holds
-    // tens of thousands of objects; their map entries come from one pool
-    // that is released at once.
-    std::pmr::monotonic_buffer_resource objectPool_;
-    std::pmr::unordered_map<const void*, std::uint32_t> storedObjects_{&objectPool_};
+    // Writing: this store's number, unique in the program's run, which the
+    // objects it writes keep with their index.
+    std::uint64_t storeNumber_ = 0;
     // Looked up by the name a class gives, without copying it per object.
     struct NameHash {
         using is_transparent = void;
