@@ -32,13 +32,16 @@ void ForgetNodes(RCSItem& item)
 
 class CoveredSetter : public TreeTraverser {
 public:
-    CoveredSetter() : TreeTraverser(1, Unlimited) {}
+    explicit CoveredSetter(bool covered) : TreeTraverser(1, Unlimited), covered_(covered) {}
     int Visit() override
     {
-        current->SetCovered(false);
+        current->SetCovered(covered_);
         current->UpdateStatus();
         return 0;
     }
+
+private:
+    bool covered_;
 };
 
 } // namespace
@@ -104,7 +107,13 @@ void RCSItem::RefreshDisplay(bool recursive)
 
 void RCSItem::ClearCovered()
 {
-    CoveredSetter setter;
+    CoveredSetter setter(false);
+    setter.Traverse(this);
+}
+
+void RCSItem::MarkCovered()
+{
+    CoveredSetter setter(true);
     setter.Traverse(this);
 }
 

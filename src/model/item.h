@@ -71,7 +71,10 @@ public:
     // Takes the item out of its parent and out of the view; the caller owns it.
     std::unique_ptr<RCSItem> Detach();
     void RefreshDisplay(bool recursive);
+    // Everything below this item (not) found in RCS, as a synchronise
+    // marks them.
     void ClearCovered();
+    void MarkCovered();
 
     // Stored form: SerializeData, then the children as a list of objects.
     const char* className() const override { return "RCSItem"; }

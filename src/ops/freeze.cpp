@@ -200,6 +200,10 @@ int RCSRoot::FreezeRelease(RCSReleaseItem* release)
         CommandResults::instance().AppendResults("Release " + release->name + " was not frozen\r\n");
         return result;
     }
+    // Every entry's symbol is in its RCS file now, which is what a
+    // synchronise looks for: one right after finds nothing to change.
+    release->SetCovered(true);
+    release->MarkCovered();
     if (doc)
         doc->WriteReleaseNameFile(release->name);
     return 0;

@@ -67,6 +67,7 @@ TEST_F(FreezeTest, SetsTheSymbolOnEveryWorkingRevisionReadsItBackAndDeletesIt)
     ASSERT_EQ(release->children.size(), 2u);
     EXPECT_EQ(release->FindFileEntry("a.c")->revisionRef->name, "1.1") << "the working revision, not the tip";
     EXPECT_NE(release->treeItem, 0u) << "the release is shown";
+    EXPECT_TRUE(release->IsCovered() && release->children[1]->IsCovered()) << "as a synchronise finds it";
     EXPECT_TRUE(Results().starts_with("rcs -NBeta_2:1.1" + RcsPaths(*release) + "\r\n")) << "one run: " << Results();
     EXPECT_TRUE(HasSymbol("a.c", "Beta_2: 1.1"));
     EXPECT_TRUE(HasSymbol("RCS/-x.c,v", "Beta_2: 1.1"));
