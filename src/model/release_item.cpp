@@ -62,11 +62,24 @@ RCSReleaseVersionItem* RCSReleaseItem::FindFileEntry(const std::string& fileName
     return it == entryIndex_.end() ? nullptr : it->second;
 }
 
+RCSReleaseVersionItem* RCSReleaseItem::EntryOfFile(const RCSFileItem* file)
+{
+    // A synchronise or a freeze goes through the files in the order their
+    // entries were added, so the entry after the last one found is looked
+    // at before any name; a walk that has reached the end starts again.
+    const std::size_t next = nextEntry_ < children.size() ? nextEntry_ : 0;
+    if (next < children.size() && FileOf(children[next].get()) == file) {
+        nextEntry_ = next + 1;
+        return static_cast<RCSReleaseVersionItem*>(children[next].get());
+    }
+    return FindFileEntry(file->name);
+}
+
 RCSReleaseVersionItem* RCSReleaseItem::AddRevision(RCSVersionItem* revision)
 {
     RCSReleaseVersionItem* entry = nullptr;
     if (revision->file)
-        entry = FindFileEntry(revision->file->name);
+        entry = EntryOfFile(revision->file);
     if (entry) {
         entry->revisionRef = revision;
         entry->RefreshDisplay(false);

@@ -8,6 +8,7 @@
 
 namespace kestro {
 
+class RCSFileItem;
 class RCSReleaseVersionItem;
 class RCSVersionItem;
 
@@ -48,6 +49,8 @@ protected:
     void ChildrenChanged() override { entryIndexValid_ = false; }
 
 private:
+    RCSReleaseVersionItem* EntryOfFile(const RCSFileItem* file);
+
     // Entries by their file's name in lower case, so that freezing or
     // reading a release of thousands of files does not walk the entries
     // once per file. Built once a release has been searched a few times (a
@@ -56,6 +59,7 @@ private:
     std::unordered_map<std::string, RCSReleaseVersionItem*> entryIndex_;
     bool entryIndexValid_ = false;
     int lookupsWithoutIndex_ = 0;
+    std::size_t nextEntry_ = 0;  // where the entry of the next file is likely to be
 };
 
 } // namespace kestro
