@@ -44,30 +44,6 @@ void Archive::fail(const std::string& what) const
     throw ArchiveError(what);
 }
 
-void Archive::require(std::size_t bytes) const
-{
-    if (data_.size() - pos_ < bytes)
-        fail("unexpected end of file");
-}
-
-void Archive::writeU8(std::uint8_t v)
-{
-    data_.push_back(static_cast<char>(v));
-}
-
-void Archive::writeU16(std::uint16_t v)
-{
-    const char bytes[2] = {static_cast<char>(v), static_cast<char>(v >> 8)};
-    data_.append(bytes, 2);
-}
-
-void Archive::writeU32(std::uint32_t v)
-{
-    const char bytes[4] = {static_cast<char>(v), static_cast<char>(v >> 8), static_cast<char>(v >> 16),
-                           static_cast<char>(v >> 24)};
-    data_.append(bytes, 4);
-}
-
 void Archive::writeString(std::string_view s)
 {
     const std::size_t n = s.size();
@@ -92,28 +68,6 @@ void Archive::writeCount(std::uint32_t count)
         writeU16(0xFFFF);
         writeU32(count);
     }
-}
-
-std::uint8_t Archive::readU8()
-{
-    require(1);
-    return static_cast<std::uint8_t>(data_[pos_++]);
-}
-
-std::uint16_t Archive::readU16()
-{
-    require(2);
-    const auto* p = reinterpret_cast<const unsigned char*>(data_.data() + pos_);
-    pos_ += 2;
-    return static_cast<std::uint16_t>(p[0] | (p[1] << 8));
-}
-
-std::uint32_t Archive::readU32()
-{
-    require(4);
-    const auto* p = reinterpret_cast<const unsigned char*>(data_.data() + pos_);
-    pos_ += 4;
-    return p[0] | (p[1] << 8) | (p[2] << 16) | (static_cast<std::uint32_t>(p[3]) << 24);
 }
 
 std::string Archive::readString()

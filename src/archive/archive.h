@@ -88,15 +88,42 @@ public:
     void reserve(std::size_t bytes) { data_.reserve(bytes); }
     bool atEnd() const { return pos_ == data_.size(); }
 
-    void writeU8(std::uint8_t v);
-    void writeU16(std::uint16_t v);
-    void writeU32(std::uint32_t v);
+    // The integers are written and read for every field of tens of
+    // thousands of objects, so they are inline.
+    void writeU8(std::uint8_t v) { data_.push_back(static_cast<char>(v)); }
+    void writeU16(std::uint16_t v)
+    {
+        const char bytes[2] = {static_cast<char>(v), static_cast<char>(v >> 8)};
+        data_.append(bytes, 2);
+    }
+    void writeU32(std::uint32_t v)
+    {
+        const char bytes[4] = {static_cast<char>(v), static_cast<char>(v >> 8), static_cast<char>(v >> 16),
+                               static_cast<char>(v >> 24)};
+        data_.append(bytes, 4);
+    }
     void writeString(std::string_view s);
     void writeCount(std::uint32_t count);
 
-    std::uint8_t readU8();
-    std::uint16_t readU16();
-    std::uint32_t readU32();
+    std::uint8_t readU8()
+    {
+        require(1);
+        return static_cast<std::uint8_t>(data_[pos_++]);
+    }
+    std::uint16_t readU16()
+    {
+        require(2);
+        const auto* p = reinterpret_cast<const unsigned char*>(data_.data() + pos_);
+        pos_ += 2;
+        return static_cast<std::uint16_t>(p[0] | (p[1] << 8));
+    }
+    std::uint32_t readU32()
+    {
+        require(4);
+        const auto* p = reinterpret_cast<const unsigned char*>(data_.data() + pos_);
+        pos_ += 4;
+        return p[0] | (p[1] << 8) | (p[2] << 16) | (static_cast<std::uint32_t>(p[3]) << 24);
+    }
     std::string readString();
     // Reads a list or map count. Each element takes at least minElementBytes,
     // so a count larger than the rest of the file is refused before anything
@@ -188,7 +215,11 @@ private:
 
     bool passes(std::uint32_t classEntry, Serializable* object, KindCheck check);
 
-    void require(std::size_t bytes) const;
+    void require(std::size_t bytes) const
+    {
+        if (data_.size() - pos_ < bytes)
+            fail("unexpected end of file");
+    }
     std::uint32_t writeClass(const Serializable* object);
     // Reads the tag of an object; for a new object creates and fills it.
     Serializable* readAnyObject(bool* isNew, KindCheck check);
