@@ -108,9 +108,8 @@ private:
     // A loaded release name file that lies outside the working directory is
     // reported; it is kept as it was stored, but never written.
     void ReportUnsafeReleaseNameFile() const;
-    // Reads the project from bytes; on failure empties the document and
-    // returns what is wrong in failure.
-    // Reads the project from the bytes, which it hands back unchanged.
+    // Reads the project from bytes, which it hands back unchanged; on failure
+    // empties the document and returns what is wrong in failure.
     bool ReadProject(std::string& bytes, std::string& failure);
     void Load(Archive& ar);
     void Store(Archive& ar);
