@@ -136,7 +136,7 @@ TEST_F(SynchroniseTest, ManyFilesAreReadInSeveralRunsEachIntoItsOwnFile)
         },
         [&](const std::string& command) { runs += Count(command, ",v") > 1; },
         [&](RCSFileItem* file) { missing.push_back(file); });
-    EXPECT_GT(runs, 2);
+    EXPECT_GE(runs, 2);
     std::vector<RCSFileItem*> withRcs, withoutRcs;
     for (int i = 0; i < Files; ++i)
         (i % 40 == 0 ? withoutRcs : withRcs).push_back(files[i]);
