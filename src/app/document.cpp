@@ -218,7 +218,17 @@ bool CKestroDoc::OnOpenDocument(const std::string& path, std::string& error)
         error = "Cannot open project file " + path + ": " + file.errorString().toStdString();
         return false;
     }
-    std::string bytes = file.readAll().toStdString();
+    // Read straight into the string: a big project's bytes are then neither
+    // copied nor given memory twice. A file that grew meanwhile is read on.
+    std::string bytes(static_cast<std::size_t>(std::max<qint64>(file.size(), 0)), '\0');
+    const qint64 got = file.read(bytes.data(), static_cast<qint64>(bytes.size()));
+    bytes.resize(static_cast<std::size_t>(std::max<qint64>(got, 0)));
+    if (got >= 0)
+        bytes += file.readAll().toStdString();
+    if (got < 0 || file.error() != QFileDevice::NoError) {
+        error = "Cannot read project file " + path + ": " + file.errorString().toStdString();
+        return false;
+    }
     // The stamp of the file just read: a save that replaced it since then
     // made a new file, which ChangedOnDisk tells apart.
     struct stat info {};

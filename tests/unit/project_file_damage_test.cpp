@@ -187,6 +187,11 @@ TEST_F(ProjectFileDamageTest, EachDamageIsRefusedAndTheOpenProjectStays)
     }
     for (const std::string text : {"Hello, this is a text file\n", ""})
         ExpectRefused(text, Path("damaged.rcs") + " is not a Kestro project file");
+    // A file that fails while it is read: this process's memory, which is
+    // not mapped at its start.
+    std::string error;
+    EXPECT_FALSE(doc.OnOpenDocument("/proc/self/mem", error));
+    EXPECT_EQ(error.rfind("Cannot read project file /proc/self/mem: ", 0), 0u) << error;
     EXPECT_EQ(doc.root->children.size(), 1u);
 }
 
