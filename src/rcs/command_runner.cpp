@@ -44,25 +44,6 @@ pid_t runningChild = 0;
 std::uint64_t runNumber = 0;  // tells one run's program from the next
 std::uint64_t stoppedRun = 0;  // the run whose program was asked to stop
 
-// Closes the descriptor when the run ends, however it ends.
-class Descriptor {
-public:
-    explicit Descriptor(int fd = -1) : fd_(fd) {}
-    ~Descriptor()
-    {
-        if (fd_ >= 0)
-            ::close(fd_);
-    }
-    Descriptor(const Descriptor&) = delete;
-    Descriptor& operator=(const Descriptor&) = delete;
-
-    int get() const { return fd_; }
-    bool valid() const { return fd_ >= 0; }
-
-private:
-    int fd_;
-};
-
 // The directory scratch files go to: TMPDIR as the user set it. A place that
 // does not work is reported, never silently replaced by another.
 std::string ScratchBase()
@@ -147,27 +128,6 @@ bool WriteAll(int fd, std::string_view text)
         text.remove_prefix(static_cast<std::size_t>(written));
     }
     return true;
-}
-
-std::string ReadAll(int fd)
-{
-    std::string text;
-    if (::lseek(fd, 0, SEEK_SET) != 0)
-        return text;
-    // The output of an rlog over thousands of files runs to megabytes: read
-    // into room made once rather than grown chunk by chunk.
-    struct stat status {};
-    if (::fstat(fd, &status) == 0 && status.st_size > 0)
-        text.reserve(static_cast<std::size_t>(status.st_size));
-    char buffer[65536];
-    for (;;) {
-        const ssize_t got = ::read(fd, buffer, sizeof buffer);
-        if (got < 0 && errno == EINTR)
-            continue;
-        if (got <= 0)
-            return text;
-        text.append(buffer, static_cast<std::size_t>(got));
-    }
 }
 
 // This process's environment with the child's own TZ and LC_ALL, so that the
@@ -259,10 +219,15 @@ int WaitForEnd(pid_t pid)
 
 } // namespace
 
-int RunCommand(std::string& output, const std::string& commandLine, const std::string& input, bool echo,
-               const std::string& redirectFile, bool append)
+namespace {
+
+// Runs the program to its end and leaves its standard output and error in
+// kept; output receives the reason instead when it cannot run, and stopped
+// tells whether the user stopped it. The caller holds runMutex.
+int RunKeepingOutput(CommandOutput& kept, std::string& output, bool& stopped, const std::string& commandLine,
+                     const std::string& input, bool echo, const std::string& redirectFile, bool append)
 {
-    output.clear();
+    stopped = false;
     std::vector<std::string> arguments = SplitCommandLine(commandLine);
     if (arguments.empty())
         return -1;
@@ -273,7 +238,6 @@ int RunCommand(std::string& output, const std::string& commandLine, const std::s
         shownLine = "rcs " + commandLine;
     }
 
-    std::lock_guard run(runMutex);
     CommandResults& results = CommandResults::instance();
     if (echo) {
         std::string line = shownLine;
@@ -293,7 +257,7 @@ int RunCommand(std::string& output, const std::string& commandLine, const std::s
     const Descriptor in(OpenScratchFile("in", error));
     if (!in.valid())
         return cannot(error);
-    const Descriptor out(OpenScratchFile("out", error));
+    Descriptor out(OpenScratchFile("out", error));
     if (!out.valid())
         return cannot(error);
     const bool redirecting = !redirectFile.empty();
@@ -320,17 +284,80 @@ int RunCommand(std::string& output, const std::string& commandLine, const std::s
     }
     const std::uint64_t thisRun = runNumber;
     const int result = WaitForEnd(pid);
-    output = ReadAll(out.get());
-    if (echo)
-        results.AppendResults(output + "\r\n");
-    bool stopped;
-    {
-        std::lock_guard lock(childMutex);
-        stopped = stoppedRun == thisRun;
+    kept.file = std::move(out);
+    std::lock_guard lock(childMutex);
+    stopped = stoppedRun == thisRun;
+    return result;
+}
+
+} // namespace
+
+Descriptor::~Descriptor()
+{
+    if (fd_ >= 0)
+        ::close(fd_);
+}
+
+Descriptor& Descriptor::operator=(Descriptor&& other) noexcept
+{
+    if (this != &other) {
+        if (fd_ >= 0)
+            ::close(fd_);
+        fd_ = std::exchange(other.fd_, -1);
+    }
+    return *this;
+}
+
+std::string CommandOutput::Read() const
+{
+    std::string text;
+    const int fd = file.get();
+    if (fd < 0 || ::lseek(fd, 0, SEEK_SET) != 0)
+        return text;
+    // The output of an rlog over thousands of files runs to megabytes: read
+    // into room made once rather than grown chunk by chunk.
+    struct stat status {};
+    if (::fstat(fd, &status) == 0 && status.st_size > 0)
+        text.reserve(static_cast<std::size_t>(status.st_size));
+    char buffer[65536];
+    for (;;) {
+        const ssize_t got = ::read(fd, buffer, sizeof buffer);
+        if (got < 0 && errno == EINTR)
+            continue;
+        if (got <= 0)
+            return text;
+        text.append(buffer, static_cast<std::size_t>(got));
+    }
+}
+
+int RunCommand(std::string& output, const std::string& commandLine, const std::string& input, bool echo,
+               const std::string& redirectFile, bool append)
+{
+    output.clear();
+    std::lock_guard run(runMutex);
+    CommandOutput kept;
+    bool stopped = false;
+    const int result = RunKeepingOutput(kept, output, stopped, commandLine, input, echo, redirectFile, append);
+    if (kept.file.valid()) {
+        output = kept.Read();
+        if (echo)
+            CommandResults::instance().AppendResults(output + "\r\n");
     }
     // Said whether or not the run echoes: the user asked for it.
     if (stopped)
-        results.AppendResults("Stopped\r\n");
+        CommandResults::instance().AppendResults("Stopped\r\n");
+    return result;
+}
+
+int RunCommandKeepingOutput(CommandOutput& output, const std::string& commandLine)
+{
+    output.file = Descriptor();
+    std::lock_guard run(runMutex);
+    std::string reason;
+    bool stopped = false;
+    const int result = RunKeepingOutput(output, reason, stopped, commandLine, std::string(), false, std::string(), false);
+    if (stopped)
+        CommandResults::instance().AppendResults("Stopped\r\n");
     return result;
 }
 

@@ -16,6 +16,7 @@
 // alone.
 
 #include <string>
+#include <utility>
 
 namespace kestro {
 
@@ -32,6 +33,37 @@ namespace kestro {
 // results when it does); with append it is opened at its end instead.
 int RunCommand(std::string& output, const std::string& commandLine, const std::string& input, bool echo,
                const std::string& redirectFile = std::string(), bool append = false);
+
+// An open file descriptor, closed when it goes.
+class Descriptor {
+public:
+    explicit Descriptor(int fd = -1) : fd_(fd) {}
+    ~Descriptor();
+    Descriptor(Descriptor&& other) noexcept : fd_(std::exchange(other.fd_, -1)) {}
+    Descriptor& operator=(Descriptor&& other) noexcept;
+    Descriptor(const Descriptor&) = delete;
+    Descriptor& operator=(const Descriptor&) = delete;
+
+    int get() const { return fd_; }
+    bool valid() const { return fd_ >= 0; }
+
+private:
+    int fd_;
+};
+
+// A finished program's standard output and error, kept in their unnamed
+// scratch file until read: a caller can start the next program before it
+// reads what the last one wrote.
+struct CommandOutput {
+    Descriptor file;  // invalid when the program did not run
+
+    // The whole output; empty when none is kept.
+    std::string Read() const;
+};
+
+// As RunCommand without input, echo or redirection, leaving the output in
+// output. Runs never overlap, but reading a kept output may.
+int RunCommandKeepingOutput(CommandOutput& output, const std::string& commandLine);
 
 // Ends the program that RunCommand is waiting for, if any; RunCommand then
 // returns as for any program ended by a signal. The program gets SIGTERM, so

@@ -52,9 +52,10 @@ using Apply = std::function<void(RCSFileItem*, int, const std::string&)>;
 using Started = std::function<void(const std::string&)>;
 using Missing = std::function<void(RCSFileItem*)>;
 
+// A run's output is read by the caller, while the next run goes on.
 struct RunOutput {
     int result = 0;
-    std::string output;
+    CommandOutput output;
 };
 
 // One run's files, its command line, and its output once it has run.
@@ -99,7 +100,7 @@ void Run(Batch& batch)
         return;
     try {
         RunOutput output;
-        output.result = RunCommand(output.output, batch.command, std::string(), false);
+        output.result = RunCommandKeepingOutput(output.output, batch.command);
         batch.ran.set_value(std::move(output));
     } catch (...) {
         batch.ran.set_exception(std::current_exception());
@@ -114,7 +115,7 @@ void Finish(Batch& batch, const std::vector<std::string>& options, const Apply& 
     }
     const RunOutput ran = batch.output.get();
     std::vector<std::string> parts;
-    if (ran.result != 0 || !SplitRlogOutput(ran.output, batch.paths, parts)) {
+    if (ran.result != 0 || !SplitRlogOutput(ran.output.Read(), batch.paths, parts)) {
         RunOneByOne(batch, options, apply, started);
         return;
     }

@@ -51,6 +51,20 @@ TEST_F(CommandRunnerTest, OutputInputAndExitCodes)
     EXPECT_EQ(RunCommand(output, "", "", false), -1);
 }
 
+TEST_F(CommandRunnerTest, KeptOutputsAreEachReadWholeAfterLaterRuns)
+{
+    CommandOutput first, second, none;
+    EXPECT_EQ(RunCommandKeepingOutput(first, Fake({"stderr", "error text", "normal text"})), 0);
+    EXPECT_EQ(RunCommandKeepingOutput(second, Fake({"exit", "3"})), 3);
+    EXPECT_EQ(RunCommandKeepingOutput(none, "no-such-program-here"), -1);
+    EXPECT_EQ(first.Read(), "error textnormal text");
+    EXPECT_EQ(first.Read(), "error textnormal text") << "read again from the start";
+    EXPECT_EQ(second.Read(), "");
+    EXPECT_FALSE(none.file.valid());
+    EXPECT_TRUE(test::Has(test::Results(), "Cannot run no-such-program-here: ")) << test::Results();
+    EXPECT_TRUE(std::filesystem::is_empty(std::filesystem::current_path()));
+}
+
 TEST_F(CommandRunnerTest, RedirectionKeepsOnlyStandardErrorInTheOutputAndNeverOverwrites)
 {
     EXPECT_EQ(RunCommand(output, Fake({"stderr", "error text", "normal text"}), "", false), 0);
