@@ -1,5 +1,6 @@
 #include "cli/cli_session.h"
 
+#include "cli/prepared_heap.h"
 #include "model/command_results.h"
 #include "model/paths.h"
 
@@ -54,6 +55,7 @@ bool Session::Open(const std::string& projectPath, bool changesProject)
         }
     }
     CommandResults::instance().ClearResults();
+    PrepareHeapForProject(path_);
     if (!doc.OnOpenDocument(path_, error)) {
         Fail(error);
         return false;
