@@ -217,10 +217,6 @@ int WaitForEnd(pid_t pid)
     return -1;
 }
 
-} // namespace
-
-namespace {
-
 // Runs the program to its end and leaves its standard output and error in
 // kept; output receives the reason instead when it cannot run, and stopped
 // tells whether the user stopped it. The caller holds runMutex.
