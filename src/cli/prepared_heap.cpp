@@ -12,8 +12,10 @@
 namespace kestro::cli {
 namespace {
 
-// The heap a project's tree takes, for each byte of its file.
-constexpr std::size_t HeapPerProjectByte = 8;
+// The heap a command on a project takes, for each byte of its file: about
+// eight for the tree, the rest for the file's bytes as read and as saved
+// and for the RCS programs' outputs.
+constexpr std::size_t HeapPerProjectByte = 12;
 // The largest block malloc can be told to keep on the heap; a bigger one
 // would be mapped apart and handed back when freed.
 constexpr std::size_t LargestHeapBlock = 32 << 20;
