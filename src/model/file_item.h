@@ -62,10 +62,11 @@ public:
     int Checkin(Site* site) override;
     int Checkout() override;
     // Checking out to the working file in two steps, so that many files can
-    // share one co run: co's options, or false with the reason the file must
-    // not be checked out; then, once co has checked it out, recording what
-    // it did from the file's part of co's output (no synchronisation).
-    bool PlanCheckout(std::vector<std::string>& options, std::string& refusal);
+    // share one co run: co's options and the RCS file co reads, or false
+    // with the reason the file must not be checked out; then, once co has
+    // checked it out, recording what it did from the file's part of co's
+    // output (no synchronisation).
+    bool PlanCheckout(std::vector<std::string>& options, std::string& rcsPath, std::string& refusal);
     void CheckedOut(const std::string& output);
     // Checking in, in the same two steps: ci's options, or false after the
     // results say why the file is refused; then recording what ci did from

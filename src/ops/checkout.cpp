@@ -94,35 +94,49 @@ std::string CoCommand(const std::vector<std::string>& options)
     return command;
 }
 
-// One co run over files that share its options; each file's result.
-std::vector<int> CheckoutGroup(const std::vector<RCSFileItem*>& files, const std::vector<std::string>& options)
+// What a child of a check-out over many comes to: the file co checks out,
+// with the options and RCS file it was planned with, or why it may not.
+struct PlannedCheckout {
+    RCSFileItem* file = nullptr;
+    std::vector<std::string> options;
+    std::string rcsPath;
+    std::string refusal;
+};
+
+// One co run over files that share its options; each file's result. The
+// files checked out are added to checkedOut.
+std::vector<int> CheckoutGroup(const std::vector<const PlannedCheckout*>& plans,
+                               std::vector<RCSFileItem*>& checkedOut)
 {
     const bool makeDirectories = !ProjectDirectoryIsWorkingDirectory();
     std::vector<BatchFile> batch;
-    for (RCSFileItem* file : files) {
-        const std::string working = file->GetWorkingPath();
-        const std::string rcs = file->GetRcsPath();
+    for (const PlannedCheckout* plan : plans) {
+        const std::string working = plan->file->GetWorkingPath();
         if (makeDirectories)
             MakeDirectories(working);
-        batch.push_back({{working, rcs}, CoStartLine(rcs, working)});
+        batch.push_back({{working, plan->rcsPath}, CoStartLine(plan->rcsPath, working)});
     }
-    std::vector<int> results(files.size(), 1);
-    std::vector<RCSFileItem*> checkedOut;
-    RunBatched(CoCommand(options), batch, [&](std::size_t i, int result, const std::string& output) {
+    std::vector<int> results(plans.size(), 1);
+    RunBatched(CoCommand(plans.front()->options), batch, [&](std::size_t i, int result, const std::string& output) {
         results[i] = result;
         if (result == 0) {
-            files[i]->CheckedOut(output);
-            checkedOut.push_back(files[i]);
+            plans[i]->file->CheckedOut(output);
+            checkedOut.push_back(plans[i]->file);
         }
     });
-    // The histories as each file's own check-out reads them, in batched runs.
+    return results;
+}
+
+// The histories as each file's own check-out reads them: all the files of
+// a command in a few rlog runs, rather than a few for each co run.
+void SynchroniseCheckedOut(const std::vector<RCSFileItem*>& checkedOut)
+{
     for (RCSFileItem* file : checkedOut)
         file->ClearCovered();
     RunRlogForFiles(checkedOut, {}, [](RCSFileItem* file, int rlogResult, const std::string& output) {
         file->FinishSynchronise(true, true, rlogResult, output);
         file->RefreshDisplay(false);
     });
-    return results;
 }
 
 } // namespace
@@ -147,35 +161,33 @@ int CheckoutItems(const std::vector<RCSItem*>& items)
 
     // Files that share co's options share its runs; any other child is
     // handled alone, in its place among the runs.
-    struct Planned {
-        RCSFileItem* file = nullptr;
-        std::vector<std::string> options;
-        std::string refusal;
-    };
-    std::map<RCSItem*, Planned> plans;
+    std::map<RCSItem*, PlannedCheckout> plans;
     std::vector<SharingChild> children;
     for (RCSItem* item : items) {
-        Planned& plan = plans[item];
+        PlannedCheckout& plan = plans[item];
         plan.file = FileOfChild(*item);
-        if (plan.file && plan.file->PlanCheckout(plan.options, plan.refusal))
-            children.push_back({item, CoCommand(plan.options), plan.file->GetWorkingPath(), plan.file->GetRcsPath()});
+        if (plan.file && plan.file->PlanCheckout(plan.options, plan.rcsPath, plan.refusal))
+            children.push_back({item, CoCommand(plan.options), plan.file->GetWorkingPath(), plan.rcsPath});
         else
             children.push_back({item, {}, {}, {}});
     }
     const std::vector<CommandProgress::Group> groups = GroupsOfRuns(children);
-    return progress.ForEachGroup("checked out", groups, [&](const CommandProgress::Group& group) {
-        const Planned& first = plans[group.front()];
+    std::vector<RCSFileItem*> checkedOut;
+    const int result = progress.ForEachGroup("checked out", groups, [&](const CommandProgress::Group& group) {
+        const PlannedCheckout& first = plans[group.front()];
         if (group.size() == 1 && first.options.empty()) {
             if (!first.file)
                 return std::vector<int>{group.front()->Checkout()};
             CommandResults::instance().AppendResults(first.refusal + "\r\n");
             return std::vector<int>{1};
         }
-        std::vector<RCSFileItem*> files;
+        std::vector<const PlannedCheckout*> members;
         for (RCSItem* member : group)
-            files.push_back(plans[member].file);
-        return CheckoutGroup(files, first.options);
+            members.push_back(&plans[member]);
+        return CheckoutGroup(members, checkedOut);
     });
+    SynchroniseCheckedOut(checkedOut);
+    return result;
 }
 
 bool RCSFileItem::PrepareCheckout()
@@ -185,11 +197,12 @@ bool RCSFileItem::PrepareCheckout()
     return true;
 }
 
-bool RCSFileItem::PlanCheckout(std::vector<std::string>& options, std::string& refusal)
+bool RCSFileItem::PlanCheckout(std::vector<std::string>& options, std::string& rcsPath, std::string& refusal)
 {
     const CheckoutSettings& settings = RCSOptions::instance().checkout;
     options.clear();
-    if (!GetRcsFileStatus()) {
+    rcsPath = ExistingRcsPath();
+    if (rcsPath.empty()) {
         refusal = "Cannot check out " + name + " as it has never been checked in";
         return false;
     }
@@ -198,7 +211,7 @@ bool RCSFileItem::PlanCheckout(std::vector<std::string>& options, std::string& r
     // check-in or check-out is replaced only with Force.
     bool overwrite = settings.force;
     if (settings.targetFile.empty() && !overwrite) {
-        UpdateStatus();
+        ApplyStatus(true);
         if (workingTime != 0 && (recordedTime < workingTime || EditedInTheSameSecond(*this))) {
             refusal = name + " : the working file has changed since it was last checked in or out"
                              " - check out with Force to replace it";
@@ -224,7 +237,8 @@ void RCSFileItem::CheckedOut(const std::string& output)
     const std::string revision = CheckedOutRevision(output);
     if (!revision.empty())
         workingRevision = revision;
-    UpdateStatus();
+    // co has just read the RCS file, so only the working file is looked at.
+    ApplyStatus(true);
     recordedTime = workingTime;
 }
 
@@ -237,8 +251,9 @@ int RCSFileItem::Checkout()
 {
     const CheckoutSettings& settings = RCSOptions::instance().checkout;
     std::vector<std::string> options;
+    std::string rcsPath;
     std::string refusal;
-    if (!PlanCheckout(options, refusal)) {
+    if (!PlanCheckout(options, rcsPath, refusal)) {
         CommandResults::instance().AppendResults(refusal + "\r\n");
         return 1;
     }
@@ -253,12 +268,12 @@ int RCSFileItem::Checkout()
         if (!ProjectDirectoryIsWorkingDirectory())
             MakeDirectories(GetWorkingPath());
         AppendArgument(command, GetWorkingPath());
-        AppendArgument(command, GetRcsPath());
+        AppendArgument(command, rcsPath);
         result = RunCommand(output, command, std::string(), true);
     } else {
         MakeDirectories(settings.targetFile);
         AppendArgument(command, "-p");
-        AppendArgument(command, GetRcsPath());
+        AppendArgument(command, rcsPath);
         result = RunCommand(output, command, std::string(), true, settings.targetFile);
     }
     if (result != 0)
