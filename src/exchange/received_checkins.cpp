@@ -121,7 +121,7 @@ void TakeCheckinLocks(const std::vector<ImportStep*>& steps)
         AppendArgument(command, "-l" + revision);
         std::vector<BatchFile> batch;
         for (const ImportStep* step : members)
-            batch.push_back({{step->file->GetRcsPath()}, RcsStartLine(step->file->GetRcsPath())});
+            batch.push_back(RcsBatchFile(step->file->GetRcsPath()));
         RunBatched(command, batch, [&](std::size_t k, int result, const std::string&) {
             if (result == 0)
                 MarkLocked(*members[k]->toLock);

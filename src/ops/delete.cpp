@@ -13,7 +13,6 @@
 #include "model/version_item.h"
 #include "ops/commands.h"
 #include "ops/symbol_undo.h"
-#include "rcs/batch_output.h"
 #include "rcs/batch_run.h"
 #include "rcs/command_runner.h"
 
@@ -165,7 +164,7 @@ int RCSReleaseItem::Delete(unsigned flags)
             continue;
         RCSFileItem* file = entry->revisionRef->file;
         files.push_back(file);
-        batch.push_back({{file->GetRcsPath()}, RcsStartLine(file->GetRcsPath())});
+        batch.push_back(RcsBatchFile(file->GetRcsPath()));
     }
     std::string command = "rcs";
     AppendArgument(command, "-N" + MakeSymbolName(name));
@@ -173,7 +172,7 @@ int RCSReleaseItem::Delete(unsigned flags)
     int failure = 0;
     RunBatched(command, batch, [&](std::size_t i, int result, const std::string&) {
         if (result == 0)
-            undo.Changed(*files[i]);
+            undo.Changed(*files[i], batch[i].arguments.front());
         else if (failure == 0)
             failure = result;
     });

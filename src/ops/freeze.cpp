@@ -14,7 +14,6 @@
 #include "model/version_item.h"
 #include "ops/commands.h"
 #include "ops/symbol_undo.h"
-#include "rcs/batch_output.h"
 #include "rcs/batch_run.h"
 #include "rcs/command_runner.h"
 
@@ -38,8 +37,10 @@ std::string FreezeCommand(const RCSReleaseItem& release, const std::string& revi
 }
 
 // One rcs run sets the symbol on files whose working revisions share a
-// number; what FreezeFile does for one file, for each of them.
-std::vector<int> FreezeGroup(const CommandProgress::Group& group, RCSReleaseItem* release, SymbolUndo& undo)
+// number; what FreezeFile does for one file, for each of them. rcsPaths
+// holds each file's RCS file, looked up when the runs were planned.
+std::vector<int> FreezeGroup(const CommandProgress::Group& group, const std::map<RCSItem*, std::string>& rcsPaths,
+                             RCSReleaseItem* release, SymbolUndo& undo)
 {
     std::vector<RCSFileItem*> files;
     std::vector<RCSVersionItem*> revisions;
@@ -48,7 +49,7 @@ std::vector<int> FreezeGroup(const CommandProgress::Group& group, RCSReleaseItem
         auto* file = static_cast<RCSFileItem*>(member);
         files.push_back(file);
         revisions.push_back(file->FindRevision(file->workingRevision));
-        batch.push_back({{file->GetRcsPath()}, RcsStartLine(file->GetRcsPath())});
+        batch.push_back(RcsBatchFile(rcsPaths.at(member)));
     }
     std::vector<int> results(group.size(), 1);
     RunBatched(FreezeCommand(*release, revisions.front()->name), batch,
@@ -59,7 +60,7 @@ std::vector<int> FreezeGroup(const CommandProgress::Group& group, RCSReleaseItem
                                                                 + "\r\n");
                        return;
                    }
-                   undo.Changed(*files[i]);
+                   undo.Changed(*files[i], batch[i].arguments.front());
                    release->AddRevision(revisions[i]);
                });
     return results;
@@ -100,7 +101,8 @@ int RCSFileItem::FreezeFile(RCSReleaseItem* release, SymbolUndo& undo)
         return 0;
     std::string command = "rcs";
     AppendArgument(command, "-N" + MakeSymbolName(release->name) + ":" + revision->name);
-    AppendArgument(command, GetRcsPath());
+    const std::string rcsPath = GetRcsPath();
+    AppendArgument(command, rcsPath);
     // -N moves a symbol that already names another revision, so refreezing
     // a name succeeds. A file rcs refused stays out of the release.
     std::string output;
@@ -108,7 +110,7 @@ int RCSFileItem::FreezeFile(RCSReleaseItem* release, SymbolUndo& undo)
         CommandResults::instance().AppendResults(name + " : cannot freeze as " + release->name + "\r\n");
         return result;
     }
-    undo.Changed(*this);
+    undo.Changed(*this, rcsPath);
     release->AddRevision(revision);
     return 0;
 }
@@ -135,7 +137,7 @@ int FreezeFiles(const std::vector<RCSFileItem*>& files, RCSReleaseItem* release,
         const std::vector<std::size_t>& members = byRevision[revision];
         std::vector<BatchFile> batch;
         for (const std::size_t i : members)
-            batch.push_back({{files[i]->GetRcsPath()}, RcsStartLine(files[i]->GetRcsPath())});
+            batch.push_back(RcsBatchFile(files[i]->GetRcsPath()));
         RunBatched(FreezeCommand(*release, revision), batch, [&](std::size_t k, int result, const std::string&) {
             RCSFileItem* file = files[members[k]];
             if (result != 0) {
@@ -144,7 +146,7 @@ int FreezeFiles(const std::vector<RCSFileItem*>& files, RCSReleaseItem* release,
                     first = result;
                 return;
             }
-            undo.Changed(*file);
+            undo.Changed(*file, batch[k].arguments.front());
             frozen[members[k]] = true;
         });
     }
@@ -180,11 +182,14 @@ int RCSRoot::FreezeRelease(RCSReleaseItem* release)
             order.push_back(revision->name);
         members.push_back(child.get());
     }
+    std::map<RCSItem*, std::string> rcsPaths;
     for (const std::string& revision : order) {
         const std::vector<RCSItem*>& members = byRevision[revision];
         std::vector<BatchFile> lengths;
-        for (RCSItem* member : members)
-            lengths.push_back({{static_cast<RCSFileItem*>(member)->GetRcsPath()}, {}});
+        for (RCSItem* member : members) {
+            const std::string& rcsPath = rcsPaths[member] = static_cast<RCSFileItem*>(member)->GetRcsPath();
+            lengths.push_back({{rcsPath}, {}});
+        }
         for (const auto& [first, last] : BatchRanges(FreezeCommand(*release, revision), lengths))
             groups.emplace_back(members.begin() + static_cast<std::ptrdiff_t>(first),
                                 members.begin() + static_cast<std::ptrdiff_t>(last));
@@ -193,7 +198,7 @@ int RCSRoot::FreezeRelease(RCSReleaseItem* release)
         auto* file = dynamic_cast<RCSFileItem*>(group.front());
         if (!file || !file->FindRevision(file->workingRevision))
             return std::vector<int>{0};
-        return FreezeGroup(group, release, undo);
+        return FreezeGroup(group, rcsPaths, release, undo);
     });
     if (result != 0) {
         undo.Undo();

@@ -12,9 +12,8 @@ namespace kestro {
 
 SymbolUndo::SymbolUndo(std::string symbol, RCSReleaseItem* before) : symbol_(std::move(symbol)), before_(before) {}
 
-void SymbolUndo::Changed(const RCSFileItem& file)
+void SymbolUndo::Changed(const RCSFileItem& file, const std::string& rcsPath)
 {
-    std::string rcsPath = file.GetRcsPath();
     if (!changedPaths_.insert(rcsPath).second)
         return;
     std::string previous;
@@ -22,7 +21,7 @@ void SymbolUndo::Changed(const RCSFileItem& file)
         if (const RCSReleaseVersionItem* entry = before_->FindFileEntry(file.name); entry && entry->revisionRef)
             previous = entry->revisionRef->name;
     }
-    changes_.push_back({file.name, std::move(rcsPath), std::move(previous)});
+    changes_.push_back({file.name, rcsPath, std::move(previous)});
 }
 
 int SymbolUndo::Undo()

@@ -18,9 +18,10 @@ public:
     // named before the command; null when the symbol was on no file.
     SymbolUndo(std::string symbol, RCSReleaseItem* before);
 
-    // Called after the file's symbol was changed; only the first change of
-    // a file counts, as only it knows what the file had before.
-    void Changed(const RCSFileItem& file);
+    // Called after the symbol in the file's RCS file, at rcsPath, was
+    // changed; only the first change of a file counts, as only it knows
+    // what the file had before.
+    void Changed(const RCSFileItem& file, const std::string& rcsPath);
     // Puts every changed symbol back, the latest change first. Each file is
     // tried; a failure is reported and the first failing result returned.
     int Undo();

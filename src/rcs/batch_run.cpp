@@ -79,6 +79,11 @@ std::vector<std::pair<std::size_t, std::size_t>> BatchRanges(const std::string& 
     return ranges;
 }
 
+BatchFile RcsBatchFile(const std::string& rcsPath)
+{
+    return BatchFile({rcsPath}, RcsStartLine(rcsPath));
+}
+
 void RunBatched(const std::string& command, const std::vector<BatchFile>& files,
                 const std::function<void(std::size_t, int, const std::string&)>& done)
 {

@@ -28,6 +28,9 @@ struct BatchFile {
     std::string input;
 };
 
+// A file of an rcs run, which names its RCS file alone.
+BatchFile RcsBatchFile(const std::string& rcsPath);
+
 // Runs the command followed by every file's arguments, in as few runs as the
 // command line's length allows, each run echoed. done(index, result, output)
 // is called once per file: 0 and the file's part for a file whose part shows
