@@ -125,6 +125,7 @@ std::string LogRange(const std::string& base, const std::string& revision)
 // log block that goes with its entry in the command file.
 struct Outgoing {
     const RCSVersionItem* revision;
+    std::string rcsPath;
     std::string base;
     std::string target;
     bool difference;  // rcsdiff against the base rather than the whole text
@@ -146,13 +147,14 @@ int PlanRevision(const std::string& sendDirectory, const RCSVersionItem& revisio
         results.AppendResults("Cannot send " + file.name + " as its name leads outside the send directory\r\n");
         return 1;
     }
-    const bool hasRcsFile = file.GetRcsFileStatus();
+    std::string rcsPath = file.ExistingRcsPath();
+    const bool hasRcsFile = !rcsPath.empty();
     const bool difference = mode == Site::JustDifferences && base != "-" && hasRcsFile;
     if (!difference && !hasRcsFile) {
         results.AppendResults("Cannot check out " + file.name + " as it has never been checked in\r\n");
         return 1;
     }
-    outgoing.push_back({&revision, base, target, difference, 1, 1, std::string()});
+    outgoing.push_back({&revision, std::move(rcsPath), base, target, difference, 1, 1, std::string()});
     return 0;
 }
 
@@ -174,7 +176,7 @@ void WriteFiles(std::vector<Outgoing>& outgoing)
         }
         std::string command = "rcsdiff";
         for (const std::string& option : {std::string("-ko"), std::string("-a"), "-r" + each.base,
-                                          "-r" + each.revision->name, each.revision->file->GetRcsPath()})
+                                          "-r" + each.revision->name, each.rcsPath})
             AppendArgument(command, option);
         std::string output;
         each.written = RunCommand(output, command, std::string(), true, each.target);
@@ -187,10 +189,8 @@ void WriteFiles(std::vector<Outgoing>& outgoing)
         for (const std::string& option : {std::string("-f"), std::string("-ko"), "-r" + revision})
             AppendArgument(command, option);
         std::vector<BatchFile> files;
-        for (const Outgoing* each : group) {
-            const std::string rcsPath = each->revision->file->GetRcsPath();
-            files.push_back({{each->target, rcsPath}, CoStartLine(rcsPath, each->target)});
-        }
+        for (const Outgoing* each : group)
+            files.push_back({{each->target, each->rcsPath}, CoStartLine(each->rcsPath, each->target)});
         RunBatched(command, files, [&](std::size_t i, int result, const std::string&) {
             group[i]->written = result;
             // co leaves a file it checks out unlocked read-only; the send
