@@ -102,7 +102,7 @@ int PlanCheckin(Site& site, RCSFileItem& file, std::string revision, const std::
     AppendArgument(plan.command, "-f");
     AppendArgument(plan.command, "-l" + MakeSymbolName(revision));
     AppendArgument(plan.command, (newFile ? "-t-" : "-m") + escaped);
-    file.UpdateStatus();
+    file.ApplyStatus(!newFile);
     plan.savedTime = file.workingTime;
     return 0;
 }
@@ -185,10 +185,12 @@ std::vector<int> ImportRevisions(Site& site, const std::vector<ReceivedRevision>
                 RestoreModificationTime(file.GetWorkingPath(), plans[i].savedTime);
             newRevisions[i] = NewRevisionFrom(output);
             if (!newRevisions[i].empty()) {
-                file.UpdateStatus();
+                // ci has just written the RCS file: only the working file
+                // is looked at.
+                file.ApplyStatus(true);
                 file.recordedTime = file.workingTime;
                 file.workingRevision = newRevisions[i];
-                file.UpdateStatus();
+                file.ApplyStatus(true);
                 file.RefreshDisplay(false);
             }
             if (result == 0)
