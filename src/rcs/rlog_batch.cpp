@@ -1,5 +1,6 @@
 #include "rcs/rlog_batch.h"
 
+#include "model/command_progress.h"
 #include "model/file_item.h"
 #include "model/string_helpers.h"
 #include "rcs/command_runner.h"
@@ -63,14 +64,26 @@ struct Batch {
     std::vector<RCSFileItem*> files;
     std::vector<std::string> paths;
     std::string command;  // empty for a single file, which RunOneByOne reads
+    OnStop onStop = OnStop::ReadAll;
     std::promise<RunOutput> ran;
     std::future<RunOutput> output;
 };
 
+bool Stopped(const Batch& batch)
+{
+    return batch.onStop == OnStop::StopReading && CommandProgress::instance().StopRequested();
+}
+
+// After a stop that ends the reading no file is read again: each gets 1,
+// which the caller takes as a history it could not read.
 void RunOneByOne(const Batch& batch, const std::vector<std::string>& options, const Apply& apply,
                  const Started& started)
 {
     for (std::size_t i = 0; i < batch.files.size(); ++i) {
+        if (Stopped(batch)) {
+            apply(batch.files[i], 1, std::string());
+            continue;
+        }
         std::string command = RlogCommand(options);
         AppendArgument(command, batch.paths[i]);
         if (started)
@@ -100,7 +113,7 @@ void Run(Batch& batch)
         return;
     try {
         RunOutput output;
-        output.result = RunCommandKeepingOutput(output.output, batch.command);
+        output.result = Stopped(batch) ? 1 : RunCommandKeepingOutput(output.output, batch.command);
         batch.ran.set_value(std::move(output));
     } catch (...) {
         batch.ran.set_exception(std::current_exception());
@@ -233,13 +246,14 @@ bool SplitRlogOutput(const std::string& output, const std::vector<std::string>& 
 }
 
 void RunRlogForFiles(const std::vector<RCSFileItem*>& files, const std::vector<std::string>& options,
-                     const Apply& apply, const Started& started, const Missing& missing)
+                     const Apply& apply, const Started& started, const Missing& missing, OnStop onStop)
 {
     // The first batch runs as soon as its files are known; the others are
     // looked up meanwhile and then run one after another on the same
     // thread, while this one takes each output apart as it comes.
     Batcher batcher(files, options, missing);
     std::deque<Batch> batches(1);
+    batches.front().onStop = onStop;
     batcher.Next(batches.front(), FirstRunSize(files.size()));
     Prepare(batches.front(), options, started);
     if (batcher.Left() == 0) {
@@ -263,6 +277,7 @@ void RunRlogForFiles(const std::vector<RCSFileItem*>& files, const std::vector<s
         } release{allKnown};
         while (batcher.Left() > 0) {
             Batch& batch = batches.emplace_back();
+            batch.onStop = onStop;
             batcher.Next(batch, LaterRunSize(batcher.Left()));
             Prepare(batch, options, started);
         }

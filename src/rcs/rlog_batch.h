@@ -13,6 +13,12 @@ namespace kestro {
 
 class RCSFileItem;
 
+// What a stop (CommandProgress) does to a reading of histories. A reading
+// that only looks may end there, each file left unread getting 1 without
+// another run; histories read back after a command changed the RCS files are
+// read whole, as they hold what the project must record of those changes.
+enum class OnStop { ReadAll, StopReading };
+
 // Calls apply(file, result, output) once per file that has an RCS file, in
 // order; result is rlog's exit code for that file (or -1 when it could not
 // be started). Options are added before the file names ("-h" for headers).
@@ -25,7 +31,7 @@ class RCSFileItem;
 void RunRlogForFiles(const std::vector<RCSFileItem*>& files, const std::vector<std::string>& options,
                      const std::function<void(RCSFileItem*, int, const std::string&)>& apply,
                      const std::function<void(const std::string&)>& started = {},
-                     const std::function<void(RCSFileItem*)>& missing = {});
+                     const std::function<void(RCSFileItem*)>& missing = {}, OnStop onStop = OnStop::ReadAll);
 
 // Splits the output of one rlog run over the given RCS paths into one part
 // per path. False when the parts cannot be told apart.

@@ -199,7 +199,8 @@ int RCSRoot::Synchronise(bool top)
         [&](RCSFileItem* file, int rlogResult, const std::string& output) {
             result |= file->FinishSynchronise(top, true, rlogResult, output);
         },
-        {}, [&](RCSFileItem* file) { result |= file->FinishSynchronise(top, false, 0, std::string()); });
+        {}, [&](RCSFileItem* file) { result |= file->FinishSynchronise(top, false, 0, std::string()); },
+        OnStop::StopReading);
     // A release is known only from the symbols in the RCS files, so one file
     // that could not be read is enough to keep every release.
     if (top && releases && result == 0) {
@@ -212,13 +213,16 @@ int RCSRoot::Synchronise(bool top)
 int RCSRoot::ReadSymbolicNames(RCSReleaseItem* release)
 {
     int result = 0;
-    RunRlogForFiles(FilesOf(*this), {"-h"}, [&](RCSFileItem* file, int rlogResult, const std::string& output) {
-        if (rlogResult == 0)
-            file->ParseRlog(output, true, release);
-        else
-            ReportRlogFailure(*file, rlogResult);
-        result |= rlogResult;
-    });
+    RunRlogForFiles(
+        FilesOf(*this), {"-h"},
+        [&](RCSFileItem* file, int rlogResult, const std::string& output) {
+            if (rlogResult == 0)
+                file->ParseRlog(output, true, release);
+            else
+                ReportRlogFailure(*file, rlogResult);
+            result |= rlogResult;
+        },
+        {}, {}, OnStop::StopReading);
     return result;
 }
 

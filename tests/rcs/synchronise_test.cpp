@@ -1,3 +1,5 @@
+#include "model/command_progress.h"
+#include "rcs/command_runner.h"
 #include "rcs/rlog_batch.h"
 #include "support/rcs_history.h"
 
@@ -9,6 +11,24 @@ using namespace test;
 struct SynchroniseTest : RcsProjectTest {
     RCSRoot& root() { return *doc->root; }
     RCSReleaseRoot& releases() { return *doc->releaseRoot; }
+
+    // Files f0.c, f1.c ... in the project, checked in in one ci run but for
+    // every one whose number divides by withoutRcs (when not 0).
+    std::vector<RCSFileItem*> ManyFiles(int count, int withoutRcs = 0)
+    {
+        std::vector<std::string> names, checkin{"ci", "-q", "-u", "-t-x", "-mfirst"};
+        std::filesystem::create_directory("RCS");
+        for (int i = 0; i < count; ++i) {
+            names.push_back("f" + std::to_string(i) + ".c");
+            test::WriteText(names.back(), "one\n");
+            if (withoutRcs == 0 || i % withoutRcs != 0)
+                checkin.push_back(names.back());
+        }
+        EXPECT_EQ(RunProgram(checkin), 0);
+        const std::vector<RCSFileItem*> files = doc->AddFiles(names);
+        EXPECT_EQ(files.size(), names.size());
+        return files;
+    }
 };
 
 std::string ReleaseNames(RCSReleaseRoot& releases)
@@ -111,18 +131,8 @@ TEST_F(SynchroniseTest, ManyFilesAreReadInSeveralRunsEachIntoItsOwnFile)
     // Every 40th file has no RCS file, and one in a later run is damaged.
     constexpr int Files = 200;
     constexpr const char* Damaged = "f191.c";
-    std::vector<std::string> names, checkin{"ci", "-q", "-u", "-t-x", "-mfirst"};
-    std::filesystem::create_directory("RCS");
-    for (int i = 0; i < Files; ++i) {
-        names.push_back("f" + std::to_string(i) + ".c");
-        test::WriteText(names.back(), "one\n");
-        if (i % 40 != 0)
-            checkin.push_back(names.back());
-    }
-    ASSERT_EQ(RunProgram(checkin), 0);
+    const std::vector<RCSFileItem*> files = ManyFiles(Files, 40);
     Rewrite(std::string("RCS/") + Damaged + ",v", "not an RCS file\n");
-    const std::vector<RCSFileItem*> files = doc->AddFiles(names);
-    ASSERT_EQ(files.size(), names.size());
 
     // Each output goes to its own file, once, in order, from several runs.
     int runs = 0;
@@ -142,6 +152,52 @@ TEST_F(SynchroniseTest, ManyFilesAreReadInSeveralRunsEachIntoItsOwnFile)
         (i % 40 == 0 ? withoutRcs : withRcs).push_back(files[i]);
     EXPECT_EQ(applied, withRcs);
     EXPECT_EQ(missing, withoutRcs);
+}
+
+TEST_F(SynchroniseTest, AStopEndsAReadingThatOnlyLooksWithoutReadingFileByFile)
+{
+    const std::vector<RCSFileItem*> files = ManyFiles(150);
+    CommandProgress& progress = CommandProgress::instance();
+
+    // Histories read back after a change are read whole, stop or not.
+    progress.Reset();
+    progress.RequestStop();
+    int unread = 0;
+    RunRlogForFiles(files, {"-h"}, [&](RCSFileItem*, int result, const std::string&) { unread += result != 0; });
+    EXPECT_EQ(unread, 0);
+
+    progress.Reset();
+    // The stop comes as the second run is planned, while the first may
+    // still be going on: that one is ended, the second never starts.
+    std::vector<std::string> runs;
+    std::vector<RCSFileItem*> applied;
+    std::vector<int> results;
+    RunRlogForFiles(
+        files, {"-h"},
+        [&](RCSFileItem* file, int result, const std::string&) {
+            applied.push_back(file);
+            results.push_back(result);
+        },
+        [&](const std::string& command) {
+            runs.push_back(command);
+            if (runs.size() == 2) {
+                progress.RequestStop();
+                StopRunningProgram();
+            }
+        },
+        {}, OnStop::StopReading);
+    progress.Reset();
+    ASSERT_EQ(runs.size(), 2u) << "no file is read alone after a stop";
+    EXPECT_EQ(applied, files) << "every file hears, once and in order";
+    // The first run was read whole or not at all; nothing after it.
+    const std::size_t first = Count(runs[0], ",v");
+    ASSERT_LT(first, files.size());
+    for (std::size_t i = 0; i < results.size(); ++i) {
+        if (i >= first)
+            EXPECT_NE(results[i], 0) << files[i]->name;
+        else
+            EXPECT_EQ(results[i] == 0, results[0] == 0) << files[i]->name;
+    }
 }
 
 TEST_F(SynchroniseTest, RcsFilesWithoutSuffixAndLocksOfOtherUsers)
