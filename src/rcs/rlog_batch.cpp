@@ -74,14 +74,13 @@ bool Stopped(const Batch& batch)
     return batch.onStop == OnStop::StopReading && CommandProgress::instance().StopRequested();
 }
 
-// After a stop that ends the reading no file is read again: each gets 1,
-// which the caller takes as a history it could not read.
+// After a stop that ends the reading no file is read again.
 void RunOneByOne(const Batch& batch, const std::vector<std::string>& options, const Apply& apply,
                  const Started& started)
 {
     for (std::size_t i = 0; i < batch.files.size(); ++i) {
         if (Stopped(batch)) {
-            apply(batch.files[i], 1, std::string());
+            apply(batch.files[i], NotReadAfterStop, std::string());
             continue;
         }
         std::string command = RlogCommand(options);

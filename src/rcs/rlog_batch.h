@@ -14,10 +14,12 @@ namespace kestro {
 class RCSFileItem;
 
 // What a stop (CommandProgress) does to a reading of histories. A reading
-// that only looks may end there, each file left unread getting 1 without
-// another run; histories read back after a command changed the RCS files are
-// read whole, as they hold what the project must record of those changes.
+// that only looks may end there, each file left unread getting
+// NotReadAfterStop without another run; histories read back after a command
+// changed the RCS files are read whole, as they hold what the project must
+// record of those changes.
 enum class OnStop { ReadAll, StopReading };
+constexpr int NotReadAfterStop = -2;
 
 // Calls apply(file, result, output) once per file that has an RCS file, in
 // order; result is rlog's exit code for that file (or -1 when it could not

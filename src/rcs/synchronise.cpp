@@ -99,6 +99,14 @@ void ReportRlogFailure(const RCSFileItem& file, int result)
                                              + std::to_string(result) + "); its revisions are left as they were\r\n");
 }
 
+// One line for the files a stop left unread, rather than one each.
+void ReportUnreadAfterStop(int unread)
+{
+    if (unread > 0)
+        CommandResults::instance().AppendResults("Stopped before " + std::to_string(unread)
+                                                 + " files were read; their revisions are left as they were\r\n");
+}
+
 } // namespace
 
 int RCSFileItem::Synchronise(bool top)
@@ -194,13 +202,20 @@ int RCSRoot::Synchronise(bool top)
     }
     // Files with an RCS file get their history from the batched runs; the
     // others are finished as they are found.
+    int unread = 0;
     RunRlogForFiles(
         files, {},
         [&](RCSFileItem* file, int rlogResult, const std::string& output) {
+            if (rlogResult == NotReadAfterStop) {
+                ++unread;
+                result |= 1;
+                return;
+            }
             result |= file->FinishSynchronise(top, true, rlogResult, output);
         },
         {}, [&](RCSFileItem* file) { result |= file->FinishSynchronise(top, false, 0, std::string()); },
         OnStop::StopReading);
+    ReportUnreadAfterStop(unread);
     // A release is known only from the symbols in the RCS files, so one file
     // that could not be read is enough to keep every release.
     if (top && releases && result == 0) {
@@ -213,16 +228,20 @@ int RCSRoot::Synchronise(bool top)
 int RCSRoot::ReadSymbolicNames(RCSReleaseItem* release)
 {
     int result = 0;
+    int unread = 0;
     RunRlogForFiles(
         FilesOf(*this), {"-h"},
         [&](RCSFileItem* file, int rlogResult, const std::string& output) {
             if (rlogResult == 0)
                 file->ParseRlog(output, true, release);
+            else if (rlogResult == NotReadAfterStop)
+                ++unread;
             else
                 ReportRlogFailure(*file, rlogResult);
-            result |= rlogResult;
+            result |= rlogResult == NotReadAfterStop ? 1 : rlogResult;
         },
         {}, {}, OnStop::StopReading);
+    ReportUnreadAfterStop(unread);
     return result;
 }
 
