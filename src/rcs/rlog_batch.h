@@ -23,7 +23,7 @@ constexpr int NotReadAfterStop = -2;
 
 // Calls apply(file, result, output) once per file that has an RCS file, in
 // order; result is rlog's exit code for that file (or -1 when it could not
-// be started). Options are added before the file names ("-h" for headers).
+// be started, NotReadAfterStop when a stop ended the reading). Options are added before the file names ("-h" for headers).
 // A batch whose run fails, or whose output cannot be split with certainty,
 // is run again one file at a time, so a damaged file never hides the others.
 // started(commandLine), when given, hears of each run before it starts;
